@@ -1,0 +1,59 @@
+#include "app/ErrorFunctions.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdlib>
+
+#include "app/Constants.h"
+#include "data/DatabaseError.h"
+#include "seams/MessageBox.h"
+
+namespace ErrorFunctions {
+
+QString ErrorText(const QString& message, bool allowContinue, const DatabaseError& error) {
+  const QString& crlf = Constants::kCrLf;
+  QString text = message.isEmpty() ? QStringLiteral("There was an error.") : message;
+  text += crlf + crlf;
+  text += QStringLiteral("Error Number: ") + QString::number(error.Number()) + crlf;
+  text += QStringLiteral("System Err Desc: ") + error.Description() + crlf;
+  text += QStringLiteral("Source: ") + error.Source();
+  if (allowContinue) {
+    text += crlf + crlf +
+            QStringLiteral("Would you like to try to continue running this program?") + crlf +
+            QStringLiteral(
+                "WARNING - Continuing to run this program may result in undesired operation.");
+  }
+  return text;
+}
+
+void ShowError(const QString& message, bool allowContinue, const DatabaseError& error) {
+  const QString text = ErrorText(message, allowContinue, error);
+  if (allowContinue) {
+    const auto answer = seams::ShowMessage(text, QStringLiteral("Error"), seams::MsgIcon::Critical,
+                                           seams::MsgButtons::YesNo, seams::MsgAnswer::Yes);
+    if (answer == seams::MsgAnswer::No) EndProcessNow();
+  } else {
+    seams::ShowMessage(text, QStringLiteral("Error"), seams::MsgIcon::Critical,
+                       seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
+  }
+  LogError(text);
+}
+
+void LogError(const QString& text) {
+  QFile log(Constants::kErrorLogName);
+  if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    throw DatabaseError(EACCES,
+                        QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
+                        QStringLiteral("LogError"));
+  }
+  const QByteArray entry = (text + Constants::kCrLf).toUtf8();
+  if (log.write(entry) != entry.size() || !log.flush()) {
+    throw DatabaseError(EIO,
+                        QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
+                        QStringLiteral("LogError"));
+  }
+}
+
+void EndProcessNow() { std::_Exit(1); }
+
+}  // namespace ErrorFunctions

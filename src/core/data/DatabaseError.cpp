@@ -1,0 +1,8 @@
+#include "data/DatabaseError.h"
+
+DatabaseError::DatabaseError(int number, const QString& description, const QString& source)
+    : std::runtime_error(
+          QStringLiteral("%1: %2 (%3)").arg(number).arg(description, source).toStdString()),
+      number_(number),
+      description_(description),
+      source_(source) {}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "data/Database.h"
+
+// The one shared database of the process, opening and creating the file, and the mechanism by
+// which the table owners create and extend their tables at every start.
+namespace DatabaseFunctions {
+
+// The engine's field type codes, as the table owners pass them.
+enum FieldType : short {
+  dbBoolean = 1,
+  dbLong = 4,
+  dbDate = 8,
+  dbText = 10,
+  dbMemo = 12,
+};
+
+// The program's mark in the SQLite header, so that its files can be told from other programs'.
+constexpr qint32 kApplicationId = 0x52654B70;  // "ReKp"
+constexpr int kSchemaVersion = 1;
+
+DatabaseHandle GetDatabase();
+void SetDatabase(DatabaseHandle db);
+bool IsDatabaseOpen();
+void CloseDatabase();
+
+// Opens the file as the shared database (reusing it when the same path is open already); with
+// an empty path, the last path. Empty handle when no path is known.
+DatabaseHandle OpenSharedDatabase(const QString& path);
+// Opens the file, or creates it when it is missing or empty. A new file is made under a
+// temporary name, set up (setUpNew, when given, runs on it before it gets its real name) and
+// renamed into place. A file that is not one of the program's databases is refused untouched.
+DatabaseHandle OpenOrCreateDatabase(
+    const QString& path, const std::function<void(const DatabaseHandle&)>& setUpNew = {});
+QString GetDatabasePath();
+void SetDatabasePath(const QString& path);
+
+struct FieldDef {
+  QString name;
+  short type = dbText;
+  QVariant defaultValue;
+};
+
+struct TableDef {
+  DatabaseHandle db;
+  QString name;
+  bool stored = false;  // false until AppendTableDef creates the table
+  std::vector<FieldDef> fields;
+};
+
+std::optional<TableDef> FindTableDef(const DatabaseHandle& db, const QString& name);
+TableDef EnsureTableDef(const DatabaseHandle& db, const QString& name, bool& created);
+std::optional<FieldDef> FindField(const TableDef& table, const QString& name);
+// Adds a missing column (to the stored table at once); an existing column is left as it is.
+FieldDef EnsureField(TableDef& table, const QString& name, short type,
+                     const QVariant& defaultValue);
+// Sets a named property of a column, creating it when missing.
+void EnsureFieldProperty(TableDef& table, const QString& field, const QString& property,
+                         short propertyType, const QVariant& value);
+// Creates a new table from its definition.
+void AppendTableDef(TableDef& table);
+// A column property as stored, converted to its type; an invalid QVariant when not set.
+QVariant FieldProperty(const DatabaseHandle& db, const QString& table, const QString& field,
+                       const QString& property);
+
+}  // namespace DatabaseFunctions

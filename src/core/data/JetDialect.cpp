@@ -1,0 +1,386 @@
+#include "data/JetDialect.h"
+
+#include <sqlite3.h>
+#include <QChar>
+
+#include "data/DatabaseError.h"
+
+namespace JetDialect {
+namespace {
+
+// Lenient UTF-8 decoding: a malformed byte stands for itself, so that no stored text can make a
+// comparison fail.
+char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
+  const unsigned char c = *p++;
+  if (c < 0x80) return c;
+  int extra = 0;
+  char32_t cp = 0;
+  if ((c & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = c & 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = c & 0x0F;
+  } else if ((c & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = c & 0x07;
+  } else {
+    return c;
+  }
+  if (end - p < extra) return c;
+  for (int i = 0; i < extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return c;
+  }
+  for (int i = 0; i < extra; ++i) cp = (cp << 6) | (*p++ & 0x3F);
+  return cp;
+}
+
+inline char32_t Fold(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+  return QChar::toCaseFolded(c);
+}
+
+void FoldUtf8(const char* utf8, int length, std::u32string& out) {
+  out.clear();
+  auto p = reinterpret_cast<const unsigned char*>(utf8);
+  const auto end = p + length;
+  while (p < end) out.push_back(Fold(DecodeUtf8(p, end)));
+}
+
+void FoldUtf16(QStringView text, std::u32string& out) {
+  out.clear();
+  for (char32_t c : text.toUcs4()) out.push_back(Fold(c));
+}
+
+int TwoDigits(const QString& s, int& pos, int maxDigits) {
+  int value = 0;
+  int digits = 0;
+  while (pos < s.size() && digits < maxDigits && s[pos].isDigit()) {
+    value = value * 10 + s[pos].digitValue();
+    ++pos;
+    ++digits;
+  }
+  return digits == 0 ? -1 : value;
+}
+
+// Parses the inside of a #...# literal: m-d-yyyy or m/d/yyyy (the engine always reads month
+// first), or yyyy-mm-dd, each optionally followed by a time h:mm[:ss] [AM|PM].
+QDateTime ParseLiteral(const QString& body) {
+  const QString s = body.trimmed();
+  int pos = 0;
+  int a = TwoDigits(s, pos, 4);
+  if (a < 0 || pos >= s.size()) return {};
+  const QChar sep = s[pos];
+  if (sep != u'-' && sep != u'/') return {};
+  const bool isoFirst = pos == 4;
+  ++pos;
+  int b = TwoDigits(s, pos, 2);
+  if (b < 0 || pos >= s.size() || s[pos] != sep) return {};
+  ++pos;
+  int c = TwoDigits(s, pos, 4);
+  if (c < 0) return {};
+  QDate date = isoFirst ? QDate(a, b, c) : QDate(c, a, b);
+  if (!date.isValid()) return {};
+  QTime time(0, 0);
+  while (pos < s.size() && s[pos].isSpace()) ++pos;
+  if (pos < s.size()) {
+    int h = TwoDigits(s, pos, 2);
+    if (h < 0 || pos >= s.size() || s[pos] != u':') return {};
+    ++pos;
+    int m = TwoDigits(s, pos, 2);
+    int sec = 0;
+    if (m < 0) return {};
+    if (pos < s.size() && s[pos] == u':') {
+      ++pos;
+      sec = TwoDigits(s, pos, 2);
+      if (sec < 0) return {};
+    }
+    while (pos < s.size() && s[pos].isSpace()) ++pos;
+    const QString rest = s.mid(pos).toUpper();
+    if (rest == u"PM" && h < 12) h += 12;
+    if (rest == u"AM" && h == 12) h = 0;
+    if (!rest.isEmpty() && rest != u"AM" && rest != u"PM") return {};
+    time = QTime(h, m, sec);
+    if (!time.isValid()) return {};
+  }
+  return QDateTime(date, time);
+}
+
+void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    return;  // NULL result, as SQL has it
+  }
+  char32_t escape = 0;
+  if (argc == 3) {
+    const auto* esc = reinterpret_cast<const char*>(sqlite3_value_text(argv[2]));
+    const int escLength = sqlite3_value_bytes(argv[2]);
+    std::u32string folded;
+    if (esc) FoldUtf8(esc, escLength, folded);
+    if (folded.size() != 1) {
+      sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+      return;
+    }
+    escape = folded[0];
+  }
+  // The pattern is the same for every row of a statement: compile it once and keep it with the
+  // statement.
+  auto* pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(context, 0));
+  if (!pattern || pattern->Escape() != escape) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    pattern = new LikePattern(text, sqlite3_value_bytes(argv[0]), escape);
+    sqlite3_set_auxdata(context, 0, pattern, [](void* p) { delete static_cast<LikePattern*>(p); });
+    pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(context, 0));
+    if (!pattern) {  // SQLite may drop auxiliary data at once; compile for this row alone then
+      LikePattern once(text, sqlite3_value_bytes(argv[0]), escape);
+      const auto* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+      sqlite3_result_int(context, once.MatchesUtf8(value, sqlite3_value_bytes(argv[1])) ? 1 : 0);
+      return;
+    }
+  }
+  const auto* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+  sqlite3_result_int(context, pattern->MatchesUtf8(value, sqlite3_value_bytes(argv[1])) ? 1 : 0);
+}
+
+int NoCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
+  return CompareNoCase(static_cast<const char*>(a), lengthA, static_cast<const char*>(b), lengthB);
+}
+
+}  // namespace
+
+QString TranslateSql(const QString& sql) {
+  if (!sql.contains(u'#')) return sql;
+  QString out;
+  out.reserve(sql.size() + 8);
+  const qsizetype n = sql.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = sql[i];
+    if (c == u'\'' || c == u'"' || c == u'[') {
+      // Quoted text and quoted names are copied untouched; a doubled quote stays inside.
+      const QChar close = c == u'[' ? QChar(u']') : c;
+      out += c;
+      for (++i; i < n; ++i) {
+        out += sql[i];
+        if (sql[i] == close) {
+          if (close != u']' && i + 1 < n && sql[i + 1] == close) {
+            out += sql[++i];
+            continue;
+          }
+          break;
+        }
+      }
+      continue;
+    }
+    if (c == u'#') {
+      const qsizetype end = sql.indexOf(u'#', i + 1);
+      if (end < 0) {
+        throw DatabaseError(SQLITE_ERROR,
+                            QStringLiteral("Syntax error in date in query expression."),
+                            QStringLiteral("JetDialect"));
+      }
+      const QDateTime value = ParseLiteral(sql.mid(i + 1, end - i - 1));
+      if (!value.isValid()) {
+        throw DatabaseError(SQLITE_ERROR,
+                            QStringLiteral("Syntax error in date in query expression '%1'.")
+                                .arg(sql.mid(i, end - i + 1)),
+                            QStringLiteral("JetDialect"));
+      }
+      out += u'\'';
+      out += DateTimeToStorage(value);
+      out += u'\'';
+      i = end;
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
+void RegisterFunctions(sqlite3* db) {
+  const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+  sqlite3_create_function_v2(db, "like", 2, flags, nullptr, LikeFunction, nullptr, nullptr,
+                             nullptr);
+  sqlite3_create_function_v2(db, "like", 3, flags, nullptr, LikeFunction, nullptr, nullptr,
+                             nullptr);
+  sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
+}
+
+LikePattern::LikePattern(QStringView pattern, char32_t escape) : escape_(escape) {
+  std::u32string raw;
+  for (char32_t c : pattern.toUcs4()) raw.push_back(c);
+  Compile(raw);
+}
+
+LikePattern::LikePattern(const char* utf8, int length, char32_t escape) : escape_(escape) {
+  std::u32string raw;
+  auto p = reinterpret_cast<const unsigned char*>(utf8);
+  const auto end = p + (utf8 ? length : 0);
+  while (p < end) raw.push_back(DecodeUtf8(p, end));
+  Compile(raw);
+}
+
+void LikePattern::Compile(const std::u32string& raw) {
+  const size_t n = raw.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char32_t c = raw[i];
+    Token token;
+    token.kind = Token::Char;
+    if (escape_ != 0 && Fold(c) == escape_ && i + 1 < n) {
+      token.ch = Fold(raw[++i]);
+    } else if (c == U'*') {
+      if (!tokens_.empty() && tokens_.back().kind == Token::Star) continue;
+      token.kind = Token::Star;
+    } else if (c == U'?') {
+      token.kind = Token::Any;
+    } else if (c == U'#') {
+      token.kind = Token::Digit;
+    } else if (c == U'[') {
+      const size_t close = raw.find(U']', i + 1);
+      if (close == std::u32string::npos) {
+        token.ch = c;  // an unclosed bracket is an ordinary character
+      } else {
+        size_t j = i + 1;
+        token.kind = Token::Set;
+        if (j < close && raw[j] == U'!') {
+          token.negate = true;
+          ++j;
+        }
+        // "[]" holds no character: it matches the empty text, so it adds nothing to the pattern.
+        if (j == close && !token.negate) {
+          i = close;
+          continue;
+        }
+        for (; j < close; ++j) {
+          char32_t lo = Fold(raw[j]);
+          char32_t hi = lo;
+          if (j + 2 < close && raw[j + 1] == U'-') {
+            hi = Fold(raw[j + 2]);
+            j += 2;
+          }
+          token.ranges.emplace_back(lo, hi);
+        }
+        i = close;
+      }
+    } else {
+      token.ch = Fold(c);
+    }
+    tokens_.push_back(std::move(token));
+  }
+}
+
+bool LikePattern::Token::Accepts(char32_t c) const {
+  switch (kind) {
+    case Any:
+      return true;
+    case Digit:
+      return c >= U'0' && c <= U'9';
+    case Char:
+      return c == ch;
+    case Set: {
+      bool inSet = false;
+      for (const auto& [lo, hi] : ranges) {
+        if (c >= lo && c <= hi) {
+          inSet = true;
+          break;
+        }
+      }
+      return inSet != negate;
+    }
+    case Star:
+      break;
+  }
+  return false;
+}
+
+bool LikePattern::MatchFolded(const std::u32string& text) const {
+  const size_t n = text.size();
+  const size_t m = tokens_.size();
+  size_t t = 0;
+  size_t p = 0;
+  size_t starP = std::u32string::npos;
+  size_t starT = 0;
+  while (t < n) {
+    if (p < m && tokens_[p].kind == Token::Star) {
+      starP = p++;
+      starT = t;
+    } else if (p < m && tokens_[p].Accepts(text[t])) {
+      ++p;
+      ++t;
+    } else if (starP != std::u32string::npos) {
+      p = starP + 1;
+      t = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (p < m && tokens_[p].kind == Token::Star) ++p;
+  return p == m;
+}
+
+bool LikePattern::Matches(QStringView text) const {
+  thread_local std::u32string folded;
+  FoldUtf16(text, folded);
+  return MatchFolded(folded);
+}
+
+bool LikePattern::MatchesUtf8(const char* utf8, int length) const {
+  thread_local std::u32string folded;
+  FoldUtf8(utf8 ? utf8 : "", utf8 ? length : 0, folded);
+  return MatchFolded(folded);
+}
+
+int CompareNoCase(const char* a, int lengthA, const char* b, int lengthB) {
+  auto pa = reinterpret_cast<const unsigned char*>(a);
+  auto pb = reinterpret_cast<const unsigned char*>(b);
+  const auto endA = pa + lengthA;
+  const auto endB = pb + lengthB;
+  while (pa < endA && pb < endB) {
+    char32_t ca;
+    char32_t cb;
+    if (*pa < 0x80 && *pb < 0x80) {
+      ca = Fold(*pa++);
+      cb = Fold(*pb++);
+    } else {
+      ca = Fold(DecodeUtf8(pa, endA));
+      cb = Fold(DecodeUtf8(pb, endB));
+    }
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (pa < endA) return 1;
+  if (pb < endB) return -1;
+  return 0;
+}
+
+QString DateToStorage(const QDate& date) { return date.toString(u"yyyy-MM-dd"); }
+
+QString DateTimeToStorage(const QDateTime& dateTime) {
+  if (dateTime.time() == QTime(0, 0)) return DateToStorage(dateTime.date());
+  return dateTime.toString(u"yyyy-MM-dd HH:mm:ss");
+}
+
+QDateTime ParseStoredDate(const char* s, int length) {
+  auto digits = [&](int from, int count) {
+    int value = 0;
+    for (int i = from; i < from + count; ++i) {
+      if (i >= length || s[i] < '0' || s[i] > '9') return -1;
+      value = value * 10 + (s[i] - '0');
+    }
+    return value;
+  };
+  if (!s || length < 10 || s[4] != '-' || s[7] != '-') return {};
+  const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+  if (!date.isValid()) return {};
+  if (length == 10) return QDateTime(date, QTime(0, 0));
+  if (length < 16 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':') return {};
+  int seconds = 0;
+  if (length >= 19 && s[16] == ':') seconds = digits(17, 2);
+  const QTime time(digits(11, 2), digits(14, 2), seconds < 0 ? 0 : seconds);
+  if (!time.isValid()) return {};
+  return QDateTime(date, time);
+}
+
+QDateTime ParseStoredDate(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return ParseStoredDate(utf8.constData(), int(utf8.size()));
+}
+
+}  // namespace JetDialect

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "data/Database.h"
+
+// The phone book: table Customers, one row per person DVDs are lent to, found by name.
+namespace CustomerFunctions {
+
+// The nine columns in creation order; all text, Notes a memo.
+const QStringList& CustomerColumns();
+
+void InitCustomers(const DatabaseHandle& db);
+void CreateCustomersTable();
+DatabaseHandle CustomersDatabase();
+
+}  // namespace CustomerFunctions

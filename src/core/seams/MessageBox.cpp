@@ -1,0 +1,30 @@
+#include "seams/MessageBox.h"
+
+#include <cstdio>
+
+namespace seams {
+namespace {
+
+class ConsoleMessageBox final : public MessageBox {
+ public:
+  MsgAnswer Show(const MessageRequest& request) override {
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(request.title), qUtf8Printable(request.text));
+    return request.defaultAnswer;
+  }
+};
+
+ConsoleMessageBox consoleBox;
+MessageBox* current = &consoleBox;
+
+}  // namespace
+
+MessageBox& Messages() { return *current; }
+
+void SetMessages(MessageBox* box) { current = box ? box : &consoleBox; }
+
+MsgAnswer ShowMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                      MsgAnswer defaultAnswer) {
+  return current->Show(MessageRequest{text, title, icon, buttons, defaultAnswer});
+}
+
+}  // namespace seams

@@ -1,0 +1,219 @@
+#include "settings/SettingsManager.h"
+
+#include <sqlite3.h>
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <charconv>
+
+#include "app/ErrorFunctions.h"
+#include "data/DatabaseError.h"
+#include "data/DatabaseFunctions.h"
+#include "data/Recordset.h"
+
+namespace SettingsManager {
+namespace {
+
+DatabaseHandle settingsDatabase;
+
+QString Lookup(const QString& name) {
+  return QStringLiteral("Select Settings.* From Settings Where SettingName = ") + SqlText(name);
+}
+
+QString FloatText(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+}  // namespace
+
+void InitSettings(const DatabaseHandle& db) {
+  settingsDatabase = db;
+  CreateSettingsTable();
+}
+
+void CreateSettingsTable() {
+  using namespace DatabaseFunctions;
+  bool created = false;
+  TableDef table = EnsureTableDef(GetDatabase(), QStringLiteral("Settings"), created);
+  EnsureField(table, QStringLiteral("SettingName"), dbText, QString());
+  EnsureField(table, QStringLiteral("SettingType"), dbLong, 0);
+  EnsureField(table, QStringLiteral("SettingValue"), dbMemo, QString());
+  if (created) AppendTableDef(table);
+}
+
+DatabaseHandle SettingsDatabase() {
+  if (!settingsDatabase || !settingsDatabase->IsOpen()) {
+    ErrorFunctions::ShowError(
+        QStringLiteral("A function failed."), true,
+        DatabaseError(SQLITE_MISUSE, QStringLiteral("The settings database is not open."),
+                      QStringLiteral("SettingsManager")));
+    return {};
+  }
+  return settingsDatabase;
+}
+
+QVariant ReadSetting(const QString& name, const QVariant& defaultValue) {
+  const DatabaseHandle db = SettingsDatabase();
+  if (!db) return defaultValue;
+  RecordsetPtr records = OpenRecords(Lookup(name), db);
+  QVariant result = defaultValue;
+  if (!NoRecords(records)) {
+    FetchAllRecords(records);
+    const QString text = records->Text(QStringLiteral("SettingValue"));
+    const int kind = records->Long(QStringLiteral("SettingType"));
+    bool ok = false;
+    const QVariant converted = ConvertSetting(text, kind, &ok);
+    if (ok) {
+      result = converted;
+    } else {
+      // A value another tool wrote (or an older locale-formatted one) must not keep the user out
+      // of the program: use the default and leave a trace.
+      try {
+        ErrorFunctions::LogError(QStringLiteral("Setting \"%1\" holds \"%2\", which is not a value "
+                                                "of kind %3; the default was used.")
+                                     .arg(name, text)
+                                     .arg(kind));
+      } catch (const DatabaseError&) {
+      }
+    }
+  }
+  CloseRecords(records);
+  return result;
+}
+
+void WriteSetting(const QString& name, const QVariant& value) {
+  if (!value.isValid() || value.isNull()) {
+    throw DatabaseError(SQLITE_MISMATCH, QStringLiteral("Invalid use of Null"),
+                        QStringLiteral("WriteSetting"));
+  }
+  const DatabaseHandle db = SettingsDatabase();
+  if (!db) return;
+  const int kind = KindOf(value);
+  const QString text = TextForm(value);
+  RecordsetPtr records = OpenRecords(Lookup(name), db);
+  if (!NoRecords(records)) {
+    FetchAllRecords(records);
+    records->Edit();
+    records->SetValue(QStringLiteral("SettingType"), kind);
+    records->SetValue(QStringLiteral("SettingValue"), text);
+    records->Update();
+  } else {
+    CloseRecords(records);
+    records = OpenRecords(QStringLiteral("Select Settings.* From Settings"), db);
+    records->AddNew();
+    records->SetValue(QStringLiteral("SettingName"), name);
+    records->SetValue(QStringLiteral("SettingValue"), text);
+    records->SetValue(QStringLiteral("SettingType"), kind);
+    records->Update();
+  }
+  CloseRecords(records);
+}
+
+int KindOf(const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::Short:
+      return vbInteger;
+    case QMetaType::Int:
+    case QMetaType::UShort:
+      return vbLong;
+    case QMetaType::Float:
+      return vbSingle;
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+      return vbDouble;
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+      return vbDate;
+    case QMetaType::Bool:
+      return vbBoolean;
+    case QMetaType::UChar:
+      return vbByte;
+    default:
+      return vbString;
+  }
+}
+
+QString TextForm(const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::Bool:
+      return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::Float:
+      return FloatText(value.toFloat());
+    case QMetaType::Double:
+      return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::QDate:
+      return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QDateTime:
+      return value.toDateTime().toString(u"yyyy-MM-ddTHH:mm:ss");
+    case QMetaType::UChar:
+      return QString::number(value.value<quint8>());
+    default:
+      return value.toString();
+  }
+}
+
+QVariant ConvertSetting(const QString& text, int kind, bool* ok) {
+  bool converted = true;
+  QVariant result;
+  const QLocale c = QLocale::c();
+  const QString trimmed = text.trimmed();
+  switch (kind) {
+    case vbInteger:
+      result = QVariant::fromValue<qint16>(c.toShort(trimmed, &converted));
+      break;
+    case vbLong:
+      result = c.toInt(trimmed, &converted);
+      break;
+    case vbSingle:
+      result = c.toFloat(trimmed, &converted);
+      break;
+    case vbDouble:
+    case vbCurrency:
+    case vbDecimal:
+      result = c.toDouble(trimmed, &converted);
+      break;
+    case vbDate:
+      if (trimmed.size() == 10) {
+        const QDate date = QDate::fromString(trimmed, Qt::ISODate);
+        converted = date.isValid();
+        result = date;
+      } else {
+        QDateTime dateTime = QDateTime::fromString(trimmed, Qt::ISODate);
+        if (!dateTime.isValid()) dateTime = QDateTime::fromString(trimmed, u"yyyy-MM-dd HH:mm:ss");
+        converted = dateTime.isValid();
+        result = dateTime;
+      }
+      break;
+    case vbBoolean:
+      if (trimmed.compare(u"True", Qt::CaseInsensitive) == 0 || trimmed == u"-1" ||
+          trimmed == u"1") {
+        result = true;
+      } else if (trimmed.compare(u"False", Qt::CaseInsensitive) == 0 || trimmed == u"0") {
+        result = false;
+      } else {
+        converted = false;
+      }
+      break;
+    case vbByte: {
+      const ushort value = c.toUShort(trimmed, &converted);
+      converted = converted && value <= 255;
+      result = QVariant::fromValue<quint8>(quint8(value));
+      break;
+    }
+    case vbNull:
+      result = QVariant();
+      break;
+    default:
+      result = text;
+      break;
+  }
+  if (ok) *ok = converted;
+  return converted ? result : QVariant();
+}
+
+}  // namespace SettingsManager

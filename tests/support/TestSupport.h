@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTemporaryDir>
+#include <deque>
+#include <vector>
+
+#include "data/Database.h"
+#include "seams/Clock.h"
+#include "seams/MessageBox.h"
+
+namespace testsupport {
+
+// Answers message boxes from a script and records every box shown, so tests can check the exact
+// texts, titles, icons and buttons. With no scripted answer left, a box takes its default.
+class ScriptedMessageBox final : public seams::MessageBox {
+ public:
+  ScriptedMessageBox();
+  ~ScriptedMessageBox() override;
+
+  void Answer(seams::MsgAnswer answer) { answers_.push_back(answer); }
+  seams::MsgAnswer Show(const seams::MessageRequest& request) override;
+
+  const std::vector<seams::MessageRequest>& Shown() const { return shown_; }
+  void Clear() { shown_.clear(); }
+
+ private:
+  std::deque<seams::MsgAnswer> answers_;
+  std::vector<seams::MessageRequest> shown_;
+};
+
+// Installs a fixed "today" for as long as it lives.
+class FixedClock final : public seams::Clock {
+ public:
+  explicit FixedClock(QDate today);
+  ~FixedClock() override;
+  QDate Today() const override { return today_; }
+  void Set(QDate today) { today_ = today; }
+
+ private:
+  QDate today_;
+};
+
+// A fresh database file in its own temporary folder, opened as the shared database with the
+// three tables made; closed and removed again at the end of the test.
+class TempDatabase {
+ public:
+  TempDatabase();
+  ~TempDatabase();
+
+  const QString& Path() const { return path_; }
+  QString Folder() const { return dir_.path(); }
+  DatabaseHandle Db() const;
+  // Runs the three table owners on the shared database, as every start does.
+  static void InitAllTables();
+  // Inserts one DVD row with plain SQL (bound parameters).
+  void AddDvd(const QString& title, const QString& category = {}, qint32 status = 0,
+              const QString& name = {}, const QString& date = QStringLiteral("2000-01-01"),
+              const QString& dueDate = QStringLiteral("2000-01-01"), const QString& barCode = {},
+              const QString& rated = {}, const QString& starring = {},
+              const QString& description = {});
+  void AddCustomer(const QString& name, const QString& phone = {});
+  // The first column of each row of a query, as text.
+  QStringList Column(const QString& sql) const;
+
+ private:
+  QTemporaryDir dir_;
+  QString path_;
+};
+
+// Runs the stock sqlite3 shell on a file and returns its output (trimmed).
+QString Sqlite3Shell(const QString& file, const QString& sql);
+
+}  // namespace testsupport
