@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 #include <QChar>
+#include <QHash>
+#include <algorithm>
 
 #include "data/DatabaseError.h"
 
@@ -367,15 +369,31 @@ QDateTime ParseStoredDate(const char* s, int length) {
     return value;
   };
   if (!s || length < 10 || s[4] != '-' || s[7] != '-') return {};
-  const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
-  if (!date.isValid()) return {};
-  if (length == 10) return QDateTime(date, QTime(0, 0));
-  if (length < 16 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':') return {};
-  int seconds = 0;
-  if (length >= 19 && s[16] == ':') seconds = digits(17, 2);
-  const QTime time(digits(11, 2), digits(14, 2), seconds < 0 ? 0 : seconds);
-  if (!time.isValid()) return {};
-  return QDateTime(date, time);
+  const int year = digits(0, 4);
+  const int month = digits(5, 2);
+  const int day = digits(8, 2);
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  if (length > 10) {
+    if (length < 16 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':') return {};
+    hour = digits(11, 2);
+    minute = digits(14, 2);
+    if (length >= 19 && s[16] == ':') second = std::max(0, digits(17, 2));
+  }
+  if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0) return {};
+  // A local QDateTime costs a time-zone look-up (a system call) to build, and a list of 100,000
+  // DVDs holds only a few thousand distinct dates: build each one once.
+  thread_local QHash<quint64, QDateTime> cache;
+  const quint64 key = (quint64(quint32(year)) << 40) | (quint64(quint32(month) & 0xFF) << 32) |
+                      (quint64(quint32(day) & 0xFF) << 24) | (quint64(quint32(hour) & 0xFF) << 16) |
+                      (quint64(quint32(minute) & 0xFF) << 8) | quint64(quint32(second) & 0xFF);
+  if (const auto found = cache.constFind(key); found != cache.constEnd()) return *found;
+  const QDate date(year, month, day);
+  const QTime time(hour, minute, second);
+  if (!date.isValid() || !time.isValid()) return {};
+  if (cache.size() > 8192) cache.clear();
+  return *cache.insert(key, QDateTime(date, time));
 }
 
 QDateTime ParseStoredDate(const QString& text) {

@@ -389,9 +389,10 @@ void CloseRecords(RecordsetPtr& records) {
 bool NoRecords(Recordset* records) { return !records || records->RecordCount() < 1; }
 
 void FetchAllRecords(Recordset& records) {
+  // Same outcome as visiting the last row and coming back (first row current, exact count), but
+  // without sorting and walking the whole result twice: the count is made when it is asked for.
   records.MoveFirst();
-  records.MoveLast();
-  records.MoveFirst();
+  records.RequestExactCount();
 }
 
 QString SqlText(const QVariant& value) {

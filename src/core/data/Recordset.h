@@ -31,6 +31,8 @@ class Recordset {
   void MoveFirst();
   void MoveNext();
   void MoveLast();
+  // The next RecordCount() is exact (counted by the engine unless the cursor passed the end).
+  void RequestExactCount() { exactCountWanted_ = true; }
 
   int FieldCount() const { return int(names_.size()); }
   QString FieldName(int index) const { return names_.value(index); }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace bench {
+
+struct CollectionSize {
+  int dvds = 100000;
+  int customers = 2000;
+  int loans = 2000;   // DVDs lent out, each to one of the customers
+  int overdue = 500;  // of those loans, due before today
+};
+
+// Writes a realistic collection into a new database file at path (made the way the program makes
+// it, tables included): titles with apostrophes and accents, categories, ratings, stars,
+// descriptions, bar codes with leading zeros, borrowers with phone numbers, and loans of which
+// some are overdue relative to today. Deterministic for a given size. The file must not exist.
+void GenerateCollection(const QString& path, const CollectionSize& size = {},
+                        QDate today = QDate::currentDate());
+
+}  // namespace bench
