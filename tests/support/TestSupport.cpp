@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <stdexcept>
 
@@ -11,6 +12,18 @@
 #include "settings/SettingsManager.h"
 
 namespace testsupport {
+namespace {
+
+// Every test makes fresh database files, each flushed to disk several times. On a memory file
+// system a flush costs nothing, which keeps the suites fast without changing the program.
+const bool kFastTemporaryFolder = [] {
+  if (qEnvironmentVariableIsEmpty("TMPDIR") && QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+    qputenv("TMPDIR", "/dev/shm");
+  }
+  return true;
+}();
+
+}  // namespace
 
 ScriptedMessageBox::ScriptedMessageBox() { seams::SetMessages(this); }
 

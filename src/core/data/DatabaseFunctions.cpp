@@ -198,6 +198,9 @@ DatabaseHandle OpenOrCreateDatabase(const QString& path,
 }
 
 std::optional<TableDef> FindTableDef(const DatabaseHandle& db, const QString& name) {
+  if (!db || !db->IsOpen()) {
+    throw DatabaseError(SQLITE_MISUSE, QStringLiteral("The database is not open."), kSource);
+  }
   // SQLite matches table names without regard to letter case, so a table "inventory" written
   // by another tool is the program's "Inventory"; creating a second one would fail.
   sqlite3_stmt* query = db->Prepare(
@@ -214,7 +217,7 @@ std::optional<TableDef> FindTableDef(const DatabaseHandle& db, const QString& na
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) db->ThrowLastError(kSource);
   if (rc != SQLITE_ROW) return std::nullopt;
 
-  TableDef table{db, stored, true, {}};
+  TableDef table{db, name, stored, true, {}};
   sqlite3_stmt* columns =
       db->Prepare(QStringLiteral("PRAGMA table_info(%1)").arg(Quoted(stored)), kSource);
   int step;
@@ -236,7 +239,7 @@ TableDef EnsureTableDef(const DatabaseHandle& db, const QString& name, bool& cre
     return *found;
   }
   created = true;
-  return TableDef{db, name, false, {}};
+  return TableDef{db, name, name, false, {}};
 }
 
 std::optional<FieldDef> FindField(const TableDef& table, const QString& name) {
@@ -252,7 +255,7 @@ FieldDef EnsureField(TableDef& table, const QString& name, short type,
   FieldDef field{name, type, defaultValue};
   if (table.stored) {
     QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                      .arg(Quoted(table.name), Quoted(name), DeclaredType(type));
+                      .arg(Quoted(table.storedName), Quoted(name), DeclaredType(type));
     const QString literal = DefaultLiteral(type, defaultValue);
     if (!literal.isEmpty()) sql += QStringLiteral(" DEFAULT ") + literal;
     table.db->Execute(sql, kSource);
@@ -292,7 +295,8 @@ void AppendTableDef(TableDef& table) {
     columns << column;
   }
   table.db->Execute(
-      QStringLiteral("CREATE TABLE %1 (%2)").arg(Quoted(table.name), columns.join(u", ")), kSource);
+      QStringLiteral("CREATE TABLE %1 (%2)").arg(Quoted(table.storedName), columns.join(u", ")),
+      kSource);
   table.stored = true;
 }
 

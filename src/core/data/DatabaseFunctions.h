@@ -8,6 +8,10 @@
 
 #include "data/Database.h"
 
+namespace seams {
+class ProgressSink;
+}
+
 // The one shared database of the process, opening and creating the file, and the mechanism by
 // which the table owners create and extend their tables at every start.
 namespace DatabaseFunctions {
@@ -49,7 +53,8 @@ struct FieldDef {
 
 struct TableDef {
   DatabaseHandle db;
-  QString name;
+  QString name;         // the program's name for it, under which its column properties are kept
+  QString storedName;   // the name in the file, which may differ in letter case
   bool stored = false;  // false until AppendTableDef creates the table
   std::vector<FieldDef> fields;
 };
@@ -68,5 +73,40 @@ void AppendTableDef(TableDef& table);
 // A column property as stored, converted to its type; an invalid QVariant when not set.
 QVariant FieldProperty(const DatabaseHandle& db, const QString& table, const QString& field,
                        const QString& property);
+
+// The moments of a clean-up, in order, as the step hook sees them. The salvage steps occur only
+// for a damaged file, CopyUnderWay only while a step hook is set.
+enum class CleanupStep {
+  Started,          // the database is closed, nothing touched yet
+  LeftoverRemoved,  // a copy left by an earlier attempt is gone
+  Checked,          // the quick check has run
+  CopyUnderWay,     // the copy is partly written
+  CopyWritten,      // compacted (or salvaged) copy complete
+  SourceClosed,     // no connection to either file is open
+  CopyChecked,      // the copy passed its integrity check
+  CopyFlushed,      // the copy is on disk
+  DamagedKept,      // salvage only: the damaged original also has its ".damaged" name
+  Replaced,         // the copy has the database's name
+  Finished,
+};
+
+struct CleanupOptions {
+  // Receives "Checking DB and repairing as necessary...", "Compacting DB...       Please wait."
+  // and "Cleanup Complete.".
+  seams::ProgressSink* progress = nullptr;
+  // Called with true before the work and with false after it, also when it fails (the caller's
+  // hourglass pointer).
+  std::function<void(bool busy)> busy;
+};
+
+// Repairs and compacts the database file: a quick check, then a compacted copy (or, for a
+// damaged file, a salvaged copy, keeping the original as "<name>.damaged"), checked, flushed and
+// renamed over the original. The file named by the path is a complete database at every moment.
+// Closes the given database (with none, the shared one) and leaves the data store closed; the
+// caller reopens it.
+void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options = {});
+
+// Tests only: called at each step of a clean-up, so that a child process can end itself there.
+void SetCleanupStepHook(std::function<void(CleanupStep)> hook);
 
 }  // namespace DatabaseFunctions

@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QHash>
 #include <algorithm>
+#include <array>
 
 #include "data/DatabaseError.h"
 
@@ -40,6 +41,26 @@ char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
 inline char32_t Fold(char32_t c) {
   if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
   return QChar::toCaseFolded(c);
+}
+
+// The unaccented letter of a folded Latin letter (é -> e), for ordering only.
+char32_t BaseLetter(char32_t folded) {
+  constexpr char32_t kFirst = 0xC0;
+  constexpr char32_t kLast = 0x24F;
+  if (folded < kFirst || folded > kLast) return folded;
+  static const std::array<char32_t, kLast - kFirst + 1> table = [] {
+    std::array<char32_t, kLast - kFirst + 1> bases{};
+    for (char32_t c = kFirst; c <= kLast; ++c) {
+      const QString decomposed = QChar(char16_t(c)).decomposition();
+      char32_t base = c;
+      if (QChar(char16_t(c)).decompositionTag() == QChar::Canonical && !decomposed.isEmpty()) {
+        base = Fold(decomposed[0].unicode());
+      }
+      bases[c - kFirst] = base;
+    }
+    return bases;
+  }();
+  return table[folded - kFirst];
 }
 
 void FoldUtf8(const char* utf8, int length, std::u32string& out) {
@@ -331,25 +352,34 @@ bool LikePattern::MatchesUtf8(const char* utf8, int length) const {
 }
 
 int CompareNoCase(const char* a, int lengthA, const char* b, int lengthB) {
+  // Letters are ordered by their base letter first (so "École" sorts among the e's, as a reader
+  // expects), and only texts that differ in nothing but accents are told apart by their accents:
+  // equality still keeps accents distinct.
   auto pa = reinterpret_cast<const unsigned char*>(a);
   auto pb = reinterpret_cast<const unsigned char*>(b);
   const auto endA = pa + lengthA;
   const auto endB = pb + lengthB;
+  int tieBreak = 0;
   while (pa < endA && pb < endB) {
     char32_t ca;
     char32_t cb;
     if (*pa < 0x80 && *pb < 0x80) {
       ca = Fold(*pa++);
       cb = Fold(*pb++);
-    } else {
-      ca = Fold(DecodeUtf8(pa, endA));
-      cb = Fold(DecodeUtf8(pb, endB));
+      if (ca != cb) return ca < cb ? -1 : 1;
+      continue;
     }
-    if (ca != cb) return ca < cb ? -1 : 1;
+    ca = Fold(DecodeUtf8(pa, endA));
+    cb = Fold(DecodeUtf8(pb, endB));
+    if (ca == cb) continue;
+    const char32_t baseA = BaseLetter(ca);
+    const char32_t baseB = BaseLetter(cb);
+    if (baseA != baseB) return baseA < baseB ? -1 : 1;
+    if (tieBreak == 0) tieBreak = ca < cb ? -1 : 1;
   }
   if (pa < endA) return 1;
   if (pb < endB) return -1;
-  return 0;
+  return tieBreak;
 }
 
 QString DateToStorage(const QDate& date) { return date.toString(u"yyyy-MM-dd"); }
