@@ -2,9 +2,12 @@
 
 #include <QAbstractTableModel>
 #include <QDateTime>
+#include <QFont>
 #include <QIcon>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // A column of a DVD list: key is the Inventory column it shows, caption its header text.
@@ -73,13 +76,18 @@ class DVDListModel : public QAbstractTableModel {
   static QString DateText(const QDate& date);
 
  private:
-  struct Row;
   struct Storage;
+  class DateTexts;
 
   const QString& Cell(int row, int column) const;
-  void Append(Storage& storage, const DVDRowData& data, const QDate& today) const;
+  void Append(Storage& storage, const DVDRowData& data, const QDate& today, DateTexts& dates) const;
+  // Per loaded row, the rank of its text in the given column in collation order.
+  std::vector<int> Ranks(int column) const;
 
   std::vector<DVDListColumn> columns_;
   std::unique_ptr<Storage> rows_;
+  // The ranks of the column sorted last, kept until the rows change.
+  std::optional<std::pair<int, std::vector<int>>> sortRanks_;
   QIcon icons_[3];
+  QFont bold_;
 };
