@@ -218,6 +218,12 @@ void DVDListView::mouseDoubleClickEvent(QMouseEvent* event) {
     emit ItemDoubleClicked();
 }
 
+void DVDListView::focusInEvent(QFocusEvent* event) {
+  // Qt makes the first row current when the list gains focus without one; that is no click.
+  const Quiet quiet(quiet_);
+  QTreeView::focusInEvent(event);
+}
+
 void SortListByColumn(DVDListView* list, int column) {
   if (!list) return;
   if (!list->Sorted() || list->SortKey() != column) {

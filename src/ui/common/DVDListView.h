@@ -56,6 +56,7 @@ class DVDListView : public QTreeView {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   void ShowSortIndicator();

@@ -1,0 +1,602 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QFont>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+#include <cmath>
+#include <limits>
+
+#include "TestSupport.h"
+#include "data/DatabaseFunctions.h"
+#include "settings/SettingsManager.h"
+#include "ui/common/DVDListModel.h"
+#include "ui/common/DVDListView.h"
+#include "ui/common/Twips.h"
+#include "ui/common/WindowLayout.h"
+
+// Readable failure messages for texts and lists of texts.
+static void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+const QString kListSql = QStringLiteral(
+    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
+    "Inventory.DVDTitle");
+
+const QDate kToday(2026, 12, 4);
+
+class DVDListTest : public ::testing::Test {
+ protected:
+  void Load(DVDListView& list) {
+    list.LoadListColumns();
+    list.Reload(kListSql);
+  }
+
+  static int ColumnOf(const DVDListView& list, const QString& caption) {
+    for (int c = 0; c < list.Model()->columnCount(); ++c) {
+      if (list.Model()->headerData(c, Qt::Horizontal).toString() == caption) return c;
+    }
+    return -1;
+  }
+
+  static QStringList Captions(const DVDListView& list) {
+    QStringList captions;
+    for (int c = 0; c < list.Model()->columnCount(); ++c)
+      captions << list.Model()->headerData(c, Qt::Horizontal).toString();
+    return captions;
+  }
+
+  static QStringList Titles(const DVDListView& list) {
+    QStringList titles;
+    for (int r = 0; r < list.Model()->rowCount(); ++r) titles << list.Model()->TitleAt(r);
+    return titles;
+  }
+
+  static QStringList ColumnTexts(const DVDListView& list, int column) {
+    QStringList texts;
+    for (int r = 0; r < list.Model()->rowCount(); ++r)
+      texts << list.Model()->index(r, column).data().toString();
+    return texts;
+  }
+
+  static void SetShowInList(const QString& column, bool shown) {
+    using namespace DatabaseFunctions;
+    auto table = FindTableDef(GetDatabase(), QStringLiteral("Inventory"));
+    ASSERT_TRUE(table.has_value());
+    EnsureFieldProperty(*table, column, QStringLiteral("ShowInList"), dbBoolean, shown);
+  }
+
+  testsupport::TempDatabase database;
+  testsupport::FixedClock clock{kToday};
+};
+
+struct RowCase {
+  const char* name;
+  qint32 status;
+  const char* date;
+  const char* due;
+  const char* statusCell;
+  const char* dueCell;
+  int icon;
+  bool bold;
+};
+
+void PrintTo(const RowCase& c, std::ostream* out) { *out << c.name; }
+
+class ListRowTest : public DVDListTest, public ::testing::WithParamInterface<RowCase> {};
+
+TEST_P(ListRowTest, RowFollowsStatusAndDueDate) {
+  const RowCase& c = GetParam();
+  database.AddDvd(QStringLiteral("The Film"), QStringLiteral("Drama"), c.status,
+                  QStringLiteral("Ann"), QString::fromLatin1(c.date), QString::fromLatin1(c.due),
+                  QStringLiteral("007"), QStringLiteral("PG"), QStringLiteral("Someone"));
+  DVDListView list;
+  Load(list);
+  ASSERT_EQ(list.Model()->rowCount(), 1);
+  const DVDListModel* model = list.Model();
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Title")).data().toString(), "The Film");
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Category")).data().toString(), "Drama");
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Rated")).data().toString(), "PG");
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Starring")).data().toString(), "Someone");
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Status")).data().toString(), c.statusCell);
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Due Date")).data().toString(), c.dueCell);
+  EXPECT_EQ(model->index(0, 0).data(DVDListModel::IconIndexRole).toInt(), c.icon);
+  EXPECT_EQ(model->index(0, 0).data(DVDListModel::OverdueRole).toBool(), c.bold);
+  EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+  EXPECT_TRUE(model->index(0, 1).data(Qt::DecorationRole).isNull());
+  for (int column = 0; column < model->columnCount(); ++column) {
+    const QVariant font = model->index(0, column).data(Qt::FontRole);
+    EXPECT_EQ(font.isValid() && font.value<QFont>().bold(), c.bold) << column;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ListRowTest,
+    ::testing::Values(RowCase{"new DVD", 0, "2000-01-01", "2000-01-01", "In Stock", "", 2, false},
+                      RowCase{"returned DVD keeps its old dates", 0, "2026-11-01", "2026-11-10",
+                              "In Stock", "", 2, false},
+                      RowCase{"lent, due tomorrow", 1, "2026-11-20", "2026-12-05", "Loaned",
+                              "12/5/2026", 1, false},
+                      RowCase{"lent, due today", 1, "2026-11-20", "2026-12-04", "Loaned",
+                              "12/4/2026", 1, false},
+                      RowCase{"lent, due today at ten", 1, "2026-11-20", "2026-12-04 10:00:00",
+                              "Loaned", "12/4/2026", 1, false},
+                      RowCase{"lent, due yesterday", 1, "2026-11-20", "2026-12-03", "Overdue",
+                              "12/3/2026", 3, true},
+                      RowCase{"lent, due on the loan day, past", 1, "2026-12-01", "2026-12-01",
+                              "Overdue", "", 3, true},
+                      RowCase{"lent and due today, same day", 1, "2026-12-04", "2026-12-04",
+                              "Loaned", "", 1, false},
+                      RowCase{"rented, due later", 2, "2026-11-20", "2026-12-10", "Rented",
+                              "12/10/2026", 1, false},
+                      RowCase{"rented, due date passed", 2, "2026-11-20", "2026-11-30", "Overdue",
+                              "11/30/2026", 3, true},
+                      RowCase{"status 7, due later", 7, "2026-11-20", "2027-01-02", "Unknown",
+                              "1/2/2027", 1, false},
+                      RowCase{"status 7, due date passed", 7, "2026-11-20", "2026-11-02", "Overdue",
+                              "11/2/2026", 3, true}));
+
+TEST_F(DVDListTest, ColumnsComeFromTheTablesDisplayProperties) {
+  DVDListView list;
+  list.LoadListColumns();
+  EXPECT_EQ(list.objectName(), "DVDList");
+  EXPECT_EQ(Captions(list),
+            QStringList({"Title", "Category", "Starring", "Rated", "Status", "Due Date"}));
+  QStringList keys;
+  for (const auto& column : list.Model()->Columns()) keys << column.key;
+  EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
+
+  // Shown columns follow the table's order, whatever was shown before.
+  SetShowInList("Category", false);
+  SetShowInList("Date", true);
+  database.AddDvd("Returned", "Drama", 0, "", "2026-11-01", "2026-11-10");
+  Load(list);
+  EXPECT_EQ(Captions(list),
+            QStringList({"Title", "Starring", "Rated", "Status", "Loaned Date", "Due Date"}));
+  // The loan date is shown whatever the status; the due date only for a lent DVD.
+  EXPECT_EQ(list.Model()->index(0, 4).data().toString(), "11/1/2026");
+  EXPECT_EQ(list.Model()->index(0, 5).data().toString(), "");
+}
+
+TEST_F(DVDListTest, NullTextsShowAsEmptyCells) {
+  database.Db()->Execute(
+      QStringLiteral("INSERT INTO Inventory (DVDTitle, Category, Starring, Rated) VALUES "
+                     "('Bare', NULL, NULL, NULL)"));
+  DVDListView list;
+  Load(list);
+  ASSERT_EQ(list.Model()->rowCount(), 1);
+  EXPECT_EQ(ColumnTexts(list, 1), QStringList({""}));
+  EXPECT_EQ(ColumnTexts(list, 4), QStringList({"In Stock"}));
+}
+
+class LoadedListTest : public DVDListTest {
+ protected:
+  void SetUp() override {
+    database.AddDvd("Zed", "Comedy", 0);
+    database.AddDvd("alpha", "drama", 0);
+    database.AddDvd("Lent late", "Action", 1, "Ann", "2026-11-01", "2026-12-01");
+    database.AddDvd("Lent soon", "comedy", 1, "Bob", "2026-11-01", "2026-12-10");
+    database.AddDvd("Odd", "Action", 7, "", "2026-11-01", "2026-12-20");
+    database.AddDvd("Ally", "Drama", 1, "Cy", "2026-11-01", "2026-12-10");
+    Load(list);
+    QObject::connect(&list, &DVDListView::ItemClicked, [this] { ++clicks; });
+  }
+
+  // What the windows do after every command: remember, reload, reselect.
+  void LoadDVDList() {
+    const QString title = list.SelectedTitle();
+    list.Reload(kListSql);
+    list.SelectTitle(title);
+  }
+
+  DVDListView list;
+  int clicks = 0;
+};
+
+TEST_F(LoadedListTest, UnsortedListIsInTheQueryOrder) {
+  EXPECT_EQ(Titles(list), QStringList({"Odd", "Lent late", "Ally", "Lent soon", "alpha", "Zed"}));
+  EXPECT_FALSE(list.Sorted());
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
+}
+
+TEST_F(LoadedListTest, ReloadKeepsTheSelectionWhereverTheRowMoved) {
+  EXPECT_EQ(list.SelectedTitle(), "");
+  list.SelectTitle("LENT soon");  // letter case ignored
+  EXPECT_EQ(list.SelectedTitle(), "Lent soon");
+  EXPECT_EQ(list.currentIndex().row(), 3);
+
+  database.Db()->Execute(
+      QStringLiteral("UPDATE Inventory SET Status = 0 WHERE DVDTitle = 'Lent soon'"));
+  LoadDVDList();
+  EXPECT_EQ(list.SelectedTitle(), "Lent soon");
+  EXPECT_EQ(list.currentIndex().row(), 5);
+  EXPECT_EQ(list.Model()->index(5, 4).data().toString(), "In Stock");
+
+  // A title that is gone leaves nothing selected; an unknown one changes nothing.
+  list.SelectTitle("Zed");
+  list.SelectTitle("No such film");
+  EXPECT_EQ(list.SelectedTitle(), "Zed");
+  database.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle = 'Zed'"));
+  LoadDVDList();
+  EXPECT_EQ(list.SelectedTitle(), "");
+  EXPECT_EQ(clicks, 0);  // none of this was the user's doing
+}
+
+TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
+  list.resize(600, 300);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  list.SelectTitle("Odd");
+  QTest::keyClick(list.viewport(), Qt::Key_Down);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(list.SelectedTitle(), "Lent late");
+
+  int right = 0;
+  QObject::connect(&list, &DVDListView::RightButtonPressed, [&] {
+    ++right;
+    EXPECT_EQ(list.SelectedTitle(), "Ally");  // the clicked row is current before the command
+  });
+  const QRect ally = list.visualRect(list.Model()->index(2, 1));
+  QTest::mousePress(list.viewport(), Qt::RightButton, {}, ally.center());
+  EXPECT_EQ(right, 1);
+  EXPECT_EQ(clicks, 2);
+
+  int doubles = 0;
+  QObject::connect(&list, &DVDListView::ItemDoubleClicked, [&] { ++doubles; });
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, ally.center());
+  EXPECT_EQ(doubles, 1);
+
+  int enters = 0;
+  QObject::connect(&list, &DVDListView::EnterPressed, [&] { ++enters; });
+  QTest::keyClick(list.viewport(), Qt::Key_Return);
+  QTest::keyClick(list.viewport(), Qt::Key_Enter);
+  EXPECT_EQ(enters, 2);
+}
+
+TEST_F(LoadedListTest, HeaderClicksCycleAscendingDescendingAscending) {
+  const QStringList ascending({"Ally", "alpha", "Lent late", "Lent soon", "Odd", "Zed"});
+  QStringList descending = ascending;
+  std::reverse(descending.begin(), descending.end());
+
+  SortListByColumn(&list, 0);
+  EXPECT_EQ(Titles(list), ascending);
+  EXPECT_TRUE(list.header()->isSortIndicatorShown());
+  EXPECT_EQ(list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+  SortListByColumn(&list, 0);
+  EXPECT_EQ(Titles(list), descending);
+  EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(list.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+  SortListByColumn(&list, 0);
+  EXPECT_EQ(Titles(list), ascending);
+
+  // Another column: ascending by it, case ignored, ties in the query's order.
+  list.resize(800, 300);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  QHeaderView* header = list.header();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+  EXPECT_TRUE(list.Sorted());
+  EXPECT_EQ(list.SortKey(), 1);
+  EXPECT_EQ(list.SortOrder(), Qt::AscendingOrder);
+  EXPECT_EQ(header->sortIndicatorSection(), 1);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  EXPECT_EQ(ColumnTexts(list, 1),
+            QStringList({"Action", "Action", "comedy", "Comedy", "Drama", "drama"}));
+  EXPECT_EQ(Titles(list), QStringList({"Odd", "Lent late", "Lent soon", "Zed", "Ally", "alpha"}));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+  EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(Titles(list), QStringList({"Ally", "alpha", "Lent soon", "Zed", "Odd", "Lent late"}));
+}
+
+TEST_F(LoadedListTest, SortKeepsTheSelectionAndSurvivesAReload) {
+  list.SelectTitle("Zed");
+  list.SetSort(true, 1, Qt::DescendingOrder);
+  EXPECT_EQ(list.SelectedTitle(), "Zed");
+  EXPECT_EQ(ColumnTexts(list, 1).first(), "Drama");
+  database.AddDvd("Another", "Western", 0);
+  LoadDVDList();
+  EXPECT_EQ(Titles(list).first(), "Another");
+  EXPECT_EQ(list.SelectedTitle(), "Zed");
+  EXPECT_EQ(clicks, 0);
+
+  // Sorting off keeps the rows as they are until the next reload gives the query's order.
+  list.SetSort(false, 1, Qt::DescendingOrder);
+  EXPECT_EQ(Titles(list).first(), "Another");
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
+  LoadDVDList();
+  EXPECT_EQ(Titles(list).first(), "Odd");
+}
+
+TEST_F(DVDListTest, SortIgnoresCaseKeepsAccentsWithTheirLettersWhateverTheLocale) {
+  // In Lithuanian, y sorts between i and j; the list must not follow the process locale.
+  const QLocale saved;
+  QLocale::setDefault(QLocale(QLocale::Lithuanian, QLocale::Lithuania));
+  for (const char* title :
+       {"fig", "Ivy", "éclair", "Yak", "Eagle", "ezra", "apple", "Jam", "Banana", "Écu", "delta"})
+    database.AddDvd(QString::fromUtf8(title));
+  DVDListView list;
+  Load(list);
+  SortListByColumn(&list, 0);
+  QLocale::setDefault(saved);
+  EXPECT_EQ(Titles(list), QStringList({"apple", "Banana", "delta", "Eagle", "éclair", "Écu", "ezra",
+                                       "fig", "Ivy", "Jam", "Yak"}));
+}
+
+TEST_F(DVDListTest, EqualTextsKeepTheQueryOrder) {
+  database.AddDvd("b", "x");
+  database.AddDvd("a", "X");
+  database.AddDvd("c", "x");
+  DVDListView list;
+  Load(list);
+  list.SetSort(true, 1, Qt::AscendingOrder);
+  EXPECT_EQ(Titles(list), QStringList({"a", "b", "c"}));
+  list.SetSort(true, 1, Qt::DescendingOrder);
+  EXPECT_EQ(Titles(list), QStringList({"a", "b", "c"}));
+}
+
+TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
+  static QStringList complaints;
+  complaints.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type != QtDebugMsg && QByteArray(context.category).startsWith("qt.modeltest"))
+          complaints << text;
+      });
+  database.AddDvd("One", "a", 1, "Ann", "2026-11-01", "2026-11-02");
+  database.AddDvd("Two", "b");
+  database.AddDvd("Three", "c");
+  DVDListView list;
+  QAbstractItemModelTester tester(list.Model(),
+                                  QAbstractItemModelTester::FailureReportingMode::Warning);
+  Load(list);
+  list.SelectTitle("Two");
+  list.SetSort(true, 0, Qt::AscendingOrder);
+  list.SetSort(true, 1, Qt::DescendingOrder);
+  DVDRowData row;
+  row.title = QStringLiteral("Four");
+  row.status = 1;
+  row.outDate = QDateTime(QDate(2026, 11, 1), QTime());
+  row.dueDate = QDateTime(QDate(2026, 11, 3), QTime());
+  list.Model()->AddDVD(row);
+  std::vector<DVDListColumn> fewer(list.Model()->Columns().begin(),
+                                   list.Model()->Columns().begin() + 3);
+  list.Model()->SetColumns(fewer);
+  list.Reload(kListSql);
+  list.Model()->Clear();
+  list.Reload(kListSql);
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
+  EXPECT_EQ(list.Model()->rowCount(), 3);
+  EXPECT_EQ(list.Model()->columnCount(), 3);
+}
+
+TEST_F(DVDListTest, AddedRowAndTrimmedColumnsKeepTheirCells) {
+  DVDListView list;
+  list.LoadListColumns();
+  DVDRowData row;
+  row.title = QStringLiteral("Casablanca");
+  row.category = QStringLiteral("Drama");
+  row.starring = QStringLiteral("Bogart");
+  row.rated = QStringLiteral("PG");
+  row.status = 1;
+  row.outDate = QDateTime(QDate(2026, 11, 20), QTime());
+  row.dueDate = QDateTime(QDate(2026, 12, 1), QTime());
+  list.Model()->AddDVD(row);
+  EXPECT_EQ(ColumnTexts(list, 4), QStringList({"Overdue"}));
+  EXPECT_EQ(ColumnTexts(list, 5), QStringList({"12/1/2026"}));
+
+  auto columns = list.Model()->Columns();
+  std::swap(columns[1], columns[3]);
+  columns.resize(4);
+  list.Model()->SetColumns(columns);
+  EXPECT_EQ(Captions(list), QStringList({"Title", "Rated", "Starring", "Category"}));
+  EXPECT_EQ(list.Model()->index(0, 1).data().toString(), "PG");
+  EXPECT_EQ(list.Model()->index(0, 3).data().toString(), "Drama");
+  EXPECT_EQ(list.Model()->FindTitle("CASABLANCA"), 0);
+  EXPECT_EQ(list.Model()->FindTitle("Casablanca 2"), -1);
+}
+
+TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
+  database.AddDvd("A", "Western");
+  database.AddDvd("B", "Action");
+  database.AddDvd("C", "Musical");
+  {
+    DVDListView list;
+    Load(list);
+    list.header()->resizeSection(0, 250);
+    list.header()->resizeSection(2, 90);
+    list.header()->resizeSection(3, 5);  // narrower than the minimum
+    list.header()->moveSection(5, 0);    // Due Date first
+    SortListByColumn(&list, 1);
+    SortListByColumn(&list, 1);
+    list.SaveListLayout(QString());
+  }
+  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnWidth1", 0).toFloat(),
+            float(250 * TwipsPerPixel(nullptr)));
+  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnPosition6", 0).toInt(), 1);
+  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnPosition1", 0).toInt(), 2);
+
+  DVDListView list;
+  list.LoadListColumns();
+  list.LoadListLayout(QString(), 200);
+  list.Reload(kListSql);
+  QHeaderView* header = list.header();
+  EXPECT_EQ(header->sectionSize(0), 250);
+  EXPECT_EQ(header->sectionSize(2), 90);
+  // Raised to the minimum of 200 twips, or to the smallest width the header allows.
+  EXPECT_EQ(header->sectionSize(3),
+            std::max(TwipsToPixels(200, &list), header->minimumSectionSize()));
+  EXPECT_EQ(header->visualIndex(5), 0);
+  EXPECT_EQ(header->visualIndex(0), 1);
+  EXPECT_EQ(header->visualIndex(4), 5);
+  EXPECT_TRUE(list.Sorted());
+  EXPECT_EQ(list.SortKey(), 1);
+  EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(header->sortIndicatorSection(), 1);
+  EXPECT_EQ(ColumnTexts(list, 1), QStringList({"Western", "Musical", "Action"}));
+}
+
+TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
+  SettingsManager::WriteSetting("DVDList_HeaderCount", 4);
+  SettingsManager::WriteSetting("DVDList_ColumnPosition1", QVariant::fromValue<qint16>(3));
+  SettingsManager::WriteSetting("DVDList_ColumnPosition2", QVariant::fromValue<qint16>(3));
+  SettingsManager::WriteSetting("DVDList_ColumnPosition3", QVariant::fromValue<qint16>(-9));
+  SettingsManager::WriteSetting("DVDList_ColumnPosition4", QVariant::fromValue<qint16>(40));
+  SettingsManager::WriteSetting("DVDList_ColumnText2", QStringLiteral("Kind"));
+  SettingsManager::WriteSetting("DVDList_Sorted", true);
+  SettingsManager::WriteSetting("DVDList_SortKey", QVariant::fromValue<qint16>(9));
+  database.AddDvd("A", "Western");
+  DVDListView list;
+  list.LoadListColumns();
+  list.LoadListLayout(QString(), 200);
+  list.Reload(kListSql);
+  EXPECT_EQ(Captions(list), QStringList({"Title", "Kind", "Starring", "Rated"}));
+  EXPECT_EQ(ColumnTexts(list, 1), QStringList({"Western"}));
+  const QHeaderView* header = list.header();
+  EXPECT_EQ(header->visualIndex(2), 0);
+  EXPECT_EQ(header->visualIndex(0), 1);
+  EXPECT_EQ(header->visualIndex(1), 2);
+  EXPECT_EQ(header->visualIndex(3), 3);
+  // A sort column the list does not have sorts nothing and shows no indicator.
+  EXPECT_EQ(list.Model()->rowCount(), 1);
+  EXPECT_FALSE(header->isSortIndicatorShown());
+}
+
+// ---- Window placement ----
+
+class WindowPlacementTest : public DVDListTest {
+ protected:
+  static QRect Available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+  static double Twips(int px) { return PixelsToTwips(px, nullptr); }
+};
+
+TEST_F(WindowPlacementTest, FirstRunIsMaximizedOverAQuarterInHalfSizeNormalPlacement) {
+  QWidget window;
+  LoadWindow(&window, "ReelKeeperFrm", 2, nullptr);
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
+  EXPECT_EQ(window.normalGeometry(),
+            QRect(screen.x() + screen.width() / 4, screen.y() + screen.height() / 4,
+                  screen.width() / 2, screen.height() / 2));
+}
+
+TEST_F(WindowPlacementTest, MaximizedAndMinimizedComeBackWithTheirNormalPlacement) {
+  for (const Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowMinimized}) {
+    {
+      QWidget window;
+      window.setGeometry(100, 80, 400, 300);
+      window.show();
+      window.setWindowState(state);
+      SaveWindow(&window, "PhoneBookFrm");
+    }
+    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmWindowState", -1).toInt(),
+              state == Qt::WindowMaximized ? 2 : 1);
+    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmLeft", 0).toFloat(), float(Twips(100)));
+    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmHeight", 0).toFloat(), float(Twips(300)));
+
+    QWidget window;
+    LoadWindow(&window, "PhoneBookFrm", -1, nullptr);
+    EXPECT_TRUE(window.windowState() & state);
+    EXPECT_EQ(window.normalGeometry(), QRect(100, 80, 400, 300));
+  }
+}
+
+TEST_F(WindowPlacementTest, CurrentPlacementIsTheDefaultForAReportWindow) {
+  QWidget window;
+  window.setGeometry(120, 90, 300, 200);
+  const WindowPlacement current = CurrentPlacement(&window);
+  LoadWindow(&window, "DVDReportFrm", -1, &current);
+  EXPECT_EQ(window.geometry(), QRect(120, 90, 300, 200));
+  EXPECT_EQ(window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), 0);
+}
+
+struct AbsurdCase {
+  const char* name;
+  float left, top, width, height;
+  qint32 state;
+};
+
+void PrintTo(const AbsurdCase& c, std::ostream* out) { *out << c.name; }
+
+class AbsurdPlacementTest : public WindowPlacementTest,
+                            public ::testing::WithParamInterface<AbsurdCase> {};
+
+TEST_P(AbsurdPlacementTest, WindowStillOpensUsableOnScreen) {
+  const AbsurdCase& c = GetParam();
+  SettingsManager::WriteSetting("OddFrmLeft", c.left);
+  SettingsManager::WriteSetting("OddFrmTop", c.top);
+  SettingsManager::WriteSetting("OddFrmWidth", c.width);
+  SettingsManager::WriteSetting("OddFrmHeight", c.height);
+  SettingsManager::WriteSetting("OddFrmWindowState", c.state);
+  QWidget window;
+  LoadWindow(&window, "OddFrm", 0, nullptr);
+  const QRect placed = window.geometry();
+  EXPECT_TRUE(Available().contains(placed))
+      << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+  EXPECT_GE(placed.width(), 200);
+  EXPECT_GE(placed.height(), 150);
+  // Once shown, the window system may add its frame around it; the frame's corner, where the
+  // window can be grabbed, is still on the screen.
+  window.show();
+  EXPECT_TRUE(Available().contains(window.frameGeometry().topLeft()));
+  EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+}
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Placements, AbsurdPlacementTest,
+    ::testing::Values(AbsurdCase{"far left and up", -1e9f, -1e9f, 6000, 4500, 0},
+                      AbsurdCase{"far right and down", 1e9f, 1e9f, 6000, 4500, 0},
+                      AbsurdCase{"negative size", 3000, 3000, -5000, -5000, 0},
+                      AbsurdCase{"huge size", 0, 0, 1e12f, 1e12f, 0},
+                      AbsurdCase{"tiny", 3000, 3000, 15, 15, 0},
+                      AbsurdCase{"not numbers", kNaN, kNaN, kNaN, kNaN, 0},
+                      AbsurdCase{"infinities", kInf, -kInf, kInf, -kInf, 0},
+                      AbsurdCase{"unknown state", 1500, 1500, 6000, 4500, 9}));
+
+TEST_F(WindowPlacementTest, ASensiblePlacementIsKeptExactly) {
+  SettingsManager::SaveWindowPlacement(
+      "GoodFrm",
+      WindowPlacement{float(Twips(30)), float(Twips(40)), float(Twips(250)), float(Twips(350)), 0});
+  QWidget window;
+  LoadWindow(&window, "GoodFrm", 2, nullptr);
+  EXPECT_EQ(window.geometry(), QRect(30, 40, 350, 250));
+  EXPECT_EQ(window.windowState() & Qt::WindowMaximized, 0);
+}
+
+TEST(FitOnScreenTest, PullsInsideAndKeepsAMinimum) {
+  const QRect area(0, 0, 800, 600);
+  EXPECT_EQ(FitOnScreen(QRect(10, 10, 300, 200), area, 200, 150), QRect(10, 10, 300, 200));
+  EXPECT_EQ(FitOnScreen(QRect(700, 500, 300, 200), area, 200, 150), QRect(500, 400, 300, 200));
+  EXPECT_EQ(FitOnScreen(QRect(-50, -50, 10, 10), area, 200, 150), QRect(0, 0, 200, 150));
+  EXPECT_EQ(FitOnScreen(QRect(0, 0, 5000, 5000), area, 200, 150), area);
+  EXPECT_EQ(FitOnScreen(QRect(0, 0, 50, 50), QRect(0, 0, 100, 100), 200, 150),
+            QRect(0, 0, 100, 100));
+}
+
+TEST(TwipsTest, FifteenTwipsToAPixelAt96Dpi) {
+  QWidget widget;
+  const double perPixel = TwipsPerPixel(&widget);
+  EXPECT_DOUBLE_EQ(perPixel, 1440.0 / widget.logicalDpiX());
+  EXPECT_EQ(TwipsToPixels(PixelsToTwips(137, &widget), &widget), 137);
+  EXPECT_EQ(TwipsToPixels(std::nan(""), &widget), 0);
+  EXPECT_EQ(TwipsToPixels(1e300, &widget), std::numeric_limits<int>::max());
+  if (widget.logicalDpiX() == 96) {
+    EXPECT_EQ(TwipsToPixels(200, &widget), 13);
+  }
+}
+
+}  // namespace
