@@ -1,26 +1,27 @@
-#include <QCoreApplication>
-#include <QDir>
-#include <cstdio>
+#include <QByteArray>
+#include <memory>
 
-#include "app/Constants.h"
 #include "app/MainFunctions.h"
-#include "data/DatabaseError.h"
-#include "data/DatabaseFunctions.h"
+#include "platform/LoggingMessageBox.h"
+#include "platform/QtMessageBox.h"
+#include "platform/ReelKeeperApplication.h"
+#include "seams/MessageBox.h"
 
 int main(int argc, char* argv[]) {
-  QCoreApplication app(argc, argv);
-  const QString path =
-      QDir(QCoreApplication::applicationDirPath()).filePath(Constants::kDatabaseFileName);
-  try {
-    DatabaseFunctions::OpenSharedDatabase(path);
-    MainFunctions::InitTables();
-    DatabaseFunctions::CloseDatabase();
-  } catch (const DatabaseError& error) {
-    std::fprintf(stderr, "Error Number: %d\n%s\n", error.Number(),
-                 qUtf8Printable(error.Description()));
-    return 1;
+  ReelKeeperApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("ReelKeeper"));
+
+  // Unattended runs answer every message box with its default and keep a log of them instead.
+  std::unique_ptr<seams::MessageBox> messages;
+  const QString messageLog = qEnvironmentVariable("REELKEEPER_MESSAGE_LOG");
+  if (messageLog.isEmpty()) {
+    messages = std::make_unique<QtMessageBox>();
+  } else {
+    messages = std::make_unique<LoggingMessageBox>(messageLog);
   }
-  std::printf("ReelKeeper: the database %s is ready; the windows are not built yet.\n",
-              qUtf8Printable(path));
-  return 0;
+  seams::SetMessages(messages.get());
+
+  const int status = MainFunctions::RunProgram();
+  seams::SetMessages(nullptr);
+  return status;
 }

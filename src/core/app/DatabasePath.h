@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Where the database file lives: the program's own folder when it may be written there, else the
+// user's data folder (an installed copy sits in a folder only the administrator may write).
+namespace MainFunctions {
+
+// The full path of "ReelKeeper.mdb" for this process.
+QString DatabasePath();
+
+// The same choice for a given program folder; the result's folder may not exist yet.
+QString DatabasePathFor(const QString& programFolder);
+
+// The folder of the running executable (from /proc/self/exe).
+QString ProgramFolder();
+
+// $XDG_DATA_HOME/ReelKeeper, or ~/.local/share/ReelKeeper when XDG_DATA_HOME is unset or not an
+// absolute path.
+QString UserDataFolder();
+
+}  // namespace MainFunctions

@@ -1,0 +1,105 @@
+#include "scanner/ScannerFunctions.h"
+
+#include <dlfcn.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdint>
+
+#include "app/DatabasePath.h"
+#include "data/DatabaseError.h"
+
+namespace ScannerFunctions {
+namespace {
+
+using DebugCallback = void (*)(unsigned char);
+
+// The library's eight calls, resolved together so that a library lacking one is refused at
+// once rather than at the first scan.
+struct ScannerLibrary {
+  void (*SetDebugCallback)(DebugCallback) = nullptr;
+  void (*SetHook)() = nullptr;
+  void (*UnHook)() = nullptr;
+  std::int32_t (*GetCodeComplete)() = nullptr;
+  void (*GetScannerID)(char*, std::int32_t) = nullptr;
+  void (*GetCodeType)(char*, std::int32_t) = nullptr;
+  void (*GetBarCode)(char*, std::int32_t) = nullptr;
+  void (*SetCodeComplete)(std::int32_t) = nullptr;
+};
+
+// The loaded library stays loaded for the life of the process: it may run a thread of its own.
+ScannerLibrary library;
+bool loaded = false;
+QString libraryPath;
+
+const QString kSource = QStringLiteral("ScannerFunctions");
+
+[[noreturn]] void Fail(int number, const QString& path, const QString& why) {
+  throw DatabaseError(
+      number, QStringLiteral("The scanner library '%1' cannot be loaded: %2").arg(path, why),
+      kSource);
+}
+
+template <typename Function>
+void Resolve(void* handle, const char* name, Function& target, const QString& path) {
+  void* symbol = ::dlsym(handle, name);
+  if (!symbol) Fail(ELIBBAD, path, QStringLiteral("it has no call %1.").arg(QLatin1String(name)));
+  target = reinterpret_cast<Function>(symbol);
+}
+
+void Load() {
+  if (loaded) return;
+  const QString path = LibraryPath();
+  if (!QFileInfo(path).isFile()) Fail(ENOENT, path, QStringLiteral("the file is missing."));
+  ::dlerror();
+  void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = ::dlerror();
+    Fail(ELIBBAD, path, QString::fromLocal8Bit(why ? why : "unknown error"));
+  }
+  ScannerLibrary calls;
+  try {
+    Resolve(handle, "SetDebugCallback", calls.SetDebugCallback, path);
+    Resolve(handle, "SetHook", calls.SetHook, path);
+    Resolve(handle, "UnHook", calls.UnHook, path);
+    Resolve(handle, "GetCodeComplete", calls.GetCodeComplete, path);
+    Resolve(handle, "GetScannerID", calls.GetScannerID, path);
+    Resolve(handle, "GetCodeType", calls.GetCodeType, path);
+    Resolve(handle, "GetBarCode", calls.GetBarCode, path);
+    Resolve(handle, "SetCodeComplete", calls.SetCodeComplete, path);
+  } catch (...) {
+    ::dlclose(handle);
+    throw;
+  }
+  library = calls;
+  loaded = true;
+}
+
+}  // namespace
+
+void ScannerDebug(unsigned char /*byte*/) {}
+
+QString LibraryPath() {
+  if (!libraryPath.isEmpty()) return libraryPath;
+  return QDir(MainFunctions::ProgramFolder()).filePath(kLibraryFileName);
+}
+
+void SetLibraryPath(const QString& path) {
+  // Another library is loaded at the next HookScanner; the old one stays mapped, as code of it
+  // may still run.
+  if (path != libraryPath) loaded = false;
+  libraryPath = path;
+}
+
+void HookScanner() {
+  Load();
+  library.SetDebugCallback(&ScannerDebug);
+  library.SetHook();
+}
+
+void UnhookScanner() {
+  if (loaded) library.UnHook();
+}
+
+}  // namespace ScannerFunctions

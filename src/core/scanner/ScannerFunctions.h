@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The program's side of the scanner library: loading it from the program's folder and hooking it
+// for the life of the main window.
+namespace ScannerFunctions {
+
+// The library's file name; it is looked for beside the executable.
+inline const QString kLibraryFileName = QStringLiteral("libreelkeeper_scanner.so");
+
+// Loads the library (once) and hooks it: SetDebugCallback with ScannerDebug, then SetHook.
+// A library that is missing or lacks one of its calls throws DatabaseError naming the file.
+void HookScanner();
+// UnHook; nothing happens when the library was never loaded.
+void UnhookScanner();
+
+// The library's debug output, one byte at a time. Nothing reads it.
+void ScannerDebug(unsigned char byte);
+
+// Where HookScanner loads the library from; tests point it elsewhere. An empty path restores
+// the default (the program's folder).
+QString LibraryPath();
+void SetLibraryPath(const QString& path);
+
+}  // namespace ScannerFunctions

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "ChildProcess.h"
+#include "TestSupport.h"
+#include "data/DatabaseError.h"
+#include "data/DatabaseFunctions.h"
+#include "seams/ProgressSink.h"
+
+namespace {
+
+using DatabaseFunctions::CleanupStep;
+
+class RecordedProgress final : public seams::ProgressSink {
+ public:
+  void Progress(const QString& text) override { texts << text; }
+  QStringList texts;
+};
+
+QByteArray Checksum(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+// What the user would miss if a row went astray, in a stable order.
+const QString kContent = QStringLiteral(
+    "SELECT DVDTitle, Category, Status, Name, DueDate, BarCode FROM Inventory ORDER BY DVDTitle;"
+    "SELECT Name, Phone FROM Customers ORDER BY Name;"
+    "SELECT Name, SettingValue FROM Settings ORDER BY Name;");
+
+class CleanupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Transaction batch(db_.Db());
+    for (int i = 0; i < kDvds; ++i) {
+      db_.AddDvd(QStringLiteral("Title %1 - Schindler's List").arg(i, 5, 10, QLatin1Char('0')),
+                 QStringLiteral("Drama"), i % 3 == 0 ? 1 : 0, QStringLiteral("Ann"),
+                 QStringLiteral("2024-01-01"), QStringLiteral("2024-02-01"),
+                 QStringLiteral("007%1").arg(i), QStringLiteral("PG"), QStringLiteral("Someone"),
+                 QString(200, u'x'));
+    }
+    db_.AddCustomer(QStringLiteral("Ann O'Neil"), QStringLiteral("555-0100"));
+    batch.Commit();
+    content_ = testsupport::Sqlite3Shell(db_.Path(), kContent);
+    ASSERT_TRUE(content_.contains(QStringLiteral("Title 01999")));
+  }
+
+  QString Path() const { return db_.Path(); }
+  QString Copy() const { return db_.Path() + u'1'; }
+  QString Shell(const QString& sql) const { return testsupport::Sqlite3Shell(Path(), sql); }
+
+  // Overwrites one leaf page of the Inventory table in the middle of its rows with garbage.
+  void DamageInventoryPage() {
+    DatabaseFunctions::CloseDatabase();
+    const QStringList pages =
+        Shell(QStringLiteral(
+                  "SELECT pageno FROM dbstat WHERE name = 'Inventory' AND pagetype = 'leaf' "
+                  "ORDER BY pageno"))
+            .split(u'\n');
+    ASSERT_GT(pages.size(), 10);
+    const qint64 page = pages[pages.size() / 2].toLongLong();
+    const qint64 pageSize = Shell(QStringLiteral("PRAGMA page_size")).toLongLong();
+    QFile file(Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek((page - 1) * pageSize + 8));
+    file.write(QByteArray(int(pageSize) - 8, '\xA5'));
+    file.close();
+    ASSERT_NE(Shell(QStringLiteral("PRAGMA quick_check")), QStringLiteral("ok"));
+  }
+
+  static constexpr int kDvds = 2000;
+  testsupport::TempDatabase db_;
+  QString content_;
+};
+
+TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
+  db_.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle Like 'Title 00*'"));
+  const QString kept = Shell(kContent);
+  const qint64 before = QFileInfo(Path()).size();
+  RecordedProgress progress;
+  QList<bool> busy;
+  DatabaseFunctions::CleanupOptions options;
+  options.progress = &progress;
+  options.busy = [&busy](bool on) { busy << on; };
+
+  DatabaseFunctions::CleanDatabase(db_.Db(), options);
+
+  EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
+  EXPECT_EQ(progress.texts,
+            QStringList({QStringLiteral("Checking DB and repairing as necessary..."),
+                         QStringLiteral("Compacting DB...       Please wait."),
+                         QStringLiteral("Cleanup Complete.")}));
+  EXPECT_EQ(busy, QList<bool>({true, false}));
+  EXPECT_EQ(Shell(kContent), kept);
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA application_id")).toLongLong(),
+            DatabaseFunctions::kApplicationId);
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA user_version")).toInt(),
+            DatabaseFunctions::kSchemaVersion);
+  EXPECT_LT(QFileInfo(Path()).size(), before);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+  EXPECT_FALSE(QFileInfo::exists(Path() + ".damaged"));
+  // The program opens the result as its own again.
+  EXPECT_NO_THROW(DatabaseFunctions::OpenSharedDatabase(Path()));
+}
+
+TEST_F(CleanupTest, LeftoverCopyOfAnEarlierAttemptIsReplaced) {
+  QFile leftover(Copy());
+  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+  leftover.write("half a copy");
+  leftover.close();
+  DatabaseFunctions::CleanDatabase(nullptr);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+  EXPECT_EQ(Shell(kContent), content_);
+}
+
+TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
+  DamageInventoryPage();
+  const QByteArray damaged = Checksum(Path());
+  DatabaseFunctions::OpenSharedDatabase(Path());
+  RecordedProgress progress;
+  DatabaseFunctions::CleanupOptions options;
+  options.progress = &progress;
+
+  DatabaseFunctions::CleanDatabase(nullptr, options);
+
+  EXPECT_EQ(progress.texts.size(), 3);
+  EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+  const int rows = Shell(QStringLiteral("SELECT count(*) FROM Inventory")).toInt();
+  EXPECT_LT(rows, kDvds);
+  EXPECT_GT(rows, kDvds - 100) << "only the rows of the damaged page may be lost";
+  // Rows on both sides of the damaged page are there, the other tables in full.
+  EXPECT_EQ(Shell("SELECT count(*) FROM Inventory WHERE DVDTitle IN "
+                  "('Title 00000 - Schindler''s List', 'Title 01999 - Schindler''s List')"),
+            "2");
+  EXPECT_EQ(Shell("SELECT Name, Phone FROM Customers"), "Ann O'Neil|555-0100");
+  EXPECT_EQ(
+      Shell("SELECT count(*) FROM ColumnProperties"),
+      testsupport::Sqlite3Shell(Path() + ".damaged", "SELECT count(*) FROM ColumnProperties"));
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA application_id")).toLongLong(),
+            DatabaseFunctions::kApplicationId);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+
+  // A second damage later does not overwrite the first damaged file.
+  DamageInventoryPage();
+  DatabaseFunctions::OpenSharedDatabase(Path());
+  DatabaseFunctions::CleanDatabase(nullptr);
+  EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
+  EXPECT_TRUE(QFileInfo::exists(Path() + ".damaged-2"));
+}
+
+TEST_F(CleanupTest, FullDiskChangesNothing) {
+  DatabaseFunctions::CloseDatabase();
+  const QByteArray before = Checksum(Path());
+  const qint64 size = QFileInfo(Path()).size();
+  const auto result = childtest::RunInChild([&] {
+    if (!childtest::LimitFileSize(rlim_t(size / 2))) return 10;
+    DatabaseFunctions::OpenSharedDatabase(Path());
+    try {
+      DatabaseFunctions::CleanDatabase(nullptr);
+    } catch (const DatabaseError&) {
+      return DatabaseFunctions::IsDatabaseOpen() ? 4 : 3;
+    }
+    return 0;
+  });
+  EXPECT_EQ(result.code, 3) << "the clean-up must fail with DatabaseError and leave it closed";
+  EXPECT_EQ(Checksum(Path()), before);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+  EXPECT_FALSE(QFileInfo::exists(Copy() + "-journal"));
+}
+
+TEST_F(CleanupTest, FileThatIsNotADatabaseIsRefusedUntouched) {
+  const DatabaseHandle db = db_.Db();
+  DatabaseFunctions::CloseDatabase();
+  QFile file(Path());
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(QByteArray(8192, '\x42'));
+  file.close();
+  const QByteArray before = Checksum(Path());
+  EXPECT_THROW(DatabaseFunctions::CleanDatabase(db), DatabaseError);
+  EXPECT_EQ(Checksum(Path()), before);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+}
+
+// Killed at any moment, a clean-up leaves a file at the database's name that opens with all its
+// rows, and the next clean-up finishes the job.
+struct KillCase {
+  bool damaged;
+  CleanupStep step;
+};
+
+std::string StepName(const ::testing::TestParamInfo<KillCase>& info) {
+  static const char* const names[] = {"Started",      "LeftoverRemoved", "Checked",
+                                      "CopyUnderWay", "CopyWritten",     "SourceClosed",
+                                      "CopyChecked",  "CopyFlushed",     "DamagedKept",
+                                      "Replaced",     "Finished"};
+  return std::string(info.param.damaged ? "Damaged_" : "Healthy_") + names[int(info.param.step)];
+}
+
+class CleanupKilledTest : public CleanupTest, public ::testing::WithParamInterface<KillCase> {};
+
+TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
+  if (GetParam().damaged) DamageInventoryPage();
+  DatabaseFunctions::CloseDatabase();
+  const QByteArray original = Checksum(Path());
+  // A copy left by an earlier attempt, so that its removal is a step of its own.
+  QFile leftover(Copy());
+  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+  leftover.write("old");
+  leftover.close();
+
+  const CleanupStep step = GetParam().step;
+  const auto result = childtest::RunInChild([&] {
+    DatabaseFunctions::OpenSharedDatabase(Path());
+    DatabaseFunctions::SetCleanupStepHook([step](CleanupStep now) {
+      if (now == step) ::raise(SIGKILL);
+    });
+    DatabaseFunctions::CleanDatabase(nullptr);
+    return 0;
+  });
+  ASSERT_EQ(result.signal, SIGKILL) << "the step was never reached (exit " << result.code << ")";
+
+  if (GetParam().damaged) {
+    // Either the damaged original or the salvaged copy, but a database all the same.
+    EXPECT_TRUE(Shell("SELECT count(*) FROM Customers") == "1");
+  } else {
+    EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(Shell(kContent), content_);
+  }
+
+  DatabaseFunctions::OpenSharedDatabase(Path());
+  DatabaseFunctions::CleanDatabase(nullptr);
+  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+  if (GetParam().damaged) {
+    EXPECT_EQ(Checksum(Path() + ".damaged"), original);
+    EXPECT_GT(Shell(QStringLiteral("SELECT count(*) FROM Inventory")).toInt(), kDvds - 100);
+  } else {
+    EXPECT_EQ(Shell(kContent), content_);
+  }
+}
+
+std::vector<KillCase> KillCases() {
+  std::vector<KillCase> cases;
+  for (int step = 0; step <= int(CleanupStep::Finished); ++step) {
+    const auto s = CleanupStep(step);
+    if (s != CleanupStep::DamagedKept) cases.push_back({false, s});
+    cases.push_back({true, s});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, CleanupKilledTest, ::testing::ValuesIn(KillCases()), StepName);
+
+}  // namespace

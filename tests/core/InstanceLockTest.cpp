@@ -1,0 +1,180 @@
+#include "app/InstanceLock.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "ChildProcess.h"
+#include "app/DatabasePath.h"
+#include "data/DatabaseError.h"
+
+namespace {
+
+// Every test gets its own runtime and data folders, as two copies of the program of one user
+// would see them.
+class InstanceLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(runtime_.isValid() && data_.isValid());
+    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
+    savedData_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
+  }
+  void TearDown() override {
+    MainFunctions::InstanceLock(true);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+    qputenv("XDG_DATA_HOME", savedData_);
+  }
+
+  QString RuntimeLock() const { return QDir(runtime_.path()).filePath("ReelKeeperMutex"); }
+  QString DataLock() const { return QDir(data_.path()).filePath("ReelKeeper/ReelKeeperMutex"); }
+
+  QTemporaryDir runtime_;
+  QTemporaryDir data_;
+  QByteArray savedRuntime_;
+  QByteArray savedData_;
+};
+
+// True when somebody holds an exclusive flock on the file.
+bool IsLocked(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+  ::close(fd);
+  return locked;
+}
+
+TEST_F(InstanceLockTest, LockFileIsInAPrivateRuntimeFolderElseInTmpPerUser) {
+  EXPECT_EQ(MainFunctions::InstanceLockPath(), RuntimeLock());
+
+  const QString tmpLock = QStringLiteral("/tmp/ReelKeeperMutex-%1").arg(::geteuid());
+  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+  qputenv("XDG_RUNTIME_DIR", "relative/run");
+  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+  // A runtime folder that others may write in is no better than /tmp.
+  ASSERT_EQ(::chmod(QFile::encodeName(runtime_.path()).constData(), 0777), 0);
+  qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+}
+
+TEST_F(InstanceLockTest, TakenOnceHeldUntilGivenBack) {
+  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(IsLocked(RuntimeLock()));
+  // The program takes the lock once only.
+  EXPECT_FALSE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(MainFunctions::InstanceLock(true));
+  EXPECT_FALSE(IsLocked(RuntimeLock()));
+  EXPECT_TRUE(MainFunctions::InstanceLock(true));  // nothing held: still true
+  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+}
+
+TEST_F(InstanceLockTest, RefusedWhileAnotherProcessHoldsItFreeAfterThatOneIsKilled) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    const bool taken = MainFunctions::InstanceLock(false);
+    const char answer = taken ? 'y' : 'n';
+    if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
+    ::pause();
+    ::_exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_EQ(answer, 'y');
+
+  EXPECT_FALSE(MainFunctions::InstanceLock(false));
+  // A refused copy keeps its marker like the original, so it cannot take the lock later on.
+  MainFunctions::InstanceLock(true);
+
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+}
+
+// The lock file in a folder others could reach: a link is never followed and a file of someone
+// else is never used, so nobody can redirect or block the lock; the user's data folder serves.
+enum class Planted { Symlink, ForeignFile, Folder };
+
+class InstanceLockPlantedTest : public InstanceLockTest,
+                                public ::testing::WithParamInterface<Planted> {};
+
+TEST_P(InstanceLockPlantedTest, NotFollowedNotUsedDataFolderServes) {
+  QTemporaryDir elsewhere;
+  const QString victim = QDir(elsewhere.path()).filePath("victim");
+  {
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("precious");
+  }
+  const QByteArray lock = QFile::encodeName(RuntimeLock());
+  switch (GetParam()) {
+    case Planted::Symlink:
+      ASSERT_EQ(::symlink(QFile::encodeName(victim).constData(), lock.constData()), 0);
+      break;
+    case Planted::ForeignFile: {
+      QFile file(RuntimeLock());
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.close();
+      ASSERT_EQ(::chown(lock.constData(), 65534, 65534), 0);  // nobody's
+      ASSERT_EQ(::chmod(lock.constData(), 0666), 0);
+      break;
+    }
+    case Planted::Folder:
+      ASSERT_EQ(::mkdir(lock.constData(), 0700), 0);
+      break;
+  }
+  EXPECT_TRUE(MainFunctions::InstanceLock(true));
+  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(IsLocked(DataLock()));
+  EXPECT_FALSE(IsLocked(victim));
+  QFile file(victim);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("precious"));
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(DataLock()).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+std::string PlantedName(const ::testing::TestParamInfo<Planted>& info) {
+  switch (info.param) {
+    case Planted::Symlink:
+      return "Symlink";
+    case Planted::ForeignFile:
+      return "ForeignFile";
+    case Planted::Folder:
+      return "Folder";
+  }
+  return "Unknown";
+}
+
+INSTANTIATE_TEST_SUITE_P(Planted, InstanceLockPlantedTest,
+                         ::testing::Values(Planted::Symlink, Planted::ForeignFile, Planted::Folder),
+                         PlantedName);
+
+TEST_F(InstanceLockTest, NoUsableLockFileAtAllIsAnErrorNotAnotherInstance) {
+  // Neither the runtime folder's file nor the data folder can be used.
+  ASSERT_EQ(::mkdir(QFile::encodeName(RuntimeLock()).constData(), 0700), 0);
+  QFile blocker(QDir(data_.path()).filePath("ReelKeeper"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
+  blocker.close();
+  try {
+    MainFunctions::InstanceLock(false);
+    FAIL() << "no error";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(error.Description().contains(RuntimeLock())) << qPrintable(error.Description());
+  }
+}
+
+}  // namespace
