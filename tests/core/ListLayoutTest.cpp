@@ -107,16 +107,6 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyWithItsKindInOrderInOneTransaction) {
   EXPECT_EQ(StoredSettings().size(), expected.size());
 }
 
-TEST_F(ListLayoutTest, QualifierTellsTwoListsApart) {
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QStringLiteral("Search"), Columns(1));
-  EXPECT_EQ(ReadSetting(QStringLiteral("DVDListSearch_HeaderCount"), 0).toInt(), 1);
-  EXPECT_FALSE(ReadSetting(QStringLiteral("DVDList_HeaderCount"), QVariant()).isValid());
-
-  ListLayout other = Columns(3);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), other, 200);
-  EXPECT_EQ(other.columns.size(), 3u);
-}
-
 TEST_F(ListLayoutTest, NothingStoredLeavesTheListAlone) {
   ListLayout layout = Columns(4, 50);
   layout.sorted = true;

@@ -577,16 +577,6 @@ TEST_F(WindowPlacementTest, ASensiblePlacementIsKeptExactly) {
   EXPECT_EQ(window.windowState() & Qt::WindowMaximized, 0);
 }
 
-TEST(FitOnScreenTest, PullsInsideAndKeepsAMinimum) {
-  const QRect area(0, 0, 800, 600);
-  EXPECT_EQ(FitOnScreen(QRect(10, 10, 300, 200), area, 200, 150), QRect(10, 10, 300, 200));
-  EXPECT_EQ(FitOnScreen(QRect(700, 500, 300, 200), area, 200, 150), QRect(500, 400, 300, 200));
-  EXPECT_EQ(FitOnScreen(QRect(-50, -50, 10, 10), area, 200, 150), QRect(0, 0, 200, 150));
-  EXPECT_EQ(FitOnScreen(QRect(0, 0, 5000, 5000), area, 200, 150), area);
-  EXPECT_EQ(FitOnScreen(QRect(0, 0, 50, 50), QRect(0, 0, 100, 100), 200, 150),
-            QRect(0, 0, 100, 100));
-}
-
 TEST(TwipsTest, FifteenTwipsToAPixelAt96Dpi) {
   QWidget widget;
   const double perPixel = TwipsPerPixel(&widget);

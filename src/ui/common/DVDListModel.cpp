@@ -396,7 +396,8 @@ int DVDListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant DVDListModel::data(const QModelIndex& index, int role) const {
-  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+  if (!index.isValid() || index.model() != this || index.row() >= rowCount() ||
+      index.column() >= columnCount())
     return {};
   const int row = index.row();
   const size_t loaded = size_t(rows_->order[size_t(row)]);
