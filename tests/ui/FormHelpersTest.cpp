@@ -1,0 +1,221 @@
+#include "ui/common/FormHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QTest>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/DocumentOpener.h"
+#include "platform/NetworkState.h"
+
+namespace {
+
+// A box wired the way the windows wire theirs: every change runs AutoComplete.
+class TypeAheadTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FormHelpers::ResetTypeAhead(); }
+
+  QComboBox* Combo(const QString& name, const QStringList& items) {
+    auto* combo = new QComboBox(&window);
+    combo->setObjectName(name);
+    combo->setEditable(true);
+    combo->setCompleter(nullptr);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    QObject::connect(combo, &QComboBox::editTextChanged, combo,
+                     [combo] { FormHelpers::AutoComplete(combo); });
+    return combo;
+  }
+
+  QWidget window;
+};
+
+TEST_F(TypeAheadTest, ComedyIsCompletedAndBackspaceDoesNotCompleteAgain) {
+  QComboBox* box = Combo(QStringLiteral("CategoryTxt"), {"Action", "Comedy", "Crime"});
+  QLineEdit* edit = box->lineEdit();
+
+  QTest::keyClicks(edit, QStringLiteral("co"));
+  EXPECT_EQ(edit->text(), QStringLiteral("Comedy"));
+  EXPECT_EQ(edit->selectedText(), QStringLiteral("medy"));
+  EXPECT_EQ(edit->cursorPosition(), 2);
+
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), QStringLiteral("Co"));
+  EXPECT_FALSE(edit->hasSelectedText());
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), QStringLiteral("C"));
+  EXPECT_FALSE(edit->hasSelectedText());
+
+  QTest::keyClicks(edit, QStringLiteral("r"));  // typing on completes again
+  EXPECT_EQ(edit->text(), QStringLiteral("Crime"));
+  EXPECT_EQ(edit->selectedText(), QStringLiteral("ime"));
+}
+
+TEST_F(TypeAheadTest, FirstOfSeveralMatchesWinsAndUnknownTextStaysAsTyped) {
+  QComboBox* box = Combo(QStringLiteral("RatedTxt"), {"PG-13", "PG", "R"});
+  QTest::keyClicks(box->lineEdit(), QStringLiteral("p"));
+  EXPECT_EQ(box->currentText(), QStringLiteral("PG-13"));
+
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), QStringLiteral("x"));
+  EXPECT_EQ(box->currentText(), QStringLiteral("x"));
+}
+
+TEST_F(TypeAheadTest, TheSameTextInAnotherBoxStillCompletes) {
+  QComboBox* first = Combo(QStringLiteral("FirstTxt"), {"Drama"});
+  QComboBox* second = Combo(QStringLiteral("SecondTxt"), {"Drama"});
+  first->setEditText(QStringLiteral("dr"));
+  second->setEditText(QStringLiteral("dr"));
+  EXPECT_EQ(first->currentText(), QStringLiteral("Drama"));
+  EXPECT_EQ(second->currentText(), QStringLiteral("Drama"));
+}
+
+TEST_F(TypeAheadTest, TextBoxCompletesFromAListBoxAndSelectsTheItem) {
+  auto* list = new QListWidget(&window);
+  list->addItems({"Ann", "Bob", "bobby"});
+  auto* edit = new QLineEdit(&window);
+  edit->setObjectName(QStringLiteral("NameTxt"));
+  QObject::connect(edit, &QLineEdit::textChanged, edit,
+                   [edit, list] { FormHelpers::AutoComplete(edit, list); });
+
+  QTest::keyClicks(edit, QStringLiteral("BOBB"));
+  EXPECT_EQ(edit->text(), QStringLiteral("bobby"));  // the item's letter case wins
+  EXPECT_EQ(edit->selectedText(), QStringLiteral("y"));
+  EXPECT_EQ(list->currentRow(), 2);
+}
+
+// A window with a status bar and a Message method, as every window with hints has.
+class HintWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  HintWindow() {
+    setStatusBar(new QStatusBar(this));
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("InfoFrame"));  // a frame without a hint of its own
+    auto* layout = new QVBoxLayout(central);
+    auto* label = new QLabel(QStringLiteral("Name:"), central);
+    label->setObjectName(QStringLiteral("NameLbl"));
+    edit = new QLineEdit(central);
+    edit->setObjectName(QStringLiteral("NameTxt"));
+    edit->setProperty("Tag", QStringLiteral("Who borrows it."));
+    label->setBuddy(edit);
+    layout->addWidget(label);
+    layout->addWidget(edit);
+    setCentralWidget(central);
+  }
+  Q_INVOKABLE void Message(const QString& text) {
+    if (statusBar()->currentMessage() != text) statusBar()->showMessage(text);
+  }
+  QLineEdit* edit;
+};
+
+// A window without a Message of its own.
+class PlainWindow : public QWidget {
+ public:
+  PlainWindow() {
+    edit = new QLineEdit(this);
+    edit->setObjectName(QStringLiteral("LinkTxt"));
+    edit->setProperty("Tag", QStringLiteral("Opens the web page."));
+    edit->setGeometry(10, 10, 200, 30);
+    resize(300, 100);
+  }
+  QLineEdit* edit;
+};
+
+void PointAt(QWidget* w) { QCursor::setPos(w->mapToGlobal(w->rect().center())); }
+
+TEST(ShowHintTest, TextBoxShowsItsTagAndALabelShowsNone) {
+  HintWindow window;
+  window.setGeometry(100, 100, 400, 200);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  PointAt(window.edit);
+  FormHelpers::ShowHint(&window);
+  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("Who borrows it."));
+
+  PointAt(window.findChild<QLabel*>(QStringLiteral("NameLbl")));
+  FormHelpers::ShowHint(&window);
+  EXPECT_EQ(window.statusBar()->currentMessage(), QString());
+
+  // Nothing of this window under the pointer: the bar keeps its text.
+  window.Message(QStringLiteral("kept"));
+  QCursor::setPos(window.mapToGlobal(QPoint(-50, -50)));
+  FormHelpers::ShowHint(&window);
+  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("kept"));
+}
+
+TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
+  HintWindow main;
+  FormHelpers::SetMainWindow(&main);
+  PlainWindow about;
+  about.setGeometry(600, 100, 300, 100);
+  about.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+
+  PointAt(about.edit);
+  FormHelpers::ShowHint(&about);
+  EXPECT_EQ(main.statusBar()->currentMessage(), QStringLiteral("Opens the web page."));
+
+  FormHelpers::MainMessage(QStringLiteral("Compacting"));
+  EXPECT_EQ(main.statusBar()->currentMessage(), QStringLiteral("Compacting"));
+  FormHelpers::SetMainWindow(nullptr);
+  FormHelpers::MainMessage(QStringLiteral("nowhere to go"));  // ignored, no failure
+}
+
+class RecordingOpener final : public DocumentOpener {
+ public:
+  void Open(const QString& target) override { opened << target; }
+  QStringList opened;
+};
+
+class FixedNetwork final : public NetworkState {
+ public:
+  explicit FixedNetwork(bool online) : online_(online) {}
+  bool IsConnected() override { return online_; }
+
+ private:
+  bool online_;
+};
+
+TEST(SystemSeamsTest, DocumentsAndConnectionGoThroughTheInstalledSeams) {
+  RecordingOpener opener;
+  SetDocumentOpener(&opener);
+  FormHelpers::OpenDocument(QStringLiteral("OnlineDoc.htm"));
+  SetDocumentOpener(nullptr);
+  EXPECT_EQ(opener.opened, QStringList{"OnlineDoc.htm"});
+
+  FixedNetwork online(true);
+  FixedNetwork offline(false);
+  SetNetworkState(&online);
+  EXPECT_TRUE(FormHelpers::IsConnected());
+  SetNetworkState(&offline);
+  EXPECT_FALSE(FormHelpers::IsConnected());
+  SetNetworkState(nullptr);
+}
+
+TEST(SystemSeamsTest, WebAddressesStayAndFileNamesBecomeAbsoluteFiles) {
+  EXPECT_EQ(DocumentUrl(QStringLiteral("https://example.org/dvd")),
+            QUrl(QStringLiteral("https://example.org/dvd")));
+  EXPECT_EQ(DocumentUrl(QStringLiteral("mailto:me@example.org")).scheme(),
+            QStringLiteral("mailto"));
+  const QUrl local = DocumentUrl(QStringLiteral("OfflineDoc.htm"));
+  EXPECT_TRUE(local.isLocalFile());
+  EXPECT_EQ(local.toLocalFile(),
+            QDir::current().absoluteFilePath(QStringLiteral("OfflineDoc.htm")));
+  EXPECT_TRUE(DocumentUrl(QStringLiteral("/opt/doc/it's here.htm")).isLocalFile());
+}
+
+}  // namespace
+
+#include "FormHelpersTest.moc"
