@@ -1,6 +1,23 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
+#include <QPoint>
+#include <memory>
+#include <optional>
+
+class DVDListView;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
 
 // The program's main window: the DVD list, the detail tabs and the toolbar. Closing it ends the
 // program.
@@ -18,8 +35,66 @@ class ReelKeeperFrm : public QMainWindow {
   // Looks for overdue loans and offers the status report; True when the user saw it.
   bool CheckOverdues();
 
-  // Shows a text in the status bar (only when it differs from what is shown).
-  void Message(const QString& text);
+  // Shows a text in the status bar (only when it differs from what is shown). Invokable by name,
+  // which is how the hover hints and MainMessage reach it.
+  Q_INVOKABLE void Message(const QString& text);
+
+  // Lays out list, splitter and tabs at SeparatorRatio, and stretches the visible panel.
+  void ResizeMe();
+  // The splitter's centre as a fraction of the width between list and tabs.
+  float SeparatorRatio = 0.5f;
+
+  // Layout persistence under the window's name and the list's.
+  void LoadWindow();
+  void SaveWindow();
+  void LoadListSettings();
+  void SaveListSettings();
+  void LoadSeparatorRatio();
+  void SaveSeparatorRatio();
+  // SeparatorRatio from where the splitter stands now, held within 1/8 and 7/8.
+  void ResetSeparatorRatio();
+
+  // The list: its columns, and all rows again with the selection kept.
+  void LoadListColumns();
+  void LoadDVDList();
+
+  // The selected DVD's title, or empty text.
+  QString GetSelectedDVD() const;
+  // Selects (and scrolls to) the first row with that title, letter case ignored; the detail
+  // panel is not refreshed.
+  void SelectDVD(const QString& title);
+  // True when some DVD has that bar code.
+  bool IsDVD(const QString& barCode) const;
+
+  // The detail panel: the loan buttons, then the three tabs.
+  void DVDSelected();
+  void UpdateLoanButton();
+  void UpdateDVDInfo();
+  void ClearDVDInfo();
+  void ClearLoanInfo();
+  // Shows the panel of the selected tab, fitted to the tab strip.
+  void UpdateTabs();
+
+  // The phone book tab's record operations.
+  void LoadPhoneNames();
+  void LoadPhoneBookInfo();
+  void ClearPhoneBookInfo();
+  void SavePhoneInfo();
+  void DelPhoneInfo();
+
+  // Runs the toolbar command of a button key ("AddDVD", "EditDVD", ...); other keys do nothing.
+  void ButtonClick(const QString& key);
+
+  // The commands behind the toolbar, the list's gestures and the scanner.
+  void AddDVD(const QString& barCode);
+  void EditDVD();
+  void DeleteDVD();
+  void LoanDVD(const QString& barCode);
+  void EditLoan();
+  void GetStatus();
+  void GoPhoneBook();
+  void SearchForDVD();
+  void About();
 
  signals:
   // Emitted once, as the last step of the unload handling (after the layout is saved); the
@@ -29,7 +104,75 @@ class ReelKeeperFrm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  class PhoneTab;
+
+  // The selected DVD's row as the detail panel reads it.
+  struct DVDRow {
+    QString title, category, rated, starring, name, description, barCode;
+    qint32 status = 0;
+    QDateTime outDate, dueDate;
+  };
+  // The row of that title, or none. During DVDSelected the row read once serves both the loan
+  // buttons and the panel: each read is a scan of the whole collection.
+  std::optional<DVDRow> ReadDVD(const QString& title) const;
+
+  void BuildToolbar();
+  void BuildDVDInfoPanel(int labelWidth);
+  void BuildLoanInfoPanel(int labelWidth);
+  void BuildPhoneBookPanel(int labelWidth);
+  void StretchPanel(int tab);
+  void FitPanel(QWidget* page);
+  void SeparatorMouse(QEvent* event);
+  void ScannerTick();
+  void TypingPhoneName();
+
+  QToolBar* toolbar_ = nullptr;
+  DVDListView* list_ = nullptr;
+  QLabel* separator_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  QFrame* panels_[3] = {};
+  QWidget* pages_[3] = {};
+  QTimer* scannerTimer_ = nullptr;
+  QTimer* tagTimer_ = nullptr;
+
+  QLineEdit* titleTxt_ = nullptr;
+  QLineEdit* statusTxt_ = nullptr;
+  QLineEdit* categoryTxt_ = nullptr;
+  QLineEdit* ratedTxt_ = nullptr;
+  QLineEdit* starringTxt_ = nullptr;
+  QLineEdit* barCodeTxt_ = nullptr;
+  QGroupBox* descFrame_ = nullptr;
+  QPlainTextEdit* descriptionTxt_ = nullptr;
+
+  QLineEdit* nameTxt_ = nullptr;
+  QLineEdit* addressTxt_ = nullptr;
+  QLineEdit* cityTxt_ = nullptr;
+  QLineEdit* stateTxt_ = nullptr;
+  QLineEdit* zipTxt_ = nullptr;
+  QLineEdit* phoneTxt_ = nullptr;
+  QLineEdit* faxTxt_ = nullptr;
+  QLineEdit* cellTxt_ = nullptr;
+  QDateEdit* outDateTxt_ = nullptr;
+  QDateEdit* dueDateTxt_ = nullptr;
+  QLineEdit* daysDueTxt_ = nullptr;
+  QPlainTextEdit* notesTxt_ = nullptr;
+
+  QComboBox* phoneNameTxt_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* deleteButton_ = nullptr;
+  std::unique_ptr<PhoneTab> phoneTab_;
+
+  bool loaded_ = false;
   bool unloaded_ = false;
+  bool updatingInfo_ = false;  // UpdateDVDInfo's running mark
+  struct ReadRow {
+    QString title;
+    std::optional<DVDRow> row;
+  };
+  std::optional<ReadRow> selectedRow_;  // set only while DVDSelected runs
+  bool dragging_ = false;
+  QPoint dragStart_;
 };

@@ -1,0 +1,146 @@
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QTest>
+
+#include "ReelKeeperFrmFixture.h"
+#include "ui/main/MainLayout.h"
+
+namespace {
+
+using MainLayout::SplitBand;
+
+TEST(MainLayoutTest, HalfWaySplitOfATenThousandWideBand) {
+  const MainLayout::Halves h = SplitBand(QRect(0, 40, 10000, 5000), 0.5, 100);
+  EXPECT_EQ(h.list, QRect(0, 40, 4950, 5000));
+  EXPECT_EQ(h.splitter, QRect(4950, 40, 100, 5000));
+  EXPECT_EQ(h.tabs, QRect(5050, 40, 4950, 5000));
+}
+
+TEST(MainLayoutTest, TheThreePartsAlwaysFillTheBandExactly) {
+  for (const int width : {97, 640, 1001, 1919}) {
+    for (const double ratio : {0.125, 0.3, 0.5, 0.77, 0.875}) {
+      const MainLayout::Halves h = SplitBand(QRect(3, 0, width, 100), ratio, 7);
+      EXPECT_EQ(h.list.left(), 3);
+      EXPECT_EQ(h.list.right() + 1, h.splitter.left());
+      EXPECT_EQ(h.splitter.right() + 1, h.tabs.left());
+      EXPECT_EQ(h.tabs.right() + 1, 3 + width) << width << " " << ratio;
+    }
+  }
+}
+
+TEST(MainLayoutTest, TooSmallABandGivesZeroNeverNegativeSizes) {
+  const MainLayout::Halves h = SplitBand(QRect(0, 50, 40, -20), 0.125, 100);
+  EXPECT_EQ(h.list.width(), 0);
+  EXPECT_EQ(h.tabs.width(), 0);
+  EXPECT_EQ(h.list.height(), 0);
+  EXPECT_EQ(h.splitter.height(), 0);
+}
+
+TEST(MainLayoutTest, RatioFromTheSplitterIsHeldBetweenAnEighthAndSevenEighths) {
+  EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(4950, 100, 10000, 0.2f), 0.5f);
+  EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(-3000, 100, 10000, 0.5f), 0.125f);
+  EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(9990, 100, 10000, 0.5f), 0.875f);
+  EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(10, 100, 0, 0.4f), 0.4f);  // nothing to divide by
+  // Dragged far left: the list keeps an eighth of the width less half the splitter.
+  const float ratio = MainLayout::RatioFromSplitter(-3000, 100, 10000, 0.5f);
+  EXPECT_EQ(SplitBand(QRect(0, 0, 10000, 10), ratio, 100).list.width(), 1200);
+}
+
+QHash<QString, QRect> DesignedControls() {
+  return {{"TitleTxt", QRect(80, 0, 100, 24)},     {"StatusTxt", QRect(80, 28, 100, 24)},
+          {"DescFrame", QRect(0, 200, 150, 150)},  {"DescriptionTxt", QRect(3, 20, 100, 100)},
+          {"NotesTxt", QRect(80, 300, 100, 72)},   {"OutDateTxt", QRect(80, 250, 100, 24)},
+          {"PhoneNameTxt", QRect(80, 0, 100, 24)}, {"PhoneNotesTxt", QRect(80, 200, 100, 72)},
+          {"SaveButton", QRect(80, 276, 90, 30)},  {"DeleteButton", QRect(174, 276, 90, 30)},
+          {"TitleLbl", QRect(0, 0, 76, 24)}};
+}
+
+TEST(MainLayoutTest, PanelsStretchTheirBoxesToTheRightAndBottomEdges) {
+  const QSize panel(600, 500);
+  const auto tab1 = MainLayout::StretchPanel(1, panel, DesignedControls(), 3);
+  EXPECT_EQ(tab1["StatusTxt"], QRect(80, 28, 520, 24));
+  EXPECT_EQ(tab1["DescFrame"], QRect(0, 200, 600, 300));
+  EXPECT_EQ(tab1["DescriptionTxt"], QRect(3, 20, 600 - 3 - 3, (500 - 200) - 20 - 3));
+  EXPECT_EQ(tab1["NotesTxt"], QRect(80, 300, 100, 72));  // another tab's box is left alone
+  EXPECT_EQ(tab1["TitleLbl"], QRect(0, 0, 76, 24));
+
+  const auto tab2 = MainLayout::StretchPanel(2, panel, DesignedControls(), 3);
+  EXPECT_EQ(tab2["OutDateTxt"], QRect(80, 250, 520, 24));
+  EXPECT_EQ(tab2["NotesTxt"], QRect(80, 300, 520, 200));
+
+  const auto tab3 = MainLayout::StretchPanel(3, panel, DesignedControls(), 3);
+  EXPECT_EQ(tab3["PhoneNameTxt"], QRect(80, 0, 520, 24));
+  EXPECT_EQ(tab3["PhoneNotesTxt"], QRect(80, 200, 520, 500 - 200 - 30));
+  EXPECT_EQ(tab3["SaveButton"], QRect(80, 470, 90, 30));
+  EXPECT_EQ(tab3["DeleteButton"], QRect(174, 470, 90, 30));
+}
+
+TEST(MainLayoutTest, ShrunkenPanelsGiveZeroSizes) {
+  for (int tab = 1; tab <= 3; ++tab) {
+    const auto placed = MainLayout::StretchPanel(tab, QSize(10, 10), DesignedControls(), 3);
+    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+      EXPECT_GE(it->width(), 0) << tab << qPrintable(it.key());
+      EXPECT_GE(it->height(), 0) << tab << qPrintable(it.key());
+    }
+  }
+}
+
+class SplitterTest : public ReelKeeperFrmTest {
+ protected:
+  void SetUp() override {
+    ReelKeeperFrmTest::SetUp();
+    Load();
+    frm->setWindowState(Qt::WindowNoState);
+    frm->setGeometry(10, 10, 600, 450);
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+  }
+  QWidget* Splitter() const { return Find(QStringLiteral("SeparatorButton")); }
+  int BandWidth() const { return frm->centralWidget()->width(); }
+};
+
+TEST_F(SplitterTest, DraggingFarLeftStopsAtAnEighth) {
+  QWidget* splitter = Splitter();
+  const QPoint grip(splitter->width() / 2, 100);
+  QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(splitter, grip - QPoint(2000, 0));
+  QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip - QPoint(2000, 0));
+
+  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
+  EXPECT_NEAR(List()->width(), BandWidth() / 8.0 - splitter->width() / 2.0, 1.0);
+  EXPECT_EQ(List()->geometry().right() + 1, splitter->x());
+  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  EXPECT_EQ(tabs->geometry().right() + 1, BandWidth());
+}
+
+TEST_F(SplitterTest, DraggingMovesTheRatioWithThePointer) {
+  QWidget* splitter = Splitter();
+  const int before = splitter->x();
+  const QPoint grip(splitter->width() / 2, 50);
+  QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(splitter, grip + QPoint(100, 0));
+  QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip + QPoint(100, 0));
+
+  EXPECT_NEAR(splitter->x(), before + 100, 1);
+  EXPECT_NEAR(frm->SeparatorRatio, (splitter->x() + splitter->width() / 2.0) / BandWidth(), 0.002);
+}
+
+TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
+  frm->SeparatorRatio = 0.4f;
+  frm->resize(780, 580);
+  QTest::qWait(20);
+  QWidget* splitter = Splitter();
+  EXPECT_NEAR(splitter->x() + splitter->width() / 2.0, BandWidth() * 0.4, 1.0);
+  QWidget* panel = Find(QStringLiteral("DVDInfoFrame"));
+  QWidget* title = Find(QStringLiteral("TitleTxt"));
+  EXPECT_EQ(title->geometry().right() + 1, panel->width());
+  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  tabs->setCurrentIndex(2);
+  QTest::qWait(20);
+  QWidget* phonePanel = Find(QStringLiteral("PhoneBookFrame"));
+  QWidget* save = Find(QStringLiteral("SaveButton"));
+  EXPECT_EQ(save->geometry().bottom() + 1, phonePanel->height());
+  EXPECT_EQ(Find(QStringLiteral("PhoneNotesTxt"))->geometry().bottom() + 1, save->y());
+}
+
+}  // namespace
