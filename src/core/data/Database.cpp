@@ -40,6 +40,10 @@ std::shared_ptr<Database> Database::OpenWith(const QString& path, int flags) {
   // power cut loses at most the write under way.
   handle->Execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
   handle->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
+  // Looking a DVD up by title scans the table (text columns compare through the program's own
+  // collation, so they carry no index); a cache that holds a large collection's pages keeps each
+  // scan in memory. 32 MiB holds well over 100,000 DVDs.
+  handle->Execute(QStringLiteral("PRAGMA cache_size=-32768"));
   return handle;
 }
 
