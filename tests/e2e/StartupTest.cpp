@@ -106,6 +106,40 @@ TEST(StartupTest, EscapeClosesTheWindowAndTheNextStartSucceeds) {
   ExpectProgramsFile(sandbox.DatabaseFile());
 }
 
+// An error inside the event loop never reaches Qt: closing the window while the disk is full
+// (the window's layout cannot be written back) ends in the "Error" message and exit status 1,
+// and the file is as it was.
+TEST(StartupTest, ErrorWhileRunningEndsWithTheErrorMessageAndStatusOne) {
+  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+      QStandardPaths::findExecutable("xdotool").isEmpty()) {
+    GTEST_SKIP() << "needs xvfb-run and xdotool";
+  }
+  Sandbox sandbox;
+  {
+    auto first = sandbox.Start();
+    ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
+  }
+  const QByteArray before = Checksum(sandbox.DatabaseFile());
+  LaunchOptions options;
+  options.throughXvfb = true;
+  options.script = QStringLiteral(R"(
+    ( trap '' XFSZ; ulimit -f 4; exec "$RK" ) 2> program.err & pid=$!
+    for i in $(seq 600); do grep -q "window shown" program.err && break; sleep 0.1; done
+    grep -q "window shown" program.err || exit 90
+    wid=$(xdotool search --sync --name '^Reel Keeper$' | head -1)
+    xdotool windowfocus --sync "$wid" key Escape
+    wait $pid; exit $?
+  )");
+  auto run = sandbox.Start(options);
+  EXPECT_EQ(run->WaitForExit(240), 1)
+      << qPrintable(e2e::ReadFile(sandbox.Path("work/program.err")));
+  const QStringList messages = sandbox.Messages();
+  ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
+  EXPECT_TRUE(messages[0].startsWith("Error\tError Number: ")) << qPrintable(messages[0]);
+  EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
+  EXPECT_EQ(Shell(sandbox.DatabaseFile(), "PRAGMA integrity_check"), "ok");
+}
+
 struct CommandLineCase {
   const char* name;
   QStringList arguments;
