@@ -206,6 +206,10 @@ std::string StepName(const ::testing::TestParamInfo<KillCase>& info) {
   return std::string(info.param.damaged ? "Damaged_" : "Healthy_") + names[int(info.param.step)];
 }
 
+void PrintTo(const KillCase& c, std::ostream* os) {
+  *os << (c.damaged ? "damaged, step " : "healthy, step ") << int(c.step);
+}
+
 class CleanupKilledTest : public CleanupTest, public ::testing::WithParamInterface<KillCase> {};
 
 TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {

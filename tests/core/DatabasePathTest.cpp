@@ -49,6 +49,8 @@ struct DataHomeCase {
   QString expected;
 };
 
+void PrintTo(const DataHomeCase& c, std::ostream* os) { *os << c.name; }
+
 class UserDataFolderTest : public ::testing::TestWithParam<DataHomeCase> {};
 
 TEST_P(UserDataFolderTest, FollowsTheXdgRules) {

@@ -36,6 +36,8 @@ struct BadLibrary {
   const char* mentions;
 };
 
+void PrintTo(const BadLibrary& c, std::ostream* os) { *os << c.name; }
+
 class ScannerBadLibraryTest : public ::testing::TestWithParam<BadLibrary> {};
 
 // Start-up stops with a message naming the file when the library cannot serve.

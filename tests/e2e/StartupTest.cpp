@@ -146,6 +146,8 @@ struct CommandLineCase {
   bool shown;
 };
 
+void PrintTo(const CommandLineCase& c, std::ostream* os) { *os << c.name; }
+
 class CommandLineTest : public ::testing::TestWithParam<CommandLineCase> {};
 
 // Nothing is overdue in a new file, so a check-only start ends without a window, but only when
@@ -209,6 +211,8 @@ struct BadFileCase {
   const char* name;
   BadFile kind;
 };
+
+void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
 
 class BadFileTest : public ::testing::TestWithParam<BadFileCase> {};
 
