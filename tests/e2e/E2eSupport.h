@@ -134,7 +134,16 @@ class Program {
     std::vector<QByteArray> env = Environment(options);
     std::vector<QByteArray> argv;
     if (options.throughXvfb) {
-      argv = {"/usr/bin/xvfb-run",    "-a", "-s", "-screen 0 1280x1024x24", "/bin/bash", "-c",
+      // -a looks for a free display from -n on; starting the search at different numbers keeps
+      // two tests running at once from racing for the same display.
+      argv = {"/usr/bin/xvfb-run",
+              "-a",
+              "-n",
+              QByteArray::number(100 + ::getpid() % 800),
+              "-s",
+              "-screen 0 1280x1024x24",
+              "/bin/bash",
+              "-c",
               options.script.toUtf8()};
     } else {
       argv.push_back(QFile::encodeName(sandbox.Path("prog/reelkeeper")));
