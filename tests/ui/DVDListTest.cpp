@@ -234,6 +234,9 @@ TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
   list.resize(600, 300);
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  // What the window reads when it hears of the click: the row clicked, not the one before.
+  QStringList seen;
+  QObject::connect(&list, &DVDListView::ItemClicked, [&] { seen << list.SelectedTitle(); });
   list.SelectTitle("Odd");
   QTest::keyClick(list.viewport(), Qt::Key_Down);
   EXPECT_EQ(clicks, 1);
@@ -248,6 +251,10 @@ TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
   QTest::mousePress(list.viewport(), Qt::RightButton, {}, ally.center());
   EXPECT_EQ(right, 1);
   EXPECT_EQ(clicks, 2);
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                    list.visualRect(list.Model()->index(0, 0)).center());
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(seen, (QStringList{"Lent late", "Ally", list.Model()->TitleAt(0)}));
 
   int doubles = 0;
   QObject::connect(&list, &DVDListView::ItemDoubleClicked, [&] { ++doubles; });

@@ -1,5 +1,7 @@
 #include "ui/common/DVDListView.h"
 
+#include <QHash>
+
 #include <sqlite3.h>
 
 #include <QHeaderView>
@@ -57,13 +59,32 @@ DVDListView::DVDListView(QWidget* parent) : QTreeView(parent), model_(new DVDLis
           [this](int logical) { SortListByColumn(this, logical); });
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) {
-            if (quiet_ == 0 && current.isValid()) emit ItemClicked();
+            if (quiet_ == 0 && current.isValid()) {
+              clickPending_ = true;
+              // A mouse press moves the current row before it selects it: the click is told
+              // once the press is over, when the selection shows the clicked row too.
+              if (!inMousePress_) EmitPendingClick();
+            }
           });
 }
 
 DVDListView::~DVDListView() = default;
 
 DVDListModel* DVDListView::Model() const { return model_; }
+
+namespace {
+
+int TypicalCharacters(const QString& key) {
+  static const QHash<QString, int> widths = {
+      {QStringLiteral("DVDTitle"), 34},   {QStringLiteral("Category"), 15},
+      {QStringLiteral("Starring"), 26},   {QStringLiteral("Rated"), 7},
+      {QStringLiteral("Status"), 10},     {QStringLiteral("DueDate"), 11},
+      {QStringLiteral("Date"), 11},       {QStringLiteral("Name"), 18},
+      {QStringLiteral("Description"), 40}};
+  return widths.value(key, 14);
+}
+
+}  // namespace
 
 void DVDListView::LoadListColumns() {
   using namespace DatabaseFunctions;
@@ -89,6 +110,13 @@ void DVDListView::LoadListColumns() {
   }
   statement.reset();
   model_->SetColumns(std::move(shown));
+  // Widths a first run starts with, sized to what each column usually holds; a saved layout
+  // replaces them.
+  const int character = fontMetrics().horizontalAdvance(QLatin1Char('n'));
+  const auto& columns = model_->Columns();
+  for (int i = 0; i < int(columns.size()); ++i) {
+    header()->resizeSection(i, character * TypicalCharacters(columns[size_t(i)].key) + 16);
+  }
   ShowSortIndicator();
 }
 
@@ -206,9 +234,18 @@ void DVDListView::keyPressEvent(QKeyEvent* event) {
   QTreeView::keyPressEvent(event);
 }
 
+void DVDListView::EmitPendingClick() {
+  if (!clickPending_) return;
+  clickPending_ = false;
+  emit ItemClicked();
+}
+
 void DVDListView::mousePressEvent(QMouseEvent* event) {
   // The row under the pointer becomes current first, so the command acts on what was clicked.
+  inMousePress_ = true;
   QTreeView::mousePressEvent(event);
+  inMousePress_ = false;
+  EmitPendingClick();
   if (event->button() == Qt::RightButton) emit RightButtonPressed();
 }
 

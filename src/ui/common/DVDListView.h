@@ -66,6 +66,10 @@ class DVDListView : public QTreeView {
   bool sorted_ = false;
   int sortKey_ = 0;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+  void EmitPendingClick();
+
+  bool inMousePress_ = false;
+  bool clickPending_ = false;
   int quiet_ = 0;  // > 0 while the list itself moves the current row
 };
 
