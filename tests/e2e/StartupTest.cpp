@@ -335,6 +335,8 @@ TEST_P(FullDiskTest, StartStopsWithAMessageAndNothingIsDamaged) {
   const QStringList messages = sandbox.Messages();
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains(sandbox.DatabaseFile())) << qPrintable(messages[0]);
+  // The operating system's reason is part of the message, not only the engine's "disk I/O error".
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("File too large"))) << qPrintable(messages[0]);
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
   EXPECT_EQ(QFileInfo::exists(sandbox.DatabaseFile()), existing);
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));

@@ -3,15 +3,29 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cstring>
 
 #include "data/DatabaseError.h"
 #include "data/JetDialect.h"
 
 namespace {
 
+// The engine's words, plus the operating system's when a file operation failed underneath:
+// "disk I/O error" alone does not tell a full disk from a removed drive.
+QString Describe(sqlite3* db, const QString& engineText) {
+  const int systemError = db ? sqlite3_system_errno(db) : 0;
+  const int primary = db ? (sqlite3_extended_errcode(db) & 0xFF) : 0;
+  if (systemError != 0 &&
+      (primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN)) {
+    return engineText + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(systemError)) +
+           u')';
+  }
+  return engineText;
+}
+
 [[noreturn]] void ThrowFor(sqlite3* db, int rc, const QString& source) {
-  const QString description =
-      db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+  const QString description = db ? Describe(db, QString::fromUtf8(sqlite3_errmsg(db)))
+                                 : QString::fromUtf8(sqlite3_errstr(rc));
   throw DatabaseError(db ? sqlite3_extended_errcode(db) : rc, description, source);
 }
 
@@ -27,7 +41,8 @@ std::shared_ptr<Database> Database::OpenWith(const QString& path, int flags) {
   const int rc = sqlite3_open_v2(file.constData(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     const int code = db ? sqlite3_extended_errcode(db) : rc;
-    const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    const QString message = db ? Describe(db, QString::fromUtf8(sqlite3_errmsg(db)))
+                               : QString::fromUtf8(sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     throw DatabaseError(code, QStringLiteral("%1 (%2)").arg(message, path),
                         QStringLiteral("Database"));
@@ -75,7 +90,8 @@ void Database::Execute(const QString& sql, const QString& source) {
   char* error = nullptr;
   const int rc = sqlite3_exec(db_, text.constData(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {
-    const QString description = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+    const QString description =
+        Describe(db_, QString::fromUtf8(error ? error : sqlite3_errstr(rc)));
     sqlite3_free(error);
     throw DatabaseError(sqlite3_extended_errcode(db_), description, source);
   }
