@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QStringList>
 #include <random>
@@ -65,6 +66,29 @@ class Writer {
 };
 
 }  // namespace
+
+const QString kListSql = QStringLiteral(
+    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
+    "Inventory.DVDTitle");
+
+double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
+  QElapsedTimer timer;
+  timer.start();
+  sqlite3_stmt* statement = db->Prepare(sql);
+  const int columns = sqlite3_column_count(statement);
+  size_t bytes = 0;
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    for (int i = 0; i < columns; ++i) {
+      const unsigned char* text = sqlite3_column_text(statement, i);
+      bytes += size_t(sqlite3_column_bytes(statement, i)) + (text ? text[0] : 0);
+    }
+  }
+  sqlite3_finalize(statement);
+  // Touching the bytes keeps the loop from being optimised away.
+  static volatile size_t sink = 0;
+  sink = sink + bytes;
+  return double(timer.nsecsElapsed()) / 1e6;
+}
 
 void GenerateCollection(const QString& path, const CollectionSize& size, QDate today) {
   std::mt19937 random(20261206);

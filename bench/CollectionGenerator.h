@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QString>
 
+#include "data/Database.h"
+
 namespace bench {
 
 struct CollectionSize {
@@ -18,5 +20,13 @@ struct CollectionSize {
 // some are overdue relative to today. Deterministic for a given size. The file must not exist.
 void GenerateCollection(const QString& path, const CollectionSize& size = {},
                         QDate today = QDate::currentDate());
+
+// The statement that fills the main DVD list.
+extern const QString kListSql;
+
+// The baseline every list benchmark is measured against: the bare sqlite3_prepare_v2 /
+// sqlite3_step loop over sql on db (the program's own connection, so the same collation and
+// functions), reading every column of every row as text. Returns milliseconds.
+double BareQueryMs(const DatabaseHandle& db, const QString& sql = kListSql);
 
 }  // namespace bench

@@ -19,9 +19,7 @@
 
 namespace {
 
-const QString kListSql = QStringLiteral(
-    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
-    "Inventory.DVDTitle");
+using bench::kListSql;
 
 DatabaseHandle database;
 
@@ -31,23 +29,7 @@ std::vector<DVDListColumn> ListColumns() {
           {"Rated", "Rated"},    {"Status", "Status"},     {"DueDate", "Due Date"}};
 }
 
-// Every column of every row read as text, the least any reader of the query must do.
-double BareQueryMs() {
-  QElapsedTimer timer;
-  timer.start();
-  sqlite3_stmt* statement = database->Prepare(kListSql);
-  const int columns = sqlite3_column_count(statement);
-  size_t bytes = 0;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    for (int i = 0; i < columns; ++i) {
-      const unsigned char* text = sqlite3_column_text(statement, i);
-      bytes += size_t(sqlite3_column_bytes(statement, i)) + (text ? text[0] : 0);
-    }
-  }
-  sqlite3_finalize(statement);
-  benchmark::DoNotOptimize(bytes);
-  return double(timer.nsecsElapsed()) / 1e6;
-}
+double BareQueryMs() { return bench::BareQueryMs(database); }
 
 void BM_BareQuery(benchmark::State& state) {
   for (auto _ : state) state.SetIterationTime(BareQueryMs() / 1e3);

@@ -17,39 +17,15 @@
 
 namespace {
 
-const QString kListSql = QStringLiteral(
-    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
-    "Inventory.DVDTitle");
-
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }
 
-// Touches every byte the way a reader must, so that the loop cannot be optimised away.
-volatile size_t sink = 0;
-
-double BareLoop(const DatabaseHandle& db) {
-  QElapsedTimer timer;
-  timer.start();
-  sqlite3_stmt* statement = db->Prepare(kListSql);
-  const int columns = sqlite3_column_count(statement);
-  size_t bytes = 0;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    for (int i = 0; i < columns; ++i) {
-      const unsigned char* text = sqlite3_column_text(statement, i);
-      bytes += size_t(sqlite3_column_bytes(statement, i)) + (text ? text[0] : 0);
-    }
-  }
-  sqlite3_finalize(statement);
-  sink = sink + bytes;
-  return double(timer.nsecsElapsed()) / 1e6;
-}
-
 double ThroughRecordset(const DatabaseHandle& db, int& rows) {
   QElapsedTimer timer;
   timer.start();
-  RecordsetPtr records = OpenRecords(kListSql, db);
+  RecordsetPtr records = OpenRecords(bench::kListSql, db);
   size_t bytes = 0;
   rows = 0;
   if (!NoRecords(records)) {
@@ -76,6 +52,7 @@ double ThroughRecordset(const DatabaseHandle& db, int& rows) {
     rows = records->RecordCount();  // known without another query once the end is passed
   }
   CloseRecords(records);
+  static volatile size_t sink = 0;
   sink = sink + bytes;
   return double(timer.nsecsElapsed()) / 1e6;
 }
@@ -95,9 +72,9 @@ int main(int argc, char* argv[]) {
   std::vector<double> bare;
   std::vector<double> recordset;
   int rows = 0;
-  BareLoop(db);  // warm the page cache for both
+  bench::BareQueryMs(db);  // warm the page cache for both
   for (int i = 0; i < runs; ++i) {
-    bare.push_back(BareLoop(db));
+    bare.push_back(bench::BareQueryMs(db));
     recordset.push_back(ThroughRecordset(db, rows));
   }
   const double bareMs = Median(bare);
