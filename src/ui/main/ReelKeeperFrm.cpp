@@ -63,7 +63,7 @@ constexpr int kPanelMargin = 6;     // between the tab strip's frame and a panel
 constexpr int kRowGap = 4;
 constexpr double kDescriptionInsetTwips = 50;
 
-struct ToolButtonSpec {
+struct ToolButtonEntry {
   const char* key;
   const char* caption;
   const char* tooltip;
@@ -71,7 +71,7 @@ struct ToolButtonSpec {
 };
 
 // In their order on the bar.
-constexpr std::array<ToolButtonSpec, 9> kToolButtons = {{
+constexpr std::array<ToolButtonEntry, 9> kToolButtons = {{
     {"AddDVD", "Add DVD", "Add A New DVD Title To Your Collection.",
      "Adds a DVD to the list of available DVDs."},
     {"EditDVD", "Edit DVD", "Edit The Selected DVD's Information.",
@@ -333,15 +333,15 @@ void ReelKeeperFrm::BuildToolbar() {
   toolbar_->setIconSize(QSize(32, 32));
   toolbar_->toggleViewAction()->setEnabled(false);
   addToolBar(Qt::TopToolBarArea, toolbar_);
-  for (const ToolButtonSpec& spec : kToolButtons) {
-    const QString key = QString::fromUtf8(spec.key);
+  for (const ToolButtonEntry& entry : kToolButtons) {
+    const QString key = QString::fromUtf8(entry.key);
     QAction* action = toolbar_->addAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(key)),
-                                          QString::fromUtf8(spec.caption));
+                                          QString::fromUtf8(entry.caption));
     action->setObjectName(key);
-    action->setToolTip(QString::fromUtf8(spec.tooltip));
+    action->setToolTip(QString::fromUtf8(entry.tooltip));
     QWidget* button = toolbar_->widgetForAction(action);
     button->setObjectName(key);
-    button->setAccessibleDescription(QString::fromUtf8(spec.description));
+    button->setAccessibleDescription(QString::fromUtf8(entry.description));
   }
   connect(toolbar_, &QToolBar::actionTriggered, this,
           [this](QAction* action) { ButtonClick(action->objectName()); });
