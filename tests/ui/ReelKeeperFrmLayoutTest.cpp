@@ -1,4 +1,5 @@
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -141,6 +142,24 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   QWidget* save = Find(QStringLiteral("SaveButton"));
   EXPECT_EQ(save->geometry().bottom() + 1, phonePanel->height());
   EXPECT_EQ(Find(QStringLiteral("PhoneNotesTxt"))->geometry().bottom() + 1, save->y());
+}
+
+TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {
+  // The window stretches its own controls only; what Qt builds inside a text box (its viewport)
+  // must follow the box, not be put back where it was before the resize.
+  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  const QString boxes[] = {QStringLiteral("DescriptionTxt"), QStringLiteral("NotesTxt"),
+                           QStringLiteral("PhoneNotesTxt")};
+  for (int tab = 0; tab < 3; ++tab) {
+    tabs->setCurrentIndex(tab);
+    frm->resize(900 + 40 * tab, 700 + 30 * tab);
+    auto* box = Find<QPlainTextEdit>(boxes[tab]);
+    const QRect inside = box->contentsRect();
+    EXPECT_EQ(box->viewport()->height(), inside.height()) << qPrintable(boxes[tab]);
+    EXPECT_GE(box->viewport()->width(),
+              inside.width() - box->verticalScrollBar()->sizeHint().width())
+        << qPrintable(boxes[tab]);
+  }
 }
 
 }  // namespace

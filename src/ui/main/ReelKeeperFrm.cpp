@@ -523,12 +523,15 @@ void ReelKeeperFrm::FitPanel(QWidget* page) {
 void ReelKeeperFrm::StretchPanel(int tab) {
   if (tab < 1 || tab > 3) return;
   QFrame* panel = panels_[tab - 1];
-  const QList<QWidget*> children = panel->findChildren<QWidget*>();
+  // Only the program's own controls: the parts Qt builds inside a control (a text box's
+  // viewport, its scroll bars) carry names of their own and are laid out by that control.
+  QList<QWidget*> children = panel->findChildren<QWidget*>();
+  children.removeIf([](const QWidget* w) {
+    return w->objectName().isEmpty() || w->objectName().startsWith(u"qt_");
+  });
   QHash<QString, QRect> controls;
   controls.insert(QStringLiteral("TitleTxt"), titleTxt_->geometry());
-  for (const QWidget* w : children) {
-    if (!w->objectName().isEmpty()) controls.insert(w->objectName(), w->geometry());
-  }
+  for (const QWidget* w : children) controls.insert(w->objectName(), w->geometry());
   const QHash<QString, QRect> placed = MainLayout::StretchPanel(
       tab, panel->size(), controls, TwipsToPixels(kDescriptionInsetTwips, this));
   for (QWidget* w : children) {
