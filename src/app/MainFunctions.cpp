@@ -1,5 +1,7 @@
 #include "app/MainFunctions.h"
 
+#include "app/TerminationSignals.h"
+
 #include <time.h>
 #include <unistd.h>
 #include <QApplication>
@@ -159,6 +161,14 @@ ReelKeeperFrm* MainWindow() { return mainWindow.get(); }
 
 int RunProgram() {
   int status = 0;
+  TerminationSignals::Install([] {
+    // Closing the window runs its whole unload, EndProgram included; the loop then ends.
+    if (mainWindow && mainWindow->isVisible()) {
+      mainWindow->close();
+    } else {
+      QCoreApplication::quit();
+    }
+  });
   try {
     Main();
     if (mainWindow && mainWindow->isVisible()) status = QApplication::exec();

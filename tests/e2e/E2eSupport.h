@@ -194,6 +194,9 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   pid_t Pid() const { return pid_; }
+  void Signal(int signal) {
+    if (pid_ > 0 && !status_) ::kill(pid_, signal);
+  }
 
   // The exit status, or nullopt when it is still running after the timeout. A death by signal
   // counts as 128 + the signal.

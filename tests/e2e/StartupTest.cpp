@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QStandardPaths>
+#include <csignal>
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -63,6 +64,27 @@ TEST(StartupTest, NextStartSucceedsAfterTheFirstWasKilled) {
   EXPECT_TRUE(next->WaitForShown()) << qPrintable(next->Stderr());
   EXPECT_TRUE(sandbox.Messages().isEmpty()) << qPrintable(sandbox.Messages().join('|'));
   ExpectProgramsFile(sandbox.DatabaseFile());
+}
+
+// A logout (SIGTERM, or SIGHUP from a closing terminal) ends the program as closing its window
+// does: the layout is written back, the lock let go, and the exit status is 0.
+TEST(StartupTest, TerminationSignalClosesTheWindowAndSavesTheLayout) {
+  for (int signal : {SIGTERM, SIGHUP}) {
+    Sandbox sandbox;
+    auto program = sandbox.Start();
+    ASSERT_TRUE(program->WaitForShown()) << qPrintable(program->Stderr());
+    program->Signal(signal);
+    EXPECT_EQ(program->WaitForExit(), 0) << signal << qPrintable(program->Stderr());
+    EXPECT_EQ(Shell(sandbox.DatabaseFile(),
+                    "SELECT count(*) FROM Settings WHERE SettingName IN "
+                    "('ReelKeeperFrmWindowState', 'ReelKeeperFrmSeparatorRatio', "
+                    "'DVDList_HeaderCount')"),
+              "3")
+        << signal;
+    EXPECT_FALSE(QFileInfo::exists(sandbox.DatabaseFile() + "-journal"));
+    auto next = sandbox.Start();
+    EXPECT_TRUE(next->WaitForShown()) << qPrintable(next->Stderr());
+  }
 }
 
 // On a real X server: Escape closes the window, the stop sequence lets go of the lock and the
