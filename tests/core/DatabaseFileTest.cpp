@@ -23,6 +23,13 @@ QByteArray Checksum(const QString& path) {
   return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
+// The columns of a table in their stored order, as the stock shell reports them.
+QString ColumnsOf(const QString& path, const QString& table) {
+  return Sqlite3Shell(
+      path,
+      QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('%1')").arg(table));
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -36,19 +43,13 @@ TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA application_id")),
             QString::number(DatabaseFunctions::kApplicationId));
-  EXPECT_EQ(
-      Sqlite3Shell(path, QStringLiteral(
-                             "SELECT group_concat(name, ',') FROM pragma_table_info('Inventory')")),
-      QStringLiteral(
-          "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
-  EXPECT_EQ(
-      Sqlite3Shell(path, QStringLiteral(
-                             "SELECT group_concat(name, ',') FROM pragma_table_info('Customers')")),
-      QStringLiteral("Name,Address,City,State,Zip,Phone,Fax,Cell,Notes"));
-  EXPECT_EQ(
-      Sqlite3Shell(path, QStringLiteral(
-                             "SELECT group_concat(name, ',') FROM pragma_table_info('Settings')")),
-      QStringLiteral("SettingName,SettingType,SettingValue"));
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")),
+            QStringLiteral(
+                "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")),
+            QStringLiteral("Name,Address,City,State,Zip,Phone,Fax,Cell,Notes"));
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")),
+            QStringLiteral("SettingName,SettingType,SettingValue"));
   EXPECT_EQ(Sqlite3Shell(
                 path, QStringLiteral(
                           "SELECT PropertyValue FROM ColumnProperties WHERE TableName='Inventory' "
@@ -107,11 +108,9 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   DatabaseFunctions::CloseDatabase();
 
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  EXPECT_EQ(
-      Sqlite3Shell(path, QStringLiteral(
-                             "SELECT group_concat(name, ',') FROM pragma_table_info('Inventory')")),
-      QStringLiteral(
-          "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")),
+            QStringLiteral(
+                "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
   EXPECT_EQ(
       Sqlite3Shell(
           path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'inventory'")),

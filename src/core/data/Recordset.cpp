@@ -51,19 +51,18 @@ void Bind(sqlite3_stmt* statement, int index, const QVariant& value) {
       sqlite3_bind_double(statement, index, value.toDouble());
       return;
     case QMetaType::QDate:
-      value.toDate().isValid()
-          ? (void)sqlite3_bind_text16(statement, index,
-                                      JetDialect::DateToStorage(value.toDate()).utf16(), -1,
-                                      SQLITE_TRANSIENT)
-          : (void)sqlite3_bind_null(statement, index);
+    case QMetaType::QDateTime: {
+      // Dates go in as the same text a date literal becomes, so both compare alike.
+      const QDateTime when =
+          value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
+      if (!when.isValid()) {
+        sqlite3_bind_null(statement, index);
+        return;
+      }
+      const QString text = JetDialect::DateTimeToStorage(when);
+      sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
       return;
-    case QMetaType::QDateTime:
-      value.toDateTime().isValid()
-          ? (void)sqlite3_bind_text16(statement, index,
-                                      JetDialect::DateTimeToStorage(value.toDateTime()).utf16(), -1,
-                                      SQLITE_TRANSIENT)
-          : (void)sqlite3_bind_null(statement, index);
-      return;
+    }
     case QMetaType::QByteArray: {
       const QByteArray bytes = value.toByteArray();
       sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
