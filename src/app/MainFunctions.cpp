@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
@@ -100,7 +100,7 @@ void InitTablesOn(const DatabaseHandle& db) {
 void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
 
 void Main() {
-  if (!InstanceLock(false)) {
+  if (!AppFunctions::InstanceLock(false)) {
     seams::ShowMessage(QStringLiteral("There is already an instance of the ReelKeeper running."),
                        QStringLiteral("It's Running"), seams::MsgIcon::Information,
                        seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
@@ -111,7 +111,7 @@ void Main() {
 
 void StartProgram() {
   ScannerFunctions::HookScanner();
-  const QString path = DatabasePath();
+  const QString path = AppFunctions::DatabasePath();
   StartMode mode = StartMode::Normal;
   try {
     EnsureFolder(path);
@@ -154,7 +154,7 @@ void StartProgram() {
 void EndProgram() {
   ScannerFunctions::UnhookScanner();
   DatabaseFunctions::CloseDatabase();
-  InstanceLock(true);
+  AppFunctions::InstanceLock(true);
 }
 
 ReelKeeperFrm* MainWindow() { return mainWindow.get(); }

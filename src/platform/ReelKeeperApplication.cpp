@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/Constants.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"

@@ -10,7 +10,7 @@
 
 #include "ChildProcess.h"
 #include "TestSupport.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "seams/ProgressSink.h"
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "TestSupport.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
 

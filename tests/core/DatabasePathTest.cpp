@@ -37,9 +37,9 @@ class EnvironmentScope {
 };
 
 TEST(DatabasePathTest, ProgramFolderIsTheExecutablesFolder) {
-  const QString folder = MainFunctions::ProgramFolder();
+  const QString folder = AppFunctions::ProgramFolder();
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("core_tests"))) << qPrintable(folder);
-  EXPECT_EQ(MainFunctions::DatabasePath(), QDir(folder).filePath("ReelKeeper.mdb"));
+  EXPECT_EQ(AppFunctions::DatabasePath(), QDir(folder).filePath("ReelKeeper.mdb"));
 }
 
 struct DataHomeCase {
@@ -56,7 +56,7 @@ class UserDataFolderTest : public ::testing::TestWithParam<DataHomeCase> {};
 TEST_P(UserDataFolderTest, FollowsTheXdgRules) {
   EnvironmentScope data("XDG_DATA_HOME", GetParam().xdgDataHome);
   EnvironmentScope home("HOME", GetParam().home);
-  EXPECT_EQ(MainFunctions::UserDataFolder(), GetParam().expected);
+  EXPECT_EQ(AppFunctions::UserDataFolder(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,9 +84,9 @@ TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
   EnvironmentScope data("XDG_DATA_HOME", "/var/nobody-data");
   const auto result = childtest::RunInChild([&] {
     if (!childtest::BecomeNobody()) return 10;
-    if (MainFunctions::DatabasePathFor(installed) != "/var/nobody-data/ReelKeeper/ReelKeeper.mdb")
+    if (AppFunctions::DatabasePathFor(installed) != "/var/nobody-data/ReelKeeper/ReelKeeper.mdb")
       return 11;
-    if (MainFunctions::DatabasePathFor(own) != QDir(own).filePath("ReelKeeper.mdb")) return 12;
+    if (AppFunctions::DatabasePathFor(own) != QDir(own).filePath("ReelKeeper.mdb")) return 12;
     return 0;
   });
   EXPECT_TRUE(result.exited);

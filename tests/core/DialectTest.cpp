@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"

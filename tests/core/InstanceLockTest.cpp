@@ -12,8 +12,8 @@
 #include <QTemporaryDir>
 
 #include "ChildProcess.h"
+#include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
-#include "data/DatabaseError.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ class InstanceLockTest : public ::testing::Test {
     qputenv("XDG_DATA_HOME", data_.path().toUtf8());
   }
   void TearDown() override {
-    MainFunctions::InstanceLock(true);
+    AppFunctions::InstanceLock(true);
     qputenv("XDG_RUNTIME_DIR", savedRuntime_);
     qputenv("XDG_DATA_HOME", savedData_);
   }
@@ -53,28 +53,28 @@ bool IsLocked(const QString& path) {
 }
 
 TEST_F(InstanceLockTest, LockFileIsInAPrivateRuntimeFolderElseInTmpPerUser) {
-  EXPECT_EQ(MainFunctions::InstanceLockPath(), RuntimeLock());
+  EXPECT_EQ(AppFunctions::InstanceLockPath(), RuntimeLock());
 
   const QString tmpLock = QStringLiteral("/tmp/ReelKeeperMutex-%1").arg(::geteuid());
   qunsetenv("XDG_RUNTIME_DIR");
-  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+  EXPECT_EQ(AppFunctions::InstanceLockPath(), tmpLock);
   qputenv("XDG_RUNTIME_DIR", "relative/run");
-  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+  EXPECT_EQ(AppFunctions::InstanceLockPath(), tmpLock);
   // A runtime folder that others may write in is no better than /tmp.
   ASSERT_EQ(::chmod(QFile::encodeName(runtime_.path()).constData(), 0777), 0);
   qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
-  EXPECT_EQ(MainFunctions::InstanceLockPath(), tmpLock);
+  EXPECT_EQ(AppFunctions::InstanceLockPath(), tmpLock);
 }
 
 TEST_F(InstanceLockTest, TakenOnceHeldUntilGivenBack) {
-  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(AppFunctions::InstanceLock(false));
   EXPECT_TRUE(IsLocked(RuntimeLock()));
   // The program takes the lock once only.
-  EXPECT_FALSE(MainFunctions::InstanceLock(false));
-  EXPECT_TRUE(MainFunctions::InstanceLock(true));
+  EXPECT_FALSE(AppFunctions::InstanceLock(false));
+  EXPECT_TRUE(AppFunctions::InstanceLock(true));
   EXPECT_FALSE(IsLocked(RuntimeLock()));
-  EXPECT_TRUE(MainFunctions::InstanceLock(true));  // nothing held: still true
-  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(AppFunctions::InstanceLock(true));  // nothing held: still true
+  EXPECT_TRUE(AppFunctions::InstanceLock(false));
 }
 
 TEST_F(InstanceLockTest, RefusedWhileAnotherProcessHoldsItFreeAfterThatOneIsKilled) {
@@ -82,7 +82,7 @@ TEST_F(InstanceLockTest, RefusedWhileAnotherProcessHoldsItFreeAfterThatOneIsKill
   ASSERT_EQ(::pipe(ready), 0);
   const pid_t holder = ::fork();
   if (holder == 0) {
-    const bool taken = MainFunctions::InstanceLock(false);
+    const bool taken = AppFunctions::InstanceLock(false);
     const char answer = taken ? 'y' : 'n';
     if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
     ::pause();
@@ -94,13 +94,13 @@ TEST_F(InstanceLockTest, RefusedWhileAnotherProcessHoldsItFreeAfterThatOneIsKill
   ::close(ready[1]);
   EXPECT_EQ(answer, 'y');
 
-  EXPECT_FALSE(MainFunctions::InstanceLock(false));
+  EXPECT_FALSE(AppFunctions::InstanceLock(false));
   // A refused copy keeps its marker like the original, so it cannot take the lock later on.
-  MainFunctions::InstanceLock(true);
+  AppFunctions::InstanceLock(true);
 
   ::kill(holder, SIGKILL);
   ::waitpid(holder, nullptr, 0);
-  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(AppFunctions::InstanceLock(false));
 }
 
 // The lock file in a folder others could reach: a link is never followed and a file of someone
@@ -135,8 +135,8 @@ TEST_P(InstanceLockPlantedTest, NotFollowedNotUsedDataFolderServes) {
       ASSERT_EQ(::mkdir(lock.constData(), 0700), 0);
       break;
   }
-  EXPECT_TRUE(MainFunctions::InstanceLock(true));
-  EXPECT_TRUE(MainFunctions::InstanceLock(false));
+  EXPECT_TRUE(AppFunctions::InstanceLock(true));
+  EXPECT_TRUE(AppFunctions::InstanceLock(false));
   EXPECT_TRUE(IsLocked(DataLock()));
   EXPECT_FALSE(IsLocked(victim));
   QFile file(victim);
@@ -170,7 +170,7 @@ TEST_F(InstanceLockTest, NoUsableLockFileAtAllIsAnErrorNotAnotherInstance) {
   ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
   blocker.close();
   try {
-    MainFunctions::InstanceLock(false);
+    AppFunctions::InstanceLock(false);
     FAIL() << "no error";
   } catch (const DatabaseError& error) {
     EXPECT_TRUE(error.Description().contains(RuntimeLock())) << qPrintable(error.Description());

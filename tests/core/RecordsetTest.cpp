@@ -5,7 +5,7 @@
 #include <QLocale>
 
 #include "TestSupport.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/Recordset.h"
 
 using testsupport::TempDatabase;

@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
-#include "data/DatabaseError.h"
 
 namespace {
 
 QString BuiltLibrary() {
-  return QDir(MainFunctions::ProgramFolder()).filePath(ScannerFunctions::kLibraryFileName);
+  return QDir(AppFunctions::ProgramFolder()).filePath(ScannerFunctions::kLibraryFileName);
 }
 
 TEST(ScannerFunctionsTest, HooksTheLibraryBesideTheExecutable) {

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 
 #include "TestSupport.h"
+#include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
-#include "data/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "settings/SettingsManager.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/Constants.h"
 
-namespace MainFunctions {
+namespace AppFunctions {
 
 QString ProgramFolder() {
   // /proc/self/exe names the file that was executed, whatever the current folder or argv[0] say.
@@ -41,4 +41,4 @@ QString DatabasePathFor(const QString& programFolder) {
 
 QString DatabasePath() { return DatabasePathFor(ProgramFolder()); }
 
-}  // namespace MainFunctions
+}  // namespace AppFunctions

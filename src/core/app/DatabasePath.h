@@ -4,7 +4,7 @@
 
 // Where the database file lives: the program's own folder when it may be written there, else the
 // user's data folder (an installed copy sits in a folder only the administrator may write).
-namespace MainFunctions {
+namespace AppFunctions {
 
 // The full path of "ReelKeeper.mdb" for this process.
 QString DatabasePath();
@@ -19,4 +19,4 @@ QString ProgramFolder();
 // absolute path.
 QString UserDataFolder();
 
-}  // namespace MainFunctions
+}  // namespace AppFunctions

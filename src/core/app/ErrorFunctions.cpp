@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/Constants.h"
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "seams/MessageBox.h"
 
 namespace ErrorFunctions {

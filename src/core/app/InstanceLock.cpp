@@ -11,10 +11,10 @@
 #include <cstring>
 
 #include "app/Constants.h"
+#include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
-#include "data/DatabaseError.h"
 
-namespace MainFunctions {
+namespace AppFunctions {
 namespace {
 
 // The held lock file, -1 while none is held.
@@ -98,4 +98,4 @@ bool InstanceLock(bool release) {
   return true;
 }
 
-}  // namespace MainFunctions
+}  // namespace AppFunctions

@@ -4,7 +4,7 @@
 
 // The single-instance lock: an exclusive flock on a small file that only this user can own. The
 // kernel drops the lock when the process ends in any way, so a killed copy never blocks the next.
-namespace MainFunctions {
+namespace AppFunctions {
 
 // release = false takes the lock: true when this process now holds it, false when another copy
 // holds it (or this process asked before). release = true gives it back and returns true.
@@ -15,4 +15,4 @@ bool InstanceLock(bool release);
 // else /tmp/ReelKeeperMutex-<uid>.
 QString InstanceLockPath();
 
-}  // namespace MainFunctions
+}  // namespace AppFunctions

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/JetDialect.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <limits>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/FileSystem.h"
 #include "seams/ProgressSink.h"

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/FileSystem.h"
 #include "data/JetDialect.h"
 

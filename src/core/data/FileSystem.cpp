@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 
 namespace FileSystem {
 namespace {

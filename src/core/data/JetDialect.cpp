@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 
 namespace JetDialect {
 namespace {

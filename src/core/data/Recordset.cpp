@@ -4,7 +4,7 @@
 
 #include <QRegularExpression>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
-#include "data/DatabaseError.h"
 
 namespace ScannerFunctions {
 namespace {
@@ -82,7 +82,7 @@ void ScannerDebug(unsigned char /*byte*/) {}
 
 QString LibraryPath() {
   if (!libraryPath.isEmpty()) return libraryPath;
-  return QDir(MainFunctions::ProgramFolder()).filePath(kLibraryFileName);
+  return QDir(AppFunctions::ProgramFolder()).filePath(kLibraryFileName);
 }
 
 void SetLibraryPath(const QString& path) {

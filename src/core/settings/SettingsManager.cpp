@@ -7,8 +7,8 @@
 #include <QLocale>
 #include <charconv>
 
+#include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
-#include "data/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
 

@@ -11,7 +11,7 @@
 #include <numeric>
 #include <optional>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "seams/Clock.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <numeric>
 
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/Twips.h"

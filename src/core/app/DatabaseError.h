@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-// The one error type of the data layer: a failure of the database engine or of the file system
+// The one error type of the core: a failure of the database engine or of the file system
 // underneath it. Numbers are SQLite's extended result codes for engine failures and errno values
 // for file-system failures.
 class DatabaseError : public std::runtime_error {

@@ -1,4 +1,4 @@
-#include "data/DatabaseError.h"
+#include "app/DatabaseError.h"
 
 DatabaseError::DatabaseError(int number, const QString& description, const QString& source)
     : std::runtime_error(
