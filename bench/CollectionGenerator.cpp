@@ -74,7 +74,8 @@ const QString kListSql = QStringLiteral(
 double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
   QElapsedTimer timer;
   timer.start();
-  sqlite3_stmt* statement = db->Prepare(sql);
+  Statement owner = db->Prepare(sql);
+  sqlite3_stmt* statement = owner.Handle();
   const int columns = sqlite3_column_count(statement);
   size_t bytes = 0;
   while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -83,7 +84,7 @@ double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
       bytes += size_t(sqlite3_column_bytes(statement, i)) + (text ? text[0] : 0);
     }
   }
-  sqlite3_finalize(statement);
+  owner.Finalize();
   // Touching the bytes keeps the loop from being optimised away.
   static volatile size_t sink = 0;
   sink = sink + bytes;

@@ -2,7 +2,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,10 +12,12 @@
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "seams/ProgressSink.h"
+#include "settings/SettingsManager.h"
 
 namespace {
 
 using DatabaseFunctions::CleanupStep;
+using testsupport::Checksum;
 
 class RecordedProgress final : public seams::ProgressSink {
  public:
@@ -24,17 +25,11 @@ class RecordedProgress final : public seams::ProgressSink {
   QStringList texts;
 };
 
-QByteArray Checksum(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
-
 // What the user would miss if a row went astray, in a stable order.
 const QString kContent = QStringLiteral(
     "SELECT DVDTitle, Category, Status, Name, DueDate, BarCode FROM Inventory ORDER BY DVDTitle;"
     "SELECT Name, Phone FROM Customers ORDER BY Name;"
-    "SELECT Name, SettingValue FROM Settings ORDER BY Name;");
+    "SELECT SettingName, SettingType, SettingValue FROM Settings ORDER BY SettingName;");
 
 class CleanupTest : public ::testing::Test {
  protected:
@@ -48,9 +43,12 @@ class CleanupTest : public ::testing::Test {
                  QString(200, u'x'));
     }
     db_.AddCustomer(QStringLiteral("Ann O'Neil"), QStringLiteral("555-0100"));
+    SettingsManager::WriteSetting(QStringLiteral("ReportFontSize"), 12);
+    SettingsManager::WriteSetting(QStringLiteral("ReelKeeperFrmSeparatorRatio"), 0.375);
     batch.Commit();
     content_ = testsupport::Sqlite3Shell(db_.Path(), kContent);
     ASSERT_TRUE(content_.contains(QStringLiteral("Title 01999")));
+    ASSERT_TRUE(content_.endsWith(QStringLiteral("\nReportFontSize|3|12"))) << qPrintable(content_);
   }
 
   QString Path() const { return db_.Path(); }
@@ -91,9 +89,10 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   options.progress = &progress;
   options.busy = [&busy](bool on) { busy << on; };
 
-  DatabaseFunctions::CleanDatabase(db_.Db(), options);
+  const auto summary = DatabaseFunctions::CleanDatabase(db_.Db(), options);
 
   EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
+  EXPECT_FALSE(summary.salvaged);
   EXPECT_EQ(progress.texts,
             QStringList({QStringLiteral("Checking DB and repairing as necessary..."),
                          QStringLiteral("Compacting DB...       Please wait."),
@@ -130,12 +129,20 @@ TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
   DatabaseFunctions::CleanupOptions options;
   options.progress = &progress;
 
-  DatabaseFunctions::CleanDatabase(nullptr, options);
+  const auto summary = DatabaseFunctions::CleanDatabase(nullptr, options);
 
   EXPECT_EQ(progress.texts.size(), 3);
   EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
   EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
   const int rows = Shell(QStringLiteral("SELECT count(*) FROM Inventory")).toInt();
+  // The summary tells the user what was kept.
+  EXPECT_TRUE(summary.salvaged);
+  EXPECT_EQ(summary.damagedFile, Path() + ".damaged");
+  QStringList kept;
+  for (const auto& table : summary.tables) kept << table.table + u'=' + QString::number(table.rows);
+  EXPECT_EQ(kept.join(u' '), QStringLiteral("ColumnProperties=20 Settings=2 Inventory=%1 "
+                                            "Customers=1")
+                                 .arg(rows));
   EXPECT_LT(rows, kDvds);
   EXPECT_GT(rows, kDvds - 100) << "only the rows of the damaged page may be lost";
   // Rows on both sides of the damaged page are there, the other tables in full.
@@ -189,6 +196,28 @@ TEST_F(CleanupTest, FileThatIsNotADatabaseIsRefusedUntouched) {
   EXPECT_THROW(DatabaseFunctions::CleanDatabase(db), DatabaseError);
   EXPECT_EQ(Checksum(Path()), before);
   EXPECT_FALSE(QFileInfo::exists(Copy()));
+}
+
+// A database kept on another drive through a link: made, used and cleaned where the link leads,
+// and the link stays.
+TEST(CleanupThroughALink, MakesAndCleansTheFileItLeadsTo) {
+  QTemporaryDir programFolder;
+  QTemporaryDir drive;
+  const QString link = programFolder.filePath(QStringLiteral("ReelKeeper.mdb"));
+  const QString target = drive.filePath(QStringLiteral("Collection.mdb"));
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()),
+            0);
+  QFile(target).open(QIODevice::WriteOnly);  // empty: made anew
+
+  DatabaseFunctions::OpenSharedDatabase(link);
+  testsupport::TempDatabase::InitAllTables();
+  DatabaseFunctions::CleanDatabase(nullptr);
+
+  EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+  EXPECT_EQ(testsupport::Sqlite3Shell(target, QStringLiteral("SELECT count(*) FROM Inventory")),
+            QStringLiteral("0"));
+  EXPECT_EQ(QDir(drive.path()).entryList(QDir::Files),
+            QStringList{QStringLiteral("Collection.mdb")});
 }
 
 // Killed at any moment, a clean-up leaves a file at the database's name that opens with all its

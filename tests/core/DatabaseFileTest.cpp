@@ -1,27 +1,36 @@
 // The database file: made new, recognised as the program's, extended when older, refused when
 // it belongs to something else, and readable by the stock sqlite3 shell throughout.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
+#include <functional>
+#include <map>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
+#include "inventory/InventoryFunctions.h"
+#include "phonebook/CustomerFunctions.h"
+#include "settings/SettingsManager.h"
 
+using testsupport::Checksum;
 using testsupport::Sqlite3Shell;
 using testsupport::TempDatabase;
 
 namespace {
 
-QByteArray Checksum(const QString& path) {
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
+const QString kOwnMark = QString::number(DatabaseFunctions::kApplicationId);
+const QString kInventoryColumns =
+    QStringLiteral("DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode");
+const QString kCustomersColumns =
+    QStringLiteral("Name,Address,City,State,Zip,Phone,Fax,Cell,Notes");
+const QString kSettingsColumns = QStringLiteral("SettingName,SettingType,SettingValue");
 
 // The columns of a table in their stored order, as the stock shell reports them.
 QString ColumnsOf(const QString& path, const QString& table) {
@@ -36,20 +45,28 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
+// Every entry of a folder with its bytes' checksum (and a link's target): what "left untouched"
+// means. A "-shm" file is SQLite's shared index of a write-ahead log, rebuilt by every reader.
+std::map<QString, QString> FolderState(const QString& folder) {
+  std::map<QString, QString> state;
+  for (const QFileInfo& entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::System |
+                                                           QDir::Hidden | QDir::NoDotAndDotDot)) {
+    if (entry.fileName().endsWith(QStringLiteral("-shm"))) continue;
+    state[entry.fileName()] =
+        QString::fromLatin1(Checksum(entry.filePath())) + u'>' + entry.symLinkTarget();
+  }
+  return state;
+}
+
 TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   TempDatabase db;
   DatabaseFunctions::CloseDatabase();
   const QString path = db.Path();
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA application_id")),
-            QString::number(DatabaseFunctions::kApplicationId));
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")),
-            QStringLiteral(
-                "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")),
-            QStringLiteral("Name,Address,City,State,Zip,Phone,Fax,Cell,Notes"));
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")),
-            QStringLiteral("SettingName,SettingType,SettingValue"));
+  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA application_id")), kOwnMark);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")), kSettingsColumns);
   EXPECT_EQ(Sqlite3Shell(
                 path, QStringLiteral(
                           "SELECT PropertyValue FROM ColumnProperties WHERE TableName='Inventory' "
@@ -74,19 +91,20 @@ TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
 TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  // A file from before bar codes and descriptions, written by another tool (application id 0),
-  // with the table name in other letter case and a list setting someone changed.
+  // A file from before bar codes and descriptions, written by another tool (application id 0)
+  // with names in other letter case, and list properties someone changed.
   Sqlite3Shell(
       path,
       QStringLiteral(
-          "CREATE TABLE inventory (DVDTitle TEXT COLLATE NOCASE, Category TEXT COLLATE NOCASE, "
+          "CREATE TABLE inventory (dvdtitle TEXT COLLATE NOCASE, Category TEXT COLLATE NOCASE, "
           "Starring TEXT, Rated TEXT, Status INTEGER, Name TEXT, Date DATE, DueDate DATE);"
           "INSERT INTO inventory VALUES ('Alien', 'Horror', 'Sigourney Weaver', 'R', 1, 'Ann', "
           "'2026-11-01', '2026-11-15');"
           "CREATE TABLE ColumnProperties (TableName TEXT NOT NULL, ColumnName TEXT NOT NULL, "
           "PropertyName TEXT NOT NULL, PropertyType INTEGER, PropertyValue TEXT, "
           "PRIMARY KEY (TableName, ColumnName, PropertyName));"
-          "INSERT INTO ColumnProperties VALUES ('Inventory', 'Name', 'ShowInList', 1, 'True');"));
+          "INSERT INTO ColumnProperties VALUES ('Inventory', 'Name', 'ShowInList', 1, 'True'), "
+          "('INVENTORY', 'DVDTITLE', 'visiblename', 10, 'Titel');"));
   DatabaseFunctions::OpenSharedDatabase(path);
   TempDatabase::InitAllTables();
 
@@ -101,85 +119,259 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   EXPECT_EQ(records->Text(QStringLiteral("BarCode")), QString());
   EXPECT_FALSE(records->IsNull(QStringLiteral("BarCode")));
   CloseRecords(records);
-  EXPECT_EQ(DatabaseFunctions::FieldProperty(DatabaseFunctions::GetDatabase(),
-                                             QStringLiteral("Inventory"), QStringLiteral("Name"),
-                                             QStringLiteral("ShowInList")),
+  // Properties are found and rewritten whatever the letter case of the names on either side.
+  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  using DatabaseFunctions::FieldProperty;
+  EXPECT_EQ(FieldProperty(db, QStringLiteral("Inventory"), QStringLiteral("Name"),
+                          QStringLiteral("ShowInList")),
             QVariant(false));
+  EXPECT_EQ(FieldProperty(db, QStringLiteral("inventory"), QStringLiteral("dvdtitle"),
+                          QStringLiteral("VisibleName")),
+            QVariant(QStringLiteral("Title")));
   DatabaseFunctions::CloseDatabase();
 
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
   EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")),
-            QStringLiteral(
-                "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode"));
+            QStringLiteral("dvdtitle,") + kInventoryColumns.mid(9));
   EXPECT_EQ(
       Sqlite3Shell(
           path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'inventory'")),
       QStringLiteral("1"));
+  // One row per column and property: ten columns, two properties each.
+  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT count(*), count(DISTINCT lower(TableName || "
+                                              "'.' || ColumnName || '.' || PropertyName)) FROM "
+                                              "ColumnProperties")),
+            QStringLiteral("20|20"));
 }
 
-struct ForeignFile {
+// An empty file holds nothing to lose and is made anew; another tool's SQLite file is used when
+// it holds no tables or some of the program's.
+TEST(DatabaseFile, EmptyFileOrToolMadeFileWithTheProgramsTablesIsUsed) {
+  for (const char* sql : {"", "PRAGMA user_version = 7;",
+                          "CREATE TABLE Notes (body TEXT); CREATE TABLE customers (Name TEXT);"}) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
+    WriteFile(path, QByteArray());
+    Sqlite3Shell(path, QString::fromUtf8(sql));
+    ASSERT_EQ(QFileInfo(path).size() > 0, *sql != 0);
+    DatabaseFunctions::OpenSharedDatabase(path);
+    TempDatabase::InitAllTables();
+    DatabaseFunctions::CloseDatabase();
+    EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns) << sql;
+    EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns) << sql;
+  }
+}
+
+// Files the program must not use. Each is refused before anything is written to it, with a
+// message that names it, and the folder holds exactly what it held before.
+struct RefusedFile {
   const char* name;
-  QByteArray contents;  // empty: made by the sqlite3 shell with the SQL in `sql`
-  const char* sql;
+  std::function<void(const QString& path)> make;
+  int primaryCode;
+  QStringList says;  // besides the file's name; "{dir}" stands for its folder
 };
 
-class ForeignFileTest : public ::testing::TestWithParam<ForeignFile> {};
+void PrintTo(const RefusedFile& file, std::ostream* out) { *out << file.name; }
 
-TEST_P(ForeignFileTest, IsRefusedUntouchedWithItsNameInTheMessage) {
+class RefusedFileTest : public ::testing::TestWithParam<RefusedFile> {};
+
+TEST_P(RefusedFileTest, IsRefusedUntouchedWithItsNameInTheMessage) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  if (GetParam().contents.isEmpty()) {
-    Sqlite3Shell(path, QString::fromUtf8(GetParam().sql));
-  } else {
-    WriteFile(path, GetParam().contents);
-  }
-  const QByteArray before = Checksum(path);
+  GetParam().make(path);
+  const auto before = FolderState(dir.path());
   try {
     DatabaseFunctions::OpenSharedDatabase(path);
     ADD_FAILURE() << "opened a file that is not the program's";
   } catch (const DatabaseError& error) {
-    EXPECT_TRUE(error.Description().contains(path)) << qPrintable(error.Description());
+    EXPECT_EQ(error.Number() & 0xFF, GetParam().primaryCode) << error.Number();
+    const QString text = error.Description();
+    EXPECT_TRUE(text.contains(QStringLiteral("'%1'").arg(path))) << qPrintable(text);
+    for (QString part : GetParam().says) {
+      part.replace(QStringLiteral("{dir}"), dir.path());
+      EXPECT_TRUE(text.contains(part)) << qPrintable(text) << "\nlacks " << qPrintable(part);
+    }
   }
   EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
-  EXPECT_EQ(Checksum(path), before);
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("ReelKeeper.mdb")});
+  EXPECT_EQ(FolderState(dir.path()), before);
 }
 
-QByteArray RandomBytes() {
-  QByteArray bytes(8192, '\0');
-  for (int i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 7919 + 13) % 251);
-  return bytes;
+auto Bytes(const QByteArray& bytes) {
+  return [bytes](const QString& path) { WriteFile(path, bytes); };
 }
 
-QByteArray DamagedHeader() {
-  QByteArray bytes("SQLite format 3\0", 16);
-  bytes += QByteArray(4080, '\x5a');
-  return bytes;
+auto Shell(const QString& sql) {
+  return [sql](const QString& path) { Sqlite3Shell(path, sql); };
 }
+
+// For what the shell cannot make: SQLite's own calls on a file.
+void WithSqlite(const QString& path, const std::function<void(sqlite3*)>& work) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+  work(db);
+  sqlite3_close(db);
+}
+
+int ReverseOrder(void*, int lengthA, const void* a, int lengthB, const void* b) {
+  const int common = std::memcmp(a, b, size_t(std::min(lengthA, lengthB)));
+  return common != 0 ? -common : lengthB - lengthA;
+}
+
+// Another program's database in write-ahead-log mode, whose last writes are still in the log:
+// closing a connection to it the usual way would fold them into the file.
+void ForeignWalFile(const QString& path) {
+  WithSqlite(path, [](sqlite3* db) {
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Foo (a); INSERT INTO Foo VALUES (1)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  });
+  ASSERT_GT(QFileInfo(path + QStringLiteral("-wal")).size(), 0);
+}
+
+// Settings sorted by a collation that only the program which made the file knows.
+void UnknownCollationFile(const QString& path) {
+  WithSqlite(path, [](sqlite3* db) {
+    sqlite3_create_collation(db, "Reverse", SQLITE_UTF8, nullptr, &ReverseOrder);
+    sqlite3_exec(db, "CREATE TABLE Settings (SettingName TEXT COLLATE Reverse)", nullptr, nullptr,
+                 nullptr);
+  });
+}
+
+// The program's own file with the page that lists its tables overwritten.
+void DamagedOwnFile(const QString& path) {
+  Sqlite3Shell(path, QStringLiteral("PRAGMA application_id = %1; CREATE TABLE Inventory (a);"
+                                    "CREATE TABLE Customers (b);")
+                         .arg(kOwnMark));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.seek(100));
+  file.write(QByteArray(3996, '\xA5'));
+}
+
+void MakeLink(const QString& target, const QString& link) {
+  ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()),
+            0);
+}
+
+void LinkToAMissingDrive(const QString& path) {
+  MakeLink(QFileInfo(path).absolutePath() + QStringLiteral("/unmounted/ReelKeeper.mdb"), path);
+}
+
+void CircleOfLinks(const QString& path) {
+  const QString other = QFileInfo(path).absolutePath() + QStringLiteral("/Other.mdb");
+  MakeLink(other, path);
+  MakeLink(path, other);
+}
+
+const QByteArray kOtherEngine =
+    QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2000, '\0');
+const QByteArray kOtherMark = QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x5a');
+const QString kOwnView = QStringLiteral(
+                             "PRAGMA application_id = %1; CREATE TABLE t (a); CREATE "
+                             "VIEW Inventory AS SELECT a AS DVDTitle FROM t;")
+                             .arg(kOwnMark);
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, ForeignFileTest,
-    ::testing::Values(ForeignFile{"RandomBytes", RandomBytes(), ""},
-                      ForeignFile{"TextFile", QByteArray("Title,Category\nAlien,Horror\n"), ""},
-                      ForeignFile{"OtherEngine",
-                                  QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) +
-                                      QByteArray(2000, '\0'),
-                                  ""},
-                      ForeignFile{"DamagedSqlite", DamagedHeader(), ""},
-                      ForeignFile{"OtherProgramsSqlite", QByteArray(),
-                                  "PRAGMA application_id = 1234; CREATE TABLE notes (body TEXT);"}),
-    [](const ::testing::TestParamInfo<ForeignFile>& info) { return std::string(info.param.name); });
+    Files, RefusedFileTest,
+    ::testing::Values(
+        RefusedFile{"TextFile", Bytes("Title,Category\nAlien,Horror\n"), SQLITE_NOTADB, {}},
+        RefusedFile{"OtherEngine", Bytes(kOtherEngine), SQLITE_NOTADB, {}},
+        RefusedFile{"OtherMark", Bytes(kOtherMark), SQLITE_NOTADB, {"another program"}},
+        RefusedFile{"OtherProgramsSqlite",
+                    Shell("PRAGMA application_id = 1234; CREATE TABLE notes (body TEXT);"),
+                    SQLITE_NOTADB,
+                    {"another program"}},
+        RefusedFile{"OtherProgramsTables",
+                    Shell("CREATE TABLE Foo (a); CREATE TABLE Bar (b);"),
+                    SQLITE_NOTADB,
+                    {"another program's tables (Foo, Bar)"}},
+        RefusedFile{"OtherProgramsLog", ForeignWalFile, SQLITE_NOTADB, {"(Foo)"}},
+        RefusedFile{"InventoryIsAView",
+                    Shell(kOwnView),
+                    SQLITE_NOTADB,
+                    {"Inventory as a view",
+                     "SQLite says: cannot modify Inventory because it is a "
+                     "view."}},
+        RefusedFile{"SettingsWithoutRowid",
+                    Shell("CREATE TABLE Settings (SettingName TEXT PRIMARY KEY) WITHOUT ROWID;"),
+                    SQLITE_NOTADB,
+                    {"Settings as a table without row ids", "SQLite says: no such column: rowid"}},
+        RefusedFile{"UnknownCollation",
+                    UnknownCollationFile,
+                    SQLITE_NOTADB,
+                    {"collation", "SQLite says: no such collation sequence: Reverse"}},
+        RefusedFile{"DamagedOwnFile", DamagedOwnFile, SQLITE_CORRUPT, {"damaged"}},
+        RefusedFile{"LinkToAMissingDrive",
+                    LinkToAMissingDrive,
+                    SQLITE_NOTADB,
+                    {"link to '{dir}/unmounted/ReelKeeper.mdb'", "mounted"}},
+        RefusedFile{"CircleOfLinks",
+                    CircleOfLinks,
+                    SQLITE_NOTADB,
+                    {"link to '{dir}/Other.mdb'", "circle"}}),
+    [](const ::testing::TestParamInfo<RefusedFile>& info) { return std::string(info.param.name); });
 
-TEST(DatabaseFile, EmptyFileIsTreatedAsMissing) {
+// Installs the set-up for new files for one test.
+class InstalledSetUp {
+ public:
+  explicit InstalledSetUp(DatabaseFunctions::NewDatabaseSetUp setUp) {
+    DatabaseFunctions::SetNewDatabaseSetUp(std::move(setUp));
+  }
+  ~InstalledSetUp() { DatabaseFunctions::SetNewDatabaseSetUp({}); }
+  InstalledSetUp(const InstalledSetUp&) = delete;
+  InstalledSetUp& operator=(const InstalledSetUp&) = delete;
+};
+
+// The installed set-up makes the tables of a new file before it takes its name, working (as
+// InitTablesOn does) on a database that is not the shared one.
+TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
+  TempDatabase shared;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  WriteFile(path, QByteArray());
-  DatabaseFunctions::OpenSharedDatabase(path);
-  TempDatabase::InitAllTables();
+  int setUps = 0;
+  const InstalledSetUp setUp([&](const DatabaseHandle& fresh) {
+    ++setUps;
+    EXPECT_FALSE(QFileInfo::exists(path));
+    SettingsManager::InitSettings(fresh);
+    InventoryFunctions::InitInventory(fresh);
+    CustomerFunctions::InitCustomers(fresh);
+    SettingsManager::WriteSetting(QStringLiteral("Where"), QStringLiteral("new"));
+  });
+  DatabaseFunctions::OpenOrCreateDatabase(path)->Close();
+  EXPECT_EQ(setUps, 1);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns);
+  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")), kSettingsColumns);
+  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT SettingValue FROM Settings")),
+            QStringLiteral("new"));
+  EXPECT_EQ(shared.Column(QStringLiteral("SELECT count(*) FROM Settings")),
+            QStringList{QStringLiteral("0")});
+
+  // A set-up that fails leaves nothing behind, under either name.
+  QTemporaryDir other;
+  const InstalledSetUp failing([](const DatabaseHandle&) {
+    throw DatabaseError(SQLITE_FULL, QStringLiteral("database or disk is full"), {});
+  });
+  EXPECT_THROW(DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb")),
+               DatabaseError);
+  EXPECT_TRUE(QDir(other.path()).isEmpty());
+}
+
+TEST(DatabaseFile, OpeningRemovesTheCopyAnInterruptedCleanupLeft) {
+  TempDatabase db;
   DatabaseFunctions::CloseDatabase();
-  EXPECT_EQ(
-      Sqlite3Shell(path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")),
-      QStringLiteral("4"));
+  WriteFile(db.Path() + QStringLiteral("1"), "half a copy");
+  WriteFile(db.Path() + QStringLiteral("1-journal"), "its journal");
+  DatabaseFunctions::OpenSharedDatabase(db.Path());
+  EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files),
+            QStringList{QStringLiteral("ReelKeeper.mdb")});
+
+  // With no database beside it, such a copy may be all there is: it stays.
+  QTemporaryDir dir;
+  WriteFile(dir.filePath(QStringLiteral("ReelKeeper.mdb1")), "the only copy");
+  DatabaseFunctions::OpenSharedDatabase(dir.filePath(QStringLiteral("ReelKeeper.mdb")));
+  DatabaseFunctions::CloseDatabase();
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("ReelKeeper.mdb1"))));
 }
 
 TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
@@ -201,14 +393,21 @@ TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
 
 TEST(DatabaseFile, TransactionRollsBackUnlessCommitted) {
   TempDatabase db;
+  const QByteArray before = Checksum(db.Path());
   {
     Transaction transaction(db.Db());
     db.AddDvd(QStringLiteral("Gone"));
   }
+  // Nothing of it reaches the file, not even a new change counter in the header.
+  EXPECT_EQ(Checksum(db.Path()), before);
   {
-    Transaction transaction(db.Db());
+    Transaction outer(db.Db());
     db.AddDvd(QStringLiteral("Kept"));
-    transaction.Commit();
+    {
+      Transaction inner(db.Db());
+      db.AddDvd(QStringLiteral("Gone too"));
+    }
+    outer.Commit();
   }
   EXPECT_EQ(db.Column(QStringLiteral("SELECT DVDTitle FROM Inventory")),
             QStringList{QStringLiteral("Kept")});

@@ -23,16 +23,12 @@ struct StoredSetting {
 
 // Every row of Settings, in the order the rows were written.
 std::vector<StoredSetting> StoredSettings() {
-  sqlite3_stmt* statement = DatabaseFunctions::GetDatabase()->Prepare(
+  Statement statement = DatabaseFunctions::GetDatabase()->Prepare(
       QStringLiteral("SELECT SettingName, SettingType, SettingValue FROM Settings ORDER BY rowid"));
   std::vector<StoredSetting> rows;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    rows.push_back(
-        {QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))),
-         sqlite3_column_int(statement, 1),
-         QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)))});
+  while (statement.Step()) {
+    rows.push_back({statement.Text(0), int(statement.Int64(1)), statement.Text(2)});
   }
-  sqlite3_finalize(statement);
   return rows;
 }
 

@@ -2,11 +2,8 @@
 // program relies on. The expected rows are written out by hand from the seed below.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "TestSupport.h"
 #include "data/Recordset.h"
-#include "seams/Clock.h"
 
 using testsupport::TempDatabase;
 
@@ -14,11 +11,9 @@ namespace {
 
 const QDate kToday(2026, 12, 4);
 
-QString Today() { return SqlText(seams::Today()); }
-
 struct SqlCase {
   const char* name;
-  std::function<QString()> sql;
+  QString sql;
   QStringList expected;  // first column of each row
   bool anyOrder = false;
   bool ignoreCase = false;  // a group's text may come from any of its rows
@@ -50,15 +45,13 @@ class ProgramSqlTest : public ::testing::TestWithParam<SqlCase> {
     db.AddCustomer(QStringLiteral("Ann"));
   }
 
-  testsupport::FixedClock clock{kToday};
   TempDatabase db;
 };
 
 TEST_P(ProgramSqlTest, ReturnsTheExpectedRows) {
   const SqlCase& c = GetParam();
-  const QString sql = c.sql();
   QStringList rows;
-  RecordsetPtr records = OpenRecords(sql);
+  RecordsetPtr records = OpenRecords(c.sql);
   if (!NoRecords(records)) {
     FetchAllRecords(records);
     const int count = records->RecordCount();
@@ -78,228 +71,121 @@ TEST_P(ProgramSqlTest, ReturnsTheExpectedRows) {
     for (QString& row : rows) row = row.toCaseFolded();
     for (QString& row : expected) row = row.toCaseFolded();
   }
-  EXPECT_EQ(rows, expected) << qPrintable(sql);
+  EXPECT_EQ(rows, expected) << qPrintable(c.sql);
 }
 
+QString Text(const char* text) { return SqlText(QString::fromUtf8(text)); }
+
 const QString kInv = QStringLiteral("Select Inventory.* From Inventory");
+const QString kStatus = QStringLiteral(
+    "Select Inventory.DVDTitle From Inventory Where "
+    "Inventory.Status = ");
+const QString kOverdue = SqlText(1) + QStringLiteral(" And ") + SqlText(kToday);
+const QString kCustomer =
+    QStringLiteral("Select Customers.* From Customers Where Customers.Name = ");
+const QString kByBarCode =
+    QStringLiteral("Select Inventory.BarCode From Inventory Where Inventory.BarCode = ");
+const QStringList kAllTitles = {"Amélie",    "Casablanca", "École",    "Schindler's List",
+                                "Star Wars", "Stardust",   "Zoolander"};
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStatement, ProgramSqlTest,
     ::testing::Values(
         // Phone book.
         SqlCase{"PhoneNames",
-                [] {
-                  return QStringLiteral(
-                      "Select Customers.* From Customers Order By Customers.Name");
-                },
+                "Select Customers.* From Customers Order By Customers.Name",
                 {"Ann", "Bob", "O'Brien"}},
         SqlCase{"LoanDialogNames",
-                [] {
-                  return QStringLiteral(
-                      "Select Customers.Name From Customers Order By Customers.Name");
-                },
+                "Select Customers.Name From Customers Order By Customers.Name",
                 {"Ann", "Bob", "O'Brien"}},
-        SqlCase{"EntryOfName",
-                [] {
-                  return QStringLiteral(
-                             "Select Customers.* From Customers Where Customers.Name = ") +
-                         SqlText(QStringLiteral("o'brien"));
-                },
-                {"O'Brien"}},
+        SqlCase{"EntryOfName", kCustomer + Text("o'brien"), {"O'Brien"}},
         SqlCase{"ExistenceCheck",
-                [] {
-                  return QStringLiteral(
-                             "Select Customers.Name From Customers Where Customers.Name = ") +
-                         SqlText(QStringLiteral("ANN"));
-                },
+                "Select Customers.Name From Customers Where Customers.Name = " + Text("ANN"),
                 {"Ann"}},
-        SqlCase{"WholePhoneBook",
-                [] { return QStringLiteral("Select Customers.* From Customers"); },
-                {"Ann", "Bob", "O'Brien"},
-                true},
-        // The DVD list and its columns.
-        SqlCase{"ListColumns",
-                [] { return kInv + QStringLiteral(" Order By Inventory.DVDTitle"); },
-                {"Amélie", "Casablanca", "École", "Schindler's List", "Star Wars", "Stardust",
-                 "Zoolander"}},
         SqlCase{
-            "LoadDVDList",
-            [] {
-              return kInv +
-                     QStringLiteral(
-                         " Order By Inventory.Status DESC, Inventory.DueDate, Inventory.DVDTitle");
-            },
-            {"Stardust", "Schindler's List", "Star Wars", "Amélie", "Casablanca", "École",
-             "Zoolander"}},
+            "WholePhoneBook", "Select Customers.* From Customers", {"Ann", "Bob", "O'Brien"}, true},
+        // The DVD list and its columns.
+        SqlCase{"ListColumns", kInv + " Order By Inventory.DVDTitle", kAllTitles},
+        SqlCase{"LoadDVDList",
+                kInv + " Order By Inventory.Status DESC, Inventory.DueDate, Inventory.DVDTitle",
+                {"Stardust", "Schindler's List", "Star Wars", "Amélie", "Casablanca", "École",
+                 "Zoolander"}},
         SqlCase{"TitleLookup",
-                [] {
-                  return kInv + QStringLiteral(" Where Inventory.DVDTitle = ") +
-                         SqlText(QStringLiteral("schindler's list"));
-                },
+                kInv + " Where Inventory.DVDTitle = " + Text("schindler's list"),
                 {"Schindler's List"}},
         SqlCase{"LoanLookup",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From "
-                             "Inventory Where Inventory.DVDTitle = ") +
-                         SqlText(QStringLiteral("AMÉLIE"));
-                },
+                "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where "
+                "Inventory.DVDTitle = " +
+                    Text("AMÉLIE"),
                 {"Amélie"}},
-        SqlCase{"IsDVD",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.BarCode From Inventory Where Inventory.BarCode = ") +
-                         SqlText(QStringLiteral("007"));
-                },
-                {"007"}},
-        SqlCase{"BarCodeKeepsLeadingZeros",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.BarCode From Inventory Where Inventory.BarCode = ") +
-                         SqlText(QStringLiteral("7"));
-                },
-                {}},
+        SqlCase{"IsDVD", kByBarCode + Text("007"), {"007"}},
+        SqlCase{"BarCodeKeepsLeadingZeros", kByBarCode + Text("7"), {}},
         SqlCase{"ScannedCode",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where "
-                             "Inventory.BarCode = ") +
-                         SqlText(QStringLiteral("123"));
-                },
+                "Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where "
+                "Inventory.BarCode = " +
+                    Text("123"),
                 {"Zoolander"}},
         SqlCase{"DuplicateBarCode",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.BarCode, Inventory.DVDTitle From Inventory Where "
-                             "Inventory.BarCode = ") +
-                         SqlText(QStringLiteral("123"));
-                },
+                "Select Inventory.BarCode, Inventory.DVDTitle From Inventory Where "
+                "Inventory.BarCode = " +
+                    Text("123"),
                 {"123"}},
         // Status report and overdue check.
-        SqlCase{"AllDVDs",
-                [] { return kInv; },
-                {"Amélie", "Casablanca", "École", "Schindler's List", "Star Wars", "Stardust",
-                 "Zoolander"},
-                true},
-        SqlCase{"TotalLoaned",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
-                         SqlText(1);
-                },
-                {"Schindler's List", "Star Wars", "Amélie"},
-                true},
-        SqlCase{"TotalOverdue",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
-                         SqlText(1) + QStringLiteral(" And ") + Today() +
-                         QStringLiteral(" > Inventory.DueDate");
-                },
-                {"Schindler's List"}},
-        SqlCase{"TotalInStock",
-                [] {
-                  return QStringLiteral(
-                             "Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
-                         SqlText(0);
-                },
-                {"Casablanca", "École", "Zoolander"},
-                true},
+        SqlCase{"AllDVDs", kInv, kAllTitles, true},
+        SqlCase{
+            "TotalLoaned", kStatus + SqlText(1), {"Schindler's List", "Star Wars", "Amélie"}, true},
+        SqlCase{"TotalOverdue", kStatus + kOverdue + " > Inventory.DueDate", {"Schindler's List"}},
+        SqlCase{"TotalInStock", kStatus + SqlText(0), {"Casablanca", "École", "Zoolander"}, true},
         SqlCase{"OverdueList",
-                [] {
-                  return kInv + QStringLiteral(" Where Inventory.Status = ") + SqlText(1) +
-                         QStringLiteral(" And ") + Today() +
-                         QStringLiteral(" > Inventory.DueDate Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.Status = " + kOverdue +
+                    " > Inventory.DueDate Order By Inventory.DVDTitle",
                 {"Schindler's List"}},
         SqlCase{"NotYetDueList",
-                [] {
-                  return kInv + QStringLiteral(" Where Inventory.Status = ") + SqlText(1) +
-                         QStringLiteral(" And ") + Today() +
-                         QStringLiteral(" <= Inventory.DueDate Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.Status = " + kOverdue +
+                    " <= Inventory.DueDate Order By Inventory.DVDTitle",
                 {"Amélie", "Star Wars"}},
         SqlCase{"InStockList",
-                [] {
-                  return kInv + QStringLiteral(" Where Inventory.Status = ") + SqlText(0) +
-                         QStringLiteral(" Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.Status = " + SqlText(0) + " Order By Inventory.DVDTitle",
                 {"Casablanca", "École", "Zoolander"}},
-        SqlCase{"CheckOverdues",
-                [] {
-                  return kInv + QStringLiteral(" Where ") + Today() +
-                         QStringLiteral(" > Inventory.DueDate And Status = ") + SqlText(1);
-                },
-                {"Schindler's List"}},
+        SqlCase{
+            "CheckOverdues",
+            kInv + " Where " + SqlText(kToday) + " > Inventory.DueDate And Status = " + SqlText(1),
+            {"Schindler's List"}},
         // Choice lists of the dialogs.
-        SqlCase{
-            "Categories",
-            [] {
-              return QStringLiteral(
-                  "Select Inventory.Category From Inventory Group By Category Order By Category");
-            },
-            {"comedy", "Drama", "Fantasy", "Science Fiction"},
-            false,
-            true},
+        SqlCase{"Categories",
+                "Select Inventory.Category From Inventory Group By Category Order By Category",
+                {"comedy", "Drama", "Fantasy", "Science Fiction"},
+                false,
+                true},
         SqlCase{"Ratings",
-                [] {
-                  return QStringLiteral(
-                      "Select Inventory.Rated From Inventory Group By Rated Order By Rated");
-                },
+                "Select Inventory.Rated From Inventory Group By Rated Order By Rated",
                 {"NR", "PG", "PG-13", "R"}},
-        SqlCase{
-            "Stars",
-            [] {
-              return QStringLiteral(
-                  "Select Inventory.Starring From Inventory Group By Starring Order By Starring");
-            },
-            {"", "Ann Actor", "Ben Stiller"}},
+        SqlCase{"Stars",
+                "Select Inventory.Starring From Inventory Group By Starring Order By Starring",
+                {"", "Ann Actor", "Ben Stiller"}},
         SqlCase{"Titles",
-                [] {
-                  return QStringLiteral(
-                      "Select Inventory.DVDTitle From Inventory Group By Inventory.DVDTitle Order "
-                      "By Inventory.DVDTitle");
-                },
-                {"Amélie", "Casablanca", "École", "Schindler's List", "Star Wars", "Stardust",
-                 "Zoolander"}},
+                "Select Inventory.DVDTitle From Inventory Group By Inventory.DVDTitle Order By "
+                "Inventory.DVDTitle",
+                kAllTitles},
         SqlCase{"ReportTitles",
-                [] {
-                  return QStringLiteral(
-                      "Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle");
-                },
-                {"Amélie", "Casablanca", "École", "Schindler's List", "Star Wars", "Stardust",
-                 "Zoolander"}},
+                "Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle", kAllTitles},
         // Search.
         SqlCase{"SearchTitleStar",
-                [] {
-                  return kInv +
-                         QStringLiteral(
-                             " Where Inventory.DVDTitle Like '*star*' Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.DVDTitle Like '*star*' Order By Inventory.DVDTitle",
                 {"Star Wars", "Stardust"}},
         SqlCase{"SearchOr",
-                [] {
-                  return kInv + QStringLiteral(
-                                    " Where Inventory.DVDTitle Like '*star*' Or Inventory.Category "
-                                    "Like '*Comedy*' Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.DVDTitle Like '*star*' Or Inventory.Category Like "
+                       "'*Comedy*' Order By Inventory.DVDTitle",
                 {"Amélie", "Star Wars", "Stardust", "Zoolander"}},
         SqlCase{"SearchExactAnd",
-                [] {
-                  return kInv + QStringLiteral(
-                                    " Where Inventory.Rated = 'pg' And Inventory.Description = "
-                                    "'SPACE' Order By Inventory.DVDTitle");
-                },
+                kInv + " Where Inventory.Rated = 'pg' And Inventory.Description = 'SPACE' Order "
+                       "By Inventory.DVDTitle",
                 {"Star Wars"}},
         // Settings store.
         SqlCase{"SettingLookup",
-                [] {
-                  return QStringLiteral("Select Settings.* From Settings Where SettingName = ") +
-                         SqlText(QStringLiteral("Missing"));
-                },
+                "Select Settings.* From Settings Where SettingName = " + Text("Missing"),
                 {}},
-        SqlCase{
-            "AllSettings", [] { return QStringLiteral("Select Settings.* From Settings"); }, {}}),
+        SqlCase{"AllSettings", "Select Settings.* From Settings", {}}),
     [](const ::testing::TestParamInfo<SqlCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

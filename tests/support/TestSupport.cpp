@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include <sqlite3.h>
-
+#include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <stdexcept>
@@ -61,20 +61,10 @@ void TempDatabase::InitAllTables() {
 
 namespace {
 
-void Run(sqlite3* db, const char* sql, const QStringList& values) {
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sqlite3_errmsg(db));
-  }
-  std::vector<QByteArray> keep;
-  for (int i = 0; i < values.size(); ++i) {
-    keep.push_back(values[i].toUtf8());
-    sqlite3_bind_text(statement, i + 1, keep.back().constData(), int(keep.back().size()),
-                      SQLITE_TRANSIENT);
-  }
-  const int rc = sqlite3_step(statement);
-  sqlite3_finalize(statement);
-  if (rc != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
+void Run(const DatabaseHandle& db, const char* sql, const QStringList& values) {
+  Statement statement = db->PrepareRaw(QString::fromUtf8(sql));
+  for (int i = 0; i < values.size(); ++i) statement.BindText(i + 1, values[i]);
+  statement.Run();
 }
 
 }  // namespace
@@ -83,7 +73,7 @@ void TempDatabase::AddDvd(const QString& title, const QString& category, qint32 
                           const QString& name, const QString& date, const QString& dueDate,
                           const QString& barCode, const QString& rated, const QString& starring,
                           const QString& description) {
-  Run(Db()->Handle(),
+  Run(Db(),
       "INSERT INTO Inventory (DVDTitle, Category, Status, Name, Date, DueDate, BarCode, Rated, "
       "Starring, Description) VALUES (?1, ?2, CAST(?3 AS INTEGER), ?4, ?5, ?6, ?7, ?8, ?9, ?10)",
       {title, category, QString::number(status), name, date, dueDate, barCode, rated, starring,
@@ -91,17 +81,13 @@ void TempDatabase::AddDvd(const QString& title, const QString& category, qint32 
 }
 
 void TempDatabase::AddCustomer(const QString& name, const QString& phone) {
-  Run(Db()->Handle(), "INSERT INTO Customers (Name, Phone) VALUES (?1, ?2)", {name, phone});
+  Run(Db(), "INSERT INTO Customers (Name, Phone) VALUES (?1, ?2)", {name, phone});
 }
 
 QStringList TempDatabase::Column(const QString& sql) const {
-  sqlite3_stmt* statement = Db()->Prepare(sql);
+  Statement statement = Db()->Prepare(sql);
   QStringList result;
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    result << (text ? QString::fromUtf8(text) : QString());
-  }
-  sqlite3_finalize(statement);
+  while (statement.Step()) result << statement.Text(0);
   return result;
 }
 
@@ -110,6 +96,12 @@ QString Sqlite3Shell(const QString& file, const QString& sql) {
   shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), file, sql});
   if (!shell.waitForFinished(30000)) return QStringLiteral("<sqlite3 did not finish>");
   return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError()).trimmed();
+}
+
+QByteArray Checksum(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
 }  // namespace testsupport

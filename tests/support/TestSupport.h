@@ -72,4 +72,7 @@ class TempDatabase {
 // Runs the stock sqlite3 shell on a file and returns its output (trimmed).
 QString Sqlite3Shell(const QString& file, const QString& sql);
 
+// SHA-256 of a file's bytes, in hex; empty when it cannot be read.
+QByteArray Checksum(const QString& path);
+
 }  // namespace testsupport

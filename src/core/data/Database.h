@@ -3,17 +3,19 @@
 #include <QString>
 #include <memory>
 
+#include "data/Statement.h"
+
 struct sqlite3;
-struct sqlite3_stmt;
 
 // One open database file. The program shares one of these (DatabaseFunctions::GetDatabase) and
 // the table owners keep copies of the handle, hence the shared pointer.
 class Database {
  public:
   // Opens an existing SQLite file for reading and writing, with the program's dialect installed.
-  // Throws DatabaseError when the file cannot be opened.
+  // Opening writes nothing, so a file can be looked at before it is accepted; UseRollbackJournal
+  // then sets the journal the program writes with. Throws DatabaseError when it cannot be opened.
   static std::shared_ptr<Database> Open(const QString& path);
-  // Creates a new, empty SQLite file (fails when one exists already).
+  // Creates a new, empty SQLite file with the program's journal.
   static std::shared_ptr<Database> Create(const QString& path);
 
   ~Database();
@@ -28,15 +30,24 @@ class Database {
 
   // Runs statements in the program's dialect that return no rows.
   void Execute(const QString& sql, const QString& source = QStringLiteral("Database"));
-  // Prepares one statement in the program's dialect; the caller finalizes it.
-  sqlite3_stmt* Prepare(const QString& sql, const QString& source = QStringLiteral("Database"));
-  // Runs a statement whose result is one whole number (a PRAGMA, a count).
+  // Prepares one statement in the program's dialect.
+  Statement Prepare(const QString& sql, const QString& source = QStringLiteral("Database"));
+  // Runs a statement in the program's dialect whose result is one whole number (a count).
   qint64 QueryNumber(const QString& sql, const QString& source = QStringLiteral("Database"));
+  // The engine's own statements (PRAGMAs, schema changes, paths in literals) go to SQLite as
+  // they are written: the dialect must never rewrite them.
+  void ExecuteRaw(const QString& sql, const QString& source = QStringLiteral("Database"));
+  Statement PrepareRaw(const QString& sql, const QString& source = QStringLiteral("Database"));
+
+  // Rollback journal and a full flush at every commit: a crash or a power cut loses at most the
+  // write under way. Changes a file that another tool left in WAL mode, so it runs only once the
+  // file has been accepted.
+  void UseRollbackJournal();
 
   // Closes the connection; statements still open keep it alive until they are finalized.
   void Close();
-
-  [[noreturn]] void ThrowLastError(const QString& source) const;
+  // Closes without folding a write-ahead log into the file, for a file that is refused.
+  void CloseUntouched();
 
  private:
   Database(sqlite3* db, QString name);
@@ -61,5 +72,6 @@ class Transaction {
  private:
   DatabaseHandle db_;
   QString name_;
+  bool outermost_ = false;
   bool done_ = false;
 };

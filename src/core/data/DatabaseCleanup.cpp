@@ -1,18 +1,19 @@
 // The database clean-up. Its order keeps a complete copy of the data on disk at every moment: the
 // original is never touched until a checked, flushed copy replaces it in one rename.
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 #include "app/DatabaseError.h"
+#include "data/DatabaseFile.h"
 #include "data/DatabaseFunctions.h"
 #include "data/FileSystem.h"
+#include "data/Recordset.h"
 #include "seams/ProgressSink.h"
 
 namespace DatabaseFunctions {
@@ -26,54 +27,25 @@ void Step(CleanupStep step) {
   if (stepHook) stepHook(step);
 }
 
-[[noreturn]] void ThrowFor(sqlite3* db, const QString& context) {
-  throw DatabaseError(sqlite3_extended_errcode(db),
-                      context + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(db)),
-                      kSource);
+// Runs work and, when the engine fails, says what was being done before SQLite's text.
+template <typename Work>
+auto Doing(const QString& context, Work&& work) {
+  try {
+    return work();
+  } catch (const DatabaseError& error) {
+    throw DatabaseError(error.Number(), context + QStringLiteral(": ") + error.Description(),
+                        kSource);
+  }
 }
 
 // The clean-up's own statements go to SQLite as they are: none of them is in the program's
 // dialect, and a path may hold any character.
-void Exec(sqlite3* db, const QString& sql, const QString& context) {
-  if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-    ThrowFor(db, context);
-  }
+void Exec(Database& db, const QString& sql, const QString& context) {
+  Doing(context, [&] { db.ExecuteRaw(sql, kSource); });
 }
 
-// A prepared statement finalized on every path out.
-class Statement {
- public:
-  Statement(sqlite3* db, const QString& sql) : db_(db) {
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement_, nullptr) !=
-        SQLITE_OK) {
-      ThrowFor(db, sql);
-    }
-  }
-  ~Statement() { sqlite3_finalize(statement_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  sqlite3_stmt* get() const { return statement_; }
-  // SQLITE_ROW, SQLITE_DONE or an error code (the caller decides what an error means).
-  int Next() { return sqlite3_step(statement_); }
-  QString Text(int column) const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return text ? QString::fromUtf8(text) : QString();
-  }
-  void Bind(int index, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(statement_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-  }
-  sqlite3* Db() const { return db_; }
-
- private:
-  sqlite3* db_;
-  sqlite3_stmt* statement_ = nullptr;
-};
-
-QString Quoted(const QString& name) {
-  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+qint64 Number(Database& db, const QString& sql) {
+  return Doing(sql, [&] { return db.PrepareRaw(sql, kSource).Number(); });
 }
 
 // Turns the busy pointer on for the life of the clean-up, also when it fails.
@@ -94,24 +66,16 @@ class BusyScope {
 
 // "ok" alone means the file passed; anything else (a list of faults, or an error reading the
 // file at all) means it did not.
-bool PassesCheck(sqlite3* db, const char* pragma) {
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, pragma, -1, &statement, nullptr) != SQLITE_OK) return false;
-  QStringList lines;
-  int rc;
-  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    lines << QString::fromUtf8(text ? text : "");
+bool PassesCheck(Database& db, const QString& pragma) {
+  try {
+    Statement check = db.PrepareRaw(pragma, kSource);
+    QStringList lines;
+    int rc;
+    while ((rc = check.TryStep()) == SQLITE_ROW) lines << check.Text(0);
+    return rc == SQLITE_DONE && lines == QStringList{QStringLiteral("ok")};
+  } catch (const DatabaseError&) {
+    return false;
   }
-  sqlite3_finalize(statement);
-  return rc == SQLITE_DONE && lines == QStringList{QStringLiteral("ok")};
-}
-
-qint64 Number(sqlite3* db, const QString& sql) {
-  Statement query(db, sql);
-  const int rc = query.Next();
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowFor(db, sql);
-  return rc == SQLITE_ROW ? sqlite3_column_int64(query.get(), 0) : 0;
 }
 
 struct SchemaEntry {
@@ -120,25 +84,25 @@ struct SchemaEntry {
   QString sql;
 };
 
-std::vector<SchemaEntry> Schema(sqlite3* db) {
-  Statement query(db, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT "
-                                     "NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                                     "ORDER BY rowid"));
-  std::vector<SchemaEntry> entries;
-  int rc;
-  while ((rc = query.Next()) == SQLITE_ROW) {
-    entries.push_back({query.Text(0), query.Text(1), query.Text(2)});
-  }
-  if (rc != SQLITE_DONE) ThrowFor(db, QStringLiteral("Reading the list of tables"));
-  return entries;
+std::vector<SchemaEntry> Schema(Database& db) {
+  return Doing(QStringLiteral("Reading the list of tables"), [&] {
+    Statement query = db.PrepareRaw(
+        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name "
+                       "NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
+        kSource);
+    std::vector<SchemaEntry> entries;
+    while (query.Step()) entries.push_back({query.Text(0), query.Text(1), query.Text(2)});
+    return entries;
+  });
 }
 
-std::vector<std::pair<QString, qint64>> RowCounts(sqlite3* db) {
-  std::vector<std::pair<QString, qint64>> counts;
+std::vector<TableRows> RowCounts(Database& db) {
+  std::vector<TableRows> counts;
   for (const SchemaEntry& entry : Schema(db)) {
     if (entry.type != u"table") continue;
-    counts.emplace_back(
-        entry.name, Number(db, QStringLiteral("SELECT count(*) FROM %1").arg(Quoted(entry.name))));
+    counts.push_back(
+        {entry.name,
+         Number(db, QStringLiteral("SELECT count(*) FROM %1").arg(QuotedName(entry.name)))});
   }
   return counts;
 }
@@ -152,14 +116,20 @@ int ProgressTick(void* fired) {
   return 0;
 }
 
-void Compact(sqlite3* source, const QString& copy) {
+void Compact(Database& source, const QString& copy) {
   bool fired = false;
-  if (stepHook) sqlite3_progress_handler(source, 500, &ProgressTick, &fired);
-  Statement vacuum(source, QStringLiteral("VACUUM INTO ?1"));
-  vacuum.Bind(1, copy);
-  const int rc = vacuum.Next();
-  sqlite3_progress_handler(source, 0, nullptr, nullptr);
-  if (rc != SQLITE_DONE) ThrowFor(source, QStringLiteral("Compacting into '%1'").arg(copy));
+  if (stepHook) sqlite3_progress_handler(source.Handle(), 500, &ProgressTick, &fired);
+  try {
+    Doing(QStringLiteral("Compacting into '%1'").arg(copy), [&] {
+      Statement vacuum = source.PrepareRaw(QStringLiteral("VACUUM INTO ?1"), kSource);
+      vacuum.BindText(1, copy);
+      vacuum.Run();
+    });
+  } catch (...) {
+    sqlite3_progress_handler(source.Handle(), 0, nullptr, nullptr);
+    throw;
+  }
+  sqlite3_progress_handler(source.Handle(), 0, nullptr, nullptr);
 }
 
 // Copies one table's rows that can still be read, a range of rowids at a time. A range that
@@ -167,32 +137,35 @@ void Compact(sqlite3* source, const QString& copy) {
 // costs only the rows on it.
 class TableSalvager {
  public:
-  TableSalvager(sqlite3* source, sqlite3* target, const QString& table) : source_(source) {
-    Statement columns(source, QStringLiteral("PRAGMA table_info(%1)").arg(Quoted(table)));
+  TableSalvager(Database& source, Database& target, const QString& table)
+      : source_(source), table_(table) {
     QStringList names;
-    while (columns.Next() == SQLITE_ROW) names << Quoted(columns.Text(1));
+    Statement columns =
+        source.PrepareRaw(QStringLiteral("SELECT name FROM pragma_table_info(?1)"), kSource);
+    columns.BindText(1, table);
+    while (columns.Step()) names << QuotedName(columns.Text(0));
     const QString list = names.join(u", ");
     QStringList marks;
     for (int i = 0; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i + 1);
     columnCount_ = int(names.size());
-    read_ = std::make_unique<Statement>(
-        source, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid >= ?1 AND rowid < ?2 "
-                               "ORDER BY rowid")
-                    .arg(list, Quoted(table)));
-    write_ = std::make_unique<Statement>(
-        target, QStringLiteral("INSERT OR IGNORE INTO %1 (rowid, %2) VALUES (%3)")
-                    .arg(Quoted(table), list, marks.join(u", ")));
-    table_ = table;
+    read_ = source.PrepareRaw(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid >= ?1 AND "
+                                             "rowid < ?2 ORDER BY rowid")
+                                  .arg(list, QuotedName(table)),
+                              kSource);
+    write_ = target.PrepareRaw(QStringLiteral("INSERT OR IGNORE INTO %1 (rowid, %2) VALUES (%3)")
+                                   .arg(QuotedName(table), list, marks.join(u", ")),
+                               kSource);
   }
 
-  void CopyAll() {
+  // The rows copied.
+  qint64 CopyAll() {
     constexpr qint64 kRange = 1024;
     bool known = true;
     qint64 low = 1;
     qint64 high = 0;
     try {
-      low = Number(source_, QStringLiteral("SELECT min(rowid) FROM %1").arg(Quoted(table_)));
-      high = Number(source_, QStringLiteral("SELECT max(rowid) FROM %1").arg(Quoted(table_)));
+      low = Number(source_, QStringLiteral("SELECT min(rowid) FROM %1").arg(QuotedName(table_)));
+      high = Number(source_, QStringLiteral("SELECT max(rowid) FROM %1").arg(QuotedName(table_)));
     } catch (const DatabaseError&) {
       // The ends of the table cannot be read: walk on until a long run of ranges holds nothing.
       known = false;
@@ -205,23 +178,23 @@ class TableSalvager {
       emptyRun = copied_ == before ? emptyRun + 1 : 0;
       if (start > std::numeric_limits<qint64>::max() - kRange) break;
     }
+    return copied_;
   }
 
  private:
   void CopyRange(qint64 from, qint64 to) {
-    sqlite3_stmt* read = read_->get();
-    sqlite3_reset(read);
-    sqlite3_bind_int64(read, 1, from);
-    sqlite3_bind_int64(read, 2, to);
+    read_.Reset();
+    read_.BindInt64(1, from);
+    read_.BindInt64(2, to);
     qint64 next = from;
     int rc;
-    while ((rc = sqlite3_step(read)) == SQLITE_ROW) {
-      next = sqlite3_column_int64(read, 0) + 1;
-      Write(read);
+    while ((rc = read_.TryStep()) == SQLITE_ROW) {
+      next = read_.Int64(0) + 1;
+      Write();
     }
     if (rc == SQLITE_DONE) return;
     // Unreadable from `next` on: split what is left of the range.
-    sqlite3_reset(read);
+    read_.Reset();
     const qint64 length = to - next;
     if (length <= 1) return;  // one unreadable row is lost
     const qint64 piece = std::max<qint64>(1, length / 32);
@@ -230,30 +203,34 @@ class TableSalvager {
     }
   }
 
-  void Write(sqlite3_stmt* read) {
-    sqlite3_stmt* write = write_->get();
-    sqlite3_reset(write);
-    for (int i = 0; i <= columnCount_; ++i) {
-      sqlite3_bind_value(write, i + 1, sqlite3_column_value(read, i));
-    }
-    if (sqlite3_step(write) != SQLITE_DONE) {
-      ThrowFor(write_->Db(), QStringLiteral("Writing the salvaged rows of %1").arg(table_));
-    }
+  void Write() {
+    write_.Reset();
+    for (int i = 0; i <= columnCount_; ++i) write_.BindValue(i + 1, read_.Value(i));
+    Doing(QStringLiteral("Writing the salvaged rows of %1").arg(table_), [&] { write_.Run(); });
     ++copied_;
   }
 
-  sqlite3* source_;
+  Database& source_;
   QString table_;
   int columnCount_ = 0;
-  std::unique_ptr<Statement> read_;
-  std::unique_ptr<Statement> write_;
+  Statement read_;
+  Statement write_;
   qint64 copied_ = 0;
 };
+
+bool HasRowid(Database& db, const QString& table) {
+  try {
+    db.PrepareRaw(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(QuotedName(table)), kSource);
+    return true;
+  } catch (const DatabaseError&) {
+    return false;
+  }
+}
 
 // Builds a fresh file from what can still be read of a damaged one: the schema first, then each
 // table's readable rows (keeping their rowids), then indexes, views and triggers. Returns the
 // application id written into the new file.
-qint64 Salvage(sqlite3* source, const QString& copy) {
+qint64 Salvage(Database& source, const QString& copy) {
   const std::vector<SchemaEntry> schema = Schema(source);
   qint64 applicationId = kApplicationId;
   qint64 userVersion = kSchemaVersion;
@@ -264,7 +241,7 @@ qint64 Salvage(sqlite3* source, const QString& copy) {
     // A header that cannot be read: the new file gets the program's own mark.
   }
   DatabaseHandle target = Database::Create(copy);
-  sqlite3* out = target->Handle();
+  Database& out = *target;
   Exec(out, QStringLiteral("PRAGMA application_id = %1").arg(applicationId), copy);
   Exec(out, QStringLiteral("PRAGMA user_version = %1").arg(userVersion), copy);
   Exec(out, QStringLiteral("BEGIN"), copy);
@@ -274,17 +251,7 @@ qint64 Salvage(sqlite3* source, const QString& copy) {
   bool fired = false;
   for (const SchemaEntry& entry : schema) {
     if (entry.type != u"table") continue;
-    bool hasRowid = true;
-    {
-      sqlite3_stmt* probe = nullptr;
-      hasRowid =
-          sqlite3_prepare_v2(
-              source,
-              QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(Quoted(entry.name)).toUtf8(), -1,
-              &probe, nullptr) == SQLITE_OK;
-      sqlite3_finalize(probe);
-    }
-    if (hasRowid) TableSalvager(source, out, entry.name).CopyAll();
+    if (HasRowid(source, entry.name)) TableSalvager(source, out, entry.name).CopyAll();
     if (!fired) {
       fired = true;
       Step(CleanupStep::CopyUnderWay);
@@ -310,7 +277,7 @@ QString DamagedName(const QString& path) {
 
 // Gives the damaged original a second name, so that it outlives the rename of the salvaged copy
 // over it. A hard link costs no space; where links are not possible the bytes are copied.
-void KeepDamaged(const QString& path) {
+QString KeepDamaged(const QString& path) {
   const QString keep = DamagedName(path);
   const QByteArray from = QFile::encodeName(path);
   const QByteArray to = QFile::encodeName(keep);
@@ -323,41 +290,51 @@ void KeepDamaged(const QString& path) {
     FileSystem::SyncFile(keep);
   }
   FileSystem::SyncFolder(QFileInfo(path).absolutePath());
+  return keep;
 }
 
-void CheckCopy(const QString& copy, qint64 applicationId,
-               const std::vector<std::pair<QString, qint64>>& expectedCounts) {
+// Checks the new copy and returns the rows each of its tables holds.
+std::vector<TableRows> CheckCopy(const QString& copy, qint64 applicationId,
+                                 const std::vector<TableRows>& expected) {
   DatabaseHandle check = Database::Open(copy);
-  sqlite3* db = check->Handle();
-  if (!PassesCheck(db, "PRAGMA integrity_check")) {
+  if (!PassesCheck(*check, QStringLiteral("PRAGMA integrity_check"))) {
     throw DatabaseError(SQLITE_CORRUPT,
                         QStringLiteral("The new copy '%1' did not pass its check; the database "
                                        "was left as it was.")
                             .arg(copy),
                         kSource);
   }
-  if (Number(db, QStringLiteral("PRAGMA application_id")) != applicationId) {
+  if (Number(*check, QStringLiteral("PRAGMA application_id")) != applicationId) {
     throw DatabaseError(SQLITE_CORRUPT,
                         QStringLiteral("The new copy '%1' lost the program's mark.").arg(copy),
                         kSource);
   }
-  for (const auto& [table, count] : expectedCounts) {
-    if (Number(db, QStringLiteral("SELECT count(*) FROM %1").arg(Quoted(table))) != count) {
+  std::vector<TableRows> counts = RowCounts(*check);
+  for (const TableRows& table : expected) {
+    const auto found = std::find_if(counts.begin(), counts.end(),
+                                    [&](const TableRows& row) { return row.table == table.table; });
+    if (found == counts.end() || found->rows != table.rows) {
       throw DatabaseError(SQLITE_CORRUPT,
                           QStringLiteral("The new copy '%1' does not hold all rows of %2; the "
                                          "database was left as it was.")
-                              .arg(copy, table),
+                              .arg(copy, table.table),
                           kSource);
     }
   }
   check->Close();
+  return counts;
+}
+
+void RemoveCopy(const QString& copy) {
+  FileSystem::RemoveIfExists(copy);
+  FileSystem::RemoveIfExists(copy + QStringLiteral("-journal"));
 }
 
 }  // namespace
 
 void SetCleanupStepHook(std::function<void(CleanupStep)> hook) { stepHook = std::move(hook); }
 
-void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
+CleanupSummary CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
   QString path;
   if (db) {
     path = db->Name();
@@ -367,7 +344,14 @@ void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
   }
   // The data store holds no open database afterwards, whichever handle was given.
   CloseDatabase();
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return {};
+  return CleanDatabaseFile(path, options);
+}
+
+CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& options) {
+  CloseDatabase();
+  // Through a link the file it leads to is cleaned, and the link stays.
+  const QString path = DatabaseFile::ResolvedPath(given);
   Step(CleanupStep::Started);
 
   BusyScope busy(options.busy);
@@ -377,48 +361,43 @@ void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
   say(QStringLiteral("Checking DB and repairing as necessary..."));
 
   const QString copy = path + u'1';
-  FileSystem::RemoveIfExists(copy);
-  FileSystem::RemoveIfExists(copy + QStringLiteral("-journal"));
+  RemoveCopy(copy);
   Step(CleanupStep::LeftoverRemoved);
 
-  bool damaged = false;
+  CleanupSummary summary;
   try {
-    // Opened the way the program opens it: a file that is not the program's is refused
-    // untouched, and a journal left by a crash is rolled back first.
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
       throw DatabaseError(
-          ENOENT, QStringLiteral("The database file '%1' does not exist.").arg(path), kSource);
+          ENOENT, QStringLiteral("The database file '%1' does not exist.").arg(given), kSource);
     }
-    DatabaseHandle source = OpenOrCreateDatabase(path);
-    sqlite3* in = source->Handle();
-    damaged = !PassesCheck(in, "PRAGMA quick_check");
+    // A file that is not the program's is refused untouched, and a journal left by a crash is
+    // rolled back first.
+    DatabaseHandle source = DatabaseFile::OpenExisting(path, DatabaseFile::Purpose::Repair);
+    bool damaged = !PassesCheck(*source, QStringLiteral("PRAGMA quick_check"));
     Step(CleanupStep::Checked);
     say(QStringLiteral("Compacting DB...       Please wait."));
 
     qint64 applicationId = kApplicationId;
-    std::vector<std::pair<QString, qint64>> counts;
+    std::vector<TableRows> counts;
     if (!damaged) {
       try {
-        applicationId = Number(in, QStringLiteral("PRAGMA application_id"));
-        counts = RowCounts(in);
-        Compact(in, copy);
+        applicationId = Number(*source, QStringLiteral("PRAGMA application_id"));
+        counts = RowCounts(*source);
+        Compact(*source, copy);
       } catch (const DatabaseError& error) {
         // A fault the quick check does not look for shows up while copying: salvage instead.
         if ((error.Number() & 0xff) != SQLITE_CORRUPT) throw;
         damaged = true;
         counts.clear();
-        FileSystem::RemoveIfExists(copy);
-        FileSystem::RemoveIfExists(copy + QStringLiteral("-journal"));
+        RemoveCopy(copy);
       }
     }
-    if (damaged) {
-      applicationId = Salvage(in, copy);
-    }
+    if (damaged) applicationId = Salvage(*source, copy);
     Step(CleanupStep::CopyWritten);
     source->Close();
     Step(CleanupStep::SourceClosed);
 
-    CheckCopy(copy, applicationId, counts);
+    summary.tables = CheckCopy(copy, applicationId, counts);
     Step(CleanupStep::CopyChecked);
     FileSystem::SyncFile(copy);
     Step(CleanupStep::CopyFlushed);
@@ -429,17 +408,17 @@ void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
       throw DatabaseError(SQLITE_BUSY,
                           QStringLiteral("The database file '%1' is being written by another "
                                          "program; the clean-up changed nothing.")
-                              .arg(path),
+                              .arg(given),
                           kSource);
     }
     if (damaged) {
-      KeepDamaged(path);
+      summary.salvaged = true;
+      summary.damagedFile = KeepDamaged(path);
       Step(CleanupStep::DamagedKept);
     }
   } catch (...) {
     try {
-      FileSystem::RemoveIfExists(copy);
-      FileSystem::RemoveIfExists(copy + QStringLiteral("-journal"));
+      RemoveCopy(copy);
     } catch (const DatabaseError&) {
       // The copy is only a copy; the original is untouched either way.
     }
@@ -449,6 +428,7 @@ void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
   Step(CleanupStep::Replaced);
   say(QStringLiteral("Cleanup Complete."));
   Step(CleanupStep::Finished);
+  return summary;
 }
 
 }  // namespace DatabaseFunctions

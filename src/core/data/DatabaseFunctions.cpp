@@ -3,29 +3,23 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 
 #include "app/DatabaseError.h"
+#include "data/DatabaseFile.h"
 #include "data/FileSystem.h"
 #include "data/JetDialect.h"
+#include "data/Recordset.h"
 
 namespace DatabaseFunctions {
 namespace {
 
 DatabaseHandle sharedDatabase;
 QString lastPath;
+NewDatabaseSetUp installedSetUp;
 
 const QString kSource = QStringLiteral("DatabaseFunctions");
-
-QString Quoted(const QString& name) {
-  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-QString TextLiteral(const QString& text) {
-  return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-}
 
 QString DeclaredType(short type) {
   switch (type) {
@@ -52,20 +46,21 @@ short TypeFromDeclared(const QString& declared) {
   return dbText;
 }
 
+// A column's default as SQLite reads it in a table definition.
 QString DefaultLiteral(short type, const QVariant& value) {
   if (!value.isValid() || value.isNull()) return {};
   switch (type) {
     case dbDate: {
       const QDateTime date =
           value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
-      return TextLiteral(JetDialect::DateTimeToStorage(date));
+      return SqlText(JetDialect::DateTimeToStorage(date));
     }
     case dbLong:
       return QString::number(value.toLongLong());
     case dbBoolean:
       return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     default:
-      return TextLiteral(value.toString());
+      return SqlText(value.toString());
   }
 }
 
@@ -75,81 +70,47 @@ QString PropertyText(short type, const QVariant& value) {
 }
 
 void EnsurePropertyTable(const DatabaseHandle& db) {
-  db->Execute(
+  db->ExecuteRaw(
       QStringLiteral("CREATE TABLE IF NOT EXISTS ColumnProperties (TableName TEXT NOT NULL, "
                      "ColumnName TEXT NOT NULL, PropertyName TEXT NOT NULL, PropertyType INTEGER, "
                      "PropertyValue TEXT, PRIMARY KEY (TableName, ColumnName, PropertyName))"),
       kSource);
 }
 
-[[noreturn]] void Refuse(int number, const QString& path, const QString& why) {
-  throw DatabaseError(number,
-                      QStringLiteral("The file '%1' %2 It has been left untouched.").arg(path, why),
-                      kSource);
+// The rows of one column property, whatever the letter case their names were written in.
+const QString kPropertyRow = QStringLiteral(
+    "TableName = ?1 COLLATE NOCASE AND ColumnName = ?2 COLLATE NOCASE AND PropertyName = ?3 "
+    "COLLATE NOCASE");
+
+void BindPropertyRow(Statement& statement, const QString& table, const QString& field,
+                     const QString& property) {
+  statement.BindText(1, table);
+  statement.BindText(2, field);
+  statement.BindText(3, property);
 }
 
-// Tells the program's own files from anything else before SQLite writes a byte to it: another
-// program's SQLite file, a file of an older engine, or random bytes are refused.
-void CheckOwnFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw DatabaseError(
-        EACCES, QStringLiteral("The file '%1' cannot be read: %2").arg(path, file.errorString()),
-        kSource);
-  }
-  const QByteArray header = file.read(100);
-  if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16))) {
-    Refuse(SQLITE_NOTADB, path, QStringLiteral("is not a ReelKeeper database."));
-  }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(header.constData());
-  const quint32 applicationId = (quint32(bytes[68]) << 24) | (quint32(bytes[69]) << 16) |
-                                (quint32(bytes[70]) << 8) | quint32(bytes[71]);
-  if (applicationId != 0 && applicationId != quint32(kApplicationId)) {
-    Refuse(SQLITE_NOTADB, path,
-           QStringLiteral("belongs to another program (application id 0x%1), not to ReelKeeper.")
-               .arg(applicationId, 8, 16, QLatin1Char('0')));
-  }
-}
-
-DatabaseHandle OpenExisting(const QString& path) {
-  CheckOwnFile(path);
-  DatabaseHandle db = Database::Open(path);
-  // Reading the schema makes SQLite look at the whole header and the first page now, so that a
-  // damaged file is reported at once rather than in the middle of the first command.
-  db->QueryNumber(QStringLiteral("SELECT count(*) FROM sqlite_master"), kSource);
-  const QString folder = QFileInfo(path).absolutePath();
-  if (db->IsReadOnly() || !FileSystem::CanWrite(path) || !FileSystem::CanWrite(folder)) {
-    throw DatabaseError(
-        EACCES,
-        QStringLiteral("The database file '%1' cannot be written. Check that the file "
-                       "and its folder may be written by you.")
-            .arg(path),
-        kSource);
-  }
-  return db;
-}
-
-DatabaseHandle CreateNew(const QString& path,
-                         const std::function<void(const DatabaseHandle&)>& setUpNew) {
-  const QString temporary = QStringLiteral("%1.new-%2").arg(path).arg(::getpid());
+DatabaseHandle CreateNew(const QString& path, const QString& file,
+                         const NewDatabaseSetUp& setUpNew) {
+  const QString temporary = QStringLiteral("%1.new-%2").arg(file).arg(::getpid());
   FileSystem::RemoveIfExists(temporary);
   FileSystem::RemoveIfExists(temporary + QStringLiteral("-journal"));
   try {
     {
       DatabaseHandle db = Database::Create(temporary);
-      db->Execute(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId), kSource);
-      db->Execute(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), kSource);
+      db->ExecuteRaw(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId), kSource);
+      db->ExecuteRaw(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion), kSource);
       EnsurePropertyTable(db);
       if (setUpNew) setUpNew(db);
       db->Close();
     }
     FileSystem::SyncFile(temporary);
-    FileSystem::RenameReplacing(temporary, path);
+    FileSystem::RenameReplacing(temporary, file);
   } catch (...) {
     FileSystem::RemoveIfExists(temporary);
+    FileSystem::RemoveIfExists(temporary + QStringLiteral("-journal"));
     throw;
   }
-  return OpenExisting(path);
+  return DatabaseFile::OpenExisting(path, DatabaseFile::Purpose::Use);
 }
 
 }  // namespace
@@ -175,6 +136,8 @@ QString GetDatabasePath() { return lastPath; }
 
 void SetDatabasePath(const QString& path) { lastPath = path; }
 
+void SetNewDatabaseSetUp(NewDatabaseSetUp setUp) { installedSetUp = std::move(setUp); }
+
 DatabaseHandle OpenSharedDatabase(const QString& path) {
   const QString target = path.isEmpty() ? GetDatabasePath() : path;
   if (target.isEmpty()) return {};
@@ -187,49 +150,54 @@ DatabaseHandle OpenSharedDatabase(const QString& path) {
   return sharedDatabase;
 }
 
-DatabaseHandle OpenOrCreateDatabase(const QString& path,
-                                    const std::function<void(const DatabaseHandle&)>& setUpNew) {
-  const QFileInfo info(path);
+DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp& setUpNew) {
+  // Through a link the file itself is made or opened: the link stays, and one that leads
+  // nowhere is refused rather than replaced by an empty database.
+  const QString file = DatabaseFile::ResolvedPath(path);
+  const QFileInfo info(file);
+  if (info.exists() && !info.isFile()) {
+    throw DatabaseError(
+        EISDIR,
+        QStringLiteral("The file '%1' is not a file. It has been left untouched.").arg(path),
+        kSource);
+  }
   // An empty file holds nothing to lose: it is what a crash during a first start could leave
   // with other programs, so it is treated as missing.
-  if (info.exists() && info.size() > 0) return OpenExisting(path);
-  if (info.exists() && !info.isFile()) Refuse(EISDIR, path, QStringLiteral("is not a file."));
-  return CreateNew(path, setUpNew);
+  if (!info.exists() || info.size() == 0) {
+    return CreateNew(path, file, setUpNew ? setUpNew : installedSetUp);
+  }
+  DatabaseHandle db = DatabaseFile::OpenExisting(path, DatabaseFile::Purpose::Use);
+  RemoveCleanupLeftover(file);
+  return db;
+}
+
+void RemoveCleanupLeftover(const QString& path) {
+  try {
+    const QString copy = DatabaseFile::ResolvedPath(path) + u'1';
+    FileSystem::RemoveIfExists(copy);
+    FileSystem::RemoveIfExists(copy + QStringLiteral("-journal"));
+  } catch (const DatabaseError&) {
+    // Only clutter: the next clean-up removes it before it starts, or says why it cannot.
+  }
 }
 
 std::optional<TableDef> FindTableDef(const DatabaseHandle& db, const QString& name) {
   if (!db || !db->IsOpen()) {
     throw DatabaseError(SQLITE_MISUSE, QStringLiteral("The database is not open."), kSource);
   }
-  // SQLite matches table names without regard to letter case, so a table "inventory" written
-  // by another tool is the program's "Inventory"; creating a second one would fail.
-  sqlite3_stmt* query = db->Prepare(
+  Statement query = db->PrepareRaw(
       QStringLiteral(
-          "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+          "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"),
       kSource);
-  const QByteArray utf8 = name.toUtf8();
-  sqlite3_bind_text(query, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-  const int rc = sqlite3_step(query);
-  QString stored;
-  if (rc == SQLITE_ROW)
-    stored = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
-  sqlite3_finalize(query);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) db->ThrowLastError(kSource);
-  if (rc != SQLITE_ROW) return std::nullopt;
-
-  TableDef table{db, name, stored, true, {}};
-  sqlite3_stmt* columns =
-      db->Prepare(QStringLiteral("PRAGMA table_info(%1)").arg(Quoted(stored)), kSource);
-  int step;
-  while ((step = sqlite3_step(columns)) == SQLITE_ROW) {
-    FieldDef field;
-    field.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 1)));
-    field.type = TypeFromDeclared(
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(columns, 2))));
-    table.fields.push_back(field);
+  query.BindText(1, name);
+  if (!query.Step()) return std::nullopt;
+  TableDef table{db, name, query.Text(0), true, {}};
+  Statement columns =
+      db->PrepareRaw(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"), kSource);
+  columns.BindText(1, table.storedName);
+  while (columns.Step()) {
+    table.fields.push_back({columns.Text(0), TypeFromDeclared(columns.Text(1)), {}});
   }
-  sqlite3_finalize(columns);
-  if (step != SQLITE_DONE) db->ThrowLastError(kSource);
   return table;
 }
 
@@ -255,10 +223,10 @@ FieldDef EnsureField(TableDef& table, const QString& name, short type,
   FieldDef field{name, type, defaultValue};
   if (table.stored) {
     QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                      .arg(Quoted(table.storedName), Quoted(name), DeclaredType(type));
+                      .arg(QuotedName(table.storedName), QuotedName(name), DeclaredType(type));
     const QString literal = DefaultLiteral(type, defaultValue);
     if (!literal.isEmpty()) sql += QStringLiteral(" DEFAULT ") + literal;
-    table.db->Execute(sql, kSource);
+    table.db->ExecuteRaw(sql, kSource);
   }
   table.fields.push_back(field);
   return field;
@@ -267,63 +235,78 @@ FieldDef EnsureField(TableDef& table, const QString& name, short type,
 void EnsureFieldProperty(TableDef& table, const QString& field, const QString& property,
                          short propertyType, const QVariant& value) {
   EnsurePropertyTable(table.db);
-  sqlite3_stmt* write = table.db->Prepare(
-      QStringLiteral(
-          "INSERT INTO ColumnProperties (TableName, ColumnName, PropertyName, PropertyType, "
-          "PropertyValue) VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (TableName, ColumnName, "
-          "PropertyName) DO UPDATE SET PropertyType = ?4, PropertyValue = ?5"),
+  // One row per column and property: the first row written under any letter case is kept and
+  // rewritten, other spellings of it go.
+  Statement find = table.db->PrepareRaw(
+      QStringLiteral("SELECT rowid FROM ColumnProperties WHERE %1 ORDER BY rowid")
+          .arg(kPropertyRow),
       kSource);
-  const QByteArray texts[] = {table.name.toUtf8(), field.toUtf8(), property.toUtf8(),
-                              PropertyText(propertyType, value).toUtf8()};
-  sqlite3_bind_text(write, 1, texts[0].constData(), int(texts[0].size()), SQLITE_TRANSIENT);
-  sqlite3_bind_text(write, 2, texts[1].constData(), int(texts[1].size()), SQLITE_TRANSIENT);
-  sqlite3_bind_text(write, 3, texts[2].constData(), int(texts[2].size()), SQLITE_TRANSIENT);
-  sqlite3_bind_int(write, 4, propertyType);
-  sqlite3_bind_text(write, 5, texts[3].constData(), int(texts[3].size()), SQLITE_TRANSIENT);
-  const int rc = sqlite3_step(write);
-  sqlite3_finalize(write);
-  if (rc != SQLITE_DONE) table.db->ThrowLastError(kSource);
+  BindPropertyRow(find, table.name, field, property);
+  std::vector<qint64> rows;
+  while (find.Step()) rows.push_back(find.Int64(0));
+  find.Finalize();
+
+  Statement write = table.db->PrepareRaw(
+      rows.empty()
+          ? QStringLiteral("INSERT INTO ColumnProperties (TableName, ColumnName, PropertyName, "
+                           "PropertyType, PropertyValue) VALUES (?1, ?2, ?3, ?4, ?5)")
+          : QStringLiteral("UPDATE ColumnProperties SET PropertyType = ?4, PropertyValue = ?5 "
+                           "WHERE rowid = ?6"),
+      kSource);
+  BindPropertyRow(write, table.name, field, property);
+  write.BindInt64(4, propertyType);
+  write.BindText(5, PropertyText(propertyType, value));
+  if (!rows.empty()) write.BindInt64(6, rows.front());
+  write.Run();
+  if (rows.size() > 1) {
+    Statement remove = table.db->PrepareRaw(
+        QStringLiteral("DELETE FROM ColumnProperties WHERE rowid = ?1"), kSource);
+    for (size_t i = 1; i < rows.size(); ++i) {
+      remove.Reset();
+      remove.BindInt64(1, rows[i]);
+      remove.Run();
+    }
+  }
 }
 
 void AppendTableDef(TableDef& table) {
   if (table.stored) return;
   QStringList columns;
   for (const FieldDef& field : table.fields) {
-    QString column = Quoted(field.name) + u' ' + DeclaredType(field.type);
+    QString column = QuotedName(field.name) + u' ' + DeclaredType(field.type);
     const QString literal = DefaultLiteral(field.type, field.defaultValue);
     if (!literal.isEmpty()) column += QStringLiteral(" DEFAULT ") + literal;
     columns << column;
   }
-  table.db->Execute(
-      QStringLiteral("CREATE TABLE %1 (%2)").arg(Quoted(table.storedName), columns.join(u", ")),
+  table.db->ExecuteRaw(
+      QStringLiteral("CREATE TABLE %1 (%2)").arg(QuotedName(table.storedName), columns.join(u", ")),
       kSource);
   table.stored = true;
 }
 
+TableDef EnsureTable(const DatabaseHandle& db, const QString& name,
+                     const std::vector<FieldDef>& columns) {
+  bool created = false;
+  TableDef table = EnsureTableDef(db, name, created);
+  for (const FieldDef& column : columns) {
+    EnsureField(table, column.name, column.type, column.defaultValue);
+  }
+  if (created) AppendTableDef(table);
+  return table;
+}
+
 QVariant FieldProperty(const DatabaseHandle& db, const QString& table, const QString& field,
                        const QString& property) {
-  sqlite3_stmt* read = db->Prepare(
-      QStringLiteral(
-          "SELECT PropertyType, PropertyValue FROM ColumnProperties WHERE TableName = ?1 "
-          "AND ColumnName = ?2 AND PropertyName = ?3"),
+  Statement read = db->PrepareRaw(
+      QStringLiteral("SELECT PropertyType, PropertyValue FROM ColumnProperties WHERE %1 ORDER BY "
+                     "rowid LIMIT 1")
+          .arg(kPropertyRow),
       kSource);
-  const QByteArray texts[] = {table.toUtf8(), field.toUtf8(), property.toUtf8()};
-  for (int i = 0; i < 3; ++i) {
-    sqlite3_bind_text(read, i + 1, texts[i].constData(), int(texts[i].size()), SQLITE_TRANSIENT);
-  }
-  QVariant result;
-  const int rc = sqlite3_step(read);
-  if (rc == SQLITE_ROW) {
-    const int type = sqlite3_column_int(read, 0);
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(read, 1)));
-    result = type == dbBoolean
-                 ? QVariant(text.compare(u"True", Qt::CaseInsensitive) == 0 || text == u"1")
-                 : QVariant(text);
-  }
-  sqlite3_finalize(read);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) db->ThrowLastError(kSource);
-  return result;
+  BindPropertyRow(read, table, field, property);
+  if (!read.Step()) return {};
+  const QString text = read.Text(1);
+  if (read.Int64(0) != dbBoolean) return text;
+  return text.compare(u"True", Qt::CaseInsensitive) == 0 || text == u"1";
 }
 
 }  // namespace DatabaseFunctions

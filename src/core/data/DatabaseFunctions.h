@@ -34,14 +34,23 @@ void SetDatabase(DatabaseHandle db);
 bool IsDatabaseOpen();
 void CloseDatabase();
 
+using NewDatabaseSetUp = std::function<void(const DatabaseHandle&)>;
+
+// What every new database file gets before it takes its name (the program's tables); the
+// program installs it once at start, and every path that creates a file uses it. Without one a
+// new file holds only the engine's own set-up, and its tables come with the first InitTables.
+void SetNewDatabaseSetUp(NewDatabaseSetUp setUp);
+
 // Opens the file as the shared database (reusing it when the same path is open already); with
 // an empty path, the last path. Empty handle when no path is known.
 DatabaseHandle OpenSharedDatabase(const QString& path);
 // Opens the file, or creates it when it is missing or empty. A new file is made under a
-// temporary name, set up (setUpNew, when given, runs on it before it gets its real name) and
-// renamed into place. A file that is not one of the program's databases is refused untouched.
-DatabaseHandle OpenOrCreateDatabase(
-    const QString& path, const std::function<void(const DatabaseHandle&)>& setUpNew = {});
+// temporary name, set up (by setUpNew, else by the installed set-up) and renamed into place.
+// Whether a file is usable is decided before anything is written to it: a file that is not one
+// of the program's databases is refused untouched (SQLITE_NOTADB), one of the program's own
+// that is damaged raises SQLITE_CORRUPT. Opening a file also removes what an interrupted
+// clean-up left beside it.
+DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp& setUpNew = {});
 QString GetDatabasePath();
 void SetDatabasePath(const QString& path);
 
@@ -50,6 +59,10 @@ struct FieldDef {
   short type = dbText;
   QVariant defaultValue;
 };
+
+// Names of tables, columns and properties match without regard to letter case throughout, as
+// SQLite matches table and column names: a table "inventory" written by another tool is the
+// program's "Inventory".
 
 struct TableDef {
   DatabaseHandle db;
@@ -70,6 +83,10 @@ void EnsureFieldProperty(TableDef& table, const QString& field, const QString& p
                          short propertyType, const QVariant& value);
 // Creates a new table from its definition.
 void AppendTableDef(TableDef& table);
+// What a table owner does at every start: creates the table with its columns in their order, or
+// adds the columns an older table lacks. Returns the definition, for the column properties.
+TableDef EnsureTable(const DatabaseHandle& db, const QString& name,
+                     const std::vector<FieldDef>& columns);
 // A column property as stored, converted to its type; an invalid QVariant when not set.
 QVariant FieldProperty(const DatabaseHandle& db, const QString& table, const QString& field,
                        const QString& property);
@@ -99,12 +116,29 @@ struct CleanupOptions {
   std::function<void(bool busy)> busy;
 };
 
+struct TableRows {
+  QString table;
+  qint64 rows = 0;
+};
+
+// What a clean-up did, for telling the user.
+struct CleanupSummary {
+  bool salvaged = false;  // the file was damaged: the rows below are those that could be read
+  QString damagedFile;    // where the damaged original was kept, when salvaged
+  std::vector<TableRows> tables;  // the rows each table of the cleaned file holds
+};
+
 // Repairs and compacts the database file: a quick check, then a compacted copy (or, for a
 // damaged file, a salvaged copy, keeping the original as "<name>.damaged"), checked, flushed and
 // renamed over the original. The file named by the path is a complete database at every moment.
 // Closes the given database (with none, the shared one) and leaves the data store closed; the
 // caller reopens it.
-void CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options = {});
+CleanupSummary CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options = {});
+// The same for a file that is not open, such as a damaged file found at start.
+CleanupSummary CleanDatabaseFile(const QString& path, const CleanupOptions& options = {});
+// Removes the copy (and its journal) that an interrupted clean-up left beside the database
+// file. The copy is never the only good one, since it takes the database's name in one rename.
+void RemoveCleanupLeftover(const QString& path);
 
 // Tests only: called at each step of a clean-up, so that a child process can end itself there.
 void SetCleanupStepHook(std::function<void(CleanupStep)> hook);

@@ -70,11 +70,6 @@ void FoldUtf8(const char* utf8, int length, std::u32string& out) {
   while (p < end) out.push_back(Fold(DecodeUtf8(p, end)));
 }
 
-void FoldUtf16(QStringView text, std::u32string& out) {
-  out.clear();
-  for (char32_t c : text.toUcs4()) out.push_back(Fold(c));
-}
-
 int TwoDigits(const QString& s, int& pos, int maxDigits) {
   int value = 0;
   int digits = 0;
@@ -227,12 +222,6 @@ void RegisterFunctions(sqlite3* db) {
   sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
 }
 
-LikePattern::LikePattern(QStringView pattern, char32_t escape) : escape_(escape) {
-  std::u32string raw;
-  for (char32_t c : pattern.toUcs4()) raw.push_back(c);
-  Compile(raw);
-}
-
 LikePattern::LikePattern(const char* utf8, int length, char32_t escape) : escape_(escape) {
   std::u32string raw;
   auto p = reinterpret_cast<const unsigned char*>(utf8);
@@ -337,12 +326,6 @@ bool LikePattern::MatchFolded(const std::u32string& text) const {
   }
   while (p < m && tokens_[p].kind == Token::Star) ++p;
   return p == m;
-}
-
-bool LikePattern::Matches(QStringView text) const {
-  thread_local std::u32string folded;
-  FoldUtf16(text, folded);
-  return MatchFolded(folded);
 }
 
 bool LikePattern::MatchesUtf8(const char* utf8, int length) const {

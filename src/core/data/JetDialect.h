@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
-#include <QStringView>
 #include <string>
 #include <vector>
 
@@ -26,10 +25,8 @@ void RegisterFunctions(sqlite3* db);
 // % and _ are ordinary characters. Matching ignores letter case and keeps accents distinct.
 class LikePattern {
  public:
-  explicit LikePattern(QStringView pattern, char32_t escape = 0);
   explicit LikePattern(const char* utf8, int length, char32_t escape = 0);
 
-  bool Matches(QStringView text) const;
   bool MatchesUtf8(const char* utf8, int length) const;
   char32_t Escape() const { return escape_; }
 

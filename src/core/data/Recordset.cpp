@@ -27,59 +27,6 @@ QString UpdatableTable(const QString& sql) {
   return match.captured(2);
 }
 
-void Bind(sqlite3_stmt* statement, int index, const QVariant& value) {
-  if (!value.isValid() || value.isNull()) {
-    sqlite3_bind_null(statement, index);
-    return;
-  }
-  switch (value.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar:
-    case QMetaType::SChar:
-    case QMetaType::Char:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-      sqlite3_bind_int64(statement, index, value.toLongLong());
-      return;
-    case QMetaType::Float:
-    case QMetaType::Double:
-      sqlite3_bind_double(statement, index, value.toDouble());
-      return;
-    case QMetaType::QDate:
-    case QMetaType::QDateTime: {
-      // Dates go in as the same text a date literal becomes, so both compare alike.
-      const QDateTime when =
-          value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
-      if (!when.isValid()) {
-        sqlite3_bind_null(statement, index);
-        return;
-      }
-      const QString text = JetDialect::DateTimeToStorage(when);
-      sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-      return;
-    }
-    case QMetaType::QByteArray: {
-      const QByteArray bytes = value.toByteArray();
-      sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-      return;
-    }
-    default: {
-      const QString text = value.toString();
-      sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
-      return;
-    }
-  }
-}
-
-QString Quoted(const QString& name) {
-  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 }  // namespace
 
 Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db)), sql_(sql) {
@@ -99,14 +46,13 @@ Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db))
       table_.clear();
     }
   }
-  if (!statement_) statement_ = db_->Prepare(sql, kSource);
-  const int columns = sqlite3_column_count(statement_);
+  if (!statement_.IsPrepared()) statement_ = db_->Prepare(sql, kSource);
+  const int columns = statement_.ColumnCount();
   for (int i = firstField_; i < columns; ++i) {
-    const QString name = QString::fromUtf8(sqlite3_column_name(statement_, i));
+    const QString name = statement_.ColumnName(i);
     index_.insert(name.toCaseFolded(), int(names_.size()));
     names_.append(name);
-    const char* declared = sqlite3_column_decltype(statement_, i);
-    isDate_.push_back(declared && QByteArray(declared).toUpper().contains("DATE"));
+    isDate_.push_back(statement_.DeclaredType(i).toUpper().contains("DATE"));
   }
   Step();
   if (!hasRow_) count_ = 0;
@@ -115,10 +61,7 @@ Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db))
 Recordset::~Recordset() { Close(); }
 
 void Recordset::Close() {
-  if (statement_) {
-    sqlite3_finalize(statement_);
-    statement_ = nullptr;
-  }
+  statement_.Finalize();
   hasRow_ = false;
 }
 
@@ -127,22 +70,15 @@ void Recordset::Fail(int code, const QString& description) const {
 }
 
 void Recordset::Step() {
-  if (!statement_) Fail(SQLITE_MISUSE, QStringLiteral("The record set is closed."));
+  if (!statement_.IsPrepared()) Fail(SQLITE_MISUSE, QStringLiteral("The record set is closed."));
   overrides_.clear();
   currentDeleted_ = false;
-  const int rc = sqlite3_step(statement_);
-  if (rc == SQLITE_ROW) {
-    hasRow_ = true;
-  } else if (rc == SQLITE_DONE) {
-    hasRow_ = false;
-  } else {
-    hasRow_ = false;
-    db_->ThrowLastError(kSource);
-  }
+  hasRow_ = false;  // and so it stays when the engine fails
+  hasRow_ = statement_.Step();
 }
 
 void Recordset::Rewind() {
-  sqlite3_reset(statement_);
+  statement_.Reset();
   position_ = 0;
   Step();
 }
@@ -193,7 +129,7 @@ int Recordset::RequireField(const QString& name) const {
 }
 
 void Recordset::RequireRow(const char* operation) const {
-  if (!hasRow_ || !statement_) {
+  if (!hasRow_ || !statement_.IsPrepared()) {
     Fail(SQLITE_NOTFOUND, QStringLiteral("No current record (%1).").arg(QLatin1String(operation)));
   }
   if (currentDeleted_) Fail(SQLITE_NOTFOUND, QStringLiteral("Record is deleted."));
@@ -212,22 +148,23 @@ QVariant Recordset::Value(int index) const {
     Fail(SQLITE_RANGE, QStringLiteral("Field index out of range."));
   if (const QVariant* written = Override(index)) return *written;
   const int column = index + firstField_;
-  switch (sqlite3_column_type(statement_, column)) {
+  sqlite3_stmt* const statement = statement_.Handle();
+  switch (sqlite3_column_type(statement, column)) {
     case SQLITE_NULL:
       return {};
     case SQLITE_INTEGER: {
-      const qint64 value = sqlite3_column_int64(statement_, column);
+      const qint64 value = sqlite3_column_int64(statement, column);
       if (value >= INT32_MIN && value <= INT32_MAX) return QVariant(qint32(value));
       return QVariant(value);
     }
     case SQLITE_FLOAT:
-      return sqlite3_column_double(statement_, column);
+      return sqlite3_column_double(statement, column);
     case SQLITE_BLOB:
-      return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement_, column)),
-                        sqlite3_column_bytes(statement_, column));
+      return QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                        sqlite3_column_bytes(statement, column));
     default: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-      const int length = sqlite3_column_bytes(statement_, column);
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      const int length = sqlite3_column_bytes(statement, column);
       if (IsDateColumn(index)) {
         const QDateTime date = JetDialect::ParseStoredDate(text, length);
         if (date.isValid()) return date;
@@ -244,14 +181,15 @@ QString Recordset::Text(int index) const {
     return value.isNull() ? QString(u""_qs) : value.toString();
   }
   const int column = index + firstField_;
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-  return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement_, column)) : QString(u""_qs);
+  sqlite3_stmt* const statement = statement_.Handle();
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString(u""_qs);
 }
 
 qint32 Recordset::Long(int index) const {
   RequireRow("read");
   if (Override(index) || index < 0 || index >= FieldCount()) return Value(index).toInt();
-  return sqlite3_column_int(statement_, index + firstField_);
+  return sqlite3_column_int(statement_.Handle(), index + firstField_);
 }
 
 QDateTime Recordset::Date(int index) const {
@@ -273,7 +211,7 @@ void Recordset::Edit() {
 }
 
 void Recordset::AddNew() {
-  if (!statement_) Fail(SQLITE_MISUSE, QStringLiteral("The record set is closed."));
+  if (!statement_.IsPrepared()) Fail(SQLITE_MISUSE, QStringLiteral("The record set is closed."));
   if (table_.isEmpty())
     Fail(SQLITE_READONLY, QStringLiteral("Operation is not supported for this type of object."));
   mode_ = EditMode::AddNew;
@@ -293,11 +231,6 @@ void Recordset::SetValue(const QString& name, const QVariant& value) {
   pending_.emplace_back(index, value);
 }
 
-void Recordset::CancelUpdate() {
-  mode_ = EditMode::None;
-  pending_.clear();
-}
-
 void Recordset::Update() {
   if (mode_ == EditMode::None)
     Fail(SQLITE_MISUSE, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
@@ -310,32 +243,27 @@ void Recordset::Update() {
     }
     QStringList sets;
     for (const auto& [field, value] : pending_)
-      sets << Quoted(names_[field]) + QStringLiteral(" = ?");
-    sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(Quoted(table_), sets.join(u", "));
+      sets << QuotedName(names_[field]) + QStringLiteral(" = ?");
+    sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+              .arg(QuotedName(table_), sets.join(u", "));
   } else {
     QStringList columns;
     QStringList marks;
     for (const auto& [field, value] : pending_) {
-      columns << Quoted(names_[field]);
+      columns << QuotedName(names_[field]);
       marks << QStringLiteral("?");
     }
-    sql = columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Quoted(table_))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(Quoted(table_), columns.join(u", "), marks.join(u", "));
+    sql = columns.isEmpty()
+              ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedName(table_))
+              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(QuotedName(table_), columns.join(u", "), marks.join(u", "));
   }
   // Written with bound parameters, never by pasting values into the text.
-  const QByteArray text = sql.toUtf8();
-  sqlite3_stmt* write = nullptr;
-  if (sqlite3_prepare_v2(db_->Handle(), text.constData(), -1, &write, nullptr) != SQLITE_OK) {
-    db_->ThrowLastError(kSource);
-  }
+  Statement write = db_->PrepareRaw(sql, kSource);
   int parameter = 1;
-  for (const auto& [field, value] : pending_) Bind(write, parameter++, value);
-  if (mode_ == EditMode::Edit)
-    sqlite3_bind_int64(write, parameter, sqlite3_column_int64(statement_, 0));
-  const int rc = sqlite3_step(write);
-  sqlite3_finalize(write);
-  if (rc != SQLITE_DONE) db_->ThrowLastError(kSource);
+  for (const auto& [field, value] : pending_) write.Bind(parameter++, value);
+  if (mode_ == EditMode::Edit) write.BindInt64(parameter, statement_.Int64(0));
+  write.Run();
   if (mode_ == EditMode::Edit) {
     for (auto& entry : pending_) {
       bool replaced = false;
@@ -358,16 +286,10 @@ void Recordset::Delete() {
   RequireRow("delete");
   if (table_.isEmpty())
     Fail(SQLITE_READONLY, QStringLiteral("Operation is not supported for this type of object."));
-  const QByteArray text =
-      QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Quoted(table_)).toUtf8();
-  sqlite3_stmt* write = nullptr;
-  if (sqlite3_prepare_v2(db_->Handle(), text.constData(), -1, &write, nullptr) != SQLITE_OK) {
-    db_->ThrowLastError(kSource);
-  }
-  sqlite3_bind_int64(write, 1, sqlite3_column_int64(statement_, 0));
-  const int rc = sqlite3_step(write);
-  sqlite3_finalize(write);
-  if (rc != SQLITE_DONE) db_->ThrowLastError(kSource);
+  Statement write = db_->PrepareRaw(
+      QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(QuotedName(table_)), kSource);
+  write.BindInt64(1, statement_.Int64(0));
+  write.Run();
   currentDeleted_ = true;
 }
 
@@ -417,6 +339,10 @@ QString SqlText(const QVariant& value) {
     default:
       return value.toString();
   }
+}
+
+QString QuotedName(const QString& name) {
+  return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 QVariant NoNull(const QVariant& value) {

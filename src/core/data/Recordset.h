@@ -57,7 +57,6 @@ class Recordset {
   void AddNew();
   void SetValue(const QString& name, const QVariant& value);
   void Update();
-  void CancelUpdate();
   void Delete();
 
   void Close();
@@ -76,7 +75,7 @@ class Recordset {
   DatabaseHandle db_;
   QString sql_;
   QString table_;  // empty when the result cannot be written back
-  struct sqlite3_stmt* statement_ = nullptr;
+  Statement statement_;
   int firstField_ = 0;  // 1 when column 0 holds the rowid
   QStringList names_;
   QHash<QString, int> index_;  // case-folded field name -> field index
@@ -106,5 +105,7 @@ inline void FetchAllRecords(const RecordsetPtr& records) { FetchAllRecords(*reco
 // A value as a literal of the program's SQL: text in single quotes with inner quotes doubled,
 // dates as #mm-dd-yyyy#, numbers with a decimal point whatever the locale, Null as nothing.
 QString SqlText(const QVariant& value);
+// A table or column name as a quoted SQL name, whatever characters it holds.
+QString QuotedName(const QString& name);
 // Empty text for an absent value, the value itself otherwise.
 QVariant NoNull(const QVariant& value);

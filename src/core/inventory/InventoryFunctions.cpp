@@ -30,17 +30,16 @@ QDate DefaultLoanDate() { return QDate(2000, 1, 1); }
 
 void InitInventory(const DatabaseHandle& db) {
   inventoryDatabase = db;
-  CreateInventoryTable();
+  CreateInventoryTable(db);
 }
 
-void CreateInventoryTable() {
+void CreateInventoryTable(const DatabaseHandle& db) {
   using namespace DatabaseFunctions;
-  bool created = false;
-  TableDef table = EnsureTableDef(inventoryDatabase, QStringLiteral("Inventory"), created);
+  std::vector<FieldDef> fields;
   for (const ColumnSpec& column : InventoryColumns()) {
-    EnsureField(table, column.name, column.type, column.defaultValue);
+    fields.push_back({column.name, column.type, column.defaultValue});
   }
-  if (created) AppendTableDef(table);
+  TableDef table = EnsureTable(db, QStringLiteral("Inventory"), fields);
   // Written at every start, so that captions or visibility changed by anyone else are put back.
   for (const ColumnSpec& column : InventoryColumns()) {
     EnsureFieldProperty(table, column.name, QStringLiteral("VisibleName"), dbText,

@@ -26,8 +26,9 @@ const std::vector<ColumnSpec>& InventoryColumns();
 // Loan date and due date of a DVD never lent: equal dates mean "no due date to show".
 QDate DefaultLoanDate();
 
+// Keeps db as the inventory database and makes or extends its table.
 void InitInventory(const DatabaseHandle& db);
-void CreateInventoryTable();
+void CreateInventoryTable(const DatabaseHandle& db);
 DatabaseHandle InventoryDatabase();
 
 QString StatusText(qint32 status);

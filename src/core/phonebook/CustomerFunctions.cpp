@@ -19,17 +19,16 @@ const QStringList& CustomerColumns() {
 
 void InitCustomers(const DatabaseHandle& db) {
   customersDatabase = db;
-  CreateCustomersTable();
+  CreateCustomersTable(db);
 }
 
-void CreateCustomersTable() {
+void CreateCustomersTable(const DatabaseHandle& db) {
   using namespace DatabaseFunctions;
-  bool created = false;
-  TableDef table = EnsureTableDef(customersDatabase, QStringLiteral("Customers"), created);
+  std::vector<FieldDef> fields;
   for (const QString& column : CustomerColumns()) {
-    EnsureField(table, column, column == u"Notes" ? dbMemo : dbText, QString(u""_qs));
+    fields.push_back({column, column == u"Notes" ? dbMemo : dbText, QString(u""_qs)});
   }
-  if (created) AppendTableDef(table);
+  EnsureTable(db, QStringLiteral("Customers"), fields);
 }
 
 DatabaseHandle CustomersDatabase() { return customersDatabase; }

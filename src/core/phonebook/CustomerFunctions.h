@@ -11,8 +11,9 @@ namespace CustomerFunctions {
 // The nine columns in creation order; all text, Notes a memo.
 const QStringList& CustomerColumns();
 
+// Keeps db as the phone book's database and makes or extends its table.
 void InitCustomers(const DatabaseHandle& db);
-void CreateCustomersTable();
+void CreateCustomersTable(const DatabaseHandle& db);
 DatabaseHandle CustomersDatabase();
 
 }  // namespace CustomerFunctions

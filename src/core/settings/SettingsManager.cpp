@@ -31,17 +31,15 @@ QString FloatText(float value) {
 
 void InitSettings(const DatabaseHandle& db) {
   settingsDatabase = db;
-  CreateSettingsTable();
+  CreateSettingsTable(db);
 }
 
-void CreateSettingsTable() {
+void CreateSettingsTable(const DatabaseHandle& db) {
   using namespace DatabaseFunctions;
-  bool created = false;
-  TableDef table = EnsureTableDef(GetDatabase(), QStringLiteral("Settings"), created);
-  EnsureField(table, QStringLiteral("SettingName"), dbText, QString());
-  EnsureField(table, QStringLiteral("SettingType"), dbLong, 0);
-  EnsureField(table, QStringLiteral("SettingValue"), dbMemo, QString());
-  if (created) AppendTableDef(table);
+  EnsureTable(db, QStringLiteral("Settings"),
+              {{QStringLiteral("SettingName"), dbText, QString()},
+               {QStringLiteral("SettingType"), dbLong, 0},
+               {QStringLiteral("SettingValue"), dbMemo, QString()}});
 }
 
 DatabaseHandle SettingsDatabase() {

@@ -23,8 +23,9 @@ enum SettingKind : int {
   vbByte = 17,
 };
 
+// Keeps db as the settings database and makes or extends its table.
 void InitSettings(const DatabaseHandle& db);
-void CreateSettingsTable();
+void CreateSettingsTable(const DatabaseHandle& db);
 // The kept handle; when it is missing, reports "A function failed." and returns none.
 DatabaseHandle SettingsDatabase();
 

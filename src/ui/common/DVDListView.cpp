@@ -95,20 +95,19 @@ void DVDListView::LoadListColumns() {
   }
   // Only the result's columns are wanted: preparing the statement gives them without running the
   // sort over every DVD.
-  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(
+  Statement statement =
       db->Prepare(QStringLiteral("Select Inventory.* From Inventory Order By Inventory.DVDTitle"),
-                  QStringLiteral("LoadListColumns")),
-      sqlite3_finalize);
+                  QStringLiteral("LoadListColumns"));
   std::vector<DVDListColumn> shown;
-  const int count = sqlite3_column_count(statement.get());
+  const int count = statement.ColumnCount();
   for (int i = 0; i < count; ++i) {
-    const QString name = QString::fromUtf8(sqlite3_column_name(statement.get(), i));
+    const QString name = statement.ColumnName(i);
     const QString table = QStringLiteral("Inventory");
     if (!FieldProperty(db, table, name, QStringLiteral("ShowInList")).toBool()) continue;
     shown.push_back(
         {name, FieldProperty(db, table, name, QStringLiteral("VisibleName")).toString()});
   }
-  statement.reset();
+  statement.Finalize();
   model_->SetColumns(std::move(shown));
   // Widths a first run starts with, sized to what each column usually holds; a saved layout
   // replaces them.
