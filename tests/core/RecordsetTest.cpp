@@ -123,6 +123,7 @@ TEST(SqlText, LiteralsOfEachKind) {
   EXPECT_EQ(SqlText(QDateTime(QDate(2026, 1, 2), QTime(0, 0))), QStringLiteral("#01-02-2026#"));
   EXPECT_EQ(SqlText(1), QStringLiteral("1"));
   EXPECT_EQ(SqlText(QVariant::fromValue<qint16>(-7)), QStringLiteral("-7"));
+  EXPECT_EQ(SqlText(QVariant::fromValue<quint8>(5)), QStringLiteral("5"));
   // The decimal separator never follows the user's locale.
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   EXPECT_EQ(SqlText(0.5), QStringLiteral("0.5"));

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <cstring>
+#include <limits>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
@@ -43,31 +45,58 @@ struct KindCase {
   int kind;
 };
 
+void PrintTo(const KindCase& c, std::ostream* out) { *out << c.name; }
+
 class SettingKindTest : public ::testing::TestWithParam<KindCase> {};
+
+// Equal to the last bit: a NaN is a NaN of the same sign, -0 is not 0.
+bool SameValue(const QVariant& a, const QVariant& b) {
+  if (a.typeId() != b.typeId()) return false;
+  if (a.typeId() == QMetaType::Float) {
+    const float x = a.toFloat();
+    const float y = b.toFloat();
+    return std::memcmp(&x, &y, sizeof x) == 0;
+  }
+  if (a.typeId() == QMetaType::Double) {
+    const double x = a.toDouble();
+    const double y = b.toDouble();
+    return std::memcmp(&x, &y, sizeof x) == 0;
+  }
+  return a == b;
+}
 
 TEST_P(SettingKindTest, RoundTripsInItsOwnType) {
   TempDatabase db;
   const KindCase& c = GetParam();
   WriteSetting(QStringLiteral("Key"), c.value);
   const QVariant read = ReadSetting(QStringLiteral("Key"), QStringLiteral("default"));
-  EXPECT_EQ(read.typeId(), c.value.typeId());
-  EXPECT_EQ(read, c.value);
+  EXPECT_TRUE(SameValue(read, c.value)) << qPrintable(read.toString());
   EXPECT_EQ(db.Column(QStringLiteral("SELECT SettingType FROM Settings WHERE SettingName = 'Key'")),
             QStringList{QString::number(c.kind)});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SettingKindTest,
-    ::testing::Values(KindCase{"Integer", QVariant::fromValue<qint16>(-3), vbInteger},
-                      KindCase{"Long", QVariant(qint32(2000000000)), vbLong},
-                      KindCase{"Single", QVariant(0.1f), vbSingle},
-                      KindCase{"Double", QVariant(0.5), vbDouble},
-                      KindCase{"Date", QVariant(QDate(2026, 12, 6)), vbDate},
-                      KindCase{"DateTime", QVariant(QDateTime(QDate(2026, 12, 6), QTime(21, 5, 9))),
-                               vbDate},
-                      KindCase{"Text", QVariant(QStringLiteral("It's \"here\"")), vbString},
-                      KindCase{"Boolean", QVariant(true), vbBoolean},
-                      KindCase{"Byte", QVariant::fromValue<quint8>(200), vbByte}),
+    ::testing::Values(
+        KindCase{"Integer", QVariant::fromValue<qint16>(-3), vbInteger},
+        KindCase{"Long", QVariant(qint32(2000000000)), vbLong},
+        KindCase{"Single", QVariant(0.1f), vbSingle}, KindCase{"Double", QVariant(0.5), vbDouble},
+        KindCase{"Date", QVariant(QDate(2026, 12, 6)), vbDate},
+        KindCase{"DateTime", QVariant(QDateTime(QDate(2026, 12, 6), QTime(21, 5, 9))), vbDate},
+        KindCase{"Text", QVariant(QStringLiteral("It's \"here\"")), vbString},
+        KindCase{"Boolean", QVariant(true), vbBoolean},
+        KindCase{"Byte", QVariant::fromValue<quint8>(200), vbByte},
+        KindCase{"SingleMax", QVariant(std::numeric_limits<float>::max()), vbSingle},
+        KindCase{"SingleLowest", QVariant(std::numeric_limits<float>::lowest()), vbSingle},
+        KindCase{"SingleNegativeNaN", QVariant(-std::numeric_limits<float>::quiet_NaN()), vbSingle},
+        KindCase{"SingleInfinity", QVariant(std::numeric_limits<float>::infinity()), vbSingle},
+        KindCase{"DoubleNegativeNaN", QVariant(-std::numeric_limits<double>::quiet_NaN()),
+                 vbDouble},
+        KindCase{"DoubleNegativeZero", QVariant(-0.0), vbDouble},
+        KindCase{"DoubleTiniest", QVariant(std::numeric_limits<double>::denorm_min()), vbDouble},
+        KindCase{"WholeAbove2To53", QVariant(qint64(9007199254740993)), vbLongLong},
+        KindCase{"WholeLowest", QVariant(std::numeric_limits<qint64>::min()), vbLongLong},
+        KindCase{"UnsignedMax", QVariant(std::numeric_limits<quint64>::max()), vbULongLong}),
     [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
 
 TEST(Settings, MissingNameGivesTheCallersDefault) {

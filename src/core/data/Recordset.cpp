@@ -332,6 +332,11 @@ QString SqlText(const QVariant& value) {
     }
     case QMetaType::Bool:
       return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::UChar:
+    case QMetaType::SChar:
+    case QMetaType::Char:
+      // QVariant turns a byte into the character of that code; a literal wants the number.
+      return QString::number(value.toInt());
     case QMetaType::Float:
       return QString::number(value.toFloat(), 'g', QLocale::FloatingPointShortest);
     case QMetaType::Double:

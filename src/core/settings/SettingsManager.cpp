@@ -21,10 +21,25 @@ QString Lookup(const QString& name) {
   return QStringLiteral("Select Settings.* From Settings Where SettingName = ") + SqlText(name);
 }
 
-QString FloatText(float value) {
+// The shortest text that reads back as exactly the same number, in any locale; infinities and
+// NaN (with its sign) included.
+template <typename Number>
+QString NumberText(Number value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+// Reads what NumberText writes, correctly rounded (so FLT_MAX written as 3.4028235e+38 is
+// FLT_MAX again), and the plain forms older versions wrote.
+template <typename Number>
+bool ParseNumber(const QString& text, Number& value) {
+  const QByteArray latin = text.toLatin1();
+  const char* begin = latin.constData();
+  const char* end = begin + latin.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  return error == std::errc() && stop == end && begin != end;
 }
 
 }  // namespace
@@ -120,10 +135,12 @@ int KindOf(const QVariant& value) {
     case QMetaType::Float:
       return vbSingle;
     case QMetaType::Double:
-    case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::ULongLong:
       return vbDouble;
+    case QMetaType::LongLong:
+      return vbLongLong;
+    case QMetaType::ULongLong:
+      return vbULongLong;
     case QMetaType::QDate:
     case QMetaType::QDateTime:
       return vbDate;
@@ -141,9 +158,9 @@ QString TextForm(const QVariant& value) {
     case QMetaType::Bool:
       return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Float:
-      return FloatText(value.toFloat());
+      return NumberText(value.toFloat());
     case QMetaType::Double:
-      return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+      return NumberText(value.toDouble());
     case QMetaType::QDate:
       return value.toDate().toString(Qt::ISODate);
     case QMetaType::QDateTime:
@@ -167,13 +184,25 @@ QVariant ConvertSetting(const QString& text, int kind, bool* ok) {
     case vbLong:
       result = c.toInt(trimmed, &converted);
       break;
-    case vbSingle:
-      result = c.toFloat(trimmed, &converted);
+    case vbSingle: {
+      float value = 0;
+      converted = ParseNumber(trimmed, value);
+      result = value;
       break;
+    }
     case vbDouble:
     case vbCurrency:
-    case vbDecimal:
-      result = c.toDouble(trimmed, &converted);
+    case vbDecimal: {
+      double value = 0;
+      converted = ParseNumber(trimmed, value);
+      result = value;
+      break;
+    }
+    case vbLongLong:
+      result = c.toLongLong(trimmed, &converted);
+      break;
+    case vbULongLong:
+      result = c.toULongLong(trimmed, &converted);
       break;
     case vbDate:
       if (trimmed.size() == 10) {

@@ -21,6 +21,9 @@ enum SettingKind : int {
   vbBoolean = 11,
   vbDecimal = 14,
   vbByte = 17,
+  // Whole numbers of 64 bits (COM's VT_I8 and VT_UI8): a Double would round those above 2^53.
+  vbLongLong = 20,
+  vbULongLong = 21,
 };
 
 // Keeps db as the settings database and makes or extends its table.
