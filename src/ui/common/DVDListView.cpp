@@ -1,9 +1,6 @@
 #include "ui/common/DVDListView.h"
 
 #include <QHash>
-
-#include <sqlite3.h>
-
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,8 +8,7 @@
 #include <memory>
 #include <numeric>
 
-#include "app/DatabaseError.h"
-#include "data/DatabaseFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/Twips.h"
 
@@ -87,28 +83,10 @@ int TypicalCharacters(const QString& key) {
 }  // namespace
 
 void DVDListView::LoadListColumns() {
-  using namespace DatabaseFunctions;
-  const DatabaseHandle db = GetDatabase();
-  if (!db) {
-    throw DatabaseError(SQLITE_MISUSE, QStringLiteral("No database is open."),
-                        QStringLiteral("LoadListColumns"));
-  }
-  // Only the result's columns are wanted: preparing the statement gives them without running the
-  // sort over every DVD.
-  std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(
-      db->Prepare(QStringLiteral("Select Inventory.* From Inventory Order By Inventory.DVDTitle"),
-                  QStringLiteral("LoadListColumns")),
-      sqlite3_finalize);
   std::vector<DVDListColumn> shown;
-  const int count = sqlite3_column_count(statement.get());
-  for (int i = 0; i < count; ++i) {
-    const QString name = QString::fromUtf8(sqlite3_column_name(statement.get(), i));
-    const QString table = QStringLiteral("Inventory");
-    if (!FieldProperty(db, table, name, QStringLiteral("ShowInList")).toBool()) continue;
-    shown.push_back(
-        {name, FieldProperty(db, table, name, QStringLiteral("VisibleName")).toString()});
+  for (const InventoryFunctions::ListColumn& column : InventoryFunctions::ListColumns()) {
+    shown.push_back({column.key, column.caption});
   }
-  statement.reset();
   model_->SetColumns(std::move(shown));
   // Widths a first run starts with, sized to what each column usually holds; a saved layout
   // replaces them.
@@ -120,9 +98,9 @@ void DVDListView::LoadListColumns() {
   ShowSortIndicator();
 }
 
-void DVDListView::Reload(const QString& sql) {
+void DVDListView::Reload(const InventoryFunctions::DVDQuery& query) {
   const Quiet quiet(quiet_);
-  model_->LoadFromQuery(sql);
+  model_->LoadFromQuery(query);
   if (sorted_) model_->SortBy(sortKey_, sortOrder_);
 }
 

@@ -6,6 +6,9 @@
 #include "settings/ListLayout.h"
 
 class DVDListModel;
+namespace InventoryFunctions {
+class DVDQuery;
+}
 
 // The DVD list of the main window and the search dialog (objectName "DVDList"): one row per DVD,
 // columns that the user can drag into another order, sorting by a header click.
@@ -21,9 +24,9 @@ class DVDListView : public QTreeView {
   // Rebuilds the columns from the Inventory columns' ShowInList and VisibleName properties, in
   // the table's column order.
   void LoadListColumns();
-  // Refills the rows from an SQL text over Inventory, then sorts them again when the list is
-  // sorted. The selection is not kept (callers reselect by title).
-  void Reload(const QString& sql);
+  // Refills the rows from a query, then sorts them again when the list is sorted. The selection
+  // is not kept (callers reselect by title).
+  void Reload(const InventoryFunctions::DVDQuery& query);
 
   // The selected row's title, or empty text when no row is selected.
   QString SelectedTitle() const;
