@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -226,6 +227,27 @@ TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
   QTest::keyClick(list.viewport(), Qt::Key_Return);
   QTest::keyClick(list.viewport(), Qt::Key_Enter);
   EXPECT_EQ(enters, 2);
+}
+
+TEST_F(LoadedListTest, NoRowIsCurrentWithoutASelection) {
+  list.resize(600, 300);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  int cleared = 0;
+  QObject::connect(&list, &DVDListView::SelectionCleared, [&] { ++cleared; });
+  // Gaining the focus with nothing selected: the first Down arrow selects the first row.
+  QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(&list, &focus);
+  QTest::keyClick(list.viewport(), Qt::Key_Down);
+  EXPECT_EQ(list.SelectedTitle(), "Odd");
+
+  // A click below the last row selects nothing, says so, and leaves no row current.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 3));
+  EXPECT_EQ(list.SelectedTitle(), "");
+  EXPECT_EQ(cleared, 1);
+  EXPECT_FALSE(list.currentIndex().isValid());
+  QTest::keyClick(list.viewport(), Qt::Key_Down);
+  EXPECT_EQ(list.SelectedTitle(), "Odd");
 }
 
 TEST_F(LoadedListTest, HeaderClicksCycleAscendingDescendingAscending) {

@@ -1,9 +1,14 @@
+#include <sqlite3.h>
+
 #include <QAccessible>
 #include <QCursor>
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <functional>
@@ -43,6 +48,9 @@ TEST_F(MainWindowTest, PanelShowsTheDVDItsLoanAndTheBorrower) {
   EXPECT_EQ(Text(QStringLiteral("StatusTxt")), QStringLiteral("Loaned - 3 day(s) Overdue"));
   EXPECT_EQ(Text(QStringLiteral("DaysDueTxt")), QStringLiteral("-3"));
   EXPECT_EQ(Text(QStringLiteral("TitleTxt")), QStringLiteral("Heat"));
+  // Long texts show their beginning.
+  EXPECT_EQ(Find<QLineEdit>(QStringLiteral("TitleTxt"))->cursorPosition(), 0);
+  EXPECT_EQ(Find<QLineEdit>(QStringLiteral("NameTxt"))->cursorPosition(), 0);
   EXPECT_EQ(Text(QStringLiteral("CategoryTxt")), QStringLiteral("Crime"));
   EXPECT_EQ(Text(QStringLiteral("RatedTxt")), QStringLiteral("R"));
   EXPECT_EQ(Text(QStringLiteral("StarringTxt")), QStringLiteral("Al Pacino"));
@@ -81,6 +89,15 @@ TEST_F(MainWindowTest, LoanButtonsFollowTheSelection) {
   EXPECT_EQ(Text(QStringLiteral("NameTxt")), QString());
   EXPECT_EQ(Find<QDateEdit>(QStringLiteral("DueDateTxt"))->date(), Today());
   EXPECT_EQ(Find<QDateEdit>(QStringLiteral("DueDateTxt"))->property("Tag").toString(), QString());
+
+  // A click below the last row leaves nothing selected: both loan buttons go, the tabs empty.
+  frm->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
+  QWidget* rows = List()->viewport();
+  QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(10, rows->height() - 3));
+  EXPECT_FALSE(Button(QStringLiteral("LoanDVD"))->isVisible());
+  EXPECT_FALSE(Button(QStringLiteral("EditLoan"))->isVisible());
+  EXPECT_EQ(Text(QStringLiteral("TitleTxt")), QString());
 }
 
 TEST_F(MainWindowTest, RowDeletedBehindTheListSaysErrorThenRecovers) {
@@ -153,14 +170,25 @@ TEST_F(MainWindowTest, LayoutWrittenAtCloseIsRestoredAtTheNextLoad) {
   frm->show();
   frm->setWindowState(Qt::WindowNoState);
   frm->setGeometry(100, 120, 900, 600);
-  QTest::qWait(10);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
   frm->SeparatorRatio = 0.3f;
   frm->ResizeMe();
   frm->showMaximized();
   QSignalSpy unloaded(frm.get(), &ReelKeeperFrm::Unloaded);
+  int commits = 0;
+  sqlite3_commit_hook(
+      db.Db()->Handle(),
+      [](void* count) {
+        ++*static_cast<int*>(count);
+        return 0;
+      },
+      &commits);
 
   QTest::keyClick(Find(QStringLiteral("TitleTxt")), Qt::Key_Escape);
 
+  sqlite3_commit_hook(db.Db()->Handle(), nullptr, nullptr);
+  // Placement, list layout and separator in one transaction: a kill never leaves half of them.
+  EXPECT_EQ(commits, 1);
   EXPECT_EQ(unloaded.count(), 1);
   EXPECT_FALSE(frm->isVisible());
   using SettingsManager::ReadSetting;
@@ -173,6 +201,27 @@ TEST_F(MainWindowTest, LayoutWrittenAtCloseIsRestoredAtTheNextLoad) {
   Load();
   EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.3f);
   EXPECT_TRUE(frm->windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainWindowTest, ALayoutThatCannotBeWrittenIsLoggedAndTheUnloadGoesOn) {
+  QTemporaryDir folder;
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(folder.path()));
+  Load();
+  db.Db()->Execute(QStringLiteral(
+      "CREATE TRIGGER no_layout BEFORE INSERT ON Settings WHEN NEW.SettingName = "
+      "'ReelKeeperFrmSeparatorRatio' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+  QSignalSpy unloaded(frm.get(), &ReelKeeperFrm::Unloaded);
+  frm->close();
+  QDir::setCurrent(previous);
+  EXPECT_EQ(unloaded.count(), 1);
+  QFile log(folder.filePath(QStringLiteral("ErrorLog")));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QString entry = QString::fromUtf8(log.readAll());
+  EXPECT_TRUE(entry.startsWith(QStringLiteral("The window layout could not be saved.")));
+  EXPECT_TRUE(entry.contains(QStringLiteral("disk full")));
+  // Nothing of the layout was written: all of it or none.
+  EXPECT_TRUE(db.Column(QStringLiteral("SELECT SettingName FROM Settings")).isEmpty());
 }
 
 TEST_F(MainWindowTest, FirstStartOpensMaximizedWithTheSplitterInTheMiddle) {

@@ -115,7 +115,8 @@ std::vector<DVDField> DVDListModel::ShownFields() const {
   return fields;
 }
 
-void DVDListModel::Append(Storage& storage, const DVDRecord& dvd, const QDate& today,
+void DVDListModel::Append(Storage& storage, const DVDRecord& dvd,
+                          const std::vector<DVDField>& fields, const QDate& today,
                           ShortDateTexts& dates) const {
   const DVDRowState state = RowState(dvd, today);
   storage.order.push_back(storage.Size());
@@ -123,9 +124,8 @@ void DVDListModel::Append(Storage& storage, const DVDRecord& dvd, const QDate& t
   storage.shownTitles.push_back(ListCellText(dvd, DVDField::Title, state, statusStyle_, dates));
   storage.icons.push_back(state.icon);
   storage.overdue.push_back(state.overdue);
-  for (size_t c = 1; c < columns_.size(); ++c) {
-    storage.cells.push_back(
-        ListCellText(dvd, FieldOfColumn(columns_[c].key), state, statusStyle_, dates));
+  for (const DVDField field : fields) {
+    storage.cells.push_back(ListCellText(dvd, field, state, statusStyle_, dates));
   }
 }
 
@@ -135,7 +135,7 @@ void DVDListModel::AddDVD(const DVDRecord& dvd) {
   ShortDateTexts dates;
   const int at = rows_->Size();
   beginInsertRows(QModelIndex(), at, at);
-  Append(*rows_, dvd, seams::Today(), dates);
+  Append(*rows_, dvd, ShownFields(), seams::Today(), dates);
   sortRanks_.reset();
   endInsertRows();
 }
@@ -145,8 +145,9 @@ void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   storage->cellColumns = rows_->cellColumns;
   const QDate today = seams::Today();
   ShortDateTexts dates;
-  ReadDVDs(query, ShownFields(),
-           [&](const DVDRecord& dvd) { Append(*storage, dvd, today, dates); });
+  const std::vector<DVDField> fields = ShownFields();
+  ReadDVDs(query, fields,
+           [&](const DVDRecord& dvd) { Append(*storage, dvd, fields, today, dates); });
   beginResetModel();
   rows_ = std::move(storage);
   sortRanks_.reset();

@@ -77,8 +77,10 @@ class DVDListModel : public QAbstractTableModel {
   struct Storage;
 
   const QString& Cell(int row, int column) const;
-  void Append(Storage& storage, const InventoryFunctions::DVDRecord& dvd, const QDate& today,
+  void Append(Storage& storage, const InventoryFunctions::DVDRecord& dvd,
+              const std::vector<InventoryFunctions::DVDField>& fields, const QDate& today,
               InventoryFunctions::ShortDateTexts& dates) const;
+  // The field each column after the first shows, in column order.
   std::vector<InventoryFunctions::DVDField> ShownFields() const;
   // Per loaded row, the rank of its text in the given column in collation order.
   std::vector<int> Ranks(int column) const;

@@ -53,6 +53,13 @@ DVDListView::DVDListView(QWidget* parent) : QTreeView(parent), model_(new DVDLis
   columns->setSortIndicatorShown(false);
   connect(columns, &QHeaderView::sectionClicked, this,
           [this](int logical) { SortListByColumn(this, logical); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    // A click below the last row, or a key that empties the selection: nothing is selected any
+    // more, and no row may stay current, or the next arrow key would start from it.
+    if (quiet_ > 0 || selectionModel()->hasSelection()) return;
+    ForgetCurrentRow();
+    emit SelectionCleared();
+  });
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) {
             if (quiet_ == 0 && current.isValid()) {
@@ -234,9 +241,17 @@ void DVDListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DVDListView::focusInEvent(QFocusEvent* event) {
-  // Qt makes the first row current when the list gains focus without one; that is no click.
+  // Qt makes the first row current when the list gains focus without one, but does not select
+  // it; the first Down arrow would then skip it. Without a selection there is no current row.
   const Quiet quiet(quiet_);
   QTreeView::focusInEvent(event);
+  if (!selectionModel()->hasSelection()) ForgetCurrentRow();
+}
+
+void DVDListView::ForgetCurrentRow() {
+  if (!currentIndex().isValid()) return;
+  const Quiet quiet(quiet_);
+  selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 void SortListByColumn(DVDListView* list, int column) {

@@ -54,6 +54,8 @@ class DVDListView : public QTreeView {
   void EnterPressed();
   // The right mouse button went down over the list (after the row under it became current).
   void RightButtonPressed();
+  // The user left no row selected (a click below the last row).
+  void SelectionCleared();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -70,6 +72,7 @@ class DVDListView : public QTreeView {
   int sortKey_ = 0;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
   void EmitPendingClick();
+  void ForgetCurrentRow();
 
   bool inMousePress_ = false;
   bool clickPending_ = false;

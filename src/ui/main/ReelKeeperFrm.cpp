@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -18,11 +20,14 @@
 #include <array>
 
 #include "app/Constants.h"
+#include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
+#include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/FormHelpers.h"
@@ -123,6 +128,7 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
                      QStringLiteral("Double click a title to loan or return it - right click to "
                                     "edit"));
   connect(list_, &DVDListView::ItemClicked, this, &ReelKeeperFrm::DVDSelected);
+  connect(list_, &DVDListView::SelectionCleared, this, &ReelKeeperFrm::DVDSelected);
   connect(list_, &DVDListView::ItemDoubleClicked, this, [this] { LoanDVD(QString()); });
   connect(list_, &DVDListView::EnterPressed, this, &ReelKeeperFrm::EditDVD);
   connect(list_, &DVDListView::RightButtonPressed, this, &ReelKeeperFrm::EditDVD);
@@ -163,6 +169,14 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   tagTimer_->setObjectName(QStringLiteral("TagTimer"));
   tagTimer_->setInterval(100);
   connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+
+  // Below this size the phone book tab's buttons would cover its boxes and the boxes would
+  // shrink to nothing; the window manager keeps the window at least this large.
+  const int tabChrome = tabs_->tabBar()->sizeHint().height() +
+                        2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
+  const int half = labelWidth + 12 * fontMetrics().averageCharWidth() + 2 * kPanelMargin;
+  band->setMinimumSize(2 * half + kSeparatorWidth,
+                       phoneBook_->ContentHeight() + 2 * kPanelMargin + tabChrome);
 
   qApp->installEventFilter(new EscapeCloser(this));
 }
@@ -458,14 +472,30 @@ void ReelKeeperFrm::ScannerTick() {}
 
 // ---- events ---------------------------------------------------------------------------------
 
+void ReelKeeperFrm::SaveLayout() {
+  try {
+    // One transaction: a kill in the middle leaves the last layout whole, never half of each.
+    SettingsManager::SettingsTransaction batch;
+    SaveWindow();
+    SaveListSettings();
+    SaveSeparatorRatio();
+    batch.Commit();
+  } catch (const DatabaseError& error) {
+    // The layout is a convenience; a file that cannot take it now (held by another program, a
+    // full disk) must not keep the program from ending. The user's data is not at stake.
+    try {
+      ErrorFunctions::LogError(ErrorFunctions::ErrorText(
+          QStringLiteral("The window layout could not be saved."), false, error));
+    } catch (const DatabaseError&) {
+      // Nowhere left to tell it.
+    }
+  }
+}
+
 void ReelKeeperFrm::closeEvent(QCloseEvent* event) {
   if (!unloaded_) {
     unloaded_ = true;
-    if (loaded_) {
-      SaveWindow();
-      SaveListSettings();
-      SaveSeparatorRatio();
-    }
+    if (loaded_) SaveLayout();
     emit Unloaded();
   }
   event->accept();

@@ -48,6 +48,9 @@ class ReelKeeperFrm : public QMainWindow {
   void SaveListSettings();
   void LoadSeparatorRatio();
   void SaveSeparatorRatio();
+  // Everything the unload writes (placement, list layout, separator) in one transaction; a
+  // failure is logged to "ErrorLog" and does not stop the unload.
+  void SaveLayout();
   // SeparatorRatio from where the splitter stands now, held within 1/8 and 7/8.
   void ResetSeparatorRatio();
 
