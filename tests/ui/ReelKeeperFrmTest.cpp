@@ -208,9 +208,9 @@ TEST_F(MainWindowTest, ALayoutThatCannotBeWrittenIsLoggedAndTheUnloadGoesOn) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(folder.path()));
   Load();
-  db.Db()->Execute(QStringLiteral(
-      "CREATE TRIGGER no_layout BEFORE INSERT ON Settings WHEN NEW.SettingName = "
-      "'ReelKeeperFrmSeparatorRatio' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+  db.Db()->Execute(
+      QStringLiteral("CREATE TRIGGER no_layout BEFORE INSERT ON Settings WHEN NEW.SettingName = "
+                     "'ReelKeeperFrmSeparatorRatio' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
   QSignalSpy unloaded(frm.get(), &ReelKeeperFrm::Unloaded);
   frm->close();
   QDir::setCurrent(previous);
