@@ -10,6 +10,7 @@
 
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -67,9 +68,7 @@ class Writer {
 
 }  // namespace
 
-const QString kListSql = QStringLiteral(
-    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
-    "Inventory.DVDTitle");
+QString ListSql() { return InventoryFunctions::DVDQuery::List().Sql(); }
 
 double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
   QElapsedTimer timer;

@@ -13,13 +13,14 @@
 #include "CollectionGenerator.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "settings/SettingsManager.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
 
 namespace {
 
-using bench::kListSql;
+using InventoryFunctions::DVDQuery;
 
 DatabaseHandle database;
 
@@ -46,7 +47,7 @@ void BM_LoadFromQuery(benchmark::State& state) {
     bare += BareQueryMs();
     QElapsedTimer timer;
     timer.start();
-    model.LoadFromQuery(kListSql);
+    model.LoadFromQuery(DVDQuery::List());
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     loaded += ms;
     state.SetIterationTime(ms / 1e3);
@@ -64,7 +65,7 @@ void BM_SortColumn(benchmark::State& state) {
   model.SetColumns(ListColumns());
   for (auto _ : state) {
     state.PauseTiming();
-    model.LoadFromQuery(kListSql);
+    model.LoadFromQuery(DVDQuery::List());
     state.ResumeTiming();
     model.SortBy(column, Qt::AscendingOrder);
   }
@@ -81,7 +82,7 @@ BENCHMARK(BM_SortColumn)
 void BM_ReverseSort(benchmark::State& state) {
   DVDListModel model;
   model.SetColumns(ListColumns());
-  model.LoadFromQuery(kListSql);
+  model.LoadFromQuery(DVDQuery::List());
   model.SortBy(0, Qt::AscendingOrder);
   bool descending = false;
   for (auto _ : state) {
@@ -97,12 +98,12 @@ void BM_ViewReloadSorted(benchmark::State& state) {
   DVDListView view;
   view.resize(900, 700);
   view.LoadListColumns();
-  view.Reload(kListSql);
+  view.Reload(DVDQuery::List());
   view.SetSort(true, 0, Qt::AscendingOrder);
   view.SelectTitle(view.Model()->TitleAt(view.Model()->rowCount() / 2));
   for (auto _ : state) {
     const QString title = view.SelectedTitle();
-    view.Reload(kListSql);
+    view.Reload(DVDQuery::List());
     view.SelectTitle(title);
   }
   state.counters["rows"] = view.Model()->rowCount();
@@ -114,7 +115,7 @@ void BM_ViewReloadUnsorted(benchmark::State& state) {
   DVDListView view;
   view.resize(900, 700);
   view.LoadListColumns();
-  for (auto _ : state) view.Reload(kListSql);
+  for (auto _ : state) view.Reload(DVDQuery::List());
 }
 BENCHMARK(BM_ViewReloadUnsorted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -125,7 +126,7 @@ void BM_ViewHeaderClick(benchmark::State& state) {
   int column = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    view.Reload(kListSql);
+    view.Reload(DVDQuery::List());
     column = column == 0 ? 2 : 0;
     state.ResumeTiming();
     SortListByColumn(&view, column);

@@ -25,7 +25,7 @@ double Median(std::vector<double> values) {
 double ThroughRecordset(const DatabaseHandle& db, int& rows) {
   QElapsedTimer timer;
   timer.start();
-  RecordsetPtr records = OpenRecords(bench::kListSql, db);
+  RecordsetPtr records = OpenRecords(bench::ListSql(), db);
   size_t bytes = 0;
   rows = 0;
   if (!NoRecords(records)) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 
 #include "TestSupport.h"
 #include "data/DatabaseFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "settings/SettingsManager.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
@@ -27,9 +29,8 @@ static void PrintTo(const QString& text, std::ostream* out) {
 
 namespace {
 
-const QString kListSql = QStringLiteral(
-    "Select Inventory.* From Inventory Order By Inventory.Status DESC, Inventory.DueDate, "
-    "Inventory.DVDTitle");
+using InventoryFunctions::DVDQuery;
+using InventoryFunctions::DVDRecord;
 
 const QDate kToday(2026, 12, 4);
 
@@ -37,7 +38,7 @@ class DVDListTest : public ::testing::Test {
  protected:
   void Load(DVDListView& list) {
     list.LoadListColumns();
-    list.Reload(kListSql);
+    list.Reload(DVDQuery::List());
   }
 
   static int ColumnOf(const DVDListView& list, const QString& caption) {
@@ -78,71 +79,31 @@ class DVDListTest : public ::testing::Test {
   testsupport::FixedClock clock{kToday};
 };
 
-struct RowCase {
-  const char* name;
-  qint32 status;
-  const char* date;
-  const char* due;
-  const char* statusCell;
-  const char* dueCell;
-  int icon;
-  bool bold;
-};
-
-void PrintTo(const RowCase& c, std::ostream* out) { *out << c.name; }
-
-class ListRowTest : public DVDListTest, public ::testing::WithParamInterface<RowCase> {};
-
-TEST_P(ListRowTest, RowFollowsStatusAndDueDate) {
-  const RowCase& c = GetParam();
-  database.AddDvd(QStringLiteral("The Film"), QStringLiteral("Drama"), c.status,
-                  QStringLiteral("Ann"), QString::fromLatin1(c.date), QString::fromLatin1(c.due),
-                  QStringLiteral("007"), QStringLiteral("PG"), QStringLiteral("Someone"));
+// The cell texts themselves are the row rules' (core tests); the model carries them with the
+// picture, the bold font of an overdue row and the stored title.
+TEST_F(DVDListTest, RowCarriesItsCellsPictureAndBoldFromTheRowRules) {
+  database.AddDvd(QStringLiteral("Late\r\nFilm"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
+                  "2026-11-20", "2026-12-01", QStringLiteral("007"), QStringLiteral("PG"),
+                  QStringLiteral("Someone"));
+  database.AddDvd(QStringLiteral("Shelf"), QStringLiteral("Comedy"));
   DVDListView list;
   Load(list);
-  ASSERT_EQ(list.Model()->rowCount(), 1);
   const DVDListModel* model = list.Model();
-  EXPECT_EQ(model->index(0, ColumnOf(list, "Title")).data().toString(), "The Film");
-  EXPECT_EQ(model->index(0, ColumnOf(list, "Category")).data().toString(), "Drama");
-  EXPECT_EQ(model->index(0, ColumnOf(list, "Rated")).data().toString(), "PG");
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Title")).data().toString(), "Late Film");
+  EXPECT_EQ(model->TitleAt(0), "Late\r\nFilm");
   EXPECT_EQ(model->index(0, ColumnOf(list, "Starring")).data().toString(), "Someone");
-  EXPECT_EQ(model->index(0, ColumnOf(list, "Status")).data().toString(), c.statusCell);
-  EXPECT_EQ(model->index(0, ColumnOf(list, "Due Date")).data().toString(), c.dueCell);
-  EXPECT_EQ(model->index(0, 0).data(DVDListModel::IconIndexRole).toInt(), c.icon);
-  EXPECT_EQ(model->index(0, 0).data(DVDListModel::OverdueRole).toBool(), c.bold);
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Status")).data().toString(), "Overdue");
+  EXPECT_EQ(model->index(0, ColumnOf(list, "Due Date")).data().toString(), "12/1/2026");
+  EXPECT_EQ(model->index(0, 0).data(DVDListModel::IconIndexRole).toInt(), 3);
+  EXPECT_EQ(model->index(1, 0).data(DVDListModel::IconIndexRole).toInt(), 2);
   EXPECT_FALSE(model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
   EXPECT_TRUE(model->index(0, 1).data(Qt::DecorationRole).isNull());
   for (int column = 0; column < model->columnCount(); ++column) {
-    const QVariant font = model->index(0, column).data(Qt::FontRole);
-    EXPECT_EQ(font.isValid() && font.value<QFont>().bold(), c.bold) << column;
+    EXPECT_TRUE(model->index(0, column).data(Qt::FontRole).value<QFont>().bold()) << column;
+    EXPECT_FALSE(model->index(1, column).data(Qt::FontRole).isValid()) << column;
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ListRowTest,
-    ::testing::Values(RowCase{"new DVD", 0, "2000-01-01", "2000-01-01", "In Stock", "", 2, false},
-                      RowCase{"returned DVD keeps its old dates", 0, "2026-11-01", "2026-11-10",
-                              "In Stock", "", 2, false},
-                      RowCase{"lent, due tomorrow", 1, "2026-11-20", "2026-12-05", "Loaned",
-                              "12/5/2026", 1, false},
-                      RowCase{"lent, due today", 1, "2026-11-20", "2026-12-04", "Loaned",
-                              "12/4/2026", 1, false},
-                      RowCase{"lent, due today at ten", 1, "2026-11-20", "2026-12-04 10:00:00",
-                              "Loaned", "12/4/2026", 1, false},
-                      RowCase{"lent, due yesterday", 1, "2026-11-20", "2026-12-03", "Overdue",
-                              "12/3/2026", 3, true},
-                      RowCase{"lent, due on the loan day, past", 1, "2026-12-01", "2026-12-01",
-                              "Overdue", "", 3, true},
-                      RowCase{"lent and due today, same day", 1, "2026-12-04", "2026-12-04",
-                              "Loaned", "", 1, false},
-                      RowCase{"rented, due later", 2, "2026-11-20", "2026-12-10", "Rented",
-                              "12/10/2026", 1, false},
-                      RowCase{"rented, due date passed", 2, "2026-11-20", "2026-11-30", "Overdue",
-                              "11/30/2026", 3, true},
-                      RowCase{"status 7, due later", 7, "2026-11-20", "2027-01-02", "Unknown",
-                              "1/2/2027", 1, false},
-                      RowCase{"status 7, due date passed", 7, "2026-11-20", "2026-11-02", "Overdue",
-                              "11/2/2026", 3, true}));
 
 TEST_F(DVDListTest, ColumnsComeFromTheTablesDisplayProperties) {
   DVDListView list;
@@ -193,7 +154,7 @@ class LoadedListTest : public DVDListTest {
   // What the windows do after every command: remember, reload, reselect.
   void LoadDVDList() {
     const QString title = list.SelectedTitle();
-    list.Reload(kListSql);
+    list.Reload(DVDQuery::List());
     list.SelectTitle(title);
   }
 
@@ -266,6 +227,27 @@ TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
   QTest::keyClick(list.viewport(), Qt::Key_Return);
   QTest::keyClick(list.viewport(), Qt::Key_Enter);
   EXPECT_EQ(enters, 2);
+}
+
+TEST_F(LoadedListTest, NoRowIsCurrentWithoutASelection) {
+  list.resize(600, 300);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  int cleared = 0;
+  QObject::connect(&list, &DVDListView::SelectionCleared, [&] { ++cleared; });
+  // Gaining the focus with nothing selected: the first Down arrow selects the first row.
+  QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(&list, &focus);
+  QTest::keyClick(list.viewport(), Qt::Key_Down);
+  EXPECT_EQ(list.SelectedTitle(), "Odd");
+
+  // A click below the last row selects nothing, says so, and leaves no row current.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(10, list.viewport()->height() - 3));
+  EXPECT_EQ(list.SelectedTitle(), "");
+  EXPECT_EQ(cleared, 1);
+  EXPECT_FALSE(list.currentIndex().isValid());
+  QTest::keyClick(list.viewport(), Qt::Key_Down);
+  EXPECT_EQ(list.SelectedTitle(), "Odd");
 }
 
 TEST_F(LoadedListTest, HeaderClicksCycleAscendingDescendingAscending) {
@@ -370,7 +352,7 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
   list.SelectTitle("Two");
   list.SetSort(true, 0, Qt::AscendingOrder);
   list.SetSort(true, 1, Qt::DescendingOrder);
-  DVDRowData row;
+  DVDRecord row;
   row.title = QStringLiteral("Four");
   row.status = 1;
   row.outDate = QDateTime(QDate(2026, 11, 1), QTime());
@@ -379,9 +361,9 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
   std::vector<DVDListColumn> fewer(list.Model()->Columns().begin(),
                                    list.Model()->Columns().begin() + 3);
   list.Model()->SetColumns(fewer);
-  list.Reload(kListSql);
+  list.Reload(DVDQuery::List());
   list.Model()->Clear();
-  list.Reload(kListSql);
+  list.Reload(DVDQuery::List());
   qInstallMessageHandler(previous);
   EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
   EXPECT_EQ(list.Model()->rowCount(), 3);
@@ -391,7 +373,7 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
 TEST_F(DVDListTest, AddedRowAndTrimmedColumnsKeepTheirCells) {
   DVDListView list;
   list.LoadListColumns();
-  DVDRowData row;
+  DVDRecord row;
   row.title = QStringLiteral("Casablanca");
   row.category = QStringLiteral("Drama");
   row.starring = QStringLiteral("Bogart");
@@ -437,7 +419,7 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
   DVDListView list;
   list.LoadListColumns();
   list.LoadListLayout(QString(), 200);
-  list.Reload(kListSql);
+  list.Reload(DVDQuery::List());
   QHeaderView* header = list.header();
   EXPECT_EQ(header->sectionSize(0), 250);
   EXPECT_EQ(header->sectionSize(2), 90);
@@ -467,7 +449,7 @@ TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
   DVDListView list;
   list.LoadListColumns();
   list.LoadListLayout(QString(), 200);
-  list.Reload(kListSql);
+  list.Reload(DVDQuery::List());
   EXPECT_EQ(Captions(list), QStringList({"Title", "Kind", "Starring", "Rated"}));
   EXPECT_EQ(ColumnTexts(list, 1), QStringList({"Western"}));
   const QHeaderView* header = list.header();

@@ -129,7 +129,7 @@ TEST_F(SplitterTest, DraggingMovesTheRatioWithThePointer) {
 TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   frm->SeparatorRatio = 0.4f;
   frm->resize(780, 580);
-  QTest::qWait(20);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return BandWidth() == 780; }));
   QWidget* splitter = Splitter();
   EXPECT_NEAR(splitter->x() + splitter->width() / 2.0, BandWidth() * 0.4, 1.0);
   QWidget* panel = Find(QStringLiteral("DVDInfoFrame"));
@@ -137,11 +137,25 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   EXPECT_EQ(title->geometry().right() + 1, panel->width());
   auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
   tabs->setCurrentIndex(2);
-  QTest::qWait(20);
   QWidget* phonePanel = Find(QStringLiteral("PhoneBookFrame"));
   QWidget* save = Find(QStringLiteral("SaveButton"));
-  EXPECT_EQ(save->geometry().bottom() + 1, phonePanel->height());
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == phonePanel->height(); }));
   EXPECT_EQ(Find(QStringLiteral("PhoneNotesTxt"))->geometry().bottom() + 1, save->y());
+}
+
+TEST_F(SplitterTest, TheWindowKeepsEveryControlUsable) {
+  Find<QTabWidget>(QStringLiteral("Tabs"))->setCurrentIndex(2);
+  frm->resize(200, 150);
+  EXPECT_GE(frm->width(), frm->minimumSizeHint().width());
+  QWidget* notes = Find(QStringLiteral("PhoneNotesTxt"));
+  QWidget* save = Find(QStringLiteral("SaveButton"));
+  QWidget* panel = Find(QStringLiteral("PhoneBookFrame"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == panel->height(); }));
+  // The buttons sit below the boxes, never on them.
+  EXPECT_LE(notes->geometry().bottom(), save->y());
+  EXPECT_GT(notes->height(), 0);
+  EXPECT_GT(Find(QStringLiteral("PhoneCellTxt"))->width(), 40);
 }
 
 TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {

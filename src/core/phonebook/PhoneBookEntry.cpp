@@ -1,6 +1,7 @@
 #include "phonebook/PhoneBookEntry.h"
 
 #include "data/Recordset.h"
+#include "phonebook/CustomerFunctions.h"
 #include "seams/MessageBox.h"
 
 namespace PhoneBookEntry {
@@ -36,31 +37,9 @@ void WriteEntry(Recordset& records, const Form& form) {
 
 }  // namespace
 
-QString ColumnName(Field field) {
-  switch (field) {
-    case Field::Address:
-      return QStringLiteral("Address");
-    case Field::City:
-      return QStringLiteral("City");
-    case Field::State:
-      return QStringLiteral("State");
-    case Field::Zip:
-      return QStringLiteral("Zip");
-    case Field::Phone:
-      return QStringLiteral("Phone");
-    case Field::Fax:
-      return QStringLiteral("Fax");
-    case Field::Cell:
-      return QStringLiteral("Cell");
-    case Field::Notes:
-      return QStringLiteral("Notes");
-  }
-  return {};
-}
-
 void LoadPhoneNames(Form& form) {
   QStringList names;
-  RecordsetPtr records = OpenRecords(kAllNames);
+  RecordsetPtr records = OpenRecords(kAllNames, CustomerFunctions::CustomersDatabase());
   // Walking the rows once is enough; counting them first would read the table twice.
   for (; !records->Eof(); records->MoveNext()) names << records->Text(QStringLiteral("Name"));
   CloseRecords(records);
@@ -73,7 +52,8 @@ void LoadPhoneBookInfo(Form& form) {
     ClearPhoneBookInfo(form);
     return;
   }
-  RecordsetPtr records = OpenRecords(kEntryOf + SqlText(name));
+  RecordsetPtr records =
+      OpenRecords(kEntryOf + SqlText(name), CustomerFunctions::CustomersDatabase());
   if (NoRecords(records)) {
     ClearPhoneBookInfo(form);
   } else {
@@ -91,10 +71,11 @@ void SavePhoneInfo(Form& form) {
   if (NameMissing(form,
                   QStringLiteral("You must enter a name before you can save a phone book entry.")))
     return;
-  RecordsetPtr records = OpenRecords(kEntryOf + SqlText(form.NameText()));
+  RecordsetPtr records =
+      OpenRecords(kEntryOf + SqlText(form.NameText()), CustomerFunctions::CustomersDatabase());
   if (NoRecords(records)) {
     CloseRecords(records);
-    records = OpenRecords(kWholeTable);
+    records = OpenRecords(kWholeTable, CustomerFunctions::CustomersDatabase());
     records->AddNew();
     WriteEntry(*records, form);
   } else if (Confirmed(QStringLiteral("Are you sure you wish to save this info?"))) {
@@ -110,7 +91,8 @@ void DelPhoneInfo(Form& form) {
   if (NameMissing(
           form, QStringLiteral("You must enter a name before you can delete a phone book entry.")))
     return;
-  RecordsetPtr records = OpenRecords(kNameOf + SqlText(form.NameText()));
+  RecordsetPtr records =
+      OpenRecords(kNameOf + SqlText(form.NameText()), CustomerFunctions::CustomersDatabase());
   if (!NoRecords(records)) {
     // Only the first row of that name goes, even if another writer stored it twice.
     if (Confirmed(QStringLiteral("Are you sure you wish to delete this entry?"))) records->Delete();

@@ -4,19 +4,18 @@
 #include <QStringList>
 #include <array>
 
+#include "phonebook/CustomerRecords.h"
+
 // The five record operations of a phone book view, written once over an abstract entry form so
 // that the phone book window and the main window's phone book tab share them. The view supplies
 // its boxes through PhoneBookEntry::Form; the operations read and write table Customers on the
-// shared database and ask their questions through seams::ShowMessage.
+// phone book owner's database and ask their questions through seams::ShowMessage.
 namespace PhoneBookEntry {
 
 // The eight boxes of an entry besides the name, in the order of the Customers columns.
-enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Notes };
-inline constexpr std::array<Field, 8> kFields = {Field::Address, Field::City,  Field::State,
-                                                 Field::Zip,     Field::Phone, Field::Fax,
-                                                 Field::Cell,    Field::Notes};
-// The Customers column a field box shows ("Address", ..., "Notes").
-QString ColumnName(Field field);
+using Field = CustomerFunctions::Field;
+using CustomerFunctions::ColumnName;
+using CustomerFunctions::kFields;
 
 class Form {
  public:

@@ -1,19 +1,14 @@
 #include "ui/common/DVDListModel.h"
 
-#include <sqlite3.h>
-
 #include <QCollator>
 #include <QFont>
 #include <QHash>
 #include <QLocale>
-#include <QRegularExpression>
 #include <algorithm>
 #include <numeric>
 #include <optional>
 
-#include "app/DatabaseError.h"
-#include "data/Recordset.h"
-#include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "seams/Clock.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
@@ -26,74 +21,14 @@ static void InitListIcons() {
   (void)done;
 }
 
-namespace {
-
-// What a column shows, decided once per column from its key (compared exactly, as keys are).
-enum class Field {
-  Nothing,
-  Category,
-  Starring,
-  Rated,
-  Status,
-  Name,
-  Date,
-  DueDate,
-  Description,
-  BarCode
-};
-
-Field FieldOf(const QString& key) {
-  static const QHash<QString, Field> fields = {
-      {QStringLiteral("Category"), Field::Category},
-      {QStringLiteral("Starring"), Field::Starring},
-      {QStringLiteral("Rated"), Field::Rated},
-      {QStringLiteral("Status"), Field::Status},
-      {QStringLiteral("Name"), Field::Name},
-      {QStringLiteral("Date"), Field::Date},
-      {QStringLiteral("DueDate"), Field::DueDate},
-      {QStringLiteral("Description"), Field::Description},
-      {QStringLiteral("BarCode"), Field::BarCode},
-  };
-  return fields.value(key, Field::Nothing);
-}
-
-// The user's short date format, with the year always written in full.
-QString ShortDateFormat() {
-  static const QRegularExpression years(QStringLiteral("y+"));
-  QString format = QLocale().dateFormat(QLocale::ShortFormat);
-  format.replace(years, QStringLiteral("yyyy"));
-  return format;
-}
-
-QString StatusCell(qint32 status, bool overdue) {
-  static const QString overdueText = QStringLiteral("Overdue");
-  return overdue ? overdueText : InventoryFunctions::StatusText(status);
-}
-
-}  // namespace
-
-// Formats dates for one load; most rows of a large list share a few thousand dates.
-class DVDListModel::DateTexts {
- public:
-  DateTexts() : format_(ShortDateFormat()) {}
-  QString Text(const QDate& date) {
-    if (!date.isValid()) return QString(u""_qs);
-    const qint64 day = date.toJulianDay();
-    if (const auto found = cache_.constFind(day); found != cache_.constEnd()) return *found;
-    return *cache_.insert(day, locale_.toString(date, format_).trimmed());
-  }
-
- private:
-  QLocale locale_;
-  QString format_;
-  QHash<qint64, QString> cache_;
-};
+using namespace InventoryFunctions;
 
 // Cells are kept in one flat array (row by row, columns 1 and up; column 0 is the title), and
 // the shown order is a permutation of the load order, so that a sort moves integers only.
 struct DVDListModel::Storage {
-  int cellColumns = 0;  // columns after the first
-  std::vector<QString> titles;
+  int cellColumns = 0;               // columns after the first
+  std::vector<QString> titles;       // as stored: selection and look-ups go by these
+  std::vector<QString> shownTitles;  // as the first column shows them
   std::vector<QString> cells;
   std::vector<quint8> icons;
   std::vector<bool> overdue;
@@ -102,6 +37,7 @@ struct DVDListModel::Storage {
   int Size() const { return int(titles.size()); }
   void Reserve(size_t rows) {
     titles.reserve(rows);
+    shownTitles.reserve(rows);
     cells.reserve(rows * size_t(cellColumns));
     icons.reserve(rows);
     overdue.reserve(rows);
@@ -173,117 +109,45 @@ void DVDListModel::Clear() {
   endResetModel();
 }
 
-void DVDListModel::Append(Storage& storage, const DVDRowData& data, const QDate& today,
-                          DateTexts& dates) const {
-  const bool lent = data.status != InventoryFunctions::InStock;
-  const bool overdue = InventoryFunctions::IsOverdue(data.status, data.dueDate, today);
+std::vector<DVDField> DVDListModel::ShownFields() const {
+  std::vector<DVDField> fields;
+  for (size_t c = 1; c < columns_.size(); ++c) fields.push_back(FieldOfColumn(columns_[c].key));
+  return fields;
+}
+
+void DVDListModel::Append(Storage& storage, const DVDRecord& dvd,
+                          const std::vector<DVDField>& fields, const QDate& today,
+                          ShortDateTexts& dates) const {
+  const DVDRowState state = RowState(dvd, today);
   storage.order.push_back(storage.Size());
-  storage.titles.push_back(data.title);
-  storage.icons.push_back(lent ? (overdue ? 3 : 1) : 2);
-  storage.overdue.push_back(overdue);
-  for (size_t c = 1; c < columns_.size(); ++c) {
-    switch (FieldOf(columns_[c].key)) {
-      case Field::Category:
-        storage.cells.push_back(data.category);
-        break;
-      case Field::Starring:
-        storage.cells.push_back(data.starring);
-        break;
-      case Field::Rated:
-        storage.cells.push_back(data.rated);
-        break;
-      case Field::Status:
-        storage.cells.push_back(StatusCell(data.status, overdue));
-        break;
-      case Field::Name:
-        storage.cells.push_back(data.name);
-        break;
-      case Field::Date:
-        storage.cells.push_back(dates.Text(data.outDate.date()));
-        break;
-      case Field::DueDate:
-        // A due date equal to the loan date means there is none to show.
-        storage.cells.push_back(lent && data.dueDate != data.outDate
-                                    ? dates.Text(data.dueDate.date())
-                                    : QString(u""_qs));
-        break;
-      case Field::Description:
-        storage.cells.push_back(data.description);
-        break;
-      case Field::BarCode:
-        storage.cells.push_back(data.barCode);
-        break;
-      case Field::Nothing:
-        storage.cells.push_back(QString(u""_qs));
-        break;
-    }
+  storage.titles.push_back(dvd.title);
+  storage.shownTitles.push_back(ListCellText(dvd, DVDField::Title, state, statusStyle_, dates));
+  storage.icons.push_back(state.icon);
+  storage.overdue.push_back(state.overdue);
+  for (const DVDField field : fields) {
+    storage.cells.push_back(ListCellText(dvd, field, state, statusStyle_, dates));
   }
 }
 
-void DVDListModel::AddDVD(const DVDRowData& row) {
-  DateTexts dates;
+void DVDListModel::SetStatusCellStyle(StatusCellStyle style) { statusStyle_ = style; }
+
+void DVDListModel::AddDVD(const DVDRecord& dvd) {
+  ShortDateTexts dates;
   const int at = rows_->Size();
   beginInsertRows(QModelIndex(), at, at);
-  Append(*rows_, row, seams::Today(), dates);
+  Append(*rows_, dvd, ShownFields(), seams::Today(), dates);
   sortRanks_.reset();
   endInsertRows();
 }
 
-void DVDListModel::LoadFromQuery(const QString& sql) {
+void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   auto storage = std::make_unique<Storage>();
   storage->cellColumns = rows_->cellColumns;
-  RecordsetPtr records = OpenRecords(sql);
-  if (!NoRecords(records)) {
-    // Only the fields a shown column needs are read; title, status and the two dates decide the
-    // icon and the overdue mark and are always read. Field positions are looked up once, by name.
-    bool wanted[10] = {};
-    for (size_t c = 1; c < columns_.size(); ++c) wanted[int(FieldOf(columns_[c].key))] = true;
-    auto field = [&](const char* name) {
-      const QString text = QString::fromLatin1(name);
-      const int index = records->FieldIndex(text);
-      if (index < 0) {
-        throw DatabaseError(SQLITE_ERROR,
-                            QStringLiteral("Item not found in this collection: %1").arg(text),
-                            QStringLiteral("Recordset"));
-      }
-      return index;
-    };
-    auto optionalField = [&](Field which, const char* name) {
-      return wanted[int(which)] ? field(name) : -1;
-    };
-    const int title = field("DVDTitle");
-    const int status = field("Status");
-    const int outDate = field("Date");
-    const int dueDate = field("DueDate");
-    const int category = optionalField(Field::Category, "Category");
-    const int starring = optionalField(Field::Starring, "Starring");
-    const int rated = optionalField(Field::Rated, "Rated");
-    const int name = optionalField(Field::Name, "Name");
-    const int description = optionalField(Field::Description, "Description");
-    const int barCode = optionalField(Field::BarCode, "BarCode");
-    auto text = [&](int index) { return index < 0 ? QString() : records->Text(index); };
-
-    const QDate today = seams::Today();
-    DateTexts dates;
-    DVDRowData row;
-    // The walk needs no exact count up front; asking for one would run the sorted query twice
-    // more before the first row is read.
-    while (!records->Eof()) {
-      row.title = records->Text(title);
-      row.category = text(category);
-      row.starring = text(starring);
-      row.rated = text(rated);
-      row.status = records->Long(status);
-      row.name = text(name);
-      row.outDate = records->Date(outDate);
-      row.dueDate = records->Date(dueDate);
-      row.description = text(description);
-      row.barCode = text(barCode);
-      Append(*storage, row, today, dates);
-      records->MoveNext();
-    }
-  }
-  CloseRecords(records);
+  const QDate today = seams::Today();
+  ShortDateTexts dates;
+  const std::vector<DVDField> fields = ShownFields();
+  ReadDVDs(query, fields,
+           [&](const DVDRecord& dvd) { Append(*storage, dvd, fields, today, dates); });
   beginResetModel();
   rows_ = std::move(storage);
   sortRanks_.reset();
@@ -305,7 +169,7 @@ int DVDListModel::FindTitle(const QString& title) const {
 
 const QString& DVDListModel::Cell(int row, int column) const {
   const size_t loaded = size_t(rows_->order[size_t(row)]);
-  if (column == 0) return rows_->titles[loaded];
+  if (column == 0) return rows_->shownTitles[loaded];
   return rows_->cells[loaded * size_t(rows_->cellColumns) + size_t(column - 1)];
 }
 
@@ -325,7 +189,7 @@ std::vector<int> DVDListModel::Ranks(int column) const {
   for (int loaded = 0; loaded < rows; ++loaded) {
     const QString& text =
         column == 0
-            ? rows_->titles[size_t(loaded)]
+            ? rows_->shownTitles[size_t(loaded)]
             : rows_->cells[size_t(loaded) * size_t(rows_->cellColumns) + size_t(column - 1)];
     auto it = distinct.constFind(text);
     if (it == distinct.constEnd()) {
@@ -430,9 +294,4 @@ QVariant DVDListModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags DVDListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-}
-
-QString DVDListModel::DateText(const QDate& date) {
-  DateTexts dates;
-  return dates.Text(date);
 }

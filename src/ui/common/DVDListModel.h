@@ -10,19 +10,16 @@
 #include <utility>
 #include <vector>
 
+#include "inventory/DVDRecord.h"
+
+namespace InventoryFunctions {
+class DVDQuery;
+}
+
 // A column of a DVD list: key is the Inventory column it shows, caption its header text.
 struct DVDListColumn {
   QString key;
   QString caption;
-};
-
-// One DVD as a list row is made from it.
-struct DVDRowData {
-  QString title, category, rated, starring;
-  qint32 status = 0;
-  QString name;
-  QDateTime outDate, dueDate;
-  QString description, barCode;
 };
 
 // The rows of a DVD list, holding only what the list shows: one text per cell, the icon and
@@ -47,12 +44,16 @@ class DVDListModel : public QAbstractTableModel {
   const std::vector<DVDListColumn>& Columns() const;
 
   void Clear();
+  // The main list shows "Overdue" in place of a late DVD's status; search results keep the status
+  // and add a suffix. Applies to rows loaded afterwards.
+  void SetStatusCellStyle(InventoryFunctions::StatusCellStyle style);
+
   // One row by the list's rules: cells by column key, icon, bold when overdue (today from the
   // Clock seam). Appended at the end, whatever the sort.
-  void AddDVD(const DVDRowData& row);
-  // Reloads all rows from an SQL text over Inventory (the list's own query or a search's), in the
-  // query's order, as one model reset. Throws DatabaseError; the old rows stay on failure.
-  void LoadFromQuery(const QString& sql);
+  void AddDVD(const InventoryFunctions::DVDRecord& dvd);
+  // Reloads all rows of a query (the list's own or a search's), in the query's order, as one
+  // model reset. Throws DatabaseError; the old rows stay on failure.
+  void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
 
   QString TitleAt(int row) const;
   // First row, in the displayed order, whose title equals `title` with letter case ignored; -1
@@ -72,15 +73,15 @@ class DVDListModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-  // The text a date gets in a list cell: the user's short date format with a four-digit year.
-  static QString DateText(const QDate& date);
-
  private:
   struct Storage;
-  class DateTexts;
 
   const QString& Cell(int row, int column) const;
-  void Append(Storage& storage, const DVDRowData& data, const QDate& today, DateTexts& dates) const;
+  void Append(Storage& storage, const InventoryFunctions::DVDRecord& dvd,
+              const std::vector<InventoryFunctions::DVDField>& fields, const QDate& today,
+              InventoryFunctions::ShortDateTexts& dates) const;
+  // The field each column after the first shows, in column order.
+  std::vector<InventoryFunctions::DVDField> ShownFields() const;
   // Per loaded row, the rank of its text in the given column in collation order.
   std::vector<int> Ranks(int column) const;
 
@@ -88,6 +89,7 @@ class DVDListModel : public QAbstractTableModel {
   std::unique_ptr<Storage> rows_;
   // The ranks of the column sorted last, kept until the rows change.
   std::optional<std::pair<int, std::vector<int>>> sortRanks_;
+  InventoryFunctions::StatusCellStyle statusStyle_ = InventoryFunctions::StatusCellStyle::MainList;
   QIcon icons_[3];
   QFont bold_;
 };

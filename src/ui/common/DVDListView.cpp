@@ -1,9 +1,6 @@
 #include "ui/common/DVDListView.h"
 
 #include <QHash>
-
-#include <sqlite3.h>
-
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,8 +8,7 @@
 #include <memory>
 #include <numeric>
 
-#include "app/DatabaseError.h"
-#include "data/DatabaseFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/Twips.h"
 
@@ -57,6 +53,13 @@ DVDListView::DVDListView(QWidget* parent) : QTreeView(parent), model_(new DVDLis
   columns->setSortIndicatorShown(false);
   connect(columns, &QHeaderView::sectionClicked, this,
           [this](int logical) { SortListByColumn(this, logical); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    // A click below the last row, or a key that empties the selection: nothing is selected any
+    // more, and no row may stay current, or the next arrow key would start from it.
+    if (quiet_ > 0 || selectionModel()->hasSelection()) return;
+    ForgetCurrentRow();
+    emit SelectionCleared();
+  });
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) {
             if (quiet_ == 0 && current.isValid()) {
@@ -87,27 +90,10 @@ int TypicalCharacters(const QString& key) {
 }  // namespace
 
 void DVDListView::LoadListColumns() {
-  using namespace DatabaseFunctions;
-  const DatabaseHandle db = GetDatabase();
-  if (!db) {
-    throw DatabaseError(SQLITE_MISUSE, QStringLiteral("No database is open."),
-                        QStringLiteral("LoadListColumns"));
-  }
-  // Only the result's columns are wanted: preparing the statement gives them without running the
-  // sort over every DVD.
-  Statement statement =
-      db->Prepare(QStringLiteral("Select Inventory.* From Inventory Order By Inventory.DVDTitle"),
-                  QStringLiteral("LoadListColumns"));
   std::vector<DVDListColumn> shown;
-  const int count = statement.ColumnCount();
-  for (int i = 0; i < count; ++i) {
-    const QString name = statement.ColumnName(i);
-    const QString table = QStringLiteral("Inventory");
-    if (!FieldProperty(db, table, name, QStringLiteral("ShowInList")).toBool()) continue;
-    shown.push_back(
-        {name, FieldProperty(db, table, name, QStringLiteral("VisibleName")).toString()});
+  for (const InventoryFunctions::ListColumn& column : InventoryFunctions::ListColumns()) {
+    shown.push_back({column.key, column.caption});
   }
-  statement.Finalize();
   model_->SetColumns(std::move(shown));
   // Widths a first run starts with, sized to what each column usually holds; a saved layout
   // replaces them.
@@ -119,9 +105,9 @@ void DVDListView::LoadListColumns() {
   ShowSortIndicator();
 }
 
-void DVDListView::Reload(const QString& sql) {
+void DVDListView::Reload(const InventoryFunctions::DVDQuery& query) {
   const Quiet quiet(quiet_);
-  model_->LoadFromQuery(sql);
+  model_->LoadFromQuery(query);
   if (sorted_) model_->SortBy(sortKey_, sortOrder_);
 }
 
@@ -255,9 +241,17 @@ void DVDListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void DVDListView::focusInEvent(QFocusEvent* event) {
-  // Qt makes the first row current when the list gains focus without one; that is no click.
+  // Qt makes the first row current when the list gains focus without one, but does not select
+  // it; the first Down arrow would then skip it. Without a selection there is no current row.
   const Quiet quiet(quiet_);
   QTreeView::focusInEvent(event);
+  if (!selectionModel()->hasSelection()) ForgetCurrentRow();
+}
+
+void DVDListView::ForgetCurrentRow() {
+  if (!currentIndex().isValid()) return;
+  const Quiet quiet(quiet_);
+  selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 void SortListByColumn(DVDListView* list, int column) {

@@ -6,6 +6,9 @@
 #include "settings/ListLayout.h"
 
 class DVDListModel;
+namespace InventoryFunctions {
+class DVDQuery;
+}
 
 // The DVD list of the main window and the search dialog (objectName "DVDList"): one row per DVD,
 // columns that the user can drag into another order, sorting by a header click.
@@ -21,9 +24,9 @@ class DVDListView : public QTreeView {
   // Rebuilds the columns from the Inventory columns' ShowInList and VisibleName properties, in
   // the table's column order.
   void LoadListColumns();
-  // Refills the rows from an SQL text over Inventory, then sorts them again when the list is
-  // sorted. The selection is not kept (callers reselect by title).
-  void Reload(const QString& sql);
+  // Refills the rows from a query, then sorts them again when the list is sorted. The selection
+  // is not kept (callers reselect by title).
+  void Reload(const InventoryFunctions::DVDQuery& query);
 
   // The selected row's title, or empty text when no row is selected.
   QString SelectedTitle() const;
@@ -51,6 +54,8 @@ class DVDListView : public QTreeView {
   void EnterPressed();
   // The right mouse button went down over the list (after the row under it became current).
   void RightButtonPressed();
+  // The user left no row selected (a click below the last row).
+  void SelectionCleared();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -67,6 +72,7 @@ class DVDListView : public QTreeView {
   int sortKey_ = 0;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
   void EmitPendingClick();
+  void ForgetCurrentRow();
 
   bool inMousePress_ = false;
   bool clickPending_ = false;

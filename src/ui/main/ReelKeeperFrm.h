@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QDateTime>
 #include <QMainWindow>
 #include <QPoint>
-#include <memory>
 #include <optional>
 
+#include "inventory/DVDRecord.h"
+
+class DVDInfoPanel;
 class DVDListView;
-class QComboBox;
-class QDateEdit;
+class LoanInfoPanel;
+class PhoneBookPanel;
 class QFrame;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTabWidget;
 class QTimer;
 class QToolBar;
@@ -51,6 +48,9 @@ class ReelKeeperFrm : public QMainWindow {
   void SaveListSettings();
   void LoadSeparatorRatio();
   void SaveSeparatorRatio();
+  // Everything the unload writes (placement, list layout, separator) in one transaction; a
+  // failure is logged to "ErrorLog" and does not stop the unload.
+  void SaveLayout();
   // SeparatorRatio from where the splitter stands now, held within 1/8 and 7/8.
   void ResetSeparatorRatio();
 
@@ -107,70 +107,34 @@ class ReelKeeperFrm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class PhoneTab;
-
-  // The selected DVD's row as the detail panel reads it.
-  struct DVDRow {
-    QString title, category, rated, starring, name, description, barCode;
-    qint32 status = 0;
-    QDateTime outDate, dueDate;
-  };
-  // The row of that title, or none. During DVDSelected the row read once serves both the loan
-  // buttons and the panel: each read is a scan of the whole collection.
-  std::optional<DVDRow> ReadDVD(const QString& title) const;
+  // The selected DVD's row. During DVDSelected the row read once serves both the loan buttons and
+  // the panel: each read is a scan of the whole collection.
+  std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;
 
   void BuildToolbar();
-  void BuildDVDInfoPanel(int labelWidth);
-  void BuildLoanInfoPanel(int labelWidth);
-  void BuildPhoneBookPanel(int labelWidth);
   void StretchPanel(int tab);
   void FitPanel(QWidget* page);
   void SeparatorMouse(QEvent* event);
   void ScannerTick();
-  void TypingPhoneName();
 
   QToolBar* toolbar_ = nullptr;
   DVDListView* list_ = nullptr;
   QLabel* separator_ = nullptr;
   QTabWidget* tabs_ = nullptr;
-  QFrame* panels_[3] = {};
   QWidget* pages_[3] = {};
+  QFrame* panels_[3] = {};
+  DVDInfoPanel* dvdInfo_ = nullptr;
+  LoanInfoPanel* loanInfo_ = nullptr;
+  PhoneBookPanel* phoneBook_ = nullptr;
   QTimer* scannerTimer_ = nullptr;
   QTimer* tagTimer_ = nullptr;
-
-  QLineEdit* titleTxt_ = nullptr;
-  QLineEdit* statusTxt_ = nullptr;
-  QLineEdit* categoryTxt_ = nullptr;
-  QLineEdit* ratedTxt_ = nullptr;
-  QLineEdit* starringTxt_ = nullptr;
-  QLineEdit* barCodeTxt_ = nullptr;
-  QGroupBox* descFrame_ = nullptr;
-  QPlainTextEdit* descriptionTxt_ = nullptr;
-
-  QLineEdit* nameTxt_ = nullptr;
-  QLineEdit* addressTxt_ = nullptr;
-  QLineEdit* cityTxt_ = nullptr;
-  QLineEdit* stateTxt_ = nullptr;
-  QLineEdit* zipTxt_ = nullptr;
-  QLineEdit* phoneTxt_ = nullptr;
-  QLineEdit* faxTxt_ = nullptr;
-  QLineEdit* cellTxt_ = nullptr;
-  QDateEdit* outDateTxt_ = nullptr;
-  QDateEdit* dueDateTxt_ = nullptr;
-  QLineEdit* daysDueTxt_ = nullptr;
-  QPlainTextEdit* notesTxt_ = nullptr;
-
-  QComboBox* phoneNameTxt_ = nullptr;
-  QPushButton* saveButton_ = nullptr;
-  QPushButton* deleteButton_ = nullptr;
-  std::unique_ptr<PhoneTab> phoneTab_;
 
   bool loaded_ = false;
   bool unloaded_ = false;
   bool updatingInfo_ = false;  // UpdateDVDInfo's running mark
   struct ReadRow {
     QString title;
-    std::optional<DVDRow> row;
+    std::optional<InventoryFunctions::DVDRecord> row;
   };
   std::optional<ReadRow> selectedRow_;  // set only while DVDSelected runs
   bool dragging_ = false;

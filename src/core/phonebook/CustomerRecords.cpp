@@ -1,0 +1,60 @@
+#include "phonebook/CustomerRecords.h"
+
+#include "data/Recordset.h"
+#include "phonebook/CustomerFunctions.h"
+
+namespace CustomerFunctions {
+
+QString ColumnName(Field field) {
+  switch (field) {
+    case Field::Address:
+      return QStringLiteral("Address");
+    case Field::City:
+      return QStringLiteral("City");
+    case Field::State:
+      return QStringLiteral("State");
+    case Field::Zip:
+      return QStringLiteral("Zip");
+    case Field::Phone:
+      return QStringLiteral("Phone");
+    case Field::Fax:
+      return QStringLiteral("Fax");
+    case Field::Cell:
+      return QStringLiteral("Cell");
+    case Field::Notes:
+      return QStringLiteral("Notes");
+  }
+  return {};
+}
+
+std::optional<Customer> FindCustomer(const QString& name) {
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") + SqlText(name),
+      CustomersDatabase());
+  std::optional<Customer> found;
+  // The first matching row is current right after opening; counting the matches first would
+  // read the table once more.
+  if (!NoRecords(records)) {
+    Customer customer;
+    customer.name = records->Text(QStringLiteral("Name"));
+    for (const Field field : kFields) customer.Text(field) = records->Text(ColumnName(field));
+    found = std::move(customer);
+  }
+  CloseRecords(records);
+  return found;
+}
+
+QStringList BorrowerNames() {
+  QStringList names;
+  RecordsetPtr records =
+      OpenRecords(QStringLiteral("Select Customers.Name From Customers Order By Customers.Name"),
+                  CustomersDatabase());
+  for (; !records->Eof(); records->MoveNext()) {
+    const QString name = records->Text(0);
+    if (!name.isEmpty()) names << name;
+  }
+  CloseRecords(records);
+  return names;
+}
+
+}  // namespace CustomerFunctions

@@ -1,0 +1,20 @@
+#include "settings/SettingsTransaction.h"
+
+#include "data/Database.h"
+#include "settings/SettingsManager.h"
+
+namespace SettingsManager {
+
+SettingsTransaction::SettingsTransaction() {
+  // Without a settings database the writes themselves report it; there is nothing to group.
+  if (const DatabaseHandle db = SettingsDatabase())
+    transaction_ = std::make_unique<Transaction>(db);
+}
+
+SettingsTransaction::~SettingsTransaction() = default;
+
+void SettingsTransaction::Commit() {
+  if (transaction_) transaction_->Commit();
+}
+
+}  // namespace SettingsManager

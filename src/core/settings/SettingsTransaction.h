@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+
+class Transaction;
+
+namespace SettingsManager {
+
+// Groups setting writes that belong together (everything a window saves as it closes) into one
+// transaction on the settings database: all of them or none, and one flush to disk. Rolled back
+// unless committed; nests inside or around the layout saves' own transactions.
+class SettingsTransaction {
+ public:
+  SettingsTransaction();
+  ~SettingsTransaction();
+  SettingsTransaction(const SettingsTransaction&) = delete;
+  SettingsTransaction& operator=(const SettingsTransaction&) = delete;
+
+  void Commit();
+
+ private:
+  std::unique_ptr<Transaction> transaction_;
+};
+
+}  // namespace SettingsManager

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFrame>
+#include <memory>
+
+class QComboBox;
+class QPushButton;
+
+// The "Phone Book" tab of the main window (PhoneBookFrame): one phone book entry, picked or typed
+// by name, saved and deleted through the phone book's shared record operations.
+class PhoneBookPanel final : public QFrame {
+  Q_OBJECT
+
+ public:
+  PhoneBookPanel(QWidget* page, int labelWidth);
+  ~PhoneBookPanel() override;
+
+  void LoadPhoneNames();
+  void LoadPhoneBookInfo();
+  void ClearPhoneBookInfo();
+  void SavePhoneInfo();
+  void DelPhoneInfo();
+
+  // The height the tab needs to show every box above the Save and Delete buttons.
+  int ContentHeight() const { return contentHeight_; }
+
+ signals:
+  // A save or delete changed the phone book; the window refreshes its detail panel, which ends by
+  // reloading this tab.
+  void EntryChanged();
+
+ private:
+  class Form;
+
+  void TypingName();
+
+  QComboBox* nameTxt_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* deleteButton_ = nullptr;
+  std::unique_ptr<Form> form_;
+  int contentHeight_ = 0;
+};

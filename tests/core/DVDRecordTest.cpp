@@ -1,0 +1,123 @@
+// What one DVD shows in the lists and the detail panel, worked out from its status and dates.
+#include "inventory/DVDRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+using namespace InventoryFunctions;
+
+namespace {
+
+const QDate kToday(2026, 12, 4);
+
+QDateTime At(const char* text) {
+  QDateTime when = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+  if (!when.isValid())
+    when = QDate::fromString(QString::fromLatin1(text), Qt::ISODate).startOfDay();
+  return when;
+}
+
+struct RowCase {
+  const char* name;
+  qint32 status;
+  const char* out;
+  const char* due;
+  const char* listStatus;    // main list's Status cell
+  const char* searchStatus;  // search results' Status cell
+  const char* dueCell;
+  int icon;
+  bool overdue;
+  const char* detailStatus;
+  const char* daysDue;
+};
+
+void PrintTo(const RowCase& c, std::ostream* out) { *out << c.name; }
+
+class RowRuleTest : public ::testing::TestWithParam<RowCase> {
+ protected:
+  void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+};
+
+TEST_P(RowRuleTest, StatusDatesIconAndBoldFollowFromOneRowState) {
+  const RowCase& c = GetParam();
+  DVDRecord dvd;
+  dvd.title = QStringLiteral("The Film");
+  dvd.status = c.status;
+  dvd.outDate = At(c.out);
+  dvd.dueDate = At(c.due);
+  const DVDRowState state = RowState(dvd, kToday);
+  ShortDateTexts dates;
+  EXPECT_EQ(ListCellText(dvd, DVDField::Status, state, StatusCellStyle::MainList, dates),
+            c.listStatus);
+  EXPECT_EQ(ListCellText(dvd, DVDField::Status, state, StatusCellStyle::SearchResults, dates),
+            c.searchStatus);
+  EXPECT_EQ(ListCellText(dvd, DVDField::DueDate, state, StatusCellStyle::MainList, dates),
+            c.dueCell);
+  EXPECT_EQ(state.icon, c.icon);
+  EXPECT_EQ(state.overdue, c.overdue);
+  EXPECT_EQ(DetailStatusText(dvd, kToday), c.detailStatus);
+  EXPECT_EQ(DaysDueText(dvd, kToday), c.daysDue);
+  // The loan date is shown whatever the status.
+  EXPECT_EQ(ListCellText(dvd, DVDField::Date, state, StatusCellStyle::MainList, dates),
+            ShortDateText(dvd.outDate.date()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RowRuleTest,
+    ::testing::Values(
+        RowCase{"new DVD", 0, "2000-01-01", "2000-01-01", "In Stock", "In Stock", "", 2, false,
+                "In Stock", "-9834"},
+        RowCase{"returned DVD keeps its old dates", 0, "2026-11-01", "2026-11-10", "In Stock",
+                "In Stock", "", 2, false, "In Stock", "-24"},
+        RowCase{"lent, due in two days", 1, "2026-11-20", "2026-12-06", "Loaned", "Loaned",
+                "12/6/2026", 1, false, "Loaned", "2"},
+        RowCase{"lent, due today", 1, "2026-11-20", "2026-12-04", "Loaned", "Loaned - Due Today",
+                "12/4/2026", 1, false, "Loaned - Due Today", "0"},
+        RowCase{"lent, due today at ten", 1, "2026-11-20", "2026-12-04T10:00:00", "Loaned",
+                "Loaned - Due Today", "12/4/2026", 1, false, "Loaned - Due Today", "0"},
+        RowCase{"lent, three days late", 1, "2026-11-20", "2026-12-01", "Overdue",
+                "Loaned - Overdue", "12/1/2026", 3, true, "Loaned - 3 day(s) Overdue", "-3"},
+        RowCase{"lent and due on the loan day, past", 1, "2026-12-01", "2026-12-01", "Overdue",
+                "Loaned - Overdue", "", 3, true, "Loaned - 3 day(s) Overdue", "-3"},
+        RowCase{"lent and due today, same day", 1, "2026-12-04", "2026-12-04", "Loaned", "Loaned",
+                "", 1, false, "Loaned", "0"},
+        RowCase{"rented, due later", 2, "2026-11-20", "2026-12-10", "Rented", "Rented",
+                "12/10/2026", 1, false, "Rented", "6"},
+        RowCase{"rented, due date passed", 2, "2026-11-20", "2026-11-30", "Overdue",
+                "Rented - Overdue", "11/30/2026", 3, true, "Rented", "-4"},
+        RowCase{"status 7, due date passed", 7, "2026-11-20", "2026-11-02", "Overdue",
+                "Unknown - Overdue", "11/2/2026", 3, true, "Unknown", "-32"}));
+
+TEST(ListCellTextTest, CellsShowOneLineAndTheFieldOfTheirColumn) {
+  DVDRecord dvd;
+  dvd.title = QStringLiteral("Two\r\nLines");
+  dvd.category = QStringLiteral("Drama");
+  dvd.starring = QStringLiteral("Bogart\nBergman");
+  dvd.rated = QStringLiteral("PG");
+  dvd.name = QStringLiteral("Ann\rLee");
+  dvd.description = QStringLiteral("long");
+  dvd.barCode = QStringLiteral("007");
+  const DVDRowState state = RowState(dvd, kToday);
+  ShortDateTexts dates;
+  auto cell = [&](DVDField field) {
+    return ListCellText(dvd, field, state, StatusCellStyle::MainList, dates);
+  };
+  EXPECT_EQ(cell(DVDField::Title), "Two Lines");
+  EXPECT_EQ(cell(DVDField::Category), "Drama");
+  EXPECT_EQ(cell(DVDField::Starring), "Bogart Bergman");
+  EXPECT_EQ(cell(DVDField::Rated), "PG");
+  EXPECT_EQ(cell(DVDField::Name), "Ann Lee");
+  EXPECT_EQ(cell(DVDField::Description), "long");
+  EXPECT_EQ(cell(DVDField::BarCode), "007");
+  EXPECT_EQ(cell(DVDField::None), "");
+}
+
+TEST(ListCellTextTest, ColumnNamesAreKnownInAnyLetterCase) {
+  EXPECT_EQ(FieldOfColumn(QStringLiteral("dvdtitle")), DVDField::Title);
+  EXPECT_EQ(FieldOfColumn(QStringLiteral("DUEDATE")), DVDField::DueDate);
+  EXPECT_EQ(FieldOfColumn(QStringLiteral("Price")), DVDField::None);
+  EXPECT_EQ(ColumnOfField(FieldOfColumn(QStringLiteral("barcode"))), "BarCode");
+}
+
+}  // namespace

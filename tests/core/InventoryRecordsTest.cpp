@@ -1,0 +1,191 @@
+// The program's statements on Inventory and Customers, run on a real file.
+#include "inventory/InventoryRecords.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/DatabaseError.h"
+#include "data/DatabaseFunctions.h"
+#include "inventory/InventoryFunctions.h"
+#include "phonebook/CustomerRecords.h"
+
+using namespace InventoryFunctions;
+using CustomerFunctions::Customer;
+using CustomerFunctions::Field;
+
+namespace {
+
+class InventoryRecordsTest : public ::testing::Test {
+ protected:
+  QStringList Rows(const QString& sql) const { return db.Column(sql); }
+
+  QStringList ListTitles() const {
+    QStringList titles;
+    ReadDVDs(DVDQuery::List(), {}, [&](const DVDRecord& dvd) { titles << dvd.title; });
+    return titles;
+  }
+
+  static Customer Borrower(const QString& name, const QString& phone) {
+    Customer customer;
+    customer.name = name;
+    customer.Text(Field::Phone) = phone;
+    customer.Text(Field::Notes) = QStringLiteral("first line\r\nsecond");
+    return customer;
+  }
+
+  testsupport::TempDatabase db;
+};
+
+TEST_F(InventoryRecordsTest, ListIsLentFirstByDueDateThenTitleAndReadsOnlyWantedFields) {
+  db.AddDvd(QStringLiteral("Zoolander"), QStringLiteral("Comedy"));
+  db.AddDvd(QStringLiteral("amélie"), QStringLiteral("Comedy"));
+  db.AddDvd(QStringLiteral("Stardust"), {}, 3);
+  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2026-11-01", "2026-12-05");
+  db.AddDvd(QStringLiteral("Alien"), {}, 1, QStringLiteral("Bob"), "2026-11-01", "2026-12-01");
+  EXPECT_EQ(ListTitles(), QStringList({"Stardust", "Alien", "Heat", "amélie", "Zoolander"}));
+
+  std::vector<DVDRecord> rows;
+  ReadDVDs(DVDQuery::List(), {DVDField::Category},
+           [&](const DVDRecord& dvd) { rows.push_back(dvd); });
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[2].name, "");  // not wanted, not read
+  EXPECT_EQ(rows[2].status, 1);
+  EXPECT_EQ(rows[2].dueDate.date(), QDate(2026, 12, 5));
+  EXPECT_EQ(rows[4].category, "Comedy");
+}
+
+TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {
+  auto captions = [] {
+    QStringList texts;
+    for (const ListColumn& column : ListColumns()) texts << column.key + '=' + column.caption;
+    return texts;
+  };
+  EXPECT_EQ(captions(), QStringList({"DVDTitle=Title", "Category=Category", "Starring=Starring",
+                                     "Rated=Rated", "Status=Status", "DueDate=Due Date"}));
+  auto table = DatabaseFunctions::FindTableDef(db.Db(), QStringLiteral("Inventory"));
+  ASSERT_TRUE(table);
+  DatabaseFunctions::EnsureFieldProperty(*table, QStringLiteral("Category"),
+                                         QStringLiteral("ShowInList"), DatabaseFunctions::dbBoolean,
+                                         false);
+  DatabaseFunctions::EnsureFieldProperty(*table, QStringLiteral("Date"),
+                                         QStringLiteral("ShowInList"), DatabaseFunctions::dbBoolean,
+                                         true);
+  EXPECT_EQ(captions(), QStringList({"DVDTitle=Title", "Starring=Starring", "Rated=Rated",
+                                     "Status=Status", "Date=Loaned Date", "DueDate=Due Date"}));
+}
+
+TEST_F(InventoryRecordsTest, LookUpsIgnoreLetterCaseAndKeepQuotesAndLeadingZeros) {
+  db.AddDvd(QStringLiteral("Schindler's List"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
+            "2026-11-20", "2026-12-01", QStringLiteral("007"), QStringLiteral("R"),
+            QStringLiteral("Liam Neeson"), QStringLiteral("one\r\ntwo"));
+  const auto dvd = FindDVD(QStringLiteral("SCHINDLER'S LIST"));
+  ASSERT_TRUE(dvd);
+  EXPECT_EQ(dvd->title, "Schindler's List");
+  EXPECT_EQ(dvd->starring, "Liam Neeson");
+  EXPECT_EQ(dvd->description, "one\r\ntwo");
+  EXPECT_EQ(dvd->outDate.date(), QDate(2026, 11, 20));
+  EXPECT_FALSE(FindDVD(QStringLiteral("Schindler")));
+
+  EXPECT_TRUE(IsDVD(QStringLiteral("007")));
+  EXPECT_FALSE(IsDVD(QStringLiteral("7")));
+  EXPECT_EQ(TitleOfBarCode(QStringLiteral("007")), QStringLiteral("Schindler's List"));
+  EXPECT_FALSE(TitleOfBarCode(QStringLiteral("' OR ''='")));
+
+  const auto loan = FindLoanState(QStringLiteral("schindler's list"));
+  ASSERT_TRUE(loan);
+  EXPECT_EQ(loan->status, 1);
+  EXPECT_EQ(loan->name, "Ann");
+}
+
+TEST_F(InventoryRecordsTest, ChoiceListsHoldEachStoredValueOnceWithoutEmpties) {
+  db.AddDvd(QStringLiteral("B"), QStringLiteral("Drama"), 0, {}, "2000-01-01", "2000-01-01", {},
+            QStringLiteral("PG"), QStringLiteral("Ann"));
+  db.AddDvd(QStringLiteral("a"), QStringLiteral("comedy"), 0, {}, "2000-01-01", "2000-01-01", {},
+            QStringLiteral("PG"));
+  db.AddDvd(QStringLiteral("C"), QStringLiteral("Comedy"));
+  EXPECT_EQ(DistinctValues(DVDField::Category).size(), 2);
+  EXPECT_EQ(DistinctValues(DVDField::Category).last(), "Drama");
+  EXPECT_EQ(DistinctValues(DVDField::Rated), QStringList({"PG"}));
+  EXPECT_EQ(DistinctValues(DVDField::Starring), QStringList({"Ann"}));
+  EXPECT_EQ(DistinctValues(DVDField::Title), QStringList({"a", "B", "C"}));
+}
+
+TEST_F(InventoryRecordsTest, AddedDVDIsInStockAndEditsTouchOnlyTheCatalogueFields) {
+  DVDRecord dvd;
+  dvd.title = QStringLiteral("O'Brien's Day");
+  dvd.category = QStringLiteral("Drama");
+  dvd.barCode = QStringLiteral("0042");
+  AddDVD(dvd);
+  EXPECT_EQ(Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Date || '|' || "
+                                "DueDate || '|' || Rated FROM Inventory")),
+            QStringList({"O'Brien's Day|0|2000-01-01|2000-01-01|"}));
+
+  ASSERT_TRUE(LendDVD(dvd.title, Borrower("Ann", "1"), QDate(2026, 12, 1), QDate(2026, 12, 8)));
+  dvd.title = QStringLiteral("O'Brien's Night");
+  dvd.rated = QStringLiteral("PG");
+  EXPECT_TRUE(UpdateDVD(QStringLiteral("o'brien's day"), dvd));
+  EXPECT_FALSE(UpdateDVD(QStringLiteral("Missing"), dvd));
+  EXPECT_EQ(Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Name || '|' || "
+                                "DueDate || '|' || Rated FROM Inventory")),
+            QStringList({"O'Brien's Night|1|Ann|2026-12-08|PG"}));
+}
+
+TEST_F(InventoryRecordsTest, DeleteRemovesEveryRowOfTheTitleAndNothingElse) {
+  db.AddDvd(QStringLiteral("Twice"));
+  db.AddDvd(QStringLiteral("twice"));
+  db.AddDvd(QStringLiteral("Other"));
+  EXPECT_TRUE(DeleteDVD(QStringLiteral("TWICE")));
+  EXPECT_FALSE(DeleteDVD(QStringLiteral("Twice")));
+  EXPECT_EQ(ListTitles(), QStringList({"Other"}));
+}
+
+TEST_F(InventoryRecordsTest, LendingAddsANewBorrowerOrUpdatesTheStoredOne) {
+  db.AddDvd(QStringLiteral("Heat"));
+  db.AddDvd(QStringLiteral("Alien"));
+  db.AddCustomer(QStringLiteral("Ann Lee"), QStringLiteral("old"));
+
+  ASSERT_TRUE(LendDVD(QStringLiteral("Heat"), Borrower("Bob", "555"), QDate(2026, 12, 1),
+                      QDate(2026, 12, 8)));
+  ASSERT_TRUE(LendDVD(QStringLiteral("Alien"), Borrower("ANN LEE", "new"), QDate(2026, 12, 2),
+                      QDate(2026, 11, 30)));
+  EXPECT_EQ(
+      Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Name || '|' || Date "
+                          "|| '|' || DueDate FROM Inventory ORDER BY DVDTitle")),
+      QStringList({"Alien|1|ANN LEE|2026-12-02|2026-11-30", "Heat|1|Bob|2026-12-01|2026-12-08"}));
+  // The stored spelling of a known name stays; its fields follow the loan.
+  EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone || '|' || Notes FROM Customers "
+                                "ORDER BY Name")),
+            QStringList({"Ann Lee|new|first line\r\nsecond", "Bob|555|first line\r\nsecond"}));
+  const auto found = CustomerFunctions::FindCustomer(QStringLiteral("bob"));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->Text(Field::Phone), "555");
+  EXPECT_EQ(CustomerFunctions::BorrowerNames(), QStringList({"Ann Lee", "Bob"}));
+
+  EXPECT_FALSE(LendDVD(QStringLiteral("Missing"), Borrower("Cy", ""), QDate(2026, 12, 1),
+                       QDate(2026, 12, 2)));
+  EXPECT_FALSE(CustomerFunctions::FindCustomer(QStringLiteral("Cy")));
+}
+
+TEST_F(InventoryRecordsTest, ALoanThatCannotStoreItsBorrowerLeavesTheDVDInStock) {
+  db.AddDvd(QStringLiteral("Heat"));
+  // Another tool made the phone book read-only behind the program's back.
+  db.Db()->Execute(QStringLiteral(
+      "CREATE TRIGGER no_new_people BEFORE INSERT ON Customers BEGIN SELECT RAISE(ABORT, "
+      "'refused'); END"));
+  EXPECT_THROW(LendDVD(QStringLiteral("Heat"), Borrower("Bob", "555"), QDate(2026, 12, 1),
+                       QDate(2026, 12, 8)),
+               DatabaseError);
+  EXPECT_EQ(Rows(QStringLiteral("SELECT Status || '|' || Name FROM Inventory")),
+            QStringList({"0|"}));
+}
+
+TEST_F(InventoryRecordsTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {
+  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2026-11-01", "2026-11-08");
+  EXPECT_TRUE(ReturnDVD(QStringLiteral("heat")));
+  EXPECT_FALSE(ReturnDVD(QStringLiteral("Alien")));
+  EXPECT_EQ(Rows(QStringLiteral("SELECT Status || '|' || Name || '|' || Date || '|' || DueDate "
+                                "FROM Inventory")),
+            QStringList({"0||2026-11-01|2026-11-08"}));
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include "ui/dialogs/DialogChrome.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+class DialogChromeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dialog.resize(400, 300);
+    chrome = new DialogChrome(&dialog);
+    chrome->SetTitle(QStringLiteral("Add DVD"));
+    chrome->Fit();
+  }
+  QDialog dialog;
+  DialogChrome* chrome = nullptr;
+};
+
+TEST_F(DialogChromeTest, BorderlessFixedDialogWithTitleStripAndCloseLabel) {
+  EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+  auto* title = dialog.findChild<QLabel*>(QStringLiteral("Title"));
+  auto* x = dialog.findChild<QLabel*>(QStringLiteral("XButton"));
+  ASSERT_TRUE(title && x);
+  EXPECT_EQ(title->text(), "Add DVD");
+  EXPECT_EQ(x->text(), "X");
+  EXPECT_TRUE(title->styleSheet().contains(QStringLiteral("#ffff00")));  // yellow on navy
+  EXPECT_TRUE(title->styleSheet().contains(QStringLiteral("#000080")));
+  EXPECT_EQ(x->geometry().right(), title->geometry().right());
+}
+
+TEST_F(DialogChromeTest, DraggingTheStripMovesTheWindowByThePointersWay) {
+  dialog.move(100, 100);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  const QPoint start = dialog.pos();
+  QLabel* title = chrome->TitleLabel();
+  QTest::mousePress(title, Qt::LeftButton, {}, QPoint(20, 5));
+  QTest::mouseMove(title, QPoint(70, 35));
+  QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(70, 35));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.pos() == start + QPoint(50, 30); }))
+      << dialog.pos().x() << "," << dialog.pos().y();
+  EXPECT_EQ(dialog.size(), QSize(400, 300));
+}
+
+TEST_F(DialogChromeTest, PressedLookFollowsThePointerAndOnlyAReleaseOverXCloses) {
+  QSignalSpy clicked(chrome, &DialogChrome::XClicked);
+  QLabel* x = chrome->XLabel();
+  const QPoint inside = x->rect().center();
+  const QPoint outside(x->width() + 20, inside.y());
+  QTest::mousePress(x, Qt::LeftButton, {}, inside);
+  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("#ffff00")));  // yellow, opaque
+  QMouseEvent away(QEvent::MouseMove, outside, x->mapToGlobal(outside), Qt::NoButton,
+                   Qt::LeftButton, {});
+  QApplication::sendEvent(x, &away);
+  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("transparent")));
+  QTest::mouseRelease(x, Qt::LeftButton, {}, outside);
+  EXPECT_EQ(clicked.count(), 0);
+  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("#ffffff")));  // back to white
+
+  QTest::mouseClick(x, Qt::LeftButton, {}, inside);
+  EXPECT_EQ(clicked.count(), 1);
+}
+
+TEST_F(DialogChromeTest, OpensCentredOverItsOwner) {
+  QWidget owner;
+  owner.setGeometry(200, 150, 800, 600);
+  owner.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+  chrome->CenterOver(&owner);
+  EXPECT_NEAR(dialog.geometry().center().x(), owner.frameGeometry().center().x(), 1);
+  EXPECT_NEAR(dialog.geometry().center().y(), owner.frameGeometry().center().y(), 1);
+}
+
+}  // namespace
