@@ -204,14 +204,6 @@ INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest,
                                            CommandLineCase{"NoCheck", {"NoCheck"}, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StartupTest, EmptyFileIsTreatedAsMissing) {
-  Sandbox sandbox;
-  e2e::WriteFile(sandbox.DatabaseFile(), {});
-  auto program = sandbox.Start();
-  ASSERT_TRUE(program->WaitForShown()) << qPrintable(program->Stderr());
-  ExpectProgramsFile(sandbox.DatabaseFile());
-}
-
 TEST(StartupTest, MissingScannerLibraryStopsStartUpWithItsName) {
   Sandbox sandbox(/*withScannerLibrary=*/false);
   auto program = sandbox.Start();
@@ -227,7 +219,7 @@ TEST(StartupTest, MissingScannerLibraryStopsStartUpWithItsName) {
 
 // A file that is not one of the program's databases stops the start with a message naming the
 // file; the file is never written, replaced or recreated.
-enum class BadFile { RandomBytes, Text, OtherProgramsSqlite, LockedByAnotherProgram };
+enum class BadFile { RandomBytes, Text, OtherProgramsSqlite };
 
 struct BadFileCase {
   const char* name;
@@ -241,7 +233,6 @@ class BadFileTest : public ::testing::TestWithParam<BadFileCase> {};
 TEST_P(BadFileTest, StartStopsWithAMessageAndTheFileIsUnchanged) {
   Sandbox sandbox;
   const QString file = sandbox.DatabaseFile();
-  std::unique_ptr<QProcess> locker;
   switch (GetParam().kind) {
     case BadFile::RandomBytes: {
       QByteArray bytes(64 * 1024, '\0');
@@ -257,20 +248,6 @@ TEST_P(BadFileTest, StartStopsWithAMessageAndTheFileIsUnchanged) {
             "PRAGMA application_id = 305419896; CREATE TABLE Inventory (x); "
             "INSERT INTO Inventory VALUES (1)");
       break;
-    case BadFile::LockedByAnotherProgram: {
-      auto first = sandbox.Start();
-      ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
-      first->Kill();
-      // Another program holds the file in the middle of a write of its own.
-      locker = std::make_unique<QProcess>();
-      locker->start("sqlite3", {"-batch", file});
-      ASSERT_TRUE(locker->waitForStarted());
-      locker->write("BEGIN EXCLUSIVE;\nSELECT 'locked';\n");
-      while (!locker->readAllStandardOutput().contains("locked")) {
-        ASSERT_TRUE(locker->waitForReadyRead(10000));
-      }
-      break;
-    }
   }
   const QByteArray before = Checksum(file);
   auto program = sandbox.Start();
@@ -280,22 +257,16 @@ TEST_P(BadFileTest, StartStopsWithAMessageAndTheFileIsUnchanged) {
   ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
   EXPECT_TRUE(messages[0].startsWith("Error\tError Number: ")) << qPrintable(messages[0]);
   EXPECT_TRUE(messages[0].contains(file)) << qPrintable(messages[0]);
-  if (locker) {
-    locker->write("ROLLBACK;\n.quit\n");
-    locker->closeWriteChannel();
-    locker->waitForFinished();
-  }
   EXPECT_EQ(Checksum(file), before);
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, BadFileTest,
-    ::testing::Values(BadFileCase{"RandomBytes", BadFile::RandomBytes},
-                      BadFileCase{"Text", BadFile::Text},
-                      BadFileCase{"OtherProgramsSqlite", BadFile::OtherProgramsSqlite},
-                      BadFileCase{"LockedByAnotherProgram", BadFile::LockedByAnotherProgram}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, BadFileTest,
+                         ::testing::Values(BadFileCase{"RandomBytes", BadFile::RandomBytes},
+                                           BadFileCase{"Text", BadFile::Text},
+                                           BadFileCase{"OtherProgramsSqlite",
+                                                       BadFile::OtherProgramsSqlite}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // An installed copy: the program folder belongs to root and the user may not write there, so
 // the file goes to the user's data folder and the program folder stays as it was.
