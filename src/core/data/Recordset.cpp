@@ -108,7 +108,14 @@ Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db))
     const char* declared = sqlite3_column_decltype(statement_, i);
     isDate_.push_back(declared && QByteArray(declared).toUpper().contains("DATE"));
   }
-  Step();
+  try {
+    Step();
+  } catch (...) {
+    // No destructor runs for an object whose constructor throws; an unfinalized statement would
+    // keep its connection alive after the database is closed (a damaged page met at once).
+    Close();
+    throw;
+  }
   if (!hasRow_) count_ = 0;
 }
 
