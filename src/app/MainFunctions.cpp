@@ -221,7 +221,13 @@ Started StartProgram(const QString& databasePath) {
       mainWindow->CheckOverdues();
     }
   } catch (const DatabaseError& error) {
-    throw WithPath(error, path);
+    if (!ErrorFunctions::IsBusy(error)) throw WithPath(error, path);
+    // Another program took the file after it was opened (during the overdue check).
+    DiscardStart();
+    seams::ShowMessage(
+        ErrorFunctions::BusyText(error, path, QStringLiteral("Then start ReelKeeper again.")),
+        Constants::kAppTitle, seams::MsgIcon::Exclamation);
+    return Started::Declined;
   }
   mainWindow->show();
   ReportShown();

@@ -32,8 +32,6 @@ MsgAnswer EscapeAnswer(const MessageRequest& request) {
   return MsgAnswer::Cancel;
 }
 
-MessageBox& Messages() { return *current; }
-
 void SetMessages(MessageBox* box) { current = box ? box : &consoleBox; }
 
 MsgAnswer ShowMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,

@@ -33,9 +33,9 @@ class MessageBox {
   virtual MsgAnswer Show(const MessageRequest& request) = 0;
 };
 
-// The process-wide message box. Until one is installed, messages go to standard error and take
-// their default answer, which is what a program without a screen can sensibly do.
-MessageBox& Messages();
+// Installs the process-wide message box; nullptr goes back to the one used until the program
+// installs its own: messages go to standard error and take their default answer, which is what a
+// program without a screen can sensibly do.
 void SetMessages(MessageBox* box);
 
 MsgAnswer ShowMessage(const QString& text, const QString& title, MsgIcon icon = MsgIcon::None,
