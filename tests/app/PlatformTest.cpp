@@ -5,50 +5,26 @@
 #include <QDir>
 #include <QTest>
 #include <QTimer>
-#include <optional>
 
 #include "platform/DesktopDocumentOpener.h"
 #include "platform/QtMessageBox.h"
 
 namespace {
 
-using seams::MsgAnswer;
-using seams::MsgButtons;
-
-struct EscapeCase {
-  const char* name;
-  MsgButtons buttons;
-  MsgAnswer defaultAnswer;
-  std::optional<MsgAnswer> escape;
-  MsgAnswer expected;
-};
-
-void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
-
-class QtMessageBoxTest : public ::testing::TestWithParam<EscapeCase> {};
-
-TEST_P(QtMessageBoxTest, EscapeGivesTheRequestsEscapeAnswer) {
+// The request's escape answer, not the button set, decides: the error report's "continue?" box
+// goes on when Escape is pressed.
+TEST(QtMessageBoxTest, EscapeGivesTheRequestsEscapeAnswer) {
   QTimer::singleShot(0, [] {
     ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
     QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
   });
-  QtMessageBox box;
   seams::MessageRequest request;
-  request.text = QStringLiteral("Delete?");
-  request.title = QStringLiteral("Confirm");
-  request.buttons = GetParam().buttons;
-  request.defaultAnswer = GetParam().defaultAnswer;
-  request.escapeAnswer = GetParam().escape;
-  EXPECT_EQ(box.Show(request), GetParam().expected);
+  request.text = QStringLiteral("Go on?");
+  request.buttons = seams::MsgButtons::YesNo;
+  request.defaultAnswer = seams::MsgAnswer::No;
+  request.escapeAnswer = seams::MsgAnswer::Yes;
+  EXPECT_EQ(QtMessageBox().Show(request), seams::MsgAnswer::Yes);
 }
-
-INSTANTIATE_TEST_SUITE_P(Boxes, QtMessageBoxTest,
-                         ::testing::Values(EscapeCase{"YesNoDefaultYes", MsgButtons::YesNo,
-                                                      MsgAnswer::Yes, std::nullopt, MsgAnswer::No},
-                                           EscapeCase{"YesNoGoingOn", MsgButtons::YesNo,
-                                                      MsgAnswer::No, MsgAnswer::Yes,
-                                                      MsgAnswer::Yes}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DesktopDocumentOpenerTest, WebAddressesStayAndFileNamesBecomeAbsoluteFiles) {
   using Opener = DesktopDocumentOpener;

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include "ChildProcess.h"
-#include "app/DatabaseError.h"
 
 namespace {
 
@@ -89,40 +88,6 @@ TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
       return 11;
     if (AppFunctions::DatabasePathFor(own) != QDir(own).filePath("ReelKeeper.mdb")) return 12;
     return 0;
-  });
-  EXPECT_TRUE(result.exited);
-  EXPECT_EQ(result.code, 0);
-}
-
-// An installed copy that a user had filled before (its folder made read-only later): the
-// collection is named with the reason and the way out, never passed over for an empty file.
-TEST(DatabasePathTest, CollectionInAnUnwritableProgramFolderIsNamedWithWhatToDo) {
-  QTemporaryDir root;
-  ASSERT_TRUE(root.isValid());
-  ASSERT_EQ(::chmod(QFile::encodeName(root.path()).constData(), 0755), 0);
-  const QString installed = QDir(root.path()).filePath("installed");
-  ASSERT_TRUE(QDir().mkpath(installed));
-  const QString file = QDir(installed).filePath("ReelKeeper.mdb");
-  {
-    QFile collection(file);
-    ASSERT_TRUE(collection.open(QIODevice::WriteOnly));
-    collection.write("SQLite format 3");
-  }
-  ASSERT_EQ(::chmod(QFile::encodeName(installed).constData(), 0555), 0);
-
-  EnvironmentScope data("XDG_DATA_HOME", "/var/nobody-data");
-  const auto result = childtest::RunInChild([&] {
-    if (!childtest::BecomeNobody()) return 10;
-    try {
-      AppFunctions::DatabasePathFor(installed);
-      return 11;
-    } catch (const DatabaseError& error) {
-      const QString text = error.Description();
-      if (!text.contains(file)) return 12;
-      if (!text.contains("cannot be written")) return 13;
-      if (!text.contains("/var/nobody-data/ReelKeeper")) return 14;
-      return 0;
-    }
   });
   EXPECT_TRUE(result.exited);
   EXPECT_EQ(result.code, 0);

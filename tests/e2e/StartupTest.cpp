@@ -1,10 +1,9 @@
-// The program as a user meets it: started from its folder, a second copy refused, a killed copy
-// leaving nothing behind, and bad files and faulty folders answered with a message while the
-// data stays as it was.
+// The program as a user meets it: started from its folder, a second copy refused, a check-only
+// start, and bad files and faulty folders answered with a message while the data stays as it
+// was.
 #include <gtest/gtest.h>
 
 #include <QStandardPaths>
-#include <csignal>
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -52,66 +51,6 @@ TEST(StartupTest, FirstStartMakesTheFileSecondCopyIsRefusedFirstKeepsRunning) {
   EXPECT_EQ(sandbox.Messages(), QStringList{kRunning});
   EXPECT_TRUE(first->IsRunning());
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
-}
-
-// A logout (SIGTERM, or SIGHUP from a closing terminal) ends the program as closing its window
-// does: the layout is written back, the file closed, and the exit status is 0.
-TEST(StartupTest, TerminationSignalClosesTheWindowAndSavesTheLayout) {
-  for (int signal : {SIGTERM, SIGHUP}) {
-    Sandbox sandbox;
-    auto program = sandbox.Start();
-    ASSERT_TRUE(program->WaitForShown()) << qPrintable(program->Stderr());
-    program->Signal(signal);
-    EXPECT_EQ(program->WaitForExit(), 0) << signal << qPrintable(program->Stderr());
-    EXPECT_EQ(Shell(sandbox.DatabaseFile(),
-                    "SELECT count(*) FROM Settings WHERE SettingName IN "
-                    "('ReelKeeperFrmWindowState', 'ReelKeeperFrmSeparatorRatio', "
-                    "'DVDList_HeaderCount')"),
-              "3")
-        << signal;
-    EXPECT_FALSE(QFileInfo::exists(sandbox.DatabaseFile() + "-journal"));
-  }
-}
-
-// On a real X server: Escape closes the window, the stop sequence lets go of the lock and the
-// file, and the next start succeeds.
-TEST(StartupTest, EscapeClosesTheWindowAndTheNextStartSucceeds) {
-  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
-      QStandardPaths::findExecutable("xdotool").isEmpty()) {
-    GTEST_SKIP() << "needs xvfb-run and xdotool";
-  }
-  Sandbox sandbox;
-  LaunchOptions options;
-  options.throughXvfb = true;
-  options.script = QStringLiteral(R"(
-    "$RK" 2> program.err & pid=$!
-    for i in $(seq 600); do grep -q "window shown" program.err && break; sleep 0.1; done
-    grep -q "window shown" program.err || exit 90
-    wid=$(xdotool search --sync --name '^Reel Keeper$' | head -1)
-    xdotool windowfocus --sync "$wid" key Escape
-    wait $pid; echo "first=$?"
-    "$RK" 2> again.err & pid=$!
-    for i in $(seq 600); do grep -q "window shown" again.err && break; sleep 0.1; done
-    grep -q "window shown" again.err && echo "second shown"
-    wid=$(xdotool search --sync --name '^Reel Keeper$' | head -1)
-    xdotool windowfocus --sync "$wid" key Escape
-    wait $pid; echo "second=$?"
-  )");
-  auto run = sandbox.Start(options);
-  ASSERT_EQ(run->WaitForExit(240), 0)
-      << qPrintable(e2e::ReadFile(sandbox.Path("work/program.err")));
-  QStringList lines;
-  for (const QString& name : QDir(sandbox.Path("work")).entryList({"stdout-*"})) {
-    lines << e2e::ReadFile(sandbox.Path("work/" + name));
-  }
-  const QString all = lines.join(u'\n');
-  EXPECT_TRUE(all.contains("first=0")) << qPrintable(all);
-  EXPECT_TRUE(all.contains("second shown")) << qPrintable(all);
-  EXPECT_TRUE(all.contains("second=0")) << qPrintable(all);
-  EXPECT_TRUE(sandbox.Messages().isEmpty()) << qPrintable(sandbox.Messages().join('|'));
-  // Closed cleanly: no journal left, the file whole.
-  EXPECT_FALSE(QFileInfo::exists(sandbox.DatabaseFile() + "-journal"));
-  ExpectProgramsFile(sandbox.DatabaseFile());
 }
 
 // An error inside the event loop never reaches Qt: closing the window while the disk is full
