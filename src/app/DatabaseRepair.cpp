@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 #include <thread>
