@@ -55,10 +55,10 @@ inline bool Chmod(const QString& path, mode_t mode) {
 
 struct LaunchOptions {
   QStringList arguments;
-  bool asNobody = false;         // run as the unprivileged user (tests run as root)
-  rlim_t fileSizeLimit = 0;      // > 0: a "full disk" for every file the program writes
-  bool throughXvfb = false;      // the program line is run by a bash script under xvfb-run
-  QString script;                // for throughXvfb: the script ($RK is the program's path)
+  bool asNobody = false;     // run as the unprivileged user (tests run as root)
+  rlim_t fileSizeLimit = 0;  // > 0: a "full disk" for every file the program writes
+  bool throughXvfb = false;  // the program line is run by a bash script under xvfb-run
+  QString script;            // for throughXvfb: the script ($RK is the program's path)
 };
 
 class Program;
@@ -191,7 +191,6 @@ class Program {
   ~Program() { Kill(); }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
-
 
   // The exit status, or nullopt when it is still running after the timeout. A death by signal
   // counts as 128 + the signal.
