@@ -1,25 +1,30 @@
 #include "app/MainFunctions.h"
 
-#include "app/TerminationSignals.h"
-
 #include <time.h>
 #include <unistd.h>
+
 #include <QApplication>
-#include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QThread>
 #include <QTimer>
-
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
+#include "app/Constants.h"
 #include "app/DatabaseError.h"
+#include "app/DatabasePath.h"
+#include "app/DatabaseRepair.h"
+#include "app/ErrorFunctions.h"
+#include "app/InstanceLock.h"
+#include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
-#include "platform/ReelKeeperApplication.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "settings/SettingsManager.h"
@@ -29,12 +34,16 @@ namespace MainFunctions {
 namespace {
 
 std::unique_ptr<ReelKeeperFrm> mainWindow;
+// The event loop of the running program is under way (RunProgram).
+bool inEventLoop = false;
+// A logout or kill asked the program to end.
+bool endRequested = false;
 
 const QString kSource = QStringLiteral("StartProgram");
 
 // A start-up failure names the database file, so that the user knows which file to look at.
 DatabaseError WithPath(const DatabaseError& error, const QString& path) {
-  if (error.Description().contains(path)) return error;
+  if (path.isEmpty() || error.Description().contains(path)) return error;
   return DatabaseError(error.Number(),
                        error.Description() + QStringLiteral("\r\nDatabase file: ") + path,
                        error.Source());
@@ -78,6 +87,92 @@ void ReportShown() {
   });
 }
 
+// Opens the file as the shared database (a new file gets its tables before its name) and brings
+// its tables up to date.
+void OpenDatabase(const QString& path) {
+  EnsureFolder(path);
+  // The table owners work on the shared database, so the new file is shared while it is set up.
+  auto setUpNew = [](const DatabaseHandle& fresh) {
+    DatabaseFunctions::SetDatabase(fresh);
+    try {
+      InitTables();
+    } catch (...) {
+      DatabaseFunctions::CloseDatabase();
+      throw;
+    }
+  };
+  DatabaseFunctions::SetDatabasePath(path);
+  DatabaseFunctions::SetDatabase(DatabaseFunctions::OpenOrCreateDatabase(path, setUpNew));
+  InitTables();
+}
+
+// What a start that failed part-way leaves is dropped without the window's unload: nothing of a
+// half-loaded window is written back.
+void DiscardStart() {
+  mainWindow.reset();
+  DatabaseFunctions::CloseDatabase();
+}
+
+bool AskRetryWhileBusy(const DatabaseError& error, const QString& path) {
+  return seams::ShowMessage(ErrorFunctions::BusyText(error, path,
+                                                     QStringLiteral("Try again now? No ends "
+                                                                    "ReelKeeper; the file is "
+                                                                    "left as it is.")),
+                            Constants::kAppTitle, seams::MsgIcon::Exclamation,
+                            seams::MsgButtons::YesNo, seams::MsgAnswer::No,
+                            seams::MsgAnswer::No) == seams::MsgAnswer::Yes;
+}
+
+// The database part of the start and the hidden main window's load. False when the user chose
+// to stop (a busy or damaged file); other failures propagate.
+bool OpenAndLoad(const QString& path) {
+  bool repaired = false;
+  while (true) {
+    try {
+      OpenDatabase(path);
+      mainWindow = std::make_unique<ReelKeeperFrm>();
+      QObject::connect(mainWindow.get(), &ReelKeeperFrm::Unloaded, &EndProgram);
+      mainWindow->LoadForm();
+      return true;
+    } catch (const DatabaseError& error) {
+      DiscardStart();
+      if (ErrorFunctions::IsBusy(error)) {
+        if (!AskRetryWhileBusy(error, path)) return false;
+      } else if (ErrorFunctions::IsDamaged(error) && !repaired) {
+        if (!DatabaseRepair::OfferRepair(path, error.Description(),
+                                         DatabaseRepair::When::AtStart)) {
+          return false;
+        }
+        try {
+          DatabaseRepair::Repair(nullptr, path);
+        } catch (const DatabaseError& failure) {
+          DatabaseRepair::ReportFailure(path, failure, DatabaseRepair::When::AtStart);
+          return false;
+        }
+        repaired = true;
+      } else {
+        throw;
+      }
+    }
+  }
+}
+
+// Answers an open dialog or message box as the Escape key would.
+void PressEscape(QWidget* modal) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(modal, &press);
+  QApplication::sendEvent(modal, &release);
+  // A dialog that ignores Escape is closed all the same.
+  if (modal->isVisible()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    } else {
+      modal->close();
+    }
+  }
+}
+
 }  // namespace
 
 StartMode StartModeFor(const QString& argumentText) {
@@ -99,91 +194,125 @@ void InitTablesOn(const DatabaseHandle& db) {
 
 void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
 
-void Main() {
+Started Main(const QString& databasePath) {
   if (!AppFunctions::InstanceLock(false)) {
     seams::ShowMessage(QStringLiteral("There is already an instance of the ReelKeeper running."),
                        QStringLiteral("It's Running"), seams::MsgIcon::Information,
                        seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
-    return;
+    return Started::Finished;
   }
-  StartProgram();
+  return StartProgram(databasePath);
 }
 
-void StartProgram() {
+Started StartProgram(const QString& databasePath) {
   ScannerFunctions::HookScanner();
-  const QString path = AppFunctions::DatabasePath();
-  StartMode mode = StartMode::Normal;
+  QString path = databasePath;
   try {
-    EnsureFolder(path);
-    // A new file gets its tables before it gets its name, so no half-made file ever carries it.
-    // The table owners work on the shared database, so the new file is shared while it is set up.
-    auto setUpNew = [](const DatabaseHandle& fresh) {
-      DatabaseFunctions::SetDatabase(fresh);
-      try {
-        InitTables();
-      } catch (...) {
-        DatabaseFunctions::CloseDatabase();
-        throw;
-      }
-    };
-    DatabaseFunctions::SetDatabasePath(path);
-    DatabaseFunctions::SetDatabase(DatabaseFunctions::OpenOrCreateDatabase(path, setUpNew));
-    InitTables();
-
-    mainWindow = std::make_unique<ReelKeeperFrm>();
-    QObject::connect(mainWindow.get(), &ReelKeeperFrm::Unloaded, &EndProgram);
-    mainWindow->LoadForm();
-
-    mode = StartModeFor(ArgumentText(QCoreApplication::arguments()));
+    if (path.isEmpty()) path = AppFunctions::DatabasePath();
+    if (!OpenAndLoad(path)) return Started::Declined;
+    const StartMode mode = StartModeFor(ArgumentText(QCoreApplication::arguments()));
     if (mode == StartMode::CheckOnly) {
       if (!mainWindow->CheckOverdues()) {
         // Unloading runs the window's whole unload handling, EndProgram included.
         mainWindow->close();
-        return;
+        return Started::Finished;
       }
     } else if (mode == StartMode::Normal) {
       mainWindow->CheckOverdues();
     }
   } catch (const DatabaseError& error) {
-    throw WithPath(error, path);
+    if (!ErrorFunctions::IsBusy(error)) throw WithPath(error, path);
+    // Another program took the file after it was opened (during the overdue check).
+    DiscardStart();
+    seams::ShowMessage(
+        ErrorFunctions::BusyText(error, path, QStringLiteral("Then start ReelKeeper again.")),
+        Constants::kAppTitle, seams::MsgIcon::Exclamation);
+    return Started::Declined;
   }
   mainWindow->show();
   ReportShown();
+  // Damage that lets the file open may still fail a later write; the check runs while the user
+  // works and offers the repair when it finds some.
+  DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
+  return Started::Shown;
 }
 
 void EndProgram() {
+  DatabaseRepair::StopQuickCheck();
   ScannerFunctions::UnhookScanner();
   DatabaseFunctions::CloseDatabase();
   AppFunctions::InstanceLock(true);
 }
 
+void RepairWhileRunning() {
+  const QString path = DatabaseFunctions::GetDatabasePath();
+  try {
+    DatabaseRepair::Repair(DatabaseFunctions::GetDatabase(), path);
+  } catch (const DatabaseError& failure) {
+    DatabaseRepair::ReportFailure(path, failure, DatabaseRepair::When::WhileRunning);
+  }
+  // The clean-up leaves the database closed, repaired or not. Failing to open it again ends
+  // the program at the error boundary: without it nothing can go on.
+  OpenDatabase(path);
+  if (mainWindow) {
+    mainWindow->LoadDVDList();
+    mainWindow->DVDSelected();
+  }
+}
+
+void EndOnRequest() {
+  endRequested = true;
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  if (QWidget* modal = QApplication::activeModalWidget()) PressEscape(modal);
+  // Before the event loop runs, the start sequence sees the request when its boxes are answered.
+  if (!inEventLoop) return;
+  // The handler that opened the box goes on once the box's own event loop has ended, and may
+  // still need the database. The window closes only when control is back in the program's own
+  // event loop; a further box the handler opens meanwhile is answered the same way.
+  if (QThread::currentThread()->loopLevel() > 1) {
+    QTimer::singleShot(50, QCoreApplication::instance(), &EndOnRequest);
+    return;
+  }
+  if (mainWindow && mainWindow->isVisible()) {
+    // Closing the window runs its whole unload, EndProgram included; the loop then ends.
+    mainWindow->close();
+  } else {
+    QCoreApplication::quit();
+  }
+}
+
 ReelKeeperFrm* MainWindow() { return mainWindow.get(); }
 
-int RunProgram() {
+int RunProgram(const QString& databasePath) {
   int status = 0;
-  TerminationSignals::Install([] {
-    // Closing the window runs its whole unload, EndProgram included; the loop then ends.
-    if (mainWindow && mainWindow->isVisible()) {
-      mainWindow->close();
-    } else {
-      QCoreApplication::quit();
-    }
-  });
+  endRequested = false;
+  TerminationSignals::Install(&EndOnRequest);
   try {
-    Main();
-    if (mainWindow && mainWindow->isVisible()) status = QApplication::exec();
+    switch (Main(databasePath)) {
+      case Started::Shown:
+        if (endRequested) {
+          mainWindow->close();
+        } else {
+          inEventLoop = true;
+          status = QApplication::exec();
+          inEventLoop = false;
+        }
+        break;
+      case Started::Finished:
+        break;
+      case Started::Declined:
+        status = 1;
+        break;
+    }
   } catch (const DatabaseError& error) {
     // The window is never shown after a failed start; what was opened is closed quietly.
     mainWindow.reset();
-    ReelKeeperApplication::ReportFatal(error);
-    try {
-      ScannerFunctions::UnhookScanner();
-      DatabaseFunctions::CloseDatabase();
-    } catch (const DatabaseError&) {
-    }
+    ErrorFunctions::ReportFatal(error);
     status = 1;
   }
   mainWindow.reset();
+  // Whatever way the program got here, the one shutdown has run (again, it changes nothing).
+  EndProgram();
   return status;
 }
 

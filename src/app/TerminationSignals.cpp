@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,8 @@ namespace TerminationSignals {
 namespace {
 
 int pipeEnds[2] = {-1, -1};
+std::function<void()> handler;
+QPointer<QSocketNotifier> notifier;
 
 // Only async-signal-safe work here: one byte into the pipe, which the event loop reads.
 void OnSignal(int) {
@@ -23,19 +26,20 @@ void OnSignal(int) {
 }  // namespace
 
 void Install(std::function<void()> onSignal) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeEnds) != 0) {
+  handler = std::move(onSignal);
+  if (notifier) return;
+  if (pipeEnds[0] < 0 &&
+      ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeEnds) != 0) {
     std::perror("ReelKeeper: termination signals");
     return;
   }
-  auto* notifier =
-      new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, QCoreApplication::instance());
-  QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                   [onSignal = std::move(onSignal)] {
-                     char bytes[16];
-                     while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
-                     }
-                     onSignal();
-                   });
+  notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+    char bytes[16];
+    while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
+    }
+    if (handler) handler();
+  });
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);

@@ -7,8 +7,8 @@
 // does: layout saved, database closed, lock given back.
 namespace TerminationSignals {
 
-// Installs the handlers; `onSignal` runs on the event loop once per signal received. Call once,
-// after the application object exists.
+// Installs the handlers; `onSignal` runs on the event loop once per signal received. Call after
+// the application object exists; a second call only replaces `onSignal`.
 void Install(std::function<void()> onSignal);
 
 }  // namespace TerminationSignals

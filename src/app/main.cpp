@@ -2,10 +2,14 @@
 #include <memory>
 
 #include "app/MainFunctions.h"
+#include "app/ReelKeeperApplication.h"
+#include "platform/DesktopDocumentOpener.h"
 #include "platform/LoggingMessageBox.h"
 #include "platform/QtMessageBox.h"
-#include "platform/ReelKeeperApplication.h"
+#include "platform/SystemNetworkState.h"
+#include "seams/DocumentOpener.h"
 #include "seams/MessageBox.h"
+#include "seams/NetworkState.h"
 
 int main(int argc, char* argv[]) {
   ReelKeeperApplication app(argc, argv);
@@ -19,9 +23,16 @@ int main(int argc, char* argv[]) {
   } else {
     messages = std::make_unique<LoggingMessageBox>(messageLog);
   }
+  DesktopDocumentOpener opener;
+  SystemNetworkState network;
   seams::SetMessages(messages.get());
+  seams::SetDocumentOpener(&opener);
+  seams::SetNetworkState(&network);
 
   const int status = MainFunctions::RunProgram();
+
+  seams::SetNetworkState(nullptr);
+  seams::SetDocumentOpener(nullptr);
   seams::SetMessages(nullptr);
   return status;
 }

@@ -5,13 +5,17 @@
 
 #include <QFile>
 
-LoggingMessageBox::LoggingMessageBox(QString logPath) : logPath_(std::move(logPath)) {}
+namespace {
 
-QString LoggingMessageBox::LogLine(const seams::MessageRequest& request) {
+QString LogLine(const seams::MessageRequest& request) {
   QString text = request.text;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\\n")).replace(u'\n', QStringLiteral("\\n"));
   return request.title + u'\t' + text + u'\n';
 }
+
+}  // namespace
+
+LoggingMessageBox::LoggingMessageBox(QString logPath) : logPath_(std::move(logPath)) {}
 
 seams::MsgAnswer LoggingMessageBox::Show(const seams::MessageRequest& request) {
   // Opened for each box and written in one append, so that the line is in the file even when

@@ -13,9 +13,6 @@ class LoggingMessageBox final : public seams::MessageBox {
   explicit LoggingMessageBox(QString logPath);
   seams::MsgAnswer Show(const seams::MessageRequest& request) override;
 
-  // The line written for a box.
-  static QString LogLine(const seams::MessageRequest& request);
-
  private:
   QString logPath_;
 };

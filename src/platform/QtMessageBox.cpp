@@ -55,7 +55,7 @@ seams::MsgAnswer QtMessageBox::Show(const seams::MessageRequest& request) {
     return QMessageBox::Ok;
   };
   box.setDefaultButton(toButton(request.defaultAnswer));
-  if (request.buttons == seams::MsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
+  box.setEscapeButton(toButton(seams::EscapeAnswer(request)));
   switch (box.exec()) {
     case QMessageBox::Yes:
       return MsgAnswer::Yes;

@@ -2,9 +2,8 @@
 
 #include "seams/MessageBox.h"
 
-class QWidget;
-
-// The real message box: QMessageBox with the program's fixed texts, buttons, default and icon.
+// The real message box: QMessageBox with the program's fixed texts, buttons, default and icon;
+// Escape and the title bar's close button give the request's escape answer.
 class QtMessageBox final : public seams::MessageBox {
  public:
   seams::MsgAnswer Show(const seams::MessageRequest& request) override;

@@ -55,11 +55,10 @@ inline bool Chmod(const QString& path, mode_t mode) {
 
 struct LaunchOptions {
   QStringList arguments;
-  bool asNobody = false;         // run as the unprivileged user (tests run as root)
-  rlim_t fileSizeLimit = 0;      // > 0: a "full disk" for every file the program writes
-  QStringList extraEnvironment;  // NAME=value
-  bool throughXvfb = false;      // the program line is run by a bash script under xvfb-run
-  QString script;                // for throughXvfb: the script ($RK is the program's path)
+  bool asNobody = false;     // run as the unprivileged user (tests run as root)
+  rlim_t fileSizeLimit = 0;  // > 0: a "full disk" for every file the program writes
+  bool throughXvfb = false;  // the program line is run by a bash script under xvfb-run
+  QString script;            // for throughXvfb: the script ($RK is the program's path)
 };
 
 class Program;
@@ -193,11 +192,6 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  pid_t Pid() const { return pid_; }
-  void Signal(int signal) {
-    if (pid_ > 0 && !status_) ::kill(pid_, signal);
-  }
-
   // The exit status, or nullopt when it is still running after the timeout. A death by signal
   // counts as 128 + the signal.
   std::optional<int> WaitForExit(int timeoutSeconds = 60) {
@@ -280,7 +274,6 @@ class Program {
       }
       env.push_back("LSAN_OPTIONS=" + lsan);
     }
-    for (const QString& extra : options.extraEnvironment) env.push_back(extra.toUtf8());
     return env;
   }
 

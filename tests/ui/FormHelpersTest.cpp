@@ -4,18 +4,16 @@
 
 #include <QComboBox>
 #include <QCursor>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTest>
-#include <QUrl>
 #include <QVBoxLayout>
 
-#include "platform/DocumentOpener.h"
-#include "platform/NetworkState.h"
+#include "seams/DocumentOpener.h"
+#include "seams/NetworkState.h"
 
 namespace {
 
@@ -173,13 +171,13 @@ TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
   FormHelpers::MainMessage(QStringLiteral("nowhere to go"));  // ignored, no failure
 }
 
-class RecordingOpener final : public DocumentOpener {
+class RecordingOpener final : public seams::DocumentOpener {
  public:
   void Open(const QString& target) override { opened << target; }
   QStringList opened;
 };
 
-class FixedNetwork final : public NetworkState {
+class FixedNetwork final : public seams::NetworkState {
  public:
   explicit FixedNetwork(bool online) : online_(online) {}
   bool IsConnected() override { return online_; }
@@ -190,30 +188,18 @@ class FixedNetwork final : public NetworkState {
 
 TEST(SystemSeamsTest, DocumentsAndConnectionGoThroughTheInstalledSeams) {
   RecordingOpener opener;
-  SetDocumentOpener(&opener);
+  seams::SetDocumentOpener(&opener);
   FormHelpers::OpenDocument(QStringLiteral("OnlineDoc.htm"));
-  SetDocumentOpener(nullptr);
+  seams::SetDocumentOpener(nullptr);
   EXPECT_EQ(opener.opened, QStringList{"OnlineDoc.htm"});
 
   FixedNetwork online(true);
   FixedNetwork offline(false);
-  SetNetworkState(&online);
+  seams::SetNetworkState(&online);
   EXPECT_TRUE(FormHelpers::IsConnected());
-  SetNetworkState(&offline);
+  seams::SetNetworkState(&offline);
   EXPECT_FALSE(FormHelpers::IsConnected());
-  SetNetworkState(nullptr);
-}
-
-TEST(SystemSeamsTest, WebAddressesStayAndFileNamesBecomeAbsoluteFiles) {
-  EXPECT_EQ(DocumentUrl(QStringLiteral("https://example.org/dvd")),
-            QUrl(QStringLiteral("https://example.org/dvd")));
-  EXPECT_EQ(DocumentUrl(QStringLiteral("mailto:me@example.org")).scheme(),
-            QStringLiteral("mailto"));
-  const QUrl local = DocumentUrl(QStringLiteral("OfflineDoc.htm"));
-  EXPECT_TRUE(local.isLocalFile());
-  EXPECT_EQ(local.toLocalFile(),
-            QDir::current().absoluteFilePath(QStringLiteral("OfflineDoc.htm")));
-  EXPECT_TRUE(DocumentUrl(QStringLiteral("/opt/doc/it's here.htm")).isLocalFile());
+  seams::SetNetworkState(nullptr);
 }
 
 }  // namespace

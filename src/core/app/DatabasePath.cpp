@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "app/Constants.h"
+#include "app/DatabaseError.h"
 
 namespace AppFunctions {
 
@@ -32,11 +34,25 @@ QString UserDataFolder() {
 }
 
 QString DatabasePathFor(const QString& programFolder) {
+  const QString own = QDir(programFolder).filePath(Constants::kDatabaseFileName);
   // The journal is written beside the file, so the folder itself must be writable, not only an
   // existing file in it.
-  const bool writable = ::access(QFile::encodeName(programFolder).constData(), W_OK | X_OK) == 0;
-  const QString folder = writable ? programFolder : UserDataFolder();
-  return QDir(folder).filePath(Constants::kDatabaseFileName);
+  if (::access(QFile::encodeName(programFolder).constData(), W_OK | X_OK) == 0) return own;
+  const QString dataFolder = UserDataFolder();
+  // An installed copy that a user had filled before: starting on an empty file elsewhere would
+  // look as if the collection were lost. An empty file holds nothing and does not count.
+  const QFileInfo existing(own);
+  if (existing.isSymLink() || (existing.exists() && existing.size() > 0)) {
+    throw DatabaseError(
+        EACCES,
+        QStringLiteral("The collection '%1' cannot be used: its folder '%2' cannot be written, "
+                       "so changes could not be made safely. Make that folder writable for you, "
+                       "or move the file into your data folder '%3', then start ReelKeeper again. "
+                       "Nothing has been created or changed.")
+            .arg(own, programFolder, dataFolder),
+        QStringLiteral("DatabasePath"));
+  }
+  return QDir(dataFolder).filePath(Constants::kDatabaseFileName);
 }
 
 QString DatabasePath() { return DatabasePathFor(ProgramFolder()); }

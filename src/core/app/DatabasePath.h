@@ -9,7 +9,9 @@ namespace AppFunctions {
 // The full path of "ReelKeeper.mdb" for this process.
 QString DatabasePath();
 
-// The same choice for a given program folder; the result's folder may not exist yet.
+// The same choice for a given program folder; the result's folder may not exist yet. A collection
+// already in a program folder that cannot be written is never passed over for a new, empty one:
+// that throws DatabaseError with a message naming the file and what the user can do.
 QString DatabasePathFor(const QString& programFolder);
 
 // The folder of the running executable (from /proc/self/exe).

@@ -1,5 +1,7 @@
 #include "app/ErrorFunctions.h"
 
+#include <sqlite3.h>
+
 #include <QFile>
 #include <cerrno>
 #include <cstdlib>
@@ -9,6 +11,11 @@
 #include "seams/MessageBox.h"
 
 namespace ErrorFunctions {
+namespace {
+
+int PrimaryCode(const DatabaseError& error) { return error.Number() & 0xff; }
+
+}  // namespace
 
 QString ErrorText(const QString& message, bool allowContinue, const DatabaseError& error) {
   const QString& crlf = Constants::kCrLf;
@@ -29,8 +36,9 @@ QString ErrorText(const QString& message, bool allowContinue, const DatabaseErro
 void ShowError(const QString& message, bool allowContinue, const DatabaseError& error) {
   const QString text = ErrorText(message, allowContinue, error);
   if (allowContinue) {
-    const auto answer = seams::ShowMessage(text, QStringLiteral("Error"), seams::MsgIcon::Critical,
-                                           seams::MsgButtons::YesNo, seams::MsgAnswer::Yes);
+    const auto answer =
+        seams::ShowMessage(text, QStringLiteral("Error"), seams::MsgIcon::Critical,
+                           seams::MsgButtons::YesNo, seams::MsgAnswer::Yes, seams::MsgAnswer::Yes);
     if (answer == seams::MsgAnswer::No) EndProcessNow();
   } else {
     seams::ShowMessage(text, QStringLiteral("Error"), seams::MsgIcon::Critical,
@@ -55,5 +63,29 @@ void LogError(const QString& text) {
 }
 
 void EndProcessNow() { std::_Exit(1); }
+
+QString FatalText(const DatabaseError& error) {
+  return QStringLiteral("Error Number: %1").arg(error.Number()) + Constants::kCrLf +
+         error.Description();
+}
+
+void ReportFatal(const DatabaseError& error) {
+  seams::ShowMessage(FatalText(error), QStringLiteral("Error"), seams::MsgIcon::Critical,
+                     seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
+}
+
+bool IsBusy(const DatabaseError& error) {
+  return PrimaryCode(error) == SQLITE_BUSY || PrimaryCode(error) == SQLITE_LOCKED;
+}
+
+bool IsDamaged(const DatabaseError& error) { return PrimaryCode(error) == SQLITE_CORRUPT; }
+
+QString BusyText(const DatabaseError& error, const QString& path, const QString& afterwards) {
+  const QString& crlf = Constants::kCrLf;
+  return QStringLiteral("The collection is in use by another program: %1.")
+             .arg(error.Description()) +
+         crlf + QStringLiteral("File: ") + path + crlf + crlf +
+         QStringLiteral("Close the other program, or wait until it has finished. ") + afterwards;
+}
 
 }  // namespace ErrorFunctions

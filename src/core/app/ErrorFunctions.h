@@ -12,7 +12,8 @@ namespace ErrorFunctions {
 QString ErrorText(const QString& message, bool allowContinue, const DatabaseError& error);
 
 // Shows the report. With allowContinue the user may go on (the report is then logged) or end
-// the program at once; without it the report is shown with OK and then logged.
+// the program at once; without it the report is shown with OK and then logged. Escape goes on:
+// a stray key must not end the program.
 void ShowError(const QString& message, bool allowContinue, const DatabaseError& error);
 
 // Appends text and CR LF to "ErrorLog" in the current folder. Throws DatabaseError when the
@@ -21,5 +22,20 @@ void LogError(const QString& text);
 
 // Ends the process at once: no window is unloaded and nothing is saved.
 [[noreturn]] void EndProcessNow();
+
+// An error that ends the program: "Error Number: n", a line break and the description, in a box
+// titled "Error".
+QString FatalText(const DatabaseError& error);
+void ReportFatal(const DatabaseError& error);
+
+// Another program holds the database file (SQLite's busy or locked): a passing condition, worth
+// a retry once the other program is done.
+bool IsBusy(const DatabaseError& error);
+// The program's own file is damaged (SQLite's "malformed"): the clean-up's salvage may help.
+bool IsDamaged(const DatabaseError& error);
+
+// "The collection is in use by another program: ...", the file, and what the user can do;
+// `afterwards` is the last sentence (what happens next).
+QString BusyText(const DatabaseError& error, const QString& path, const QString& afterwards);
 
 }  // namespace ErrorFunctions

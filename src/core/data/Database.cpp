@@ -22,7 +22,7 @@ std::shared_ptr<Database> Database::OpenWith(const QString& path, int flags) {
                         error.Source());
   }
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, 2000);
+  sqlite3_busy_timeout(db, 1000);  // another program's write: a moment, not a frozen window
   JetDialect::RegisterFunctions(db);
   auto handle = std::shared_ptr<Database>(new Database(db, path));
   // Settings of this connection only: neither writes to the file.

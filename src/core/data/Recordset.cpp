@@ -54,7 +54,14 @@ Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db))
     names_.append(name);
     isDate_.push_back(statement_.DeclaredType(i).toUpper().contains("DATE"));
   }
-  Step();
+  try {
+    Step();
+  } catch (...) {
+    // No destructor runs for an object whose constructor throws; an unfinalized statement would
+    // keep its connection alive after the database is closed (a damaged page met at once).
+    Close();
+    throw;
+  }
   if (!hasRow_) count_ = 0;
 }
 

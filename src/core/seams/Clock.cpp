@@ -13,8 +13,6 @@ const Clock* current = &systemClock;
 
 }  // namespace
 
-const Clock& CurrentClock() { return *current; }
-
 void SetClock(const Clock* clock) { current = clock ? clock : &systemClock; }
 
 QDate Today() { return current->Today(); }

@@ -11,7 +11,6 @@ class Clock {
   virtual QDate Today() const = 0;
 };
 
-const Clock& CurrentClock();
 void SetClock(const Clock* clock);  // nullptr restores the system clock
 
 // The current calendar date without a time of day.

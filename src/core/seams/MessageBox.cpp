@@ -18,13 +18,25 @@ MessageBox* current = &consoleBox;
 
 }  // namespace
 
-MessageBox& Messages() { return *current; }
+MsgAnswer EscapeAnswer(const MessageRequest& request) {
+  if (request.escapeAnswer) return *request.escapeAnswer;
+  switch (request.buttons) {
+    case MsgButtons::Ok:
+      return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+      return MsgAnswer::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+      return MsgAnswer::Cancel;
+  }
+  return MsgAnswer::Cancel;
+}
 
 void SetMessages(MessageBox* box) { current = box ? box : &consoleBox; }
 
 MsgAnswer ShowMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
-                      MsgAnswer defaultAnswer) {
-  return current->Show(MessageRequest{text, title, icon, buttons, defaultAnswer});
+                      MsgAnswer defaultAnswer, std::optional<MsgAnswer> escapeAnswer) {
+  return current->Show(MessageRequest{text, title, icon, buttons, defaultAnswer, escapeAnswer});
 }
 
 }  // namespace seams

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace seams {
 
@@ -14,7 +15,15 @@ struct MessageRequest {
   MsgIcon icon = MsgIcon::None;
   MsgButtons buttons = MsgButtons::Ok;
   MsgAnswer defaultAnswer = MsgAnswer::Ok;
+  // What Escape (or closing the box) answers; unset: the answer that changes nothing (see
+  // EscapeAnswer).
+  std::optional<MsgAnswer> escapeAnswer;
 };
+
+// The answer Escape gives: the request's own, else No for Yes/No, Cancel where there is a Cancel
+// button, OK for a box with OK alone. A stray key must never say yes to deleting, returning,
+// overwriting or cleaning up.
+MsgAnswer EscapeAnswer(const MessageRequest& request);
 
 // Every modal message of the program goes through this interface, so that the windows can be
 // driven by tests without anybody clicking.
@@ -24,12 +33,13 @@ class MessageBox {
   virtual MsgAnswer Show(const MessageRequest& request) = 0;
 };
 
-// The process-wide message box. Until one is installed, messages go to standard error and take
-// their default answer, which is what a program without a screen can sensibly do.
-MessageBox& Messages();
+// Installs the process-wide message box; nullptr goes back to the one used until the program
+// installs its own: messages go to standard error and take their default answer, which is what a
+// program without a screen can sensibly do.
 void SetMessages(MessageBox* box);
 
 MsgAnswer ShowMessage(const QString& text, const QString& title, MsgIcon icon = MsgIcon::None,
-                      MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok);
+                      MsgButtons buttons = MsgButtons::Ok, MsgAnswer defaultAnswer = MsgAnswer::Ok,
+                      std::optional<MsgAnswer> escapeAnswer = std::nullopt);
 
 }  // namespace seams

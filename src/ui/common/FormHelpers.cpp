@@ -8,8 +8,8 @@
 #include <QListWidget>
 #include <QPointer>
 
-#include "platform/DocumentOpener.h"
-#include "platform/NetworkState.h"
+#include "seams/DocumentOpener.h"
+#include "seams/NetworkState.h"
 
 namespace FormHelpers {
 namespace {
@@ -109,8 +109,8 @@ QWidget* MainWindow() { return mainWindow; }
 
 void MainMessage(const QString& text) { CallMessage(mainWindow, text); }
 
-void OpenDocument(const QString& target) { CurrentDocumentOpener().Open(target); }
+void OpenDocument(const QString& target) { seams::CurrentDocumentOpener().Open(target); }
 
-bool IsConnected() { return CurrentNetworkState().IsConnected(); }
+bool IsConnected() { return seams::CurrentNetworkState().IsConnected(); }
 
 }  // namespace FormHelpers

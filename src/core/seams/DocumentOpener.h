@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace seams {
+
 // Asks the system to open a document or web address in its usual program. Windows reach it
 // through FormHelpers::OpenDocument; tests install their own to see what would be opened.
 class DocumentOpener {
@@ -11,12 +13,9 @@ class DocumentOpener {
   virtual void Open(const QString& target) = 0;
 };
 
-// The opener in use: the desktop's own until another is installed.
+// The opener in use. Until the program installs the desktop's, nothing is opened.
 DocumentOpener& CurrentDocumentOpener();
-// nullptr restores the desktop's opener.
+// nullptr goes back to opening nothing.
 void SetDocumentOpener(DocumentOpener* opener);
 
-// A web address (it has a scheme such as https: or mailto:) as it stands; anything else is a
-// file name, taken relative to the current folder as the system's "open" action would.
-class QUrl;
-QUrl DocumentUrl(const QString& target);
+}  // namespace seams

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace seams {
+
 // Whether the system has an Internet connection. Windows reach it through
 // FormHelpers::IsConnected; tests install their own answer.
 class NetworkState {
@@ -8,7 +10,10 @@ class NetworkState {
   virtual bool IsConnected() = 0;
 };
 
-// The state in use: the system's own until another is installed.
+// The state in use. Until the program installs the system's, the answer is "not connected",
+// which only ever sends the user to the offline documentation.
 NetworkState& CurrentNetworkState();
-// nullptr restores the system's.
+// nullptr goes back to "not connected".
 void SetNetworkState(NetworkState* state);
+
+}  // namespace seams

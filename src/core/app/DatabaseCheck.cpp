@@ -1,0 +1,91 @@
+#include "app/DatabaseCheck.h"
+
+#include <sqlite3.h>
+
+#include "app/DatabaseError.h"
+#include "data/Database.h"
+
+namespace AppFunctions {
+namespace {
+
+int CollectLine(void* lines, int columns, char** values, char**) {
+  if (columns > 0 && values[0]) {
+    static_cast<QStringList*>(lines)->append(QString::fromUtf8(values[0]));
+  }
+  return 0;
+}
+
+int StopWhenCancelled(void* cancelled) {
+  return static_cast<std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
+}
+
+// Damage so bad that the check itself cannot read the file is a finding too.
+bool IsDamage(int code) {
+  const int primary = code & 0xff;
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+void Exec(const DatabaseHandle& db, const QString& sql, QStringList& lines) {
+  char* message = nullptr;
+  const int rc =
+      sqlite3_exec(db->Handle(), sql.toUtf8().constData(), &CollectLine, &lines, &message);
+  const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
+  sqlite3_free(message);
+  if (rc != SQLITE_OK) throw DatabaseError(rc, text, QStringLiteral("TableRows"));
+}
+
+}  // namespace
+
+QuickCheck::QuickCheck(QString path) : path_(std::move(path)) {}
+
+QuickCheck::Result QuickCheck::Run() {
+  Result result;
+  int rc = SQLITE_OK;
+  QStringList lines;
+  try {
+    const DatabaseHandle db = Database::Open(path_);
+    sqlite3_progress_handler(db->Handle(), 1000, &StopWhenCancelled, &cancelled_);
+    if (!cancelled_)
+      rc = sqlite3_exec(db->Handle(), "PRAGMA quick_check", &CollectLine, &lines, nullptr);
+  } catch (const DatabaseError& error) {
+    // Not readable now (another program holds it, or it went away): nothing can be said.
+    if (!IsDamage(error.Number())) return result;
+    rc = error.Number();
+  }
+  if (cancelled_) return result;
+  if (IsDamage(rc)) {
+    result.completed = true;
+    result.faults = QStringList{QString::fromUtf8(sqlite3_errstr(rc))};
+  } else if (rc == SQLITE_OK) {
+    result.completed = true;
+    if (lines != QStringList{QStringLiteral("ok")}) {
+      // Findings come under a heading per attached database; only the findings tell anything.
+      for (const QString& line : lines) {
+        if (!line.startsWith(QStringLiteral("*** "))) result.faults << line;
+      }
+      if (result.faults.isEmpty()) result.faults = lines;
+    }
+  }
+  return result;
+}
+
+std::vector<std::pair<QString, qint64>> TableRows(const QString& path) {
+  const DatabaseHandle db = Database::Open(path);
+  QStringList tables;
+  Exec(db,
+       QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                      "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
+       tables);
+  std::vector<std::pair<QString, qint64>> rows;
+  for (const QString& table : tables) {
+    QStringList count;
+    Exec(db,
+         QStringLiteral("SELECT count(*) FROM \"%1\"")
+             .arg(QString(table).replace(u'"', QStringLiteral("\"\""))),
+         count);
+    rows.emplace_back(table, count.value(0).toLongLong());
+  }
+  return rows;
+}
+
+}  // namespace AppFunctions

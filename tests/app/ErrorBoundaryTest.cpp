@@ -1,0 +1,59 @@
+// Another program holding the database file is a passing condition at the event boundary: the
+// user is told in plain words after a moment, the program goes on, and a later try works.
+#include "app/ReelKeeperApplication.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
+#include <QEvent>
+
+#include "TestSupport.h"
+
+namespace {
+
+// Reads the collection in an event handler, as a click on a DVD does.
+class Reader final : public QObject {
+ public:
+  explicit Reader(DatabaseHandle db) : db_(std::move(db)) {}
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    dvds = db_->QueryNumber(QStringLiteral("SELECT count(*) FROM Inventory"));
+    return true;
+  }
+  qint64 dvds = -1;
+
+ private:
+  DatabaseHandle db_;
+};
+
+TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
+  testsupport::TempDatabase db;
+  db.AddDvd(QStringLiteral("Casablanca"));
+  testsupport::ScriptedMessageBox boxes;
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(db.Path().toUtf8().constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  Reader reader(db.Db());
+  QEvent click(QEvent::User);
+  QElapsedTimer waited;
+  waited.start();
+  QCoreApplication::sendEvent(&reader, &click);
+  // A moment, not a frozen window.
+  EXPECT_LT(waited.elapsed(), 1800);
+  EXPECT_EQ(reader.dvds, -1);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_TRUE(boxes.Shown()[0].text.startsWith(
+      QStringLiteral("The collection is in use by another program: ")))
+      << qPrintable(boxes.Shown()[0].text);
+  EXPECT_TRUE(boxes.Shown()[0].text.contains(db.Path())) << qPrintable(boxes.Shown()[0].text);
+
+  ASSERT_EQ(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+  QCoreApplication::sendEvent(&reader, &click);
+  EXPECT_EQ(reader.dvds, 1);
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+}  // namespace

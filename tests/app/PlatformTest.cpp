@@ -1,0 +1,42 @@
+// The real implementations of the seams, where they can run in a test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/DesktopDocumentOpener.h"
+#include "platform/QtMessageBox.h"
+
+namespace {
+
+// The request's escape answer, not the button set, decides: the error report's "continue?" box
+// goes on when Escape is pressed.
+TEST(QtMessageBoxTest, EscapeGivesTheRequestsEscapeAnswer) {
+  QTimer::singleShot(0, [] {
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+  });
+  seams::MessageRequest request;
+  request.text = QStringLiteral("Go on?");
+  request.buttons = seams::MsgButtons::YesNo;
+  request.defaultAnswer = seams::MsgAnswer::No;
+  request.escapeAnswer = seams::MsgAnswer::Yes;
+  EXPECT_EQ(QtMessageBox().Show(request), seams::MsgAnswer::Yes);
+}
+
+TEST(DesktopDocumentOpenerTest, WebAddressesStayAndFileNamesBecomeAbsoluteFiles) {
+  using Opener = DesktopDocumentOpener;
+  EXPECT_EQ(Opener::DocumentUrl(QStringLiteral("https://example.org/dvd")),
+            QUrl(QStringLiteral("https://example.org/dvd")));
+  EXPECT_EQ(Opener::DocumentUrl(QStringLiteral("mailto:me@example.org")).scheme(),
+            QStringLiteral("mailto"));
+  const QUrl local = Opener::DocumentUrl(QStringLiteral("OfflineDoc.htm"));
+  EXPECT_TRUE(local.isLocalFile());
+  EXPECT_EQ(local.toLocalFile(),
+            QDir::current().absoluteFilePath(QStringLiteral("OfflineDoc.htm")));
+  EXPECT_TRUE(Opener::DocumentUrl(QStringLiteral("/opt/doc/it's here.htm")).isLocalFile());
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#pragma once
+
+// Runs the whole program in the test process (RunProgram) on a collection file of the test's
+// own, with its own lock folder and current folder, so that the start, the event loop and the
+// shutdown are the program's own and the message boxes are the test's.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "TestSupport.h"
+#include "app/MainFunctions.h"
+#include "data/DatabaseFunctions.h"
+#include "ui/main/ReelKeeperFrm.h"
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    const QString run = folder_.filePath(QStringLiteral("run"));
+    ASSERT_TRUE(QDir().mkpath(run));
+    ASSERT_EQ(::chmod(QFile::encodeName(run).constData(), 0700), 0);
+    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(run));
+    previousFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder_.path()));  // "ErrorLog" goes here
+  }
+  void TearDown() override {
+    QDir::setCurrent(previousFolder_);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+  }
+
+  QString Path() const { return folder_.filePath(QStringLiteral("ReelKeeper.mdb")); }
+
+  // A collection of the program's own with `dvds` DVDs ("Title 0", ...), closed again.
+  void MakeCollection(int dvds) {
+    DatabaseFunctions::OpenSharedDatabase(Path());
+    MainFunctions::InitTables();
+    const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+    Transaction transaction(db);
+    for (int i = 0; i < dvds; ++i) {
+      db->Execute(QStringLiteral("INSERT INTO Inventory (DVDTitle, Description) VALUES "
+                                 "('Title %1', '%2')")
+                      .arg(i)
+                      .arg(QString(300, u'x')));
+    }
+    transaction.Commit();
+    DatabaseFunctions::CloseDatabase();
+  }
+
+  static void Overwrite(const QString& path, qint64 offset, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(offset));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+  }
+
+  // Runs the program; `whileShown` runs on its event loop once the window is shown, and the
+  // window is closed after it (as the user would), unless `closeAfter` is false.
+  int RunWhileShown(const std::function<void()>& whileShown, bool closeAfter = true) {
+    QTimer driver;
+    driver.setSingleShot(true);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      struct Closer {
+        bool close;
+        ~Closer() {
+          if (close && MainFunctions::MainWindow()) MainFunctions::MainWindow()->close();
+        }
+      } closer{closeAfter};
+      whileShown();
+    });
+    driver.start(0);
+    return MainFunctions::RunProgram(Path());
+  }
+
+  static int ListRows() {
+    auto* list =
+        MainFunctions::MainWindow()->findChild<QAbstractItemView*>(QStringLiteral("DVDList"));
+    return list ? list->model()->rowCount() : -1;
+  }
+
+  testsupport::ScriptedMessageBox boxes;
+
+ private:
+  QTemporaryDir folder_;
+  QByteArray savedRuntime_;
+  QString previousFolder_;
+};
