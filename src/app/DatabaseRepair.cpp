@@ -59,13 +59,17 @@ bool OfferRepair(const QString& path, const QString& finding, When when) {
 }
 
 void Repair(const DatabaseHandle& db, const QString& path) {
-  DatabaseFunctions::CleanDatabase(db ? db : Database::Open(path));
+  const DatabaseFunctions::CleanupSummary summary =
+      db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);
   QString text = QStringLiteral("The collection '%1' has been repaired. Rows kept:").arg(path);
-  for (const auto& [table, rows] : AppFunctions::TableRows(path)) {
-    text += kCrLf + QStringLiteral("%1: %2").arg(table).arg(rows);
+  for (const DatabaseFunctions::TableRows& table : summary.tables) {
+    text += kCrLf + QStringLiteral("%1: %2").arg(table.table).arg(table.rows);
   }
-  text += kCrLf + kCrLf +
-          QStringLiteral("The damaged original is kept beside it; its name ends in \".damaged\".");
+  if (summary.salvaged) {
+    text +=
+        kCrLf + kCrLf +
+        QStringLiteral("The damaged original is kept beside it as '%1'.").arg(summary.damagedFile);
+  }
   seams::ShowMessage(text, Constants::kAppTitle, seams::MsgIcon::Information);
 }
 

@@ -91,18 +91,11 @@ void ReportShown() {
 // its tables up to date.
 void OpenDatabase(const QString& path) {
   EnsureFolder(path);
-  // The table owners work on the shared database, so the new file is shared while it is set up.
-  auto setUpNew = [](const DatabaseHandle& fresh) {
-    DatabaseFunctions::SetDatabase(fresh);
-    try {
-      InitTables();
-    } catch (...) {
-      DatabaseFunctions::CloseDatabase();
-      throw;
-    }
-  };
+  // Whichever path creates a file (this one, or a reopening after a clean-up), it gets its tables
+  // before it gets its name.
+  DatabaseFunctions::SetNewDatabaseSetUp(&InitTablesOn);
   DatabaseFunctions::SetDatabasePath(path);
-  DatabaseFunctions::SetDatabase(DatabaseFunctions::OpenOrCreateDatabase(path, setUpNew));
+  DatabaseFunctions::SetDatabase(DatabaseFunctions::OpenOrCreateDatabase(path));
   InitTables();
 }
 

@@ -16,6 +16,7 @@
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -128,6 +129,10 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   EXPECT_EQ(FieldProperty(db, QStringLiteral("inventory"), QStringLiteral("dvdtitle"),
                           QStringLiteral("VisibleName")),
             QVariant(QStringLiteral("Title")));
+  // The list finds its columns under the program's own names.
+  QStringList keys;
+  for (const auto& column : InventoryFunctions::ListColumns()) keys << column.key;
+  EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
   DatabaseFunctions::CloseDatabase();
 
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));

@@ -25,15 +25,6 @@ bool IsDamage(int code) {
   return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
-void Exec(const DatabaseHandle& db, const QString& sql, QStringList& lines) {
-  char* message = nullptr;
-  const int rc =
-      sqlite3_exec(db->Handle(), sql.toUtf8().constData(), &CollectLine, &lines, &message);
-  const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
-  sqlite3_free(message);
-  if (rc != SQLITE_OK) throw DatabaseError(rc, text, QStringLiteral("TableRows"));
-}
-
 }  // namespace
 
 QuickCheck::QuickCheck(QString path) : path_(std::move(path)) {}
@@ -67,25 +58,6 @@ QuickCheck::Result QuickCheck::Run() {
     }
   }
   return result;
-}
-
-std::vector<std::pair<QString, qint64>> TableRows(const QString& path) {
-  const DatabaseHandle db = Database::Open(path);
-  QStringList tables;
-  Exec(db,
-       QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                      "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
-       tables);
-  std::vector<std::pair<QString, qint64>> rows;
-  for (const QString& table : tables) {
-    QStringList count;
-    Exec(db,
-         QStringLiteral("SELECT count(*) FROM \"%1\"")
-             .arg(QString(table).replace(u'"', QStringLiteral("\"\""))),
-         count);
-    rows.emplace_back(table, count.value(0).toLongLong());
-  }
-  return rows;
 }
 
 }  // namespace AppFunctions

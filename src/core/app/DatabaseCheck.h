@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
-#include <utility>
-#include <vector>
 
 // SQLite's quick check of the database file, on a connection of its own so that it can run on a
 // worker thread while the program goes on. Some damage (a free page beyond the end of the file,
@@ -30,9 +28,5 @@ class QuickCheck {
   QString path_;
   std::atomic<bool> cancelled_{false};
 };
-
-// How many rows each table of the file holds, in the order the tables were made: what a salvage
-// kept. Throws DatabaseError when the file cannot be read.
-std::vector<std::pair<QString, qint64>> TableRows(const QString& path);
 
 }  // namespace AppFunctions
