@@ -37,6 +37,7 @@
 #include "ui/main/MainLayout.h"
 #include "ui/main/PanelRows.h"
 #include "ui/main/PhoneBookPanel.h"
+#include "ui/phonebook/PhoneBookFrm.h"
 
 // The pictures are compiled into the static ui library; a static library's resources are linked
 // in only when something names them.
@@ -462,7 +463,12 @@ void ReelKeeperFrm::EditLoan() {}
 
 void ReelKeeperFrm::GetStatus() {}
 
-void ReelKeeperFrm::GoPhoneBook() {}
+void ReelKeeperFrm::GoPhoneBook() {
+  PhoneBookFrm phoneBook(this);
+  if (phoneBook.LoadForm()) phoneBook.exec();
+  // The window may have changed the phone book the detail panel shows.
+  UpdateDVDInfo();
+}
 
 void ReelKeeperFrm::SearchForDVD() {}
 
