@@ -38,6 +38,7 @@
 #include "ui/main/PanelRows.h"
 #include "ui/main/PhoneBookPanel.h"
 #include "ui/phonebook/PhoneBookFrm.h"
+#include "ui/search/SearchFrm.h"
 
 // The pictures are compiled into the static ui library; a static library's resources are linked
 // in only when something names them.
@@ -470,7 +471,10 @@ void ReelKeeperFrm::GoPhoneBook() {
   UpdateDVDInfo();
 }
 
-void ReelKeeperFrm::SearchForDVD() {}
+void ReelKeeperFrm::SearchForDVD() {
+  SearchFrm search(this);
+  if (search.LoadForm()) search.exec();
+}
 
 void ReelKeeperFrm::About() {}
 
