@@ -11,7 +11,7 @@ namespace InventoryFunctions {
 
 struct SearchCriteria {
   // Each text exactly as typed; an empty text is left out of the search.
-  QString title, category, rated, starring, description;
+  QString title{}, category{}, rated{}, starring{}, description{};
   // Whole values (=) instead of parts (Like '*text*').
   bool exactMatch = false;
   // Every filled criterion must match (And) rather than any one of them (Or).
