@@ -37,6 +37,8 @@
 #include "ui/main/MainLayout.h"
 #include "ui/main/PanelRows.h"
 #include "ui/main/PhoneBookPanel.h"
+#include "ui/phonebook/PhoneBookFrm.h"
+#include "ui/search/SearchFrm.h"
 
 // The pictures are compiled into the static ui library; a static library's resources are linked
 // in only when something names them.
@@ -462,9 +464,17 @@ void ReelKeeperFrm::EditLoan() {}
 
 void ReelKeeperFrm::GetStatus() {}
 
-void ReelKeeperFrm::GoPhoneBook() {}
+void ReelKeeperFrm::GoPhoneBook() {
+  PhoneBookFrm phoneBook(this);
+  if (phoneBook.LoadForm()) phoneBook.exec();
+  // The window may have changed the phone book the detail panel shows.
+  UpdateDVDInfo();
+}
 
-void ReelKeeperFrm::SearchForDVD() {}
+void ReelKeeperFrm::SearchForDVD() {
+  SearchFrm search(this);
+  if (search.LoadForm()) search.exec();
+}
 
 void ReelKeeperFrm::About() {}
 

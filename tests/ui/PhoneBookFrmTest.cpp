@@ -1,0 +1,279 @@
+#include "ui/phonebook/PhoneBookFrm.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ReelKeeperFrmFixture.h"
+#include "settings/SettingsManager.h"
+
+using seams::MsgAnswer;
+
+namespace {
+
+class PhoneBookFrmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FormHelpers::ResetTypeAhead();
+    db.AddCustomer("Bob", "555-0001");
+    db.AddCustomer("Carl", "555-0002");
+  }
+
+  void Open() {
+    window = std::make_unique<PhoneBookFrm>();
+    ASSERT_TRUE(window->LoadForm());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
+  void Resize(int width, int height) {
+    window->resize(width, height);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == QSize(width, height); }));
+  }
+
+  template <class T = QWidget>
+  T* Find(const char* name) const {
+    T* found = window->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QLineEdit* Box(const char* name) const { return Find<QLineEdit>(name); }
+  QListWidget* NameList() const { return Find<QListWidget>("NameList"); }
+  QString Name() const { return Box("NameTxt")->text(); }
+  QString Phone() const { return Box("PhonePhoneTxt")->text(); }
+  void Press(const char* button) { QTest::mouseClick(Find(button), Qt::LeftButton); }
+  void ClickName(int row) {
+    QTest::mouseClick(NameList()->viewport(), Qt::LeftButton, {},
+                      NameList()->visualItemRect(NameList()->item(row)).center());
+  }
+  QStringList Items() const {
+    QStringList items;
+    for (int i = 0; i < NameList()->count(); ++i) items << NameList()->item(i)->text();
+    return items;
+  }
+  QStringList Stored(const char* column) const {
+    return db.Column(QStringLiteral("SELECT %1 FROM Customers ORDER BY rowid").arg(column));
+  }
+  void DragSeparator(int dx) {
+    QWidget* separator = Find("SeparatorButton");
+    const QPoint grip(separator->width() / 2, 40);
+    QTest::mousePress(separator, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(separator, grip + QPoint(dx, 0));
+    QTest::mouseRelease(separator, Qt::LeftButton, {}, grip + QPoint(dx, 0));
+  }
+
+  testsupport::TempDatabase db;
+  testsupport::ScriptedMessageBox boxes;
+  std::unique_ptr<PhoneBookFrm> window;
+};
+
+TEST_F(PhoneBookFrmTest, OpensWithEveryNameAndEmptyBoxes) {
+  Open();
+  EXPECT_EQ(window->windowTitle(), "Phone Book");
+  EXPECT_EQ(Items(), (QStringList{"Bob", "Carl"}));
+  EXPECT_EQ(Name(), "");
+  EXPECT_EQ(Phone(), "");
+}
+
+TEST_F(PhoneBookFrmTest, TypingCompletesFromTheListAndShowsTheEntry) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "c");
+  EXPECT_EQ(Name(), "Carl");
+  EXPECT_EQ(Box("NameTxt")->selectedText(), "arl");
+  EXPECT_EQ(NameList()->currentRow(), 1);
+  EXPECT_EQ(Phone(), "555-0002");
+
+  QTest::keyClicks(Box("NameTxt"), "x");  // replaces the completed part: no such name
+  EXPECT_EQ(Name(), "Cx");
+  EXPECT_EQ(Phone(), "");
+}
+
+TEST_F(PhoneBookFrmTest, PickingANameByMouseOrKeyboardFillsTheBoxAndTheEntry) {
+  Open();
+  ClickName(0);
+  EXPECT_EQ(Name(), "Bob");
+  EXPECT_EQ(Phone(), "555-0001");
+  QTest::keyClick(NameList(), Qt::Key_Down);
+  EXPECT_EQ(Name(), "Carl");
+  EXPECT_EQ(Phone(), "555-0002");
+  Box("NameTxt")->setText("Someone");
+  ClickName(1);  // the current row, picked again
+  EXPECT_EQ(Name(), "Carl");
+}
+
+TEST_F(PhoneBookFrmTest, ClickingIntoTheNameBoxShowsTheStoredEntryAgain) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "Bob");
+  Box("PhonePhoneTxt")->setText("edited");
+  db.Db()->Execute(QStringLiteral("UPDATE Customers SET Phone = '555-0101' WHERE Name = 'Bob'"));
+  QTest::mouseClick(Box("NameTxt"), Qt::LeftButton);
+  EXPECT_EQ(Phone(), "555-0101");
+}
+
+// Like the main window's tab, the window keeps apostrophes: O'Brien is a name, and the SQL
+// doubles the quote.
+TEST_F(PhoneBookFrmTest, NewNameIsSavedWithoutAQuestionApostropheIncluded) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "O'Brien");
+  EXPECT_EQ(Name(), "O'Brien");
+  Box("PhoneCityTxt")->setText("Cork");
+  Press("SaveButton");
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_EQ(Stored("Name"), (QStringList{"Bob", "Carl", "O'Brien"}));
+  EXPECT_EQ(Items(), (QStringList{"Bob", "Carl", "O'Brien"}));
+  EXPECT_EQ(Name(), "O'Brien");
+  EXPECT_EQ(Box("PhoneCityTxt")->text(), "Cork");
+}
+
+TEST_F(PhoneBookFrmTest, DeletingKeepsTheNameAndEmptiesTheFields) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "Bob");
+  boxes.Answer(MsgAnswer::Yes);
+  Press("DeleteButton");
+  EXPECT_EQ(Stored("Name"), QStringList{"Carl"});
+  EXPECT_EQ(Items(), QStringList{"Carl"});
+  EXPECT_EQ(Name(), "Bob");
+  EXPECT_EQ(Phone(), "");
+}
+
+TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
+  QTemporaryDir folder;  // the report is also logged, in the current folder
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(folder.path()));
+  Open();
+  db.Db()->Execute(
+      QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON Customers BEGIN SELECT "
+                     "RAISE(ABORT, 'disk full'); END"));
+  QTest::keyClicks(Box("NameTxt"), "Dora");
+  Box("PhoneCityTxt")->setText("Oslo");
+  Press("SaveButton");
+  QDir::setCurrent(previous);
+
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].title, "Error");
+  EXPECT_TRUE(boxes.Shown()[0].text.startsWith("The phone book could not be read or changed."));
+  EXPECT_TRUE(boxes.Shown()[0].text.contains("disk full"));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Name(), "Dora");
+  EXPECT_EQ(Box("PhoneCityTxt")->text(), "Oslo");
+}
+
+class SeparatorClampTest : public PhoneBookFrmTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SeparatorClampTest, DraggingFarStopsAtAnEighthFromEitherEdge) {
+  Open();
+  Resize(700, 500);
+  DragSeparator(GetParam());
+  const float expected = GetParam() < 0 ? 0.125f : 0.875f;
+  EXPECT_FLOAT_EQ(window->SeparatorRatio, expected);
+  const QRect separator = Find("SeparatorButton")->geometry();
+  const QRect names = Box("NameTxt")->geometry();
+  const QRect frame = Find("InfoFrame")->geometry();
+  EXPECT_NEAR(separator.x() + separator.width() / 2.0 - names.x(),
+              (frame.right() + 1 - names.x()) * expected, 1.0);
+  EXPECT_EQ(names.right() + 1, separator.x());
+  EXPECT_EQ(NameList()->width(), names.width());
+  EXPECT_EQ(frame.x(), separator.right() + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, SeparatorClampTest, ::testing::Values(-3000, 3000));
+
+TEST_F(PhoneBookFrmTest, NotesFollowTheHeightAndTheButtonsStayOnTheFramesBottomEdge) {
+  Open();
+  QWidget* frame = Find("InfoFrame");
+  for (const int height : {450, 650}) {
+    Resize(760, height);
+    for (const char* button : {"SaveButton", "DeleteButton", "CloseButton"})
+      EXPECT_EQ(Find(button)->geometry().bottom() + 1, frame->height()) << button;
+    EXPECT_EQ(Find("PhoneNotesTxt")->geometry().bottom() + 1 + 4, Find("SaveButton")->y());
+    EXPECT_EQ(Box("PhoneAddressTxt")->geometry().right() + 1, frame->width());
+    EXPECT_EQ(Find("PhoneNotesTxt")->width(), Box("PhoneAddressTxt")->width());
+  }
+}
+
+TEST(PhoneBookLayoutTest, HalvesShareTheBandAtTheRatioAndNothingGoesNegative) {
+  const auto placed = PhoneBookLayout::Place(QRect(10, 20, 800, 400), 0.25, 6, 24);
+  EXPECT_EQ(placed.separator, QRect(207, 20, 6, 400));
+  EXPECT_EQ(placed.nameTxt, QRect(10, 20, 197, 24));
+  EXPECT_EQ(placed.nameList, QRect(10, 44, 197, 376));
+  EXPECT_EQ(placed.infoFrame, QRect(213, 20, 597, 400));
+
+  const auto tiny = PhoneBookLayout::Place(QRect(6, 6, 0, 0), 0.5, 6, 24);
+  for (const QRect& part : {tiny.separator, tiny.nameTxt, tiny.nameList, tiny.infoFrame})
+    EXPECT_TRUE(part.width() >= 0 && part.height() >= 0);
+  const auto parts = PhoneBookLayout::PlaceInFrame({0, 0}, 60, 200, 30, 4);
+  EXPECT_EQ(parts.boxWidth, 0);
+  EXPECT_EQ(parts.notesHeight, 0);
+}
+
+TEST_F(PhoneBookFrmTest, SeparatorAndPlacementAreKeptBetweenOpenings) {
+  Open();
+  window->setGeometry(40, 50, 720, 480);
+  Resize(720, 480);
+  DragSeparator(-100);
+  const float ratio = window->SeparatorRatio;
+  window->close();
+
+  Open();
+  EXPECT_FLOAT_EQ(window->SeparatorRatio, ratio);
+  EXPECT_EQ(window->geometry(), QRect(40, 50, 720, 480));
+}
+
+// A modal window that opened minimized would leave the main window blocked, with nothing on the
+// screen to restore; a separator beyond the window could not be dragged back.
+TEST_F(PhoneBookFrmTest, AWindowStoredMinimizedOpensNormalAndAStrayRatioIsPulledIn) {
+  SettingsManager::WriteSetting(QStringLiteral("PhoneBookFrmWindowState"), qint32(1));
+  SettingsManager::WriteSetting(QStringLiteral("PhoneBookFrmSeparatorRatio"), 5.0f);
+  Open();
+  EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+  EXPECT_FLOAT_EQ(window->SeparatorRatio, 0.875f);
+  EXPECT_LT(Find("SeparatorButton")->geometry().right(), window->width());
+}
+
+TEST_F(PhoneBookFrmTest, HintsInItsOwnStatusBarAndLabelsNameTheirBoxes) {
+  Open();
+  QCursor::setPos(Box("PhoneZipTxt")->mapToGlobal(QPoint(5, 5)));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return Find<QStatusBar>("MessBar")->currentMessage() ==
+           "The zip-code of the person you are loaning your DVD to.";
+  }));
+  int labels = 0;
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    if (!label->objectName().endsWith(u"Lbl")) continue;
+    ++labels;
+    ASSERT_NE(label->buddy(), nullptr) << qPrintable(label->objectName());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(label->buddy())->text(QAccessible::Name),
+              label->text());
+  }
+  EXPECT_EQ(labels, 8);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Box("NameTxt"))->text(QAccessible::Name), "Name");
+}
+
+// The toolbar's command, end to end: the window is modal, and what it saved is in the main
+// window's phone book tab once it closes.
+class PhoneBookCommandTest : public ReelKeeperFrmTest {};
+
+TEST_F(PhoneBookCommandTest, OpensTheWindowModallyAndRefreshesTheTabAfterwards) {
+  Load();
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* opened = qobject_cast<PhoneBookFrm*>(QApplication::activeModalWidget());
+    ASSERT_NE(opened, nullptr);
+    seen = true;
+    QTest::keyClicks(opened->findChild<QLineEdit*>("NameTxt"), "Edna");
+    QTest::mouseClick(opened->findChild<QPushButton*>("SaveButton"), Qt::LeftButton);
+    QTest::mouseClick(opened->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
+  });
+  frm->ButtonClick(QStringLiteral("PhoneBook"));
+  EXPECT_TRUE(seen);
+  auto* tabNames = Find<QComboBox>(QStringLiteral("PhoneNameTxt"));
+  ASSERT_EQ(tabNames->count(), 1);
+  EXPECT_EQ(tabNames->itemText(0), "Edna");
+  EXPECT_EQ(frm->findChild<PhoneBookFrm*>(), nullptr);  // discarded after one use
+}
+
+}  // namespace

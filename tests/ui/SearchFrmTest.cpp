@@ -1,0 +1,277 @@
+#include "ui/search/SearchFrm.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "ReelKeeperFrmFixture.h"
+
+using seams::MsgIcon;
+
+namespace {
+
+// The search over the real main window, with today fixed at 10 April 2024.
+class SearchFrmTest : public ReelKeeperFrmTest {
+ protected:
+  void SetUp() override {
+    ReelKeeperFrmTest::SetUp();
+    db.AddDvd("Star Wars", "Sci-Fi", 1, "Ann", "2024-04-01", "2024-04-05", {}, "PG", "Hamill");
+    db.AddDvd("Stardust", "Fantasy", 1, "Bob", "2024-04-01", "2024-04-10", {}, "PG-13", "Danes");
+    db.AddDvd("Airplane!", "Comedy", 0, {}, "2000-01-01", "2000-01-01", {}, "PG", "Nielsen",
+              "Surely you can't be serious.\r\nDon't call me Shirley.");
+    db.AddDvd("Alien", "Sci-Fi", 0, {}, "2000-01-01", "2000-01-01", {}, "R", "Weaver");
+    Load();
+  }
+
+  void Open() {
+    owned = std::make_unique<SearchFrm>(frm.get());
+    search = owned.get();
+    ASSERT_TRUE(search->LoadForm());
+    search->show();
+    search->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(search));
+  }
+
+  template <class T = QWidget>
+  T* In(const char* name) const {
+    T* found = search->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QComboBox* Box(const char* name) const { return In<QComboBox>(name); }
+  DVDListView* Results() const { return In<DVDListView>("DVDList"); }
+  int Rows() const { return Results()->Model()->rowCount(); }
+  QString State() const { return In<QLabel>("SearchState")->text(); }
+  seams::MessageRequest OnlyMessage() const {
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+    return boxes.Shown().empty() ? seams::MessageRequest{} : boxes.Shown().back();
+  }
+  void Press(const char* button) { QTest::mouseClick(In(button), Qt::LeftButton); }
+  QStringList Column(int column) const {
+    QStringList cells;
+    for (int row = 0; row < Rows(); ++row)
+      cells << Results()->Model()->index(row, column).data().toString();
+    return cells;
+  }
+
+  std::unique_ptr<SearchFrm> owned;
+  SearchFrm* search = nullptr;  // the dialog the helpers look into
+};
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+TEST_F(SearchFrmTest, OpensWithTheStoredChoicesEmptyCriteriaAndTheMainListsColumns) {
+  Open();
+  EXPECT_EQ(In<QLabel>("Title")->text(), "Search For DVD");
+  EXPECT_EQ(Items(Box("CategoryTxt")), (QStringList{"Comedy", "Fantasy", "Sci-Fi"}));
+  EXPECT_EQ(Items(Box("RatedTxt")), (QStringList{"PG", "PG-13", "R"}));
+  EXPECT_EQ(Items(Box("StarringTxt")), (QStringList{"Danes", "Hamill", "Nielsen", "Weaver"}));
+  EXPECT_EQ(Items(Box("TitleTxt")), (QStringList{"Airplane!", "Alien", "Star Wars", "Stardust"}));
+  for (const char* name : {"TitleTxt", "CategoryTxt", "RatedTxt", "StarringTxt"})
+    EXPECT_EQ(Box(name)->currentText(), "") << name;
+  EXPECT_FALSE(In<QCheckBox>("ExactMatchChk")->isChecked());
+  EXPECT_TRUE(In<QRadioButton>("AndOr0")->isChecked());
+  EXPECT_TRUE(In<QPushButton>("SearchButton")->isDefault());
+  QStringList captions;
+  for (const DVDListColumn& column : Results()->Model()->Columns()) captions << column.caption;
+  EXPECT_EQ(captions,
+            (QStringList{"Title", "Category", "Starring", "Rated", "Status", "Due Date"}));
+}
+
+TEST_F(SearchFrmTest, ResultsShowTheSearchStatusCellsAndTheCountStaysUnderTheHints) {
+  Open();
+  QTest::keyClicks(Box("TitleTxt")->lineEdit(), "sta");  // completes to "Star Wars"
+  QTest::keyClick(Box("TitleTxt")->lineEdit(), Qt::Key_Delete);
+  ASSERT_EQ(Box("TitleTxt")->currentText(), "Sta");
+  Press("SearchButton");
+  EXPECT_EQ(Column(0), (QStringList{"Star Wars", "Stardust"}));
+  EXPECT_EQ(Column(4), (QStringList{"Loaned - Overdue", "Loaned - Due Today"}));
+  EXPECT_TRUE(Results()->Model()->index(0, 0).data(DVDListModel::OverdueRole).toBool());
+  EXPECT_EQ(State(), "Search complete. Matches found: 2");
+
+  // The pointer over a control without a hint (the list) empties the hint, not the count.
+  QCursor::setPos(Results()->mapToGlobal(Results()->rect().center()));
+  FormHelpers::ShowHint(search);
+  EXPECT_EQ(In<QStatusBar>("MessBar")->currentMessage(), "");
+  EXPECT_EQ(State(), "Search complete. Matches found: 2");
+
+  Box("TitleTxt")->setEditText("zzz");
+  Press("SearchButton");
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(State(), "Search complete. Matches found: 0");
+}
+
+TEST_F(SearchFrmTest, ClearThenSearchAsksForCriteriaAndLeavesNoResults) {
+  Open();
+  Box("CategoryTxt")->setEditText("Sci");
+  In<QRadioButton>("AndOr1")->setChecked(true);
+  Press("SearchButton");
+  ASSERT_EQ(Rows(), 2);
+
+  In<QCheckBox>("ExactMatchChk")->setChecked(true);
+  In<QPlainTextEdit>("DescriptionTxt")->setPlainText("words");
+  Press("ClearButton");
+  for (const char* name : {"TitleTxt", "CategoryTxt", "RatedTxt", "StarringTxt"})
+    EXPECT_EQ(Box(name)->currentText(), "") << name;
+  EXPECT_EQ(In<QPlainTextEdit>("DescriptionTxt")->toPlainText(), "");
+  // The results, the matching and the conjunction stay as they were.
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_TRUE(In<QCheckBox>("ExactMatchChk")->isChecked());
+  EXPECT_TRUE(In<QRadioButton>("AndOr1")->isChecked());
+
+  Press("SearchButton");
+  EXPECT_EQ(OnlyMessage().text, "You need to enter search criteria.");
+  EXPECT_EQ(OnlyMessage().title, "Enter Criteria");
+  EXPECT_EQ(OnlyMessage().icon, MsgIcon::Information);
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(State(), "Searching...");
+  EXPECT_EQ(search->focusWidget(), Box("TitleTxt"));
+}
+
+// Stored descriptions end their lines in CR LF; what is typed in the box must still match them
+// exactly, apostrophes included.
+TEST_F(SearchFrmTest, ExactSearchFindsATypedMultiLineDescriptionAndEnterSearchesElsewhere) {
+  Open();
+  In<QCheckBox>("ExactMatchChk")->setChecked(true);
+  auto* description = In<QPlainTextEdit>("DescriptionTxt");
+  description->setFocus();
+  QTest::keyClicks(description, "surely you can't be serious.");
+  QTest::keyClick(description, Qt::Key_Return);  // a new line, not a search
+  EXPECT_FALSE(In<QPushButton>("SearchButton")->isDefault());
+  EXPECT_EQ(State(), "");
+  QTest::keyClicks(description, "Don't call me Shirley.");
+  Press("SearchButton");
+  EXPECT_EQ(Column(0), QStringList{"Airplane!"});
+
+  Box("RatedTxt")->setFocus();
+  EXPECT_TRUE(In<QPushButton>("SearchButton")->isDefault());
+  QTest::keyClicks(Box("RatedTxt")->lineEdit(), "r");
+  QTest::keyClick(Box("RatedTxt")->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(State(), "Search complete. Matches found: 0");
+}
+
+TEST_F(SearchFrmTest, GoToWithoutASelectionAsksForOneAndStaysOpen) {
+  Open();
+  Box("TitleTxt")->setEditText("a");
+  Press("SearchButton");
+  Press("GoToDVDButton");
+  EXPECT_EQ(OnlyMessage().text, "You need to select a DVD before you can go to it.");
+  EXPECT_EQ(OnlyMessage().title, "Select A DVD");
+  EXPECT_EQ(OnlyMessage().icon, MsgIcon::Information);
+  EXPECT_TRUE(search->isVisible());
+}
+
+class GoToTest : public SearchFrmTest, public ::testing::WithParamInterface<bool> {};
+
+// Through the toolbar's command: the dialog runs modally, and going to a DVD selects it in the
+// main window with the whole refresh of a selection, loan buttons included.
+TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
+  bool ran = false;
+  QTimer::singleShot(0, [&] {
+    search = qobject_cast<SearchFrm*>(QApplication::activeModalWidget());
+    ASSERT_NE(search, nullptr);
+    Box("StarringTxt")->setEditText("hamill");
+    Press("SearchButton");
+    const QModelIndex row = Results()->Model()->index(0, 0);
+    Results()->setCurrentIndex(row);
+    if (GetParam()) {
+      QTest::mouseDClick(Results()->viewport(), Qt::LeftButton, {},
+                         Results()->visualRect(row).center());
+    } else {
+      Press("GoToDVDButton");
+    }
+    ran = true;
+  });
+  frm->ButtonClick(QStringLiteral("Search"));
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(frm->GetSelectedDVD(), "Star Wars");
+  EXPECT_EQ(Text(QStringLiteral("TitleTxt")), "Star Wars");
+  EXPECT_TRUE(Button(QStringLiteral("LoanDVD"))->isVisible());
+  EXPECT_EQ(Button(QStringLiteral("LoanDVD"))->text(), "Return DVD");
+  EXPECT_TRUE(Button(QStringLiteral("EditLoan"))->isVisible());
+  EXPECT_EQ(frm->findChild<SearchFrm*>(), nullptr);  // discarded after one use
+}
+
+INSTANTIATE_TEST_SUITE_P(ButtonOrDoubleClick, GoToTest, ::testing::Bool());
+
+class CloseTest : public SearchFrmTest, public ::testing::WithParamInterface<const char*> {};
+
+// Widths, order and sort changed in the results are what the next opening (and the main list's
+// next load) restores: the two lists share one stored layout.
+TEST_P(CloseTest, EveryWayOfClosingSavesTheSharedLayout) {
+  Open();
+  Results()->header()->resizeSection(1, 333);
+  SortListByColumn(Results(), 2);
+  const QString way = QString::fromUtf8(GetParam());
+  if (way == "CancelButton" || way == "XButton") {
+    QTest::mouseClick(In(GetParam()), Qt::LeftButton);
+  } else {  // Escape wherever the focus is
+    QWidget* focus = way == "CategoryTxt" ? Box(GetParam())->lineEdit() : In(GetParam());
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_Escape);
+  }
+  EXPECT_FALSE(search->isVisible());
+
+  Open();
+  EXPECT_EQ(Results()->header()->sectionSize(1), 333);
+  EXPECT_TRUE(Results()->Sorted());
+  EXPECT_EQ(Results()->SortKey(), 2);
+  frm->LoadListSettings();
+  EXPECT_EQ(List()->header()->sectionSize(1), 333);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CloseTest,
+                         ::testing::Values("CancelButton", "XButton", "CategoryTxt",
+                                           "DescriptionTxt", "DVDList"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_F(SearchFrmTest, AFailingFileIsReportedAndTheDialogStaysOpen) {
+  QTemporaryDir folder;  // the report is also logged, in the current folder
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(folder.path()));
+  Open();
+  db.Db()->Execute(QStringLiteral("ALTER TABLE Inventory RENAME TO Elsewhere"));
+  Box("TitleTxt")->setEditText("zz");
+  Press("SearchButton");
+  QDir::setCurrent(previous);
+  EXPECT_EQ(OnlyMessage().title, "Error");
+  EXPECT_TRUE(OnlyMessage().text.startsWith("The search could not be run."));
+  EXPECT_TRUE(search->isVisible());
+  EXPECT_EQ(Box("TitleTxt")->currentText(), "zz");
+  EXPECT_EQ(State(), "");
+}
+
+TEST_F(SearchFrmTest, HintsAndTheNamesAScreenReaderReads) {
+  Open();
+  QCursor::setPos(Box("TitleTxt")->mapToGlobal(QPoint(5, 5)));
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return In<QStatusBar>("MessBar")->currentMessage() ==
+           "Type 1 of or part of 1 or more words in the DVD's title.";
+  }));
+  auto name = [](QWidget* w) {
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+  };
+  int labels = 0;
+  for (QLabel* label : search->findChildren<QLabel*>()) {
+    if (!label->objectName().endsWith(u"Lbl")) continue;
+    ++labels;
+    ASSERT_NE(label->buddy(), nullptr);
+    EXPECT_EQ(name(label->buddy()), label->text());
+  }
+  EXPECT_EQ(labels, 4);
+  EXPECT_EQ(name(In("DescriptionTxt")), "Description:");
+  EXPECT_EQ(name(In("AndOr1")), "Or");
+}
+
+}  // namespace
