@@ -46,14 +46,14 @@ DatabaseError WithPath(const DatabaseError& error, const QString& path) {
   if (path.isEmpty() || error.Description().contains(path)) return error;
   return DatabaseError(error.Number(),
                        error.Description() + QStringLiteral("\r\nDatabase file: ") + path,
-                       error.Source());
+                       error.Source(), error.From());
 }
 
 void EnsureFolder(const QString& path) {
   const QString folder = QFileInfo(path).absolutePath();
   if (QFileInfo(folder).isDir()) return;
   if (!QDir().mkpath(folder)) {
-    throw DatabaseError(
+    throw DatabaseError::System(
         EACCES, QStringLiteral("The folder '%1' for the database cannot be made.").arg(folder),
         kSource);
   }

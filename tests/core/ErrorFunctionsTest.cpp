@@ -1,9 +1,11 @@
 #include "app/ErrorFunctions.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cerrno>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
@@ -64,3 +66,16 @@ TEST(ErrorFunctionsTest, EscapeInTheContinueQuestionGoesOn) {
 }
 
 }  // namespace
+
+// errno and SQLite's codes share small numbers: a disk I/O failure (EIO, 5) is not a busy file
+// (SQLITE_BUSY, 5), and a try-again (EAGAIN, 11) is no damage (SQLITE_CORRUPT, 11).
+TEST(ErrorFunctionsTest, SystemErrorsAreNeverTakenForTheEnginesCodes) {
+  using ErrorFunctions::IsBusy;
+  using ErrorFunctions::IsDamaged;
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_BUSY, QStringLiteral("database is locked"), {})));
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_LOCKED_SHAREDCACHE, QStringLiteral("locked"), {})));
+  EXPECT_TRUE(IsDamaged(DatabaseError(SQLITE_CORRUPT_INDEX, QStringLiteral("malformed"), {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(EIO, QStringLiteral("disk I/O error"), {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, QStringLiteral("no such device"), {})));
+  EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, QStringLiteral("try again"), {})));
+}

@@ -40,7 +40,7 @@ QuickCheck::Result QuickCheck::Run() {
       rc = sqlite3_exec(db->Handle(), "PRAGMA quick_check", &CollectLine, &lines, nullptr);
   } catch (const DatabaseError& error) {
     // Not readable now (another program holds it, or it went away): nothing can be said.
-    if (!IsDamage(error.Number())) return result;
+    if (!IsDamage(error.EngineCode())) return result;
     rc = error.Number();
   }
   if (cancelled_) return result;

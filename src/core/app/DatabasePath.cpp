@@ -43,7 +43,7 @@ QString DatabasePathFor(const QString& programFolder) {
   // look as if the collection were lost. An empty file holds nothing and does not count.
   const QFileInfo existing(own);
   if (existing.isSymLink() || (existing.exists() && existing.size() > 0)) {
-    throw DatabaseError(
+    throw DatabaseError::System(
         EACCES,
         QStringLiteral("The collection '%1' cannot be used: its folder '%2' cannot be written, "
                        "so changes could not be made safely. Make that folder writable for you, "

@@ -11,12 +11,6 @@
 #include "seams/MessageBox.h"
 
 namespace ErrorFunctions {
-namespace {
-
-int PrimaryCode(const DatabaseError& error) { return error.Number() & 0xff; }
-
-}  // namespace
-
 QString ErrorText(const QString& message, bool allowContinue, const DatabaseError& error) {
   const QString& crlf = Constants::kCrLf;
   QString text = message.isEmpty() ? QStringLiteral("There was an error.") : message;
@@ -50,15 +44,15 @@ void ShowError(const QString& message, bool allowContinue, const DatabaseError& 
 void LogError(const QString& text) {
   QFile log(Constants::kErrorLogName);
   if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-    throw DatabaseError(EACCES,
-                        QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
-                        QStringLiteral("LogError"));
+    throw DatabaseError::System(
+        EACCES, QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
+        QStringLiteral("LogError"));
   }
   const QByteArray entry = (text + Constants::kCrLf).toUtf8();
   if (log.write(entry) != entry.size() || !log.flush()) {
-    throw DatabaseError(EIO,
-                        QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
-                        QStringLiteral("LogError"));
+    throw DatabaseError::System(
+        EIO, QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
+        QStringLiteral("LogError"));
   }
 }
 
@@ -75,10 +69,10 @@ void ReportFatal(const DatabaseError& error) {
 }
 
 bool IsBusy(const DatabaseError& error) {
-  return PrimaryCode(error) == SQLITE_BUSY || PrimaryCode(error) == SQLITE_LOCKED;
+  return error.EngineCode() == SQLITE_BUSY || error.EngineCode() == SQLITE_LOCKED;
 }
 
-bool IsDamaged(const DatabaseError& error) { return PrimaryCode(error) == SQLITE_CORRUPT; }
+bool IsDamaged(const DatabaseError& error) { return error.EngineCode() == SQLITE_CORRUPT; }
 
 QString BusyText(const DatabaseError& error, const QString& path, const QString& afterwards) {
   const QString& crlf = Constants::kCrLf;

@@ -89,10 +89,10 @@ bool InstanceLock(bool release) {
     }
     const int error = errno;
     ::close(fd);
-    throw DatabaseError(error,
-                        QStringLiteral("The instance lock file '%1' cannot be locked: %2")
-                            .arg(path, QString::fromLocal8Bit(std::strerror(error))),
-                        kSource);
+    throw DatabaseError::System(error,
+                                QStringLiteral("The instance lock file '%1' cannot be locked: %2")
+                                    .arg(path, QString::fromLocal8Bit(std::strerror(error))),
+                                kSource);
   }
   lockFile = fd;
   return true;

@@ -19,7 +19,7 @@ std::shared_ptr<Database> Database::OpenWith(const QString& path, int flags) {
     const DatabaseError error = EngineError(db, rc, QStringLiteral("Database"));
     sqlite3_close_v2(db);
     throw DatabaseError(error.Number(), QStringLiteral("%1 (%2)").arg(error.Description(), path),
-                        error.Source());
+                        error.Source(), error.From());
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, 1000);  // another program's write: a moment, not a frozen window

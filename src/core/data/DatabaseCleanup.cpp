@@ -34,7 +34,7 @@ auto Doing(const QString& context, Work&& work) {
     return work();
   } catch (const DatabaseError& error) {
     throw DatabaseError(error.Number(), context + QStringLiteral(": ") + error.Description(),
-                        kSource);
+                        kSource, error.From());
   }
 }
 
@@ -283,7 +283,7 @@ QString KeepDamaged(const QString& path) {
   const QByteArray to = QFile::encodeName(keep);
   if (::link(from.constData(), to.constData()) != 0) {
     if (!QFile::copy(path, keep)) {
-      throw DatabaseError(
+      throw DatabaseError::System(
           EIO, QStringLiteral("Could not keep the damaged file '%1' as '%2'.").arg(path, keep),
           kSource);
     }
@@ -367,7 +367,7 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
   CleanupSummary summary;
   try {
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
-      throw DatabaseError(
+      throw DatabaseError::System(
           ENOENT, QStringLiteral("The database file '%1' does not exist.").arg(given), kSource);
     }
     // A file that is not the program's is refused untouched, and a journal left by a crash is
@@ -386,7 +386,7 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
         Compact(*source, copy);
       } catch (const DatabaseError& error) {
         // A fault the quick check does not look for shows up while copying: salvage instead.
-        if ((error.Number() & 0xff) != SQLITE_CORRUPT) throw;
+        if (error.EngineCode() != SQLITE_CORRUPT) throw;
         damaged = true;
         counts.clear();
         RemoveCopy(copy);

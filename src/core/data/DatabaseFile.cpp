@@ -35,7 +35,7 @@ const QString kUntouched = QStringLiteral(" It has been left untouched.");
 quint32 ReadMark(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    throw DatabaseError(
+    throw DatabaseError::System(
         EACCES, QStringLiteral("The file '%1' cannot be read: %2").arg(path, file.errorString()),
         kSource);
   }
@@ -148,7 +148,7 @@ void CheckShape(Database& db, const QString& path, const SchemaEntry& entry) {
   const int primary = error.Number() & 0xFF;
   if (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB) {
     throw DatabaseError(error.Number(), QStringLiteral("%1 (%2)").arg(error.Description(), path),
-                        kSource);
+                        kSource, error.From());
   }
   if (mark != quint32(DatabaseFunctions::kApplicationId)) {
     Refuse(SQLITE_NOTADB, path,
@@ -191,7 +191,7 @@ void Inspect(Database& db, const QString& path, quint32 mark,
 void CheckWritable(const Database& db, const QString& path) {
   const QString folder = QFileInfo(path).absolutePath();
   if (db.IsReadOnly() || !FileSystem::CanWrite(path) || !FileSystem::CanWrite(folder)) {
-    throw DatabaseError(
+    throw DatabaseError::System(
         EACCES,
         QStringLiteral("The database file '%1' cannot be written. Check that the file "
                        "and its folder may be written by you.")

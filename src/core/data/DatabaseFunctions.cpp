@@ -156,7 +156,7 @@ DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp&
   const QString file = DatabaseFile::ResolvedPath(path);
   const QFileInfo info(file);
   if (info.exists() && !info.isFile()) {
-    throw DatabaseError(
+    throw DatabaseError::System(
         EISDIR,
         QStringLiteral("The file '%1' is not a file. It has been left untouched.").arg(path),
         kSource);

@@ -15,7 +15,7 @@ namespace {
 
 [[noreturn]] void Fail(const QString& what, const QString& path) {
   const int error = errno;
-  throw DatabaseError(
+  throw DatabaseError::System(
       error,
       QStringLiteral("%1 '%2': %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))),
       QStringLiteral("FileSystem"));

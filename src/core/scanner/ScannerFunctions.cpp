@@ -36,7 +36,7 @@ QString libraryPath;
 const QString kSource = QStringLiteral("ScannerFunctions");
 
 [[noreturn]] void Fail(int number, const QString& path, const QString& why) {
-  throw DatabaseError(
+  throw DatabaseError::System(
       number, QStringLiteral("The scanner library '%1' cannot be loaded: %2").arg(path, why),
       kSource);
 }
