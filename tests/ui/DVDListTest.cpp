@@ -68,13 +68,6 @@ class DVDListTest : public ::testing::Test {
     return texts;
   }
 
-  static void SetShowInList(const QString& column, bool shown) {
-    using namespace DatabaseFunctions;
-    auto table = FindTableDef(GetDatabase(), QStringLiteral("Inventory"));
-    ASSERT_TRUE(table.has_value());
-    EnsureFieldProperty(*table, column, QStringLiteral("ShowInList"), dbBoolean, shown);
-  }
-
   testsupport::TempDatabase database;
   testsupport::FixedClock clock{kToday};
 };
@@ -105,6 +98,7 @@ TEST_F(DVDListTest, RowCarriesItsCellsPictureAndBoldFromTheRowRules) {
   }
 }
 
+// Which columns the table shows is the core's (InventoryRecordsTest); the view builds them.
 TEST_F(DVDListTest, ColumnsComeFromTheTablesDisplayProperties) {
   DVDListView list;
   list.LoadListColumns();
@@ -114,28 +108,6 @@ TEST_F(DVDListTest, ColumnsComeFromTheTablesDisplayProperties) {
   QStringList keys;
   for (const auto& column : list.Model()->Columns()) keys << column.key;
   EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
-
-  // Shown columns follow the table's order, whatever was shown before.
-  SetShowInList("Category", false);
-  SetShowInList("Date", true);
-  database.AddDvd("Returned", "Drama", 0, "", "2026-11-01", "2026-11-10");
-  Load(list);
-  EXPECT_EQ(Captions(list),
-            QStringList({"Title", "Starring", "Rated", "Status", "Loaned Date", "Due Date"}));
-  // The loan date is shown whatever the status; the due date only for a lent DVD.
-  EXPECT_EQ(list.Model()->index(0, 4).data().toString(), "11/1/2026");
-  EXPECT_EQ(list.Model()->index(0, 5).data().toString(), "");
-}
-
-TEST_F(DVDListTest, NullTextsShowAsEmptyCells) {
-  database.Db()->Execute(
-      QStringLiteral("INSERT INTO Inventory (DVDTitle, Category, Starring, Rated) VALUES "
-                     "('Bare', NULL, NULL, NULL)"));
-  DVDListView list;
-  Load(list);
-  ASSERT_EQ(list.Model()->rowCount(), 1);
-  EXPECT_EQ(ColumnTexts(list, 1), QStringList({""}));
-  EXPECT_EQ(ColumnTexts(list, 4), QStringList({"In Stock"}));
 }
 
 class LoadedListTest : public DVDListTest {
