@@ -189,3 +189,30 @@ TEST_F(InventoryRecordsTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InventoryRecordsTest, OnlyTheEditedDVDItselfIsNoDuplicateOfAChangedTitle) {
+  db.AddDvd(QStringLiteral("star wars"));
+  db.AddDvd(QStringLiteral("Alien"));
+  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
+  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Heat"), QStringLiteral("star wars")));
+  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("ALIEN"), QStringLiteral("star wars")));
+  // A second row of the same title (written by another tool) is another DVD.
+  db.AddDvd(QStringLiteral("STAR WARS"));
+  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
+}
+
+TEST_F(InventoryRecordsTest, DeletingANameRemovesOnlyItsFirstEntry) {
+  db.AddCustomer(QStringLiteral("O'Hara"), QStringLiteral("1"));
+  db.AddCustomer(QStringLiteral("o'hara"), QStringLiteral("2"));
+  db.AddCustomer(QStringLiteral("Bob"));
+  EXPECT_TRUE(CustomerFunctions::HasCustomer(QStringLiteral("O'HARA")));
+  EXPECT_FALSE(CustomerFunctions::HasCustomer(QString()));
+  EXPECT_TRUE(CustomerFunctions::DeleteCustomer(QStringLiteral("o'Hara")));
+  EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone FROM Customers ORDER BY Name")),
+            QStringList({"Bob|", "o'hara|2"}));
+  EXPECT_FALSE(CustomerFunctions::DeleteCustomer(QStringLiteral("Cy")));
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
+#include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
@@ -288,6 +289,24 @@ bool ReturnDVD(const QString& title) {
   }
   CloseRecords(records);
   return found;
+}
+
+bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
+  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
+  int found = 0;
+  bool editedFound = false;
+  const QByteArray edited = editedTitle.toUtf8();
+  for (; !records->Eof() && found < 2; records->MoveNext()) {
+    ++found;
+    // The engine's own text equality decides whether the row found is the edited DVD.
+    const QByteArray stored = records->Text(QStringLiteral("DVDTitle")).toUtf8();
+    if (JetDialect::CompareNoCase(stored.constData(), int(stored.size()), edited.constData(),
+                                  int(edited.size())) == 0) {
+      editedFound = true;
+    }
+  }
+  CloseRecords(records);
+  return found > 1 || (found == 1 && !editedFound);
 }
 
 }  // namespace InventoryFunctions

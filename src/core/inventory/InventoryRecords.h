@@ -84,4 +84,9 @@ bool LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay.
 bool ReturnDVD(const QString& title);
 
+// The edit dialog's duplicate check for a changed title: true when the title look-up (letter case
+// ignored) finds any DVD but the one being edited, the first titled `editedTitle`. Changing only
+// the letter case of a title ("star wars" to "Star Wars") therefore finds no duplicate.
+bool TitleTakenByAnother(const QString& title, const QString& editedTitle);
+
 }  // namespace InventoryFunctions
