@@ -450,15 +450,7 @@ void ReelKeeperFrm::ButtonClick(const QString& key) {
   }
 }
 
-void ReelKeeperFrm::AddDVD(const QString& barCode) { Q_UNUSED(barCode); }
-
-void ReelKeeperFrm::EditDVD() {}
-
-void ReelKeeperFrm::DeleteDVD() {}
-
-void ReelKeeperFrm::LoanDVD(const QString& barCode) { Q_UNUSED(barCode); }
-
-void ReelKeeperFrm::EditLoan() {}
+// AddDVD, EditDVD, DeleteDVD, LoanDVD and EditLoan are in InventoryCommands.cpp.
 
 void ReelKeeperFrm::GetStatus() {}
 

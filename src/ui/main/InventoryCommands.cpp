@@ -1,0 +1,184 @@
+// The main window's commands that change DVDs: add, edit, delete, lend or take back, and change
+// a loan. Each ends by reloading the list and refreshing the detail panel.
+#include "ui/main/ReelKeeperFrm.h"
+
+#include <QTimer>
+
+#include "app/Constants.h"
+#include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
+#include "scanner/ScannerFunctions.h"
+#include "seams/MessageBox.h"
+#include "ui/common/DVDListView.h"
+#include "ui/dialogs/AddEditFrm.h"
+#include "ui/dialogs/LoanFrm.h"
+
+using seams::MsgAnswer;
+using seams::MsgButtons;
+using seams::MsgIcon;
+
+namespace {
+
+const QString kSelectADVD = QStringLiteral("Select A DVD");
+const QString kError = QStringLiteral("Error");
+
+void SelectFirst(const QString& text) {
+  seams::ShowMessage(text, kSelectADVD, MsgIcon::Information);
+}
+
+void ProgramError() {
+  seams::ShowMessage(QStringLiteral("There was an error with the program."), kError,
+                     MsgIcon::Critical);
+}
+
+bool Asked(const QString& question, const QString& title) {
+  return seams::ShowMessage(question, title, MsgIcon::Question, MsgButtons::YesNo,
+                            MsgAnswer::Yes) == MsgAnswer::Yes;
+}
+
+// The Add/Edit dialog polls the scanner itself: the main window's poll rests meanwhile and runs
+// again however the dialog ends. A code completed while the dialog was open and not taken by it
+// is dropped.
+void ShowWithoutScannerPoll(QDialog& dialog, QTimer* scannerTimer) {
+  struct Resume {
+    QTimer* timer;
+    ~Resume() { timer->start(); }
+  } resume{scannerTimer};
+  scannerTimer->stop();
+  dialog.exec();
+  ScannerFunctions::SetCodeComplete(0);
+}
+
+}  // namespace
+
+void ReelKeeperFrm::AddDVD(const QString& barCode) {
+  AddEditFrm dialog(this);
+  dialog.BarCode = barCode;
+  dialog.AddMode = true;
+  dialog.TitleCaption = QStringLiteral("Add DVD");
+  ShowWithoutScannerPoll(dialog, scannerTimer_);
+  LoadDVDList();
+  if (!dialog.Cancelled) SelectDVD(dialog.DVDTitle);
+  list_->setFocus();
+  DVDSelected();
+}
+
+void ReelKeeperFrm::EditDVD() {
+  const QString title = GetSelectedDVD();
+  if (title.isEmpty()) {
+    SelectFirst(QStringLiteral("You must select a DVD before you can edit it."));
+    return;
+  }
+  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+  if (!dvd) {
+    seams::ShowMessage(QStringLiteral("There was an error editing a DVD."), kError,
+                       MsgIcon::Critical, MsgButtons::OkCancel);
+    return;
+  }
+  AddEditFrm dialog(this);
+  dialog.BarCode = dvd->barCode;
+  dialog.DVDTitle = dvd->title;
+  dialog.Category = dvd->category;
+  dialog.Rated = dvd->rated;
+  dialog.Starring = dvd->starring;
+  dialog.Description = dvd->description;
+  dialog.AddMode = false;
+  dialog.TitleCaption = QStringLiteral("Edit ") + title;
+  ShowWithoutScannerPoll(dialog, scannerTimer_);
+  // A changed title is no longer in the list: nothing stays selected.
+  LoadDVDList();
+  ScannerFunctions::SetCodeComplete(0);
+  list_->setFocus();
+  DVDSelected();
+}
+
+void ReelKeeperFrm::DeleteDVD() {
+  const QString title = GetSelectedDVD();
+  if (title.isEmpty()) {
+    SelectFirst(QStringLiteral("You must select a DVD before you can delete it."));
+    return;
+  }
+  if (!Asked(QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
+             QStringLiteral("Delete?"))) {
+    return;
+  }
+  if (!InventoryFunctions::DeleteDVD(title)) {
+    seams::ShowMessage(QStringLiteral("There was an error deleting a DVD."), kError,
+                       MsgIcon::Critical, MsgButtons::OkCancel);
+    return;
+  }
+  LoadDVDList();
+  UpdateDVDInfo();
+  list_->setFocus();
+  DVDSelected();
+}
+
+void ReelKeeperFrm::LoanDVD(const QString& barCode) {
+  QString title;
+  if (barCode.isEmpty()) {
+    title = GetSelectedDVD();
+    if (title.isEmpty()) {
+      SelectFirst(QStringLiteral("You must select a DVD if you wish to loan it."));
+      return;
+    }
+  } else {
+    // A scanned DVD: the selection in the list plays no part.
+    const std::optional<QString> scanned = InventoryFunctions::TitleOfBarCode(barCode);
+    if (!scanned) {
+      ProgramError();
+      return;
+    }
+    title = *scanned;
+  }
+  const std::optional<InventoryFunctions::LoanState> state =
+      InventoryFunctions::FindLoanState(title);
+  if (!state) {
+    ProgramError();
+    return;
+  }
+  if (state->status == InventoryFunctions::Loaned) {
+    if (Asked(QStringLiteral("Are you sure you want to return this DVD?"),
+              QStringLiteral("Return DVD?"))) {
+      InventoryFunctions::ReturnDVD(title);
+    }
+  } else {
+    // The main window's scanner poll runs on while the loan dialog is open.
+    LoanFrm dialog(this);
+    dialog.DVDTitle = title;
+    dialog.TitleCaption = QStringLiteral("Loan ") + title;
+    dialog.EditMode = false;
+    dialog.exec();
+  }
+  ScannerFunctions::SetCodeComplete(0);
+  LoadDVDList();
+  UpdateDVDInfo();
+  list_->setFocus();
+  DVDSelected();
+}
+
+void ReelKeeperFrm::EditLoan() {
+  const QString title = GetSelectedDVD();
+  if (title.isEmpty()) {
+    SelectFirst(QStringLiteral("You must select a DVD if you wish to edit loan info."));
+    return;
+  }
+  const std::optional<InventoryFunctions::LoanState> state =
+      InventoryFunctions::FindLoanState(title);
+  if (!state) {
+    ProgramError();
+    return;
+  }
+  if (state->status != InventoryFunctions::Loaned) {
+    seams::ShowMessage(QStringLiteral("This DVD has not been loaded."), Constants::kAppTitle);
+    return;
+  }
+  LoanFrm dialog(this);
+  dialog.DVDTitle = title;
+  dialog.TitleCaption = QStringLiteral("Loan ") + title;
+  dialog.EditMode = true;
+  dialog.exec();
+  ScannerFunctions::SetCodeComplete(0);
+  LoadDVDList();
+  list_->setFocus();
+  DVDSelected();
+}
