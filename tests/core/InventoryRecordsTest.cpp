@@ -2,6 +2,7 @@
 #include "inventory/InventoryRecords.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
@@ -213,6 +214,23 @@ TEST_F(InventoryRecordsTest, DeletingANameRemovesOnlyItsFirstEntry) {
   EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone FROM Customers ORDER BY Name")),
             QStringList({"Bob|", "o'hara|2"}));
   EXPECT_FALSE(CustomerFunctions::DeleteCustomer(QStringLiteral("Cy")));
+}
+
+TEST_F(InventoryRecordsTest, MarkMovesWithOwnWritesAndOtherConnectionsCommits) {
+  db.AddDvd(QStringLiteral("Heat"));
+  const InventoryMark start = CurrentInventoryMark();
+  FindDVD(QStringLiteral("Heat"));
+  EXPECT_EQ(CurrentInventoryMark(), start);
+  ReturnDVD(QStringLiteral("Heat"));
+  const InventoryMark written = CurrentInventoryMark();
+  EXPECT_NE(written, start);
+
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(db.Path().toUtf8().constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "UPDATE Inventory SET Rated = 'R'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(other);
+  EXPECT_NE(CurrentInventoryMark(), written);
 }
 
 }  // namespace

@@ -197,6 +197,18 @@ TEST_F(InventoryCommandsTest, EditLoanChangesOnlyALentDVDsLoan) {
   EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("Heat"));
 }
 
+// A list that no longer showed the table when the command began (written behind its back) is read
+// again in full.
+TEST_F(InventoryCommandsTest, ListWrittenBehindItsBackIsReadAgainInFull) {
+  db.AddDvd(QStringLiteral("Heat"));
+  Load();
+  Click(QStringLiteral("Heat"));
+  db.AddDvd(QStringLiteral("Behind"));
+  boxes.Answer(MsgAnswer::Yes);
+  Button(QStringLiteral("DelDVD"))->trigger();
+  EXPECT_EQ(Titles(), QStringList({"Behind"}));
+}
+
 struct Refusal {
   const char* name;
   const char* key;

@@ -309,4 +309,56 @@ bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
   return found > 1 || (found == 1 && !editedFound);
 }
 
+bool SameTitle(const QString& a, const QString& b) {
+  const QByteArray left = a.toUtf8();
+  const QByteArray right = b.toUtf8();
+  return JetDialect::CompareNoCase(left.constData(), int(left.size()), right.constData(),
+                                   int(right.size())) == 0;
+}
+
+InventoryMark CurrentInventoryMark() {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!db || !db->IsOpen()) return {};
+  return {db.get(), sqlite3_total_changes64(db->Handle()),
+          db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
+}
+
+std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted) {
+  std::vector<PlacedDVD> placed;
+  if (titles.isEmpty()) return placed;
+  QStringList matches;
+  for (const QString& title : titles)
+    matches << QStringLiteral("Inventory.DVDTitle = ") + SqlText(title);
+  ReadDVDs(DVDQuery::Where(matches.join(QStringLiteral(" Or "))), wanted,
+           [&placed](const DVDRecord& dvd) {
+             placed.push_back({dvd, 0});
+           });
+  const DatabaseHandle db = InventoryDatabase();
+  for (PlacedDVD& row : placed) {
+    // Rows before it in "Order By Inventory.Status DESC, Inventory.DueDate, Inventory.DVDTitle",
+    // counted by the engine with its own comparisons: a due date that is absent sorts first.
+    const DVDRecord& dvd = row.dvd;
+    const QString status = QString::number(dvd.status);
+    const QString title = SqlText(dvd.title);
+    QString dueBefore;
+    QString dueSame;
+    if (dvd.dueDate.isValid()) {
+      const QString due = SqlText(dvd.dueDate);
+      dueBefore = QStringLiteral("Inventory.DueDate Is Null Or Inventory.DueDate < ") + due;
+      dueSame = QStringLiteral("Inventory.DueDate = ") + due;
+    } else {
+      dueBefore = QStringLiteral("0");
+      dueSame = QStringLiteral("Inventory.DueDate Is Null");
+    }
+    row.before = int(db->QueryNumber(
+        QStringLiteral("Select Count(*) From Inventory Where Inventory.Status > %1 Or "
+                       "(Inventory.Status = %1 And (%2 Or (%3 And Inventory.DVDTitle < %4)))")
+            .arg(status, dueBefore, dueSame, title),
+        QStringLiteral("Inventory")));
+  }
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const PlacedDVD& a, const PlacedDVD& b) { return a.before < b.before; });
+  return placed;
+}
+
 }  // namespace InventoryFunctions

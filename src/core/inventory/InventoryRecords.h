@@ -89,4 +89,29 @@ bool ReturnDVD(const QString& title);
 // the letter case of a title ("star wars" to "Star Wars") therefore finds no duplicate.
 bool TitleTakenByAnother(const QString& title, const QString& editedTitle);
 
+// Whether two titles are one DVD's title by the engine's text equality: letter case ignored,
+// accents kept.
+bool SameTitle(const QString& a, const QString& b);
+
+// Where table Inventory stands: the mark moves with every change written on the program's own
+// connection and with every commit of another connection or program. A view filled at one mark
+// still shows the table while the mark stays the same.
+struct InventoryMark {
+  const void* connection = nullptr;
+  qint64 changes = 0;
+  qint64 dataVersion = 0;
+  bool operator==(const InventoryMark&) const = default;
+};
+InventoryMark CurrentInventoryMark();
+
+// The DVDs now titled any of `titles` (letter case ignored), each with the number of DVDs the DVD
+// list's order puts before it, in that order: what a list needs to take in a change to those DVDs
+// without reading the whole collection again. Of the fields other than title, status and the two
+// dates only those in `wanted` are read.
+struct PlacedDVD {
+  DVDRecord dvd;
+  int before = 0;
+};
+std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted);
+
 }  // namespace InventoryFunctions

@@ -152,6 +152,7 @@ bool AddEditFrm::SaveStuff() {
     if (!dvd.barCode.isEmpty() && InventoryFunctions::IsDVD(dvd.barCode)) return RefuseBarCode();
     InventoryFunctions::AddDVD(dvd);
     DVDTitle = dvd.title;
+    savedTitle_ = dvd.title;
     return true;
   }
   // A changed title may not be another DVD's; the edited DVD itself does not count, so a title
@@ -168,5 +169,6 @@ bool AddEditFrm::SaveStuff() {
     seams::ShowMessage(QStringLiteral("Error"), Constants::kAppTitle);
     return false;
   }
+  savedTitle_ = dvd.title;
   return true;
 }

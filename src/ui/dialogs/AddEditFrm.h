@@ -37,6 +37,9 @@ class AddEditFrm final : public SavingDialog {
   QString BarCode;
 
   bool SaveStuff() override;
+  // The title the DVD was stored under by the save that closed the dialog (in edit mode too);
+  // empty when nothing was saved.
+  const QString& SavedTitle() const { return savedTitle_; }
 
   // The three choice lists from the distinct values stored; the text in the box stays.
   void LoadCategories();
@@ -60,4 +63,5 @@ class AddEditFrm final : public SavingDialog {
   QLineEdit* barCodeTxt_;
   QPlainTextEdit* descriptionTxt_;
   QTimer* checkCheck_;
+  QString savedTitle_;
 };

@@ -8,6 +8,7 @@
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "scanner/ScannerFunctions.h"
+#include "seams/Clock.h"
 #include "seams/MessageBox.h"
 #include "ui/common/DVDListView.h"
 #include "ui/dialogs/AddEditFrm.h"
@@ -51,13 +52,36 @@ void ShowWithoutScannerPoll(QDialog& dialog, QTimer* scannerTimer) {
 
 }  // namespace
 
+ReelKeeperFrm::ListCheck ReelKeeperFrm::CheckList() const {
+  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
+  return {now, now == listMark_ && listDay_ == seams::Today()};
+}
+
+void ReelKeeperFrm::ReloadListAfter(const ListCheck& check, const QStringList& titles) {
+  // A whole list is some hundred thousand rows read and sorted by the engine; the rows of one DVD
+  // are two look-ups. Anything the command cannot vouch for is read again in full.
+  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
+  if (!check.current || now.connection != check.start.connection ||
+      now.dataVersion != check.start.dataVersion || listDay_ != seams::Today()) {
+    LoadDVDList();
+    return;
+  }
+  if (!titles.isEmpty()) {
+    const QString selected = GetSelectedDVD();
+    list_->ReplaceTitles(titles);
+    if (!selected.isEmpty()) SelectDVD(selected);
+  }
+  listMark_ = now;
+}
+
 void ReelKeeperFrm::AddDVD(const QString& barCode) {
+  const ListCheck check = CheckList();
   AddEditFrm dialog(this);
   dialog.BarCode = barCode;
   dialog.AddMode = true;
   dialog.TitleCaption = QStringLiteral("Add DVD");
   ShowWithoutScannerPoll(dialog, scannerTimer_);
-  LoadDVDList();
+  ReloadListAfter(check, dialog.Cancelled ? QStringList() : QStringList{dialog.SavedTitle()});
   if (!dialog.Cancelled) SelectDVD(dialog.DVDTitle);
   list_->setFocus();
   DVDSelected();
@@ -75,6 +99,7 @@ void ReelKeeperFrm::EditDVD() {
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
   }
+  const ListCheck check = CheckList();
   AddEditFrm dialog(this);
   dialog.BarCode = dvd->barCode;
   dialog.DVDTitle = dvd->title;
@@ -86,7 +111,8 @@ void ReelKeeperFrm::EditDVD() {
   dialog.TitleCaption = QStringLiteral("Edit ") + title;
   ShowWithoutScannerPoll(dialog, scannerTimer_);
   // A changed title is no longer in the list: nothing stays selected.
-  LoadDVDList();
+  ReloadListAfter(
+      check, dialog.Cancelled ? QStringList() : QStringList{dialog.DVDTitle, dialog.SavedTitle()});
   ScannerFunctions::SetCodeComplete(0);
   list_->setFocus();
   DVDSelected();
@@ -102,12 +128,13 @@ void ReelKeeperFrm::DeleteDVD() {
              QStringLiteral("Delete?"))) {
     return;
   }
+  const ListCheck check = CheckList();
   if (!InventoryFunctions::DeleteDVD(title)) {
     seams::ShowMessage(QStringLiteral("There was an error deleting a DVD."), kError,
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
   }
-  LoadDVDList();
+  ReloadListAfter(check, {title});
   UpdateDVDInfo();
   list_->setFocus();
   DVDSelected();
@@ -136,10 +163,12 @@ void ReelKeeperFrm::LoanDVD(const QString& barCode) {
     ProgramError();
     return;
   }
+  const ListCheck check = CheckList();
+  bool written = false;
   if (state->status == InventoryFunctions::Loaned) {
     if (Asked(QStringLiteral("Are you sure you want to return this DVD?"),
               QStringLiteral("Return DVD?"))) {
-      InventoryFunctions::ReturnDVD(title);
+      written = InventoryFunctions::ReturnDVD(title);
     }
   } else {
     // The main window's scanner poll runs on while the loan dialog is open.
@@ -148,9 +177,10 @@ void ReelKeeperFrm::LoanDVD(const QString& barCode) {
     dialog.TitleCaption = QStringLiteral("Loan ") + title;
     dialog.EditMode = false;
     dialog.exec();
+    written = !dialog.Cancelled;
   }
   ScannerFunctions::SetCodeComplete(0);
-  LoadDVDList();
+  ReloadListAfter(check, written ? QStringList{title} : QStringList());
   UpdateDVDInfo();
   list_->setFocus();
   DVDSelected();
@@ -172,13 +202,14 @@ void ReelKeeperFrm::EditLoan() {
     seams::ShowMessage(QStringLiteral("This DVD has not been loaded."), Constants::kAppTitle);
     return;
   }
+  const ListCheck check = CheckList();
   LoanFrm dialog(this);
   dialog.DVDTitle = title;
   dialog.TitleCaption = QStringLiteral("Loan ") + title;
   dialog.EditMode = true;
   dialog.exec();
   ScannerFunctions::SetCodeComplete(0);
-  LoadDVDList();
+  ReloadListAfter(check, dialog.Cancelled ? QStringList() : QStringList{title});
   list_->setFocus();
   DVDSelected();
 }

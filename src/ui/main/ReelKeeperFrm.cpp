@@ -330,6 +330,8 @@ void ReelKeeperFrm::LoadListColumns() { list_->LoadListColumns(); }
 
 void ReelKeeperFrm::LoadDVDList() {
   const QString selected = GetSelectedDVD();
+  listMark_ = InventoryFunctions::CurrentInventoryMark();
+  listDay_ = seams::Today();
   list_->Reload(InventoryFunctions::DVDQuery::List());
   if (!selected.isEmpty()) SelectDVD(selected);
 }
