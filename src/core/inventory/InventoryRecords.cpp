@@ -309,17 +309,20 @@ bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
   return found > 1 || (found == 1 && !editedFound);
 }
 
-bool SameTitle(const QString& a, const QString& b) {
-  const QByteArray left = a.toUtf8();
-  const QByteArray right = b.toUtf8();
-  return JetDialect::CompareNoCase(left.constData(), int(left.size()), right.constData(),
-                                   int(right.size())) == 0;
-}
+bool SameTitle(const QString& a, const QString& b) { return CompareText(a, b) == 0; }
 
 InventoryMark CurrentInventoryMark() {
+  // A connection opened where a closed one stood may have its address; it still gets a new
+  // number, since the old one's handle has expired by then.
+  static std::weak_ptr<Database> numbered;
+  static quint64 number = 0;
   const DatabaseHandle db = InventoryDatabase();
   if (!db || !db->IsOpen()) return {};
-  return {db.get(), sqlite3_total_changes64(db->Handle()),
+  if (numbered.expired() || numbered.lock() != db) {
+    numbered = db;
+    ++number;
+  }
+  return {number, sqlite3_total_changes64(db->Handle()),
           db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
 }
 
@@ -359,6 +362,28 @@ std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<
   std::stable_sort(placed.begin(), placed.end(),
                    [](const PlacedDVD& a, const PlacedDVD& b) { return a.before < b.before; });
   return placed;
+}
+
+int CompareText(const QString& a, const QString& b) {
+  const QByteArray left = a.toUtf8();
+  const QByteArray right = b.toUtf8();
+  return JetDialect::CompareNoCase(left.constData(), int(left.size()), right.constData(),
+                                   int(right.size()));
+}
+
+std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
+  const QString column = ColumnOfField(field);
+  if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring) {
+    return std::nullopt;
+  }
+  // The choice list's own statement, narrowed to the one group.
+  RecordsetPtr records =
+      Open(QStringLiteral("Select Inventory.%1 From Inventory Where Inventory.%1 = ").arg(column) +
+           SqlText(value) + QStringLiteral(" Group By %1").arg(column));
+  std::optional<QString> shown;
+  if (!NoRecords(records)) shown = records->Text(0);
+  CloseRecords(records);
+  return shown;
 }
 
 }  // namespace InventoryFunctions

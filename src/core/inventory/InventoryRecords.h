@@ -97,7 +97,7 @@ bool SameTitle(const QString& a, const QString& b);
 // connection and with every commit of another connection or program. A view filled at one mark
 // still shows the table while the mark stays the same.
 struct InventoryMark {
-  const void* connection = nullptr;
+  quint64 connection = 0;  // which connection: a new one (after a clean-up, say) gets a new number
   qint64 changes = 0;
   qint64 dataVersion = 0;
   bool operator==(const InventoryMark&) const = default;
@@ -113,5 +113,12 @@ struct PlacedDVD {
   int before = 0;
 };
 std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted);
+
+// The engine's order of texts (letter case ignored, accents next to their base letters): below,
+// equal to or above zero as a sorts before, with or after b.
+int CompareText(const QString& a, const QString& b);
+// What DistinctValues of Category, Rated or Starring shows for the stored values equal to `value`
+// (letter case ignored): the one the engine picks of them, or nothing when none is stored.
+std::optional<QString> DistinctValueOf(DVDField field, const QString& value);
 
 }  // namespace InventoryFunctions

@@ -14,6 +14,7 @@
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/dialogs/ChoiceLists.h"
 #include "ui/dialogs/DialogChrome.h"
 #include "ui/main/PanelRows.h"
 
@@ -94,7 +95,7 @@ void AddEditFrm::LoadForm() {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  SetChoices(box, InventoryFunctions::DistinctValues(field));
+  SetChoices(box, ChoiceLists::Values(field));
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }
@@ -150,7 +151,9 @@ bool AddEditFrm::SaveStuff() {
   if (AddMode) {
     if (InventoryFunctions::FindDVD(dvd.title)) return RefuseTitle();
     if (!dvd.barCode.isEmpty() && InventoryFunctions::IsDVD(dvd.barCode)) return RefuseBarCode();
+    const InventoryFunctions::InventoryMark start = InventoryFunctions::CurrentInventoryMark();
     InventoryFunctions::AddDVD(dvd);
+    ChoiceLists::TakeIn(start, nullptr, dvd);
     DVDTitle = dvd.title;
     savedTitle_ = dvd.title;
     return true;
@@ -164,11 +167,15 @@ bool AddEditFrm::SaveStuff() {
     const std::optional<QString> owner = InventoryFunctions::TitleOfBarCode(dvd.barCode);
     if (owner && *owner != DVDTitle) return RefuseBarCode();
   }
-  if (!InventoryFunctions::UpdateDVD(DVDTitle, dvd)) {
+  // What the write replaces, for the choice lists kept between openings.
+  const InventoryFunctions::InventoryMark start = InventoryFunctions::CurrentInventoryMark();
+  const std::optional<InventoryFunctions::DVDRecord> before = InventoryFunctions::FindDVD(DVDTitle);
+  if (!before || !InventoryFunctions::UpdateDVD(DVDTitle, dvd)) {
     // Deleted behind the dialog; the user can still leave with Cancel.
     seams::ShowMessage(QStringLiteral("Error"), Constants::kAppTitle);
     return false;
   }
+  ChoiceLists::TakeIn(start, &*before, dvd);
   savedTitle_ = dvd.title;
   return true;
 }

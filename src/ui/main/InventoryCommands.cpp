@@ -12,6 +12,7 @@
 #include "seams/MessageBox.h"
 #include "ui/common/DVDListView.h"
 #include "ui/dialogs/AddEditFrm.h"
+#include "ui/dialogs/ChoiceLists.h"
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgAnswer;
@@ -180,6 +181,7 @@ void ReelKeeperFrm::LoanDVD(const QString& barCode) {
     written = !dialog.Cancelled;
   }
   ScannerFunctions::SetCodeComplete(0);
+  ChoiceLists::Untouched(check.start);
   ReloadListAfter(check, written ? QStringList{title} : QStringList());
   UpdateDVDInfo();
   list_->setFocus();
@@ -209,6 +211,7 @@ void ReelKeeperFrm::EditLoan() {
   dialog.EditMode = true;
   dialog.exec();
   ScannerFunctions::SetCodeComplete(0);
+  ChoiceLists::Untouched(check.start);
   ReloadListAfter(check, dialog.Cancelled ? QStringList() : QStringList{title});
   list_->setFocus();
   DVDSelected();
