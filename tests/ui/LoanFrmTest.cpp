@@ -13,6 +13,7 @@
 #include "ui/common/FormHelpers.h"
 
 using seams::MsgAnswer;
+using seams::MsgButtons;
 using seams::MsgIcon;
 
 namespace {
@@ -44,7 +45,7 @@ class LoanFrmTest : public ::testing::Test {
   QComboBox* Name() const { return Box<QComboBox>(QStringLiteral("NameTxt")); }
   QDate Date(const char* picker) const { return Box<QDateEdit>(QString::fromUtf8(picker))->date(); }
   QString Days() const { return Box(QStringLiteral("DaysDueTxt"))->text(); }
-  void Ok() const { Box<QPushButton>(QStringLiteral("OkButton"))->click(); }
+  void Ok() const { Press(frm.get(), QStringLiteral("OkButton")); }
   QStringList Loan() const {
     return db.Column(
         "SELECT Status || '|' || Name || '|' || Date || '|' || DueDate FROM Inventory");
@@ -183,10 +184,10 @@ TEST_P(LoanDeleteNameTest, AsksOrSaysTheNameIsNotThere) {
   Open();
   Name()->setEditText(QString::fromUtf8(c.typed));
   boxes.Answer(c.answer);
-  Box<QPushButton>(QStringLiteral("RemoveButton"))->click();
+  Press(frm.get(), QStringLiteral("RemoveButton"));
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].text, QString::fromUtf8(c.message));
-  Box<QPushButton>(QStringLiteral("CancelButton"))->click();
+  Press(frm.get(), QStringLiteral("CancelButton"));
   EXPECT_EQ(People().size(), c.peopleLeft);
   EXPECT_EQ(Name()->count(), c.peopleLeft);
   EXPECT_EQ(Name()->currentText(), QString::fromUtf8(c.typed));
@@ -210,11 +211,9 @@ TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {
   db.Db()->Execute(QStringLiteral("DELETE FROM Inventory"));
   Ok();
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  EXPECT_EQ(boxes.Shown()[0].text, QStringLiteral("You must enter a Name to continue."));
-  EXPECT_EQ(boxes.Shown()[0].title, QStringLiteral("Enter Name"));
-  EXPECT_EQ(boxes.Shown()[1].text, QStringLiteral("Could not save data."));
-  EXPECT_EQ(boxes.Shown()[1].title, QStringLiteral("Error"));
-  EXPECT_EQ(boxes.Shown()[1].icon, MsgIcon::Critical);
+  ExpectBox(boxes.Shown()[0], "You must enter a Name to continue.", "Enter Name", MsgButtons::Ok,
+            MsgIcon::Information);
+  ExpectBox(boxes.Shown()[1], "Could not save data.", "Error", MsgButtons::Ok, MsgIcon::Critical);
   EXPECT_TRUE(frm->isVisible());
   EXPECT_EQ(People().size(), 1);
 }
