@@ -10,6 +10,7 @@
 
 #include "DialogDriver.h"
 #include "TestSupport.h"
+#include "app/DatabaseError.h"
 #include "ui/common/FormHelpers.h"
 
 using seams::MsgAnswer;
@@ -216,6 +217,20 @@ TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {
   ExpectBox(boxes.Shown()[1], "Could not save data.", "Error", MsgButtons::Ok, MsgIcon::Critical);
   EXPECT_TRUE(frm->isVisible());
   EXPECT_EQ(People().size(), 1);
+}
+
+// A write the engine refuses ends the save with the engine's error (shown with its number by the
+// program's error boundary); the loan is not half written and the dialog keeps what was typed.
+TEST_F(LoanFrmTest, RefusedWriteLeavesNoHalfLoanAndTheDialogOpen) {
+  db.Db()->Execute(
+      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Customers BEGIN SELECT "
+                     "RAISE(ABORT, 'disk trouble'); END"));
+  Open();
+  Name()->setEditText(QStringLiteral("Bob"));
+  EXPECT_THROW(Ok(), DatabaseError);
+  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Name()->currentText(), QStringLiteral("Bob"));
 }
 
 }  // namespace

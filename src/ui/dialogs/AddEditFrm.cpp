@@ -91,7 +91,16 @@ void AddEditFrm::LoadForm() {
   LoadRatings();
   LoadStars();
   titleTxt_->setFocus();
+}
+
+void AddEditFrm::showEvent(QShowEvent* event) {
+  SavingDialog::showEvent(event);
   checkCheck_->start();
+}
+
+void AddEditFrm::hideEvent(QHideEvent* event) {
+  checkCheck_->stop();
+  SavingDialog::hideEvent(event);
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {

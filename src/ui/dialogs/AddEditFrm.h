@@ -48,6 +48,9 @@ class AddEditFrm final : public SavingDialog {
 
  protected:
   void LoadForm() override;
+  // The dialog polls the scanner only while it is shown.
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void FillChoices(QComboBox* box, InventoryFunctions::DVDField field);
