@@ -59,8 +59,8 @@ ReelKeeperFrm::ListCheck ReelKeeperFrm::CheckList() const {
 }
 
 void ReelKeeperFrm::ReloadListAfter(const ListCheck& check, const QStringList& titles) {
-  // A whole list is some hundred thousand rows read and sorted by the engine; the rows of one DVD
-  // are two look-ups. Anything the command cannot vouch for is read again in full.
+  // Reading the whole list again means reading and sorting every DVD; taking in the changed ones
+  // costs two look-ups each. Whatever the command cannot vouch for is read again in full.
   const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
   if (!check.current || now.connection != check.start.connection ||
       now.dataVersion != check.start.dataVersion || listDay_ != seams::Today()) {
