@@ -2,6 +2,7 @@
 #include "inventory/InventoryRecords.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
@@ -186,6 +187,50 @@ TEST_F(InventoryRecordsTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {
   EXPECT_EQ(Rows(QStringLiteral("SELECT Status || '|' || Name || '|' || Date || '|' || DueDate "
                                 "FROM Inventory")),
             QStringList({"0||2026-11-01|2026-11-08"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(InventoryRecordsTest, OnlyTheEditedDVDItselfIsNoDuplicateOfAChangedTitle) {
+  db.AddDvd(QStringLiteral("star wars"));
+  db.AddDvd(QStringLiteral("Alien"));
+  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
+  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Heat"), QStringLiteral("star wars")));
+  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("ALIEN"), QStringLiteral("star wars")));
+  // A second row of the same title (written by another tool) is another DVD.
+  db.AddDvd(QStringLiteral("STAR WARS"));
+  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
+}
+
+TEST_F(InventoryRecordsTest, DeletingANameRemovesOnlyItsFirstEntry) {
+  db.AddCustomer(QStringLiteral("O'Hara"), QStringLiteral("1"));
+  db.AddCustomer(QStringLiteral("o'hara"), QStringLiteral("2"));
+  db.AddCustomer(QStringLiteral("Bob"));
+  EXPECT_TRUE(CustomerFunctions::HasCustomer(QStringLiteral("O'HARA")));
+  EXPECT_FALSE(CustomerFunctions::HasCustomer(QString()));
+  EXPECT_TRUE(CustomerFunctions::DeleteCustomer(QStringLiteral("o'Hara")));
+  EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone FROM Customers ORDER BY Name")),
+            QStringList({"Bob|", "o'hara|2"}));
+  EXPECT_FALSE(CustomerFunctions::DeleteCustomer(QStringLiteral("Cy")));
+}
+
+TEST_F(InventoryRecordsTest, MarkMovesWithOwnWritesAndOtherConnectionsCommits) {
+  db.AddDvd(QStringLiteral("Heat"));
+  const InventoryMark start = CurrentInventoryMark();
+  FindDVD(QStringLiteral("Heat"));
+  EXPECT_EQ(CurrentInventoryMark(), start);
+  ReturnDVD(QStringLiteral("Heat"));
+  const InventoryMark written = CurrentInventoryMark();
+  EXPECT_NE(written, start);
+
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(db.Path().toUtf8().constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "UPDATE Inventory SET Rated = 'R'", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(other);
+  EXPECT_NE(CurrentInventoryMark(), written);
 }
 
 }  // namespace

@@ -92,4 +92,19 @@ TEST(ScannerLibraryTest, NothingWaitingAndBuffersStayInBounds) {
   ::dlclose(handle);
 }
 
+// The library as it is captures nothing: the polls find nothing waiting, whether it is loaded or
+// not, and the last code stays empty.
+TEST(ScannerFunctionsTest, NothingWaitingMeansNoCodeAndNoCall) {
+  ScannerFunctions::SetLibraryPath(QStringLiteral("/nonexistent/lib.so"));
+  EXPECT_FALSE(ScannerFunctions::CheckScanner());
+  EXPECT_NO_THROW(ScannerFunctions::SetCodeComplete(0));
+  ScannerFunctions::SetLibraryPath({});
+  ScannerFunctions::HookScanner();
+  EXPECT_FALSE(ScannerFunctions::CheckScanner());
+  ScannerFunctions::SetCodeComplete(0);
+  EXPECT_FALSE(ScannerFunctions::CheckScanner());
+  EXPECT_EQ(ScannerFunctions::ScannedCode(), QString());
+  ScannerFunctions::UnhookScanner();
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
+#include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
@@ -288,6 +289,101 @@ bool ReturnDVD(const QString& title) {
   }
   CloseRecords(records);
   return found;
+}
+
+bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
+  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
+  int found = 0;
+  bool editedFound = false;
+  const QByteArray edited = editedTitle.toUtf8();
+  for (; !records->Eof() && found < 2; records->MoveNext()) {
+    ++found;
+    // The engine's own text equality decides whether the row found is the edited DVD.
+    const QByteArray stored = records->Text(QStringLiteral("DVDTitle")).toUtf8();
+    if (JetDialect::CompareNoCase(stored.constData(), int(stored.size()), edited.constData(),
+                                  int(edited.size())) == 0) {
+      editedFound = true;
+    }
+  }
+  CloseRecords(records);
+  return found > 1 || (found == 1 && !editedFound);
+}
+
+bool SameTitle(const QString& a, const QString& b) { return CompareText(a, b) == 0; }
+
+InventoryMark CurrentInventoryMark() {
+  // A connection opened where a closed one stood may have its address; it still gets a new
+  // number, since the old one's handle has expired by then.
+  static std::weak_ptr<Database> numbered;
+  static quint64 number = 0;
+  const DatabaseHandle db = InventoryDatabase();
+  if (!db || !db->IsOpen()) return {};
+  if (numbered.expired() || numbered.lock() != db) {
+    numbered = db;
+    ++number;
+  }
+  return {number, sqlite3_total_changes64(db->Handle()),
+          db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
+}
+
+std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted) {
+  std::vector<PlacedDVD> placed;
+  if (titles.isEmpty()) return placed;
+  QStringList matches;
+  for (const QString& title : titles)
+    matches << QStringLiteral("Inventory.DVDTitle = ") + SqlText(title);
+  ReadDVDs(DVDQuery::Where(matches.join(QStringLiteral(" Or "))), wanted,
+           [&placed](const DVDRecord& dvd) {
+             placed.push_back({dvd, 0});
+           });
+  const DatabaseHandle db = InventoryDatabase();
+  for (PlacedDVD& row : placed) {
+    // Rows before it in "Order By Inventory.Status DESC, Inventory.DueDate, Inventory.DVDTitle",
+    // counted by the engine with its own comparisons: a due date that is absent sorts first.
+    const DVDRecord& dvd = row.dvd;
+    const QString status = QString::number(dvd.status);
+    const QString title = SqlText(dvd.title);
+    QString dueBefore;
+    QString dueSame;
+    if (dvd.dueDate.isValid()) {
+      const QString due = SqlText(dvd.dueDate);
+      dueBefore = QStringLiteral("Inventory.DueDate Is Null Or Inventory.DueDate < ") + due;
+      dueSame = QStringLiteral("Inventory.DueDate = ") + due;
+    } else {
+      dueBefore = QStringLiteral("0");
+      dueSame = QStringLiteral("Inventory.DueDate Is Null");
+    }
+    row.before = int(db->QueryNumber(
+        QStringLiteral("Select Count(*) From Inventory Where Inventory.Status > %1 Or "
+                       "(Inventory.Status = %1 And (%2 Or (%3 And Inventory.DVDTitle < %4)))")
+            .arg(status, dueBefore, dueSame, title),
+        QStringLiteral("Inventory")));
+  }
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const PlacedDVD& a, const PlacedDVD& b) { return a.before < b.before; });
+  return placed;
+}
+
+int CompareText(const QString& a, const QString& b) {
+  const QByteArray left = a.toUtf8();
+  const QByteArray right = b.toUtf8();
+  return JetDialect::CompareNoCase(left.constData(), int(left.size()), right.constData(),
+                                   int(right.size()));
+}
+
+std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
+  const QString column = ColumnOfField(field);
+  if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring) {
+    return std::nullopt;
+  }
+  // The choice list's own statement, narrowed to the one group.
+  RecordsetPtr records =
+      Open(QStringLiteral("Select Inventory.%1 From Inventory Where Inventory.%1 = ").arg(column) +
+           SqlText(value) + QStringLiteral(" Group By %1").arg(column));
+  std::optional<QString> shown;
+  if (!NoRecords(records)) shown = records->Text(0);
+  CloseRecords(records);
+  return shown;
 }
 
 }  // namespace InventoryFunctions

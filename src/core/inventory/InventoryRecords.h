@@ -84,4 +84,41 @@ bool LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay.
 bool ReturnDVD(const QString& title);
 
+// The edit dialog's duplicate check for a changed title: true when the title look-up (letter case
+// ignored) finds any DVD but the one being edited, the first titled `editedTitle`. Changing only
+// the letter case of a title ("star wars" to "Star Wars") therefore finds no duplicate.
+bool TitleTakenByAnother(const QString& title, const QString& editedTitle);
+
+// Whether two titles are one DVD's title by the engine's text equality: letter case ignored,
+// accents kept.
+bool SameTitle(const QString& a, const QString& b);
+
+// Where table Inventory stands: the mark moves with every change written on the program's own
+// connection and with every commit of another connection or program. A view filled at one mark
+// still shows the table while the mark stays the same.
+struct InventoryMark {
+  quint64 connection = 0;  // which connection: a new one (after a clean-up, say) gets a new number
+  qint64 changes = 0;
+  qint64 dataVersion = 0;
+  bool operator==(const InventoryMark&) const = default;
+};
+InventoryMark CurrentInventoryMark();
+
+// The DVDs now titled any of `titles` (letter case ignored), each with the number of DVDs the DVD
+// list's order puts before it, in that order: what a list needs to take in a change to those DVDs
+// without reading the whole collection again. Of the fields other than title, status and the two
+// dates only those in `wanted` are read.
+struct PlacedDVD {
+  DVDRecord dvd;
+  int before = 0;
+};
+std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted);
+
+// The engine's order of texts (letter case ignored, accents next to their base letters): below,
+// equal to or above zero as a sorts before, with or after b.
+int CompareText(const QString& a, const QString& b);
+// What DistinctValues of Category, Rated or Starring shows for the stored values equal to `value`
+// (letter case ignored): the one the engine picks of them, or nothing when none is stored.
+std::optional<QString> DistinctValueOf(DVDField field, const QString& value);
+
 }  // namespace InventoryFunctions

@@ -57,4 +57,31 @@ QStringList BorrowerNames() {
   return names;
 }
 
+namespace {
+
+RecordsetPtr OpenName(const QString& name) {
+  return OpenRecords(
+      QStringLiteral("Select Customers.Name From Customers Where Customers.Name = ") +
+          SqlText(name),
+      CustomersDatabase());
+}
+
+}  // namespace
+
+bool HasCustomer(const QString& name) {
+  RecordsetPtr records = OpenName(name);
+  const bool found = !NoRecords(records);
+  CloseRecords(records);
+  return found;
+}
+
+bool DeleteCustomer(const QString& name) {
+  RecordsetPtr records = OpenName(name);
+  const bool found = !NoRecords(records);
+  // The first row is current right after opening.
+  if (found) records->Delete();
+  CloseRecords(records);
+  return found;
+}
+
 }  // namespace CustomerFunctions

@@ -32,4 +32,9 @@ std::optional<Customer> FindCustomer(const QString& name);
 // Every stored name that is neither empty nor absent, in name order (the loan dialog's list).
 QStringList BorrowerNames();
 
+// The loan dialog's "Del From List": whether an entry of that name (letter case ignored) exists,
+// and deleting the first such entry. DeleteCustomer is false when there was none.
+bool HasCustomer(const QString& name);
+bool DeleteCustomer(const QString& name);
+
 }  // namespace CustomerFunctions

@@ -9,6 +9,7 @@
 
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
+#include "app/TextFunctions.h"
 
 namespace ScannerFunctions {
 namespace {
@@ -34,6 +35,24 @@ bool loaded = false;
 QString libraryPath;
 
 const QString kSource = QStringLiteral("ScannerFunctions");
+
+// The three buffers handed to the library: each of its fixed length plus a terminating zero, filled
+// with blanks before every fetch. Only the code is read afterwards.
+constexpr int kBufferLength = 255;
+QByteArray scanID(kBufferLength, ' ');
+QByteArray scanType(kBufferLength, ' ');
+QByteArray scanCode(kBufferLength, ' ');
+
+const QString kUsableCharacters =
+    QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+
+// Hands one blank buffer to a getter and keeps whatever the library left in it.
+void Fetch(void (*getter)(char*, std::int32_t), QByteArray& buffer) {
+  QByteArray handed(kBufferLength + 1, ' ');
+  handed[kBufferLength] = '\0';
+  getter(handed.data(), std::int32_t(handed.size()));
+  buffer = handed.left(kBufferLength);
+}
 
 [[noreturn]] void Fail(int number, const QString& path, const QString& why) {
   throw DatabaseError::System(
@@ -100,6 +119,23 @@ void HookScanner() {
 
 void UnhookScanner() {
   if (loaded) library.UnHook();
+}
+
+bool CheckScanner() {
+  if (!loaded || library.GetCodeComplete() == 0) return false;
+  Fetch(library.GetScannerID, scanID);
+  Fetch(library.GetCodeType, scanType);
+  Fetch(library.GetBarCode, scanCode);
+  library.SetCodeComplete(0);
+  return true;
+}
+
+QString ScannedCode() {
+  return TextFunctions::FilterChars(QString::fromLatin1(scanCode), kUsableCharacters, QString());
+}
+
+void SetCodeComplete(qint32 complete) {
+  if (loaded) library.SetCodeComplete(complete);
 }
 
 }  // namespace ScannerFunctions

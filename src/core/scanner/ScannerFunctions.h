@@ -23,4 +23,17 @@ void ScannerDebug(unsigned char byte);
 QString LibraryPath();
 void SetLibraryPath(const QString& path);
 
+// The polling side, called at each tick of the main window's ScannerTimer and the Add/Edit
+// dialog's CheckCheck. Without a loaded library nothing is ever waiting and nothing is called.
+//
+// True when a complete code was waiting: the scanner's id, the code's type and the code are then
+// fetched into their buffers, and the library is told at once that the code was taken, so that
+// exactly one of the polling timers gets it.
+bool CheckScanner();
+// The last fetched code reduced to ASCII letters and digits (the buffer's filling blanks and
+// terminating zero dropped); the same text until the next successful CheckScanner.
+QString ScannedCode();
+// The library's own call: 0 marks a waiting code as taken.
+void SetCodeComplete(qint32 complete);
+
 }  // namespace ScannerFunctions

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
+#include <climits>
 #include <numeric>
 #include <optional>
 
@@ -148,6 +149,81 @@ void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   const std::vector<DVDField> fields = ShownFields();
   ReadDVDs(query, fields,
            [&](const DVDRecord& dvd) { Append(*storage, dvd, fields, today, dates); });
+  beginResetModel();
+  rows_ = std::move(storage);
+  sortRanks_.reset();
+  endResetModel();
+}
+
+void DVDListModel::ReplaceTitles(const QStringList& titles, std::optional<int> sortColumn,
+                                 Qt::SortOrder order) {
+  const std::vector<DVDField> fields = ShownFields();
+  const std::vector<PlacedDVD> placed = PlaceInList(titles, fields);
+  const QDate today = seams::Today();
+  ShortDateTexts dates;
+
+  // The kept rows in their load order, with the new ones inserted where the query puts them.
+  auto storage = std::make_unique<Storage>();
+  storage->cellColumns = rows_->cellColumns;
+  storage->Reserve(size_t(rows_->Size()) + placed.size());
+  std::vector<int> newIndexOf(size_t(rows_->Size()), -1);  // old loaded row -> new loaded row
+  std::vector<int> added;                                  // new loaded rows of the placed DVDs
+  size_t next = 0;
+  auto insertDue = [&](int upTo) {
+    while (next < placed.size() && placed[next].before <= upTo) {
+      added.push_back(storage->Size());
+      Append(*storage, placed[next++].dvd, fields, today, dates);
+    }
+  };
+  for (int old = 0; old < rows_->Size(); ++old) {
+    const QString& title = rows_->titles[size_t(old)];
+    if (std::any_of(titles.begin(), titles.end(),
+                    [&title](const QString& t) { return SameTitle(t, title); })) {
+      continue;
+    }
+    insertDue(storage->Size());
+    newIndexOf[size_t(old)] = storage->Size();
+    storage->order.push_back(storage->Size());
+    storage->titles.push_back(rows_->titles[size_t(old)]);
+    storage->shownTitles.push_back(rows_->shownTitles[size_t(old)]);
+    storage->icons.push_back(rows_->icons[size_t(old)]);
+    storage->overdue.push_back(rows_->overdue[size_t(old)]);
+    const auto cells = rows_->cells.begin() + qsizetype(old) * rows_->cellColumns;
+    storage->cells.insert(storage->cells.end(), cells, cells + rows_->cellColumns);
+  }
+  insertDue(INT_MAX);
+
+  if (sortColumn && *sortColumn >= 0 && *sortColumn < int(columns_.size())) {
+    // The kept rows keep their sorted order; each new row goes where a stable sort of the load
+    // order puts it: after the rows whose text sorts before its own, and among equal texts by
+    // load order.
+    QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    collator.setIgnorePunctuation(false);
+    const int column = *sortColumn;
+    auto text = [&](int loaded) -> const QString& {
+      return column == 0
+                 ? storage->shownTitles[size_t(loaded)]
+                 : storage
+                       ->cells[size_t(loaded) * size_t(storage->cellColumns) + size_t(column - 1)];
+    };
+    std::vector<int> shown;
+    shown.reserve(size_t(storage->Size()));
+    for (const int old : rows_->order) {
+      if (newIndexOf[size_t(old)] >= 0) shown.push_back(newIndexOf[size_t(old)]);
+    }
+    for (const int row : added) {
+      const auto at = std::lower_bound(shown.begin(), shown.end(), row, [&](int a, int b) {
+        const int c = collator.compare(text(a), text(b));
+        if (c != 0) return order == Qt::AscendingOrder ? c < 0 : c > 0;
+        return a < b;
+      });
+      shown.insert(at, row);
+    }
+    storage->order = std::move(shown);
+  }
+
   beginResetModel();
   rows_ = std::move(storage);
   sortRanks_.reset();

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -54,6 +55,14 @@ class DVDListModel : public QAbstractTableModel {
   // Reloads all rows of a query (the list's own or a search's), in the query's order, as one
   // model reset. Throws DatabaseError; the old rows stay on failure.
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
+
+  // Takes in a change to the DVDs of these titles (letter case ignored) without reading the whole
+  // collection again: their rows are replaced by the DVDs now stored under them, each where the
+  // main list's query puts it, and when `sortColumn` is given the shown order is that column's
+  // sort, as after a reload and SortBy. Only for a model filled from the main list's query and
+  // showing the table as it was before the change. Throws DatabaseError; the old rows stay on
+  // failure.
+  void ReplaceTitles(const QStringList& titles, std::optional<int> sortColumn, Qt::SortOrder order);
 
   QString TitleAt(int row) const;
   // First row, in the displayed order, whose title equals `title` with letter case ignored; -1

@@ -92,10 +92,14 @@ bool DialogChrome::TitleMouse(QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       const auto* mouse = static_cast<QMouseEvent*>(event);
-      // Where the window system moves windows itself (Wayland, most X11 window managers) it
-      // does so; elsewhere the window follows the pointer.
+      // Where a program cannot place its own windows (Wayland) the window system moves it. On X11
+      // the window follows the pointer: a move handed to the window manager right after the
+      // dialog opened sometimes started from the wrong place and threw the dialog off by its own
+      // distance from the screen's corner.
       QWindow* window = dialog_->windowHandle();
-      if (window && window->startSystemMove()) return true;
+      if (QGuiApplication::platformName() != u"xcb" && window && window->startSystemMove()) {
+        return true;
+      }
       dragging_ = true;
       dragStart_ = mouse->position();
       return true;

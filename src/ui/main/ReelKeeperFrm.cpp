@@ -332,6 +332,8 @@ void ReelKeeperFrm::LoadListColumns() { list_->LoadListColumns(); }
 
 void ReelKeeperFrm::LoadDVDList() {
   const QString selected = GetSelectedDVD();
+  listMark_ = InventoryFunctions::CurrentInventoryMark();
+  listDay_ = seams::Today();
   list_->Reload(InventoryFunctions::DVDQuery::List());
   if (!selected.isEmpty()) SelectDVD(selected);
 }
@@ -452,15 +454,7 @@ void ReelKeeperFrm::ButtonClick(const QString& key) {
   }
 }
 
-void ReelKeeperFrm::AddDVD(const QString& barCode) { Q_UNUSED(barCode); }
-
-void ReelKeeperFrm::EditDVD() {}
-
-void ReelKeeperFrm::DeleteDVD() {}
-
-void ReelKeeperFrm::LoanDVD(const QString& barCode) { Q_UNUSED(barCode); }
-
-void ReelKeeperFrm::EditLoan() {}
+// AddDVD, EditDVD, DeleteDVD, LoanDVD and EditLoan are in InventoryCommands.cpp.
 
 void ReelKeeperFrm::GetStatus() {}
 

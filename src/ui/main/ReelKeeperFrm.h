@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "inventory/DVDRecord.h"
+#include "inventory/InventoryRecords.h"
 
 class DVDInfoPanel;
 class DVDListView;
@@ -111,6 +112,17 @@ class ReelKeeperFrm : public QMainWindow {
   // the panel: each read is a scan of the whole collection.
   std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;
 
+  // The list after a command that wrote only the DVDs of some titles. When the list showed the
+  // whole table before the command (nothing written since it was filled, the same day) and no
+  // other program wrote meanwhile, only those DVDs are read again; else the whole list is. The
+  // rows and their order are the same either way.
+  struct ListCheck {
+    InventoryFunctions::InventoryMark start;
+    bool current = false;
+  };
+  ListCheck CheckList() const;
+  void ReloadListAfter(const ListCheck& check, const QStringList& titles);
+
   void BuildToolbar();
   void StretchPanel(int tab);
   void FitPanel(QWidget* page);
@@ -137,6 +149,9 @@ class ReelKeeperFrm : public QMainWindow {
     std::optional<InventoryFunctions::DVDRecord> row;
   };
   std::optional<ReadRow> selectedRow_;  // set only while DVDSelected runs
+  // Where the table stood, and which day it was, when the list was last filled from it.
+  InventoryFunctions::InventoryMark listMark_;
+  QDate listDay_;
   bool dragging_ = false;
   QPoint dragStart_;
 };

@@ -1,0 +1,249 @@
+#include "ui/dialogs/AddEditFrm.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <map>
+#include <memory>
+
+#include "DialogDriver.h"
+#include "TestSupport.h"
+#include "ui/common/FormHelpers.h"
+#include "ui/dialogs/DialogChrome.h"
+#include "ui/dialogs/LoanFrm.h"
+
+using seams::MsgButtons;
+using seams::MsgIcon;
+
+namespace {
+
+class AddEditFrmTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FormHelpers::ResetTypeAhead();
+    db.AddDvd(QStringLiteral("star wars"), QStringLiteral("Sci-Fi"));
+    db.AddDvd(QStringLiteral("Alien"), QStringLiteral("Horror"), 0, {}, "2000-01-01", "2000-01-01",
+              QStringLiteral("222"), QStringLiteral("R"));
+  }
+
+  // Opens the dialog for a new DVD (no title) or for the stored DVD of that title.
+  AddEditFrm& Open(const QString& edited, const QString& barCode = {}) {
+    frm = std::make_unique<AddEditFrm>();
+    frm->AddMode = edited.isEmpty();
+    frm->TitleCaption = edited.isEmpty() ? QStringLiteral("Add DVD") : "Edit " + edited;
+    frm->DVDTitle = edited;
+    frm->BarCode = barCode;
+    frm->show();
+    frm->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+    return *frm;
+  }
+  template <class T = QLineEdit>
+  T* Box(const QString& name) const {
+    return Control<T>(frm.get(), name);
+  }
+  void Click(const char* button) const { Press(frm.get(), QString::fromUtf8(button)); }
+  QStringList Stored() const {
+    return db.Column(
+        "SELECT DVDTitle || '|' || Category || '|' || Rated || '|' || BarCode || '|' || "
+        "Description || '|' || Status FROM Inventory ORDER BY rowid");
+  }
+
+  testsupport::TempDatabase db;
+  testsupport::ScriptedMessageBox boxes;
+  testsupport::FixedClock clock{QDate(2024, 3, 10)};
+  std::unique_ptr<AddEditFrm> frm;
+};
+
+// The refusals by their titles: text and icon.
+const std::map<QString, std::pair<const char*, MsgIcon>> kRefusals = {
+    {"Enter Title", {"You need to enter a title for the DVD.", MsgIcon::Exclamation}},
+    {"Enter Another Title",
+     {"There is a DVD with the title you entered. Please enter another title.",
+      MsgIcon::Exclamation}},
+    {"Bar Code Already Entered",
+     {"There is already a DVD with the barcode you have entered. Please re-enter.",
+      MsgIcon::Information}}};
+
+struct SaveCase {
+  const char* name;
+  const char* edited;  // empty: a new DVD
+  const char* title;
+  const char* barCode;
+  const char* message;  // empty: saved
+  const char* focus;
+};
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
+
+class AddEditSaveTest : public AddEditFrmTest, public ::testing::WithParamInterface<SaveCase> {};
+
+// A refused save shows its message, writes nothing and keeps the dialog open with what was
+// typed; an accepted one writes the DVD under the typed title.
+TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
+  const SaveCase& c = GetParam();
+  Open(QString::fromUtf8(c.edited));
+  Fill(frm.get(), QStringLiteral("TitleTxt"), QString::fromUtf8(c.title));
+  Fill(frm.get(), QStringLiteral("BarCodeTxt"), QString::fromUtf8(c.barCode));
+  Box<QComboBox>(QStringLiteral("RatedTxt"))->setFocus();
+  const QStringList before = Stored();
+  Click("OkButton");
+  const QString message = QString::fromUtf8(c.message);
+  if (message.isEmpty()) {
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_FALSE(frm->isVisible());
+    EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory WHERE DVDTitle = '" +
+                        QString::fromUtf8(c.title) + "' COLLATE BINARY"),
+              QStringList({"1"}));
+    return;
+  }
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const auto& [text, icon] = kRefusals.at(message);
+  ExpectBox(boxes.Shown()[0], QString::fromUtf8(text), message, MsgButtons::Ok, icon);
+  EXPECT_EQ(Stored(), before);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Box(QStringLiteral("TitleTxt"))->text(), QString::fromUtf8(c.title));
+  EXPECT_EQ(frm->focusWidget() ? frm->focusWidget()->objectName() : QString(),
+            QString::fromUtf8(c.focus));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, AddEditSaveTest,
+    ::testing::Values(
+        SaveCase{"EmptyTitle", "", "", "", "Enter Title", "RatedTxt"},
+        SaveCase{"TitleInAnotherCase", "", "ALIEN", "", "Enter Another Title", "TitleTxt"},
+        SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"},
+        SaveCase{"NoBarCode", "", "Heat", "", "", ""},
+        SaveCase{"EditToAnothersTitle", "star wars", "alien", "", "Enter Another Title",
+                 "TitleTxt"},
+        SaveCase{"EditToAnothersBarCode", "star wars", "star wars", "222",
+                 "Bar Code Already Entered", "BarCodeTxt"},
+        SaveCase{"EditOnlyTheLetterCase", "star wars", "Star Wars", "", "", ""},
+        SaveCase{"EditKeepingTitle", "star wars", "star wars", "9", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+enum class CloseWay { CancelButton, Escape, XLabel, WindowManager };
+
+class AddEditCloseTest : public AddEditFrmTest, public ::testing::WithParamInterface<CloseWay> {};
+
+// Cancel, Esc and the X leave without writing; a close asked for by the window manager saves as
+// Ok does.
+TEST_P(AddEditCloseTest, CancelsOrSaves) {
+  Open({});
+  Fill(frm.get(), QStringLiteral("TitleTxt"), QStringLiteral("Heat"));
+  switch (GetParam()) {
+    case CloseWay::CancelButton:
+      Click("CancelButton");
+      break;
+    case CloseWay::Escape:
+      QTest::keyClick(Box<QComboBox>(QStringLiteral("StarringTxt"))->lineEdit(), Qt::Key_Escape);
+      break;
+    case CloseWay::XLabel:
+      QTest::mouseClick(Box<QLabel>(QStringLiteral("XButton")), Qt::LeftButton);
+      break;
+    case CloseWay::WindowManager:
+      frm->close();
+      break;
+  }
+  const bool saved = GetParam() == CloseWay::WindowManager;
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_EQ(frm->Cancelled, !saved);
+  EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory WHERE DVDTitle = 'Heat'"),
+            QStringList({saved ? "1" : "0"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, AddEditCloseTest,
+                         ::testing::Values(CloseWay::CancelButton, CloseWay::Escape,
+                                           CloseWay::XLabel, CloseWay::WindowManager));
+
+TEST_F(AddEditFrmTest, EditedDVDDeletedBehindTheDialogSaysErrorAndStaysOpen) {
+  Open(QStringLiteral("star wars"));
+  db.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle = 'star wars'"));
+  Click("OkButton");
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  ExpectBox(boxes.Shown()[0], "Error", "ReelKeeper", MsgButtons::Ok, MsgIcon::None);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Stored().size(), 1);
+  Click("CancelButton");
+  EXPECT_FALSE(frm->isVisible());
+}
+
+TEST_F(AddEditFrmTest, ChoiceListsHoldTheStoredValuesAndTheCallersTextStays) {
+  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("horror"));
+  frm = std::make_unique<AddEditFrm>();
+  frm->DVDTitle = QStringLiteral("Heat");
+  frm->Category = QStringLiteral("horror");
+  frm->Rated = QStringLiteral("NC-17");
+  frm->BarCode = QStringLiteral("0042");
+  frm->show();
+  auto* category = Box<QComboBox>(QStringLiteral("CategoryTxt"));
+  EXPECT_EQ(category->itemText(1), QStringLiteral("Sci-Fi"));
+  EXPECT_EQ(category->currentText(), QStringLiteral("horror"));
+  EXPECT_EQ(Box<QComboBox>(QStringLiteral("RatedTxt"))->currentText(), QStringLiteral("NC-17"));
+  EXPECT_EQ(Box(QStringLiteral("BarCodeTxt"))->text(), QStringLiteral("0042"));
+  EXPECT_TRUE(frm->findChild<QTimer*>(QStringLiteral("CheckCheck"))->isActive());
+}
+
+// Enter starts a new line in the description (stored with CR LF) and saves anywhere else; typing
+// in a choice box completes from the stored values.
+TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {
+  Open({});
+  EXPECT_EQ(Box<QLabel>(QStringLiteral("Title"))->text(), QStringLiteral("Add DVD"));
+  QTest::keyClicks(Box(QStringLiteral("TitleTxt")), QStringLiteral("Heat"));
+  QTest::keyClicks(Box<QComboBox>(QStringLiteral("CategoryTxt"))->lineEdit(), "ho");
+  auto* description = Box<QPlainTextEdit>(QStringLiteral("DescriptionTxt"));
+  description->setFocus();
+  QTest::keyClicks(description, "a");
+  QTest::keyClick(description, Qt::Key_Return);
+  QTest::keyClicks(description, "b");
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_FALSE(Box<QPushButton>(QStringLiteral("OkButton"))->isDefault());
+  Box(QStringLiteral("TitleTxt"))->setFocus();
+  EXPECT_TRUE(Box<QPushButton>(QStringLiteral("OkButton"))->isDefault());
+  QTest::keyClick(Box(QStringLiteral("TitleTxt")), Qt::Key_Return);
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_EQ(frm->DVDTitle, QStringLiteral("Heat"));
+  EXPECT_EQ(Stored().last(), QStringLiteral("Heat|Horror|||a\r\nb|0"));
+}
+
+// Both dialogs can be read and operated without seeing them: every label names its control, and
+// Tab walks the controls in the designed order.
+TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
+  struct Dialog {
+    std::unique_ptr<SavingDialog> window;
+    QStringList order;
+  };
+  Dialog dialogs[] = {{std::make_unique<AddEditFrm>(),
+                       {"TitleTxt", "CategoryTxt", "RatedTxt", "StarringTxt", "BarCodeTxt",
+                        "DescriptionTxt", "OkButton", "CancelButton"}},
+                      {std::make_unique<LoanFrm>(),
+                       {"NameTxt", "AddressTxt", "CityTxt", "StateTxt", "ZipTxt", "PhoneTxt",
+                        "FaxTxt", "CellTxt", "OutDateTxt", "DaysDueTxt", "DueDateTxt", "NotesTxt",
+                        "OkButton", "CancelButton", "RemoveButton"}}};
+  for (Dialog& dialog : dialogs) {
+    SavingDialog* window = dialog.window.get();
+    window->show();
+    SCOPED_TRACE(qPrintable(window->objectName()));
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+      if (!label->objectName().endsWith(u"Lbl")) continue;
+      ASSERT_NE(label->buddy(), nullptr);
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(label->buddy());
+      EXPECT_EQ(control->text(QAccessible::Name), label->text());
+    }
+    QStringList walked;
+    QWidget* w = Control(window, dialog.order[0]);
+    for (int steps = 0; steps < 200 && walked.size() < dialog.order.size();
+         ++steps, w = w->nextInFocusChain()) {
+      const QString name = w->objectName();
+      if (w->focusPolicy() & Qt::TabFocus && !name.isEmpty() && !name.startsWith(u"qt_")) {
+        walked << w->objectName();
+      }
+    }
+    EXPECT_EQ(walked, dialog.order);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "seams/MessageBox.h"
+
+// Finds a dialog's control by its objectName, failing the test when there is none.
+template <class T = QWidget>
+T* Control(const QWidget* dialog, const QString& name) {
+  T* found = dialog->findChild<T*>(name);
+  EXPECT_NE(found, nullptr) << qPrintable(name);
+  return found;
+}
+
+// Puts a text into a dialog's box, drop-down or multi-line box, as a change the user made.
+inline void Fill(const QWidget* dialog, const QString& name, const QString& text) {
+  QWidget* box = Control(dialog, name);
+  if (auto* combo = qobject_cast<QComboBox*>(box)) combo->setEditText(text);
+  if (auto* line = qobject_cast<QLineEdit*>(box)) line->setText(text);
+  if (auto* lines = qobject_cast<QPlainTextEdit*>(box)) lines->setPlainText(text);
+}
+
+inline void Press(const QWidget* dialog, const QString& button) {
+  Control<QPushButton>(dialog, button)->click();
+}
+
+// A message box as shown: its text, title, buttons and icon.
+inline void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
+                      seams::MsgButtons buttons, seams::MsgIcon icon) {
+  EXPECT_EQ(shown.text, text);
+  EXPECT_EQ(shown.title, title);
+  EXPECT_EQ(shown.buttons, buttons);
+  EXPECT_EQ(shown.icon, icon);
+}
+
+// Acts on the modal dialog a command is about to open, from inside its exec(). A dialog that the
+// action leaves open is cancelled, so that a failing test never hangs in exec().
+template <class Dialog>
+void WhenOpen(std::function<void(Dialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      ADD_FAILURE() << "no such dialog open";
+      if (QWidget* other = QApplication::activeModalWidget()) other->close();
+      return;
+    }
+    act(*dialog);
+    if (dialog->isVisible()) {
+      ADD_FAILURE() << "the dialog stayed open";
+      Press(dialog, QStringLiteral("CancelButton"));
+    }
+  });
+}

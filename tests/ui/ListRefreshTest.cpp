@@ -1,0 +1,138 @@
+// After a command the main list takes in only the DVDs it changed; what it then shows must be
+// exactly what reading the whole list again would show, sorted or not.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "TestSupport.h"
+#include "inventory/InventoryRecords.h"
+#include "phonebook/CustomerRecords.h"
+#include "ui/common/DVDListModel.h"
+
+using namespace InventoryFunctions;
+
+namespace {
+
+struct Change {
+  const char* name;
+  std::function<QStringList()> write;  // the titles it changed
+};
+void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
+
+struct Sorting {
+  int column;  // -1: not sorted
+  Qt::SortOrder order;
+};
+
+class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorting>> {
+ protected:
+  static std::vector<DVDListColumn> Columns() {
+    return {{"DVDTitle", "Title"},
+            {"Category", "Category"},
+            {"Status", "Status"},
+            {"DueDate", "Due Date"}};
+  }
+  void Fill(DVDListModel& model) const {
+    model.SetColumns(Columns());
+    model.LoadFromQuery(DVDQuery::List());
+    const Sorting sorting = std::get<1>(GetParam());
+    if (sorting.column >= 0) model.SortBy(sorting.column, sorting.order);
+  }
+  static QStringList Shown(const DVDListModel& model) {
+    QStringList rows;
+    for (int r = 0; r < model.rowCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < model.columnCount(); ++c) cells << model.index(r, c).data().toString();
+      cells << model.index(r, 0).data(DVDListModel::TitleRole).toString()
+            << model.index(r, 0).data(DVDListModel::IconIndexRole).toString()
+            << model.index(r, 0).data(DVDListModel::OverdueRole).toString();
+      rows << cells.join(u'|');
+    }
+    return rows;
+  }
+
+  testsupport::TempDatabase db;
+  testsupport::FixedClock clock{QDate(2024, 4, 10)};
+};
+
+TEST_P(ListRefreshTest, ShowsWhatAFullReloadShows) {
+  db.AddDvd(QStringLiteral("Alien"), QStringLiteral("Horror"));
+  db.AddDvd(QStringLiteral("école"), QStringLiteral("drama"));
+  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("Crime"));
+  db.AddDvd(QStringLiteral("Brazil"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
+            "2024-04-01", "2024-04-08");
+  db.AddDvd(QStringLiteral("Up"), QStringLiteral("Crime"), 1, QStringLiteral("Bob"), "2024-04-01",
+            "2024-04-20");
+  db.AddDvd(QStringLiteral("Zulu"), QStringLiteral("War"), 2, {}, "2024-03-01", "2024-03-02");
+  DVDListModel patched;
+  Fill(patched);
+
+  const QStringList titles = std::get<0>(GetParam()).write();
+  patched.ReplaceTitles(titles,
+                        std::get<1>(GetParam()).column >= 0
+                            ? std::optional<int>(std::get<1>(GetParam()).column)
+                            : std::nullopt,
+                        std::get<1>(GetParam()).order);
+  DVDListModel reloaded;
+  Fill(reloaded);
+  EXPECT_EQ(Shown(patched), Shown(reloaded));
+}
+
+DVDRecord Catalogue(const char* title, const char* category) {
+  DVDRecord dvd;
+  dvd.title = QString::fromUtf8(title);
+  dvd.category = QString::fromUtf8(category);
+  return dvd;
+}
+
+CustomerFunctions::Customer Borrower(const char* name) {
+  CustomerFunctions::Customer customer;
+  customer.name = QString::fromUtf8(name);
+  return customer;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ListRefreshTest,
+    ::testing::Combine(::testing::Values(Change{"Add",
+                                                [] {
+                                                  AddDVD(Catalogue("Fargo", "Crime"));
+                                                  return QStringList{"Fargo"};
+                                                }},
+                                         Change{"Rename",
+                                                [] {
+                                                  UpdateDVD("Alien", Catalogue("Aliens", "Action"));
+                                                  return QStringList{"Alien", "Aliens"};
+                                                }},
+                                         Change{"OnlyTheLetterCase",
+                                                [] {
+                                                  UpdateDVD("heat", Catalogue("HEAT", "Crime"));
+                                                  return QStringList{"heat", "HEAT"};
+                                                }},
+                                         Change{"LendOverdue",
+                                                [] {
+                                                  LendDVD("École", Borrower("Cy"),
+                                                          QDate(2024, 4, 1), QDate(2024, 4, 9));
+                                                  return QStringList{"École"};
+                                                }},
+                                         Change{"LendDueLast",
+                                                [] {
+                                                  LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1),
+                                                          QDate(2024, 4, 20));
+                                                  return QStringList{"Heat"};
+                                                }},
+                                         Change{"Return",
+                                                [] {
+                                                  ReturnDVD("Brazil");
+                                                  return QStringList{"Brazil"};
+                                                }},
+                                         Change{"Delete",
+                                                [] {
+                                                  DeleteDVD("Up");
+                                                  return QStringList{"Up"};
+                                                }}),
+                       ::testing::Values(Sorting{-1, Qt::AscendingOrder},
+                                         Sorting{0, Qt::AscendingOrder},
+                                         Sorting{1, Qt::DescendingOrder},
+                                         Sorting{2, Qt::AscendingOrder})));
+
+}  // namespace

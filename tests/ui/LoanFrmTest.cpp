@@ -1,0 +1,237 @@
+#include "ui/dialogs/LoanFrm.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "DialogDriver.h"
+#include "TestSupport.h"
+#include "app/DatabaseError.h"
+#include "ui/common/FormHelpers.h"
+
+using seams::MsgAnswer;
+using seams::MsgButtons;
+using seams::MsgIcon;
+
+namespace {
+
+class LoanFrmTest : public ::testing::Test {
+ protected:
+  static QDate Today() { return QDate(2024, 3, 10); }
+
+  void SetUp() override {
+    FormHelpers::ResetTypeAhead();
+    db.AddDvd(QStringLiteral("Heat"));
+    db.Db()->Execute(QStringLiteral(
+        "INSERT INTO Customers VALUES ('Ann O''Neil', '1 Main St', 'Springfield', 'IL', "
+        "'62701', '555-0100', '555-0101', '555-0102', 'Two cats')"));
+  }
+
+  LoanFrm& Open(bool editMode = false) {
+    frm = std::make_unique<LoanFrm>();
+    frm->DVDTitle = QStringLiteral("Heat");
+    frm->TitleCaption = QStringLiteral("Loan Heat");
+    frm->EditMode = editMode;
+    frm->show();
+    return *frm;
+  }
+  template <class T = QLineEdit>
+  T* Box(const QString& name) const {
+    return Control<T>(frm.get(), name);
+  }
+  QComboBox* Name() const { return Box<QComboBox>(QStringLiteral("NameTxt")); }
+  QDate Date(const char* picker) const { return Box<QDateEdit>(QString::fromUtf8(picker))->date(); }
+  QString Days() const { return Box(QStringLiteral("DaysDueTxt"))->text(); }
+  void Ok() const { Press(frm.get(), QStringLiteral("OkButton")); }
+  QStringList Loan() const {
+    return db.Column(
+        "SELECT Status || '|' || Name || '|' || Date || '|' || DueDate FROM Inventory");
+  }
+  QStringList People() const {
+    return db.Column(
+        "SELECT Name || '|' || Address || '|' || City || '|' || State || '|' || Zip || '|' || "
+        "Phone || '|' || Fax || '|' || Cell || '|' || Notes FROM Customers ORDER BY rowid");
+  }
+
+  testsupport::TempDatabase db;
+  testsupport::ScriptedMessageBox boxes;
+  testsupport::FixedClock clock{Today()};
+  std::unique_ptr<LoanFrm> frm;
+};
+
+TEST_F(LoanFrmTest, NewBorrowerGetsTheLoanAndAPhoneBookEntryOfAllNineFields) {
+  Open();
+  EXPECT_EQ(Date("OutDateTxt"), Today());
+  EXPECT_EQ(Days(), QStringLiteral("0"));
+  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("Bob"));
+  const char* boxes[] = {"AddressTxt", "CityTxt", "StateTxt", "ZipTxt",
+                         "PhoneTxt",   "FaxTxt",  "CellTxt"};
+  for (const char* box : boxes) Box(QString::fromUtf8(box))->setText(QString::fromUtf8(box));
+  Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->setPlainText(QStringLiteral("a\nb"));
+  Box(QStringLiteral("DaysDueTxt"))->setText(QStringLiteral("7"));
+  Ok();
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_EQ(Loan(), QStringList({"1|Bob|2024-03-10|2024-03-17"}));
+  EXPECT_EQ(
+      People().last(),
+      QStringLiteral("Bob|AddressTxt|CityTxt|StateTxt|ZipTxt|PhoneTxt|FaxTxt|CellTxt|a\r\nb"));
+}
+
+// Picking a known name fills the borrower's boxes; the entry is then written back from the boxes,
+// emptied ones included, under its stored spelling.
+TEST_F(LoanFrmTest, KnownBorrowerIsFilledInAndTheEntryOverwritten) {
+  Open();
+  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("ann"));
+  EXPECT_EQ(Name()->currentText(), QStringLiteral("Ann O'Neil"));
+  EXPECT_EQ(Box(QStringLiteral("CellTxt"))->text(), QStringLiteral("555-0102"));
+  EXPECT_EQ(Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->toPlainText(), "Two cats");
+  Box(QStringLiteral("CityTxt"))->clear();
+  Ok();
+  EXPECT_EQ(Loan(), QStringList({"1|Ann O'Neil|2024-03-10|2024-03-10"}));
+  EXPECT_EQ(People(), QStringList({"Ann O'Neil|1 Main St||IL|62701|555-0100|555-0101|555-0102|"
+                                   "Two cats"}));
+}
+
+// A changed loan starts from the stored one; a name that matches nobody empties the borrower's
+// boxes and puts the dates back to today.
+TEST_F(LoanFrmTest, ChangingALoanStartsFromItAndAnUnknownNameClearsTheFields) {
+  db.Db()->Execute(
+      QStringLiteral("UPDATE Inventory SET Status = 1, Name = 'ann o''neil', Date = "
+                     "'2024-03-01', DueDate = '2024-03-08'"));
+  Open(true);
+  EXPECT_EQ(Name()->currentText(), QStringLiteral("Ann O'Neil"));
+  EXPECT_EQ(Box(QStringLiteral("AddressTxt"))->text(), QStringLiteral("1 Main St"));
+  EXPECT_EQ(Date("OutDateTxt"), QDate(2024, 3, 1));
+  EXPECT_EQ(Days(), QStringLiteral("-2"));
+  QTest::keyClick(Name()->lineEdit(), Qt::Key_End);
+  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("x"));
+  EXPECT_EQ(Box(QStringLiteral("AddressTxt"))->text(), QString());
+  EXPECT_EQ(Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->toPlainText(), QString());
+  EXPECT_EQ(Date("OutDateTxt"), Today());
+  EXPECT_EQ(Days(), QStringLiteral("0"));
+}
+
+// The borrower's entry was deleted from the phone book: the stored name and dates are shown, so
+// that saving keeps them.
+TEST_F(LoanFrmTest, ChangingALoanWhoseBorrowerIsGoneKeepsTheStoredLoan) {
+  db.Db()->Execute(
+      QStringLiteral("UPDATE Inventory SET Status = 1, Name = 'Cy', Date = "
+                     "'2024-03-01', DueDate = '2024-03-20'"));
+  Open(true);
+  EXPECT_EQ(Name()->currentText(), QStringLiteral("Cy"));
+  EXPECT_EQ(Days(), QStringLiteral("10"));
+  Ok();
+  EXPECT_EQ(Loan(), QStringList({"1|Cy|2024-03-01|2024-03-20"}));
+}
+
+struct DaysCase {
+  const char* text;
+  qint64 days;  // from today; INT64_MAX: the latest date the picker holds
+};
+void PrintTo(const DaysCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
+class LoanDaysTest : public LoanFrmTest, public ::testing::WithParamInterface<DaysCase> {};
+
+// The due date is today plus the number the days text starts with; the text stays as typed.
+TEST_P(LoanDaysTest, DueDateFollowsTheDaysText) {
+  Open();
+  Box(QStringLiteral("DaysDueTxt"))->setText(QString::fromUtf8(GetParam().text));
+  const QDate expected = GetParam().days == INT64_MAX
+                             ? Box<QDateEdit>(QStringLiteral("DueDateTxt"))->maximumDate()
+                             : Today().addDays(GetParam().days);
+  EXPECT_EQ(Date("DueDateTxt"), expected);
+  EXPECT_EQ(Days(), QString::fromUtf8(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LoanDaysTest,
+                         ::testing::Values(DaysCase{"7", 7}, DaysCase{"", 0}, DaysCase{"abc", 0},
+                                           DaysCase{"  3.9 days", 3}, DaysCase{"-2", -2},
+                                           DaysCase{"-0.5", -1}, DaysCase{"1e5", 1},
+                                           DaysCase{"99999999999999999999999", INT64_MAX}));
+
+TEST_F(LoanFrmTest, DueDateSetsTheDaysAndTheOutDateChangesNeither) {
+  Open();
+  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("Bob"));
+  Box<QDateEdit>(QStringLiteral("DueDateTxt"))->setDate(Today().addDays(-3));
+  EXPECT_EQ(Days(), QStringLiteral("-3"));
+  Box<QDateEdit>(QStringLiteral("OutDateTxt"))->setDate(QDate(2024, 1, 1));
+  EXPECT_EQ(Days(), QStringLiteral("-3"));
+  EXPECT_EQ(Date("DueDateTxt"), Today().addDays(-3));
+  // A due date before the out date is the user's to choose.
+  Box<QDateEdit>(QStringLiteral("DueDateTxt"))->setDate(QDate(2023, 12, 1));
+  Ok();
+  EXPECT_EQ(Loan(), QStringList({"1|Bob|2024-01-01|2023-12-01"}));
+}
+
+struct DeleteCase {
+  const char* name;
+  const char* typed;
+  MsgAnswer answer;
+  const char* message;
+  int peopleLeft;
+};
+void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
+
+class LoanDeleteNameTest : public LoanFrmTest, public ::testing::WithParamInterface<DeleteCase> {};
+
+// "Del From List" asks before deleting a known name and says so for any other; the name stays
+// in its box, and the deletion stays even when the dialog is then cancelled.
+TEST_P(LoanDeleteNameTest, AsksOrSaysTheNameIsNotThere) {
+  const DeleteCase& c = GetParam();
+  Open();
+  Name()->setEditText(QString::fromUtf8(c.typed));
+  boxes.Answer(c.answer);
+  Press(frm.get(), QStringLiteral("RemoveButton"));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, QString::fromUtf8(c.message));
+  Press(frm.get(), QStringLiteral("CancelButton"));
+  EXPECT_EQ(People().size(), c.peopleLeft);
+  EXPECT_EQ(Name()->count(), c.peopleLeft);
+  EXPECT_EQ(Name()->currentText(), QString::fromUtf8(c.typed));
+  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, LoanDeleteNameTest,
+    ::testing::Values(DeleteCase{"Empty", "", MsgAnswer::Ok, "Name is not in list.", 1},
+                      DeleteCase{"Unknown", "Bob", MsgAnswer::Ok, "Name is not in list.", 1},
+                      DeleteCase{"KnownYes", "Ann O'Neil", MsgAnswer::Yes,
+                                 "Are you sure you want to delete this name?", 0},
+                      DeleteCase{"KnownNo", "Ann O'Neil", MsgAnswer::No,
+                                 "Are you sure you want to delete this name?", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {
+  Open();
+  Ok();
+  Name()->setEditText(QStringLiteral("Bob"));
+  db.Db()->Execute(QStringLiteral("DELETE FROM Inventory"));
+  Ok();
+  ASSERT_EQ(boxes.Shown().size(), 2u);
+  ExpectBox(boxes.Shown()[0], "You must enter a Name to continue.", "Enter Name", MsgButtons::Ok,
+            MsgIcon::Information);
+  ExpectBox(boxes.Shown()[1], "Could not save data.", "Error", MsgButtons::Ok, MsgIcon::Critical);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(People().size(), 1);
+}
+
+// A write the engine refuses ends the save with the engine's error (shown with its number by the
+// program's error boundary); the loan is not half written and the dialog keeps what was typed.
+TEST_F(LoanFrmTest, RefusedWriteLeavesNoHalfLoanAndTheDialogOpen) {
+  db.Db()->Execute(
+      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Customers BEGIN SELECT "
+                     "RAISE(ABORT, 'disk trouble'); END"));
+  Open();
+  Name()->setEditText(QStringLiteral("Bob"));
+  // Asked to close directly: an exception must not cross Qt's signal delivery of a click.
+  EXPECT_THROW(frm->accept(), DatabaseError);
+  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Name()->currentText(), QStringLiteral("Bob"));
+}
+
+}  // namespace
