@@ -10,11 +10,11 @@
 #include <QVBoxLayout>
 
 #include "app/Constants.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryRecords.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/ChoiceLists.h"
 #include "ui/dialogs/DialogChrome.h"
 #include "ui/main/PanelRows.h"
 

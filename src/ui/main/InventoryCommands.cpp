@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/Constants.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "scanner/ScannerFunctions.h"
@@ -12,7 +13,6 @@
 #include "seams/MessageBox.h"
 #include "ui/common/DVDListView.h"
 #include "ui/dialogs/AddEditFrm.h"
-#include "ui/dialogs/ChoiceLists.h"
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgAnswer;

@@ -1,6 +1,6 @@
 // The Add/Edit dialog's choice lists are kept between openings; whatever is written, they must
 // hold what reading them afresh would give.
-#include "ui/dialogs/ChoiceLists.h"
+#include "inventory/ChoiceLists.h"
 
 #include <gtest/gtest.h>
 

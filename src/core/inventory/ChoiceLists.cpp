@@ -1,4 +1,4 @@
-#include "ui/dialogs/ChoiceLists.h"
+#include "inventory/ChoiceLists.h"
 
 #include <algorithm>
 #include <array>
