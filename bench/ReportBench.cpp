@@ -1,11 +1,13 @@
 // The status report with a large collection: from the click on Status to the filled, painted
 // report window, against the bare SQLite loops over the report's own list statements on the same
-// connection in the same run; the report's lines alone; and the overdue check at start.
+// connection in the same run; the report's lines alone; printing the inventory list; and the
+// overdue check at start.
 //   report_bench [--benchmark_filter=...] [DVDS]   (default 100,000 DVDs)
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -19,6 +21,7 @@
 #include "inventory/StatusReport.h"
 #include "phonebook/CustomerFunctions.h"
 #include "seams/MessageBox.h"
+#include "seams/Printer.h"
 #include "settings/SettingsManager.h"
 #include "ui/main/ReelKeeperFrm.h"
 #include "ui/report/DVDReportFrm.h"
@@ -90,6 +93,30 @@ void BM_StatusReportLines(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_StatusReportLines)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A printer that only notes how large each document it is sent is.
+class CountingPrinter final : public seams::Printer {
+ public:
+  QString DefaultPrinter() override { return QStringLiteral("Bench"); }
+  QString PrintPdf(const QString&, const QString& pdfFile, const QString&,
+                   const QString&) override {
+    bytes = QFileInfo(pdfFile).size();
+    return {};
+  }
+  QString ChoosePdfFile(const QString&) override { return {}; }
+  qint64 bytes = 0;
+};
+
+// Print Inventory with the whole collection: every title laid out, drawn and handed over.
+void BM_PrintInventory(benchmark::State& state) {
+  CountingPrinter printer;
+  seams::SetPrinter(&printer);
+  DVDReportFrm report;
+  for (auto _ : state) report.PrintInventory();
+  state.counters["pdf_mb"] = double(printer.bytes) / 1e6;
+  seams::SetPrinter(nullptr);
+}
+BENCHMARK(BM_PrintInventory)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The check a start runs before the window is shown.
 void BM_CheckOverdues(benchmark::State& state) {
