@@ -386,20 +386,24 @@ TEST_F(DVDReportFrmTest, PlacementStartsAtTheDesignedSizeAndIsKeptAcrossOpenings
 
 // ---- the main window's status report and overdue check ------------------------------------------
 
-// Runs `inspect` on the report window once it is shown and filled, then closes it.
-void WhenReportShown(const std::function<void(DVDReportFrm&)>& inspect) {
-  auto poll = std::make_shared<std::function<void()>>();
-  *poll = [poll, inspect] {
-    auto* shown = qobject_cast<DVDReportFrm*>(QApplication::activeModalWidget());
-    if (!shown || shown->findChild<QPlainTextEdit*>("ReportTxt")->document()->isEmpty()) {
-      QTimer::singleShot(0, *poll);
-      return;
-    }
-    inspect(*shown);
-    shown->close();
-  };
-  QTimer::singleShot(0, *poll);
-}
+// Runs `inspect` on the report window once it is shown and filled, then closes it; polls for as
+// long as it lives.
+class WhenReportShown {
+ public:
+  explicit WhenReportShown(std::function<void(DVDReportFrm&)> inspect) {
+    QObject::connect(&poll_, &QTimer::timeout, [this, inspect] {
+      auto* shown = qobject_cast<DVDReportFrm*>(QApplication::activeModalWidget());
+      if (!shown || shown->findChild<QPlainTextEdit*>("ReportTxt")->document()->isEmpty()) return;
+      poll_.stop();
+      inspect(*shown);
+      shown->close();
+    });
+    poll_.start(0);
+  }
+
+ private:
+  QTimer poll_;
+};
 
 struct OverdueCase {
   const char* name;
@@ -421,12 +425,10 @@ TEST_P(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) 
   Load();
   boxes.Answer(GetParam().answer);
   QString shownText;
-  if (GetParam().answer == MsgAnswer::Yes) {
-    WhenReportShown([&](DVDReportFrm& shown) {
-      EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
-      shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
-    });
-  }
+  WhenReportShown whenShown([&](DVDReportFrm& shown) {
+    EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
+    shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+  });
   const bool saw = frm->CheckOverdues();
   EXPECT_EQ(saw, GetParam().answer == MsgAnswer::Yes && GetParam().overdue > 0);
   if (GetParam().overdue == 0) {
