@@ -6,10 +6,12 @@
 #include "platform/DesktopDocumentOpener.h"
 #include "platform/LoggingMessageBox.h"
 #include "platform/QtMessageBox.h"
+#include "platform/QtPrinter.h"
 #include "platform/SystemNetworkState.h"
 #include "seams/DocumentOpener.h"
 #include "seams/MessageBox.h"
 #include "seams/NetworkState.h"
+#include "seams/Printer.h"
 
 int main(int argc, char* argv[]) {
   ReelKeeperApplication app(argc, argv);
@@ -25,12 +27,15 @@ int main(int argc, char* argv[]) {
   }
   DesktopDocumentOpener opener;
   SystemNetworkState network;
+  QtPrinter printer;
   seams::SetMessages(messages.get());
   seams::SetDocumentOpener(&opener);
   seams::SetNetworkState(&network);
+  seams::SetPrinter(&printer);
 
   const int status = MainFunctions::RunProgram();
 
+  seams::SetPrinter(nullptr);
   seams::SetNetworkState(nullptr);
   seams::SetDocumentOpener(nullptr);
   seams::SetMessages(nullptr);

@@ -24,6 +24,7 @@
 #include "app/ErrorFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/StatusReport.h"
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
@@ -38,6 +39,7 @@
 #include "ui/main/PanelRows.h"
 #include "ui/main/PhoneBookPanel.h"
 #include "ui/phonebook/PhoneBookFrm.h"
+#include "ui/report/DVDReportFrm.h"
 #include "ui/search/SearchFrm.h"
 
 // The pictures are compiled into the static ui library; a static library's resources are linked
@@ -227,7 +229,19 @@ void ReelKeeperFrm::LoadForm() {
   tagTimer_->start();
 }
 
-bool ReelKeeperFrm::CheckOverdues() { return false; }
+bool ReelKeeperFrm::CheckOverdues() {
+  const int overdue = InventoryFunctions::OverdueCount(seams::Today());
+  if (overdue == 0) return false;
+  const seams::MsgAnswer answer = seams::ShowMessage(
+      QStringLiteral("You have %1 DVD(s) that are overdue. Would you like to view the status "
+                     "report?")
+          .arg(overdue),
+      QStringLiteral("DVDs Overdue"), seams::MsgIcon::Information, seams::MsgButtons::YesNo,
+      seams::MsgAnswer::No);
+  if (answer != seams::MsgAnswer::Yes) return false;
+  GetStatus();
+  return true;
+}
 
 void ReelKeeperFrm::Message(const QString& text) {
   if (statusBar()->currentMessage() != text) statusBar()->showMessage(text);
@@ -456,7 +470,19 @@ void ReelKeeperFrm::ButtonClick(const QString& key) {
 
 // AddDVD, EditDVD, DeleteDVD, LoanDVD and EditLoan are in InventoryCommands.cpp.
 
-void ReelKeeperFrm::GetStatus() {}
+void ReelKeeperFrm::GetStatus() {
+  DVDReportFrm report(this);
+  report.LoadForm();
+  report.Clear();
+  // The window is up (and takes no clicks meanwhile) while the collection is read.
+  report.setWindowModality(Qt::ApplicationModal);
+  report.show();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  for (const QString& line : InventoryFunctions::StatusReportLines(seams::Today())) {
+    report.AddLine(line);
+  }
+  report.ShowModal();
+}
 
 void ReelKeeperFrm::GoPhoneBook() {
   PhoneBookFrm phoneBook(this);

@@ -1,0 +1,155 @@
+#include "inventory/StatusReport.h"
+
+#include <QHash>
+#include <cmath>
+#include <functional>
+#include <optional>
+
+#include "data/Recordset.h"
+#include "inventory/DVDRecord.h"
+#include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
+#include "phonebook/CustomerRecords.h"
+#include "settings/SettingsManager.h"
+
+namespace InventoryFunctions {
+namespace {
+
+constexpr double kDefaultPointSize = 10;
+constexpr double kSmallestPointSize = 4;
+constexpr double kLargestPointSize = 72;
+
+const QString kTitlesOfStatus =
+    QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ");
+
+// The number of rows a statement gives: exact, and 0 for none.
+int Count(const QString& sql) {
+  RecordsetPtr records = OpenRecords(sql, InventoryDatabase());
+  int count = 0;
+  if (!NoRecords(records)) {
+    FetchAllRecords(records);
+    count = records->RecordCount();
+  }
+  CloseRecords(records);
+  return count;
+}
+
+QString LentClause(const QDate& today, const char* comparison) {
+  return QStringLiteral("Inventory.Status = ") + SqlText(qint32(Loaned)) + QStringLiteral(" And ") +
+         SqlText(today) + QString::fromLatin1(comparison) + QStringLiteral(" Inventory.DueDate");
+}
+
+// Each borrower is looked up once per report: a borrower with several DVDs out would otherwise
+// cost a scan of the phone book for every one of them.
+class Borrowers {
+ public:
+  const std::optional<CustomerFunctions::Customer>& Find(const QString& name) {
+    auto found = known_.constFind(name);
+    if (found == known_.constEnd())
+      found = known_.insert(name, CustomerFunctions::FindCustomer(name));
+    return *found;
+  }
+
+ private:
+  QHash<QString, std::optional<CustomerFunctions::Customer>> known_;
+};
+
+// One lent DVD: the title, the borrower, and when the borrower is in the phone book the phone
+// and (for an overdue loan) the dates and the days overdue.
+QString LoanLine(const DVDRecord& dvd, bool overdue, const QDate& today, Borrowers& borrowers,
+                 ShortDateTexts& dates) {
+  QString line = dvd.title;
+  if (!dvd.name.isEmpty()) line += QStringLiteral(", Loaned To: ") + dvd.name;
+  const auto& borrower = borrowers.Find(dvd.name);
+  if (!borrower) return line;
+  const QString& phone = borrower->Text(CustomerFunctions::Field::Phone);
+  line += QStringLiteral(", Phone: ") + (phone.isEmpty() ? QStringLiteral("NOT ENTERED") : phone);
+  if (overdue) {
+    line += QStringLiteral(", Out Date: ") + dates.Text(dvd.outDate.date()) +
+            QStringLiteral(", Due Date: ") + dates.Text(dvd.dueDate.date()) +
+            QStringLiteral(", Days Overdue: ") + QString::number(dvd.dueDate.date().daysTo(today));
+  }
+  return line;
+}
+
+// The lines of one list of loans, or "None." when the statement gives no DVD.
+void AddList(QStringList& lines, const QString& clause,
+             const std::function<QString(const DVDRecord&)>& line) {
+  const qsizetype before = lines.size();
+  ReadDVDs(DVDQuery::Where(clause), {DVDField::Name},
+           [&](const DVDRecord& dvd) { lines << line(dvd); });
+  if (lines.size() == before) lines << QStringLiteral("None.");
+}
+
+}  // namespace
+
+QStringList StatusReportLines(const QDate& today) {
+  QStringList lines = {QStringLiteral("******* DVD Report *******"), QString(),
+                       QStringLiteral("*** Totals ***"), QString()};
+  const int total = Count(QStringLiteral("Select Inventory.* From Inventory"));
+  if (total == 0) {
+    lines << QStringLiteral("Total DVDs: 0.");
+    return lines;
+  }
+  lines << QStringLiteral("Total DVDs: ") + QString::number(total);
+  lines << QStringLiteral("- Total ") + StatusText(Loaned) + QStringLiteral(": ") +
+               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned))));
+  lines << QStringLiteral("- Total Overdue: ") +
+               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned)) +
+                                     QStringLiteral(" And ") + SqlText(today) +
+                                     QStringLiteral(" > Inventory.DueDate")));
+  lines << QStringLiteral("- Total ") + StatusText(InStock) + QStringLiteral(": ") +
+               QString::number(Count(kTitlesOfStatus + SqlText(qint32(InStock))));
+  lines << QString() << QStringLiteral("*** Break Down ***") << QString();
+
+  Borrowers borrowers;
+  ShortDateTexts dates;
+  lines << QStringLiteral("-- DVDs Overdue --");
+  AddList(lines, LentClause(today, " >"),
+          [&](const DVDRecord& dvd) { return LoanLine(dvd, true, today, borrowers, dates); });
+  lines << QString() << QStringLiteral("-- DVDs ") + StatusText(Loaned) + QStringLiteral("--");
+  AddList(lines, LentClause(today, " <="),
+          [&](const DVDRecord& dvd) { return LoanLine(dvd, false, today, borrowers, dates); });
+  lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
+  // Only the titles: most of a large collection is in stock, and reading each row's dates would
+  // cost more than the whole list.
+  RecordsetPtr inStock = OpenRecords(
+      DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
+      InventoryDatabase());
+  if (NoRecords(inStock)) {
+    lines << QStringLiteral("None.");
+  } else {
+    const int title = inStock->FieldIndex(QStringLiteral("DVDTitle"));
+    for (; !inStock->Eof(); inStock->MoveNext()) lines << inStock->Text(title);
+  }
+  CloseRecords(inStock);
+  return lines;
+}
+
+int OverdueCount(const QDate& today) {
+  return Count(QStringLiteral("Select Inventory.* From Inventory Where ") + SqlText(today) +
+               QStringLiteral(" > Inventory.DueDate And Status = ") + SqlText(qint32(Loaned)));
+}
+
+QStringList InventoryTitles() {
+  QStringList titles;
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),
+      InventoryDatabase());
+  for (; !records->Eof(); records->MoveNext()) titles << records->Text(0);
+  CloseRecords(records);
+  return titles;
+}
+
+double ReportPointSize() {
+  bool ok = false;
+  const double size =
+      SettingsManager::ReadSetting(QStringLiteral("ReportFontSize"), kDefaultPointSize)
+          .toDouble(&ok);
+  if (!ok || !std::isfinite(size) || size < kSmallestPointSize || size > kLargestPointSize) {
+    return kDefaultPointSize;
+  }
+  return size;
+}
+
+}  // namespace InventoryFunctions

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <vector>
+
+#include "ui/report/ReportPages.h"
+
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+// The "DVD Status Report" window: the report the main window composes, in a scrollable text
+// box, printed on the default printer; and the inventory list, printed from here as well.
+class DVDReportFrm final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit DVDReportFrm(QWidget* parent = nullptr);
+  ~DVDReportFrm() override;
+
+  // The load: the stored placement (by default the window's own size, over its owner).
+  void LoadForm();
+
+  // The caller's sequence: Clear, one AddLine per line, ShowModal.
+  void AddLine(const QString& line);
+  void Clear();
+  // Shows the window modally; returns when it has been closed.
+  void ShowModal();
+  // The report: its lines, each followed by CR LF.
+  const QString& ReportText() const { return text_; }
+
+  void ResizeMe();
+  void LoadWindow();
+  void SaveWindow();
+
+  // Print the report text, or the inventory list, on the default printer; without a printer the
+  // user may save the pages as a PDF file instead. A failure is reported and changes nothing
+  // here, so printing can be tried again.
+  void PrintReport();
+  void PrintInventory();
+
+ public slots:
+  // Every way of closing ends here: the unload stores the placement once.
+  void done(int result) override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The text box gets the lines in one go: a large collection's report has 100,000 of them.
+  void ShowText();
+  // Prints the lines as `document` ("DVD Status Report", "DVD Inventory Report"), which the user
+  // knows as `what` ("report", "inventory list").
+  void Print(const QString& document, const QString& what,
+             const std::vector<ReportPages::Line>& lines);
+
+  QPlainTextEdit* reportTxt_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QPushButton* printButton_ = nullptr;
+  QPushButton* printInventoryButton_ = nullptr;
+  QTimer* tagTimer_ = nullptr;
+  QString text_;
+  bool textShown_ = true;
+  bool loaded_ = false;
+  bool unloaded_ = false;
+};

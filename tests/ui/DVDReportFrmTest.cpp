@@ -1,0 +1,458 @@
+// The report window and its printing, the layout of printed pages, and the main window's status
+// report and overdue check. Printing goes to a PDF printer of the test's own and is read back
+// with pdftotext.
+#include "ui/report/DVDReportFrm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "ReelKeeperFrmFixture.h"
+#include "seams/Printer.h"
+#include "settings/SettingsManager.h"
+#include "ui/common/Twips.h"
+
+using seams::MsgAnswer;
+
+namespace {
+
+// ---- the layout of printed pages -------------------------------------------------------------
+
+// Every character 10 units wide, a line as high as its point size.
+const ReportPages::Measure kMonospace{
+    [](const QString& text, double) { return 10.0 * double(text.size()); },
+    [](double pointSize) { return pointSize; }};
+
+struct LayOutCase {
+  const char* name;
+  std::vector<ReportPages::Line> lines;
+  double pageHeight;
+  QString expected;
+  double pageWidth = 100;  // pages split by " / ", lines by " | " as x,y:text
+};
+
+void PrintTo(const LayOutCase& c, std::ostream* os) { *os << c.name; }
+
+QString Describe(const std::vector<ReportPages::Page>& pages) {
+  QStringList described;
+  for (const ReportPages::Page& page : pages) {
+    QStringList lines;
+    for (const ReportPages::Placed& line : page) {
+      lines << QStringLiteral("%1,%2:%3").arg(line.at.x()).arg(line.at.y()).arg(line.text);
+    }
+    described << lines.join(QStringLiteral(" | "));
+  }
+  return described.join(QStringLiteral(" / "));
+}
+
+class LayOutTest : public ::testing::TestWithParam<LayOutCase> {};
+
+TEST_P(LayOutTest, PlacesLinesOnPages) {
+  const auto pages = ReportPages::LayOut(
+      GetParam().lines, QSizeF(GetParam().pageWidth, GetParam().pageHeight), kMonospace);
+  EXPECT_EQ(Describe(pages), GetParam().expected);
+}
+
+std::vector<ReportPages::Line> Centred(const QStringList& texts) {
+  std::vector<ReportPages::Line> lines;
+  for (const QString& text : texts) lines.push_back({text, 10, true});
+  return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, LayOutTest,
+    ::testing::Values(
+        LayOutCase{"CentredWhereTheyFit", Centred({"ab", "abcdefghij"}), 100,
+                   "40,0:ab | 0,10:abcdefghij"},
+        LayOutCase{"NewPageAfterTheLastLineThatFits", Centred({"a", "b", "c", "d"}), 35,
+                   "45,0:a | 45,10:b | 45,20:c / 45,0:d"},
+        LayOutCase{"ALineThatJustFitsStaysOnThePage", Centred({"a", "b", "c", "d"}), 30,
+                   "45,0:a | 45,10:b | 45,20:c / 45,0:d"},
+        LayOutCase{"WideLineWrapsAtBlanksFromTheLeftEdge", Centred({"aaaa bbbb cccc", "z"}), 100,
+                   "0,0:aaaa bbbb | 0,10:cccc | 45,20:z"},
+        LayOutCase{"WrappedPiecesContinueOnTheNextPage", Centred({"x", "aaaa bbbb cccc"}), 20,
+                   "45,0:x | 0,10:aaaa bbbb / 0,0:cccc"},
+        LayOutCase{"WordWiderThanThePageBreaksInside", Centred({"abcdefghijklm"}), 100,
+                   "0,0:abcdefghij | 0,10:klm"},
+        LayOutCase{"EmptyLinesAtTheEndCostNoPage", Centred({"a", "b", "", ""}), 20,
+                   "45,0:a | 45,10:b"},
+        LayOutCase{"NothingToPrintGivesNoPage", Centred({""}), 20, ""},
+        LayOutCase{"InventoryHeadingCentredTitlesLeft",
+                   ReportPages::InventoryLines({"Alien", "Heat"}), 100,
+                   "50,0:DVD Inventory Report | 0,12: | 0,24:Alien | 0,34:Heat", 300}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReportLinesTest, SplitAtCrLfWithTheTextAfterTheLastOneALineToo) {
+  auto texts = [](const QString& text) {
+    QStringList lines;
+    for (const auto& line : ReportPages::ReportLines(text, 10)) lines << line.text;
+    return lines;
+  };
+  EXPECT_EQ(texts("one\r\ntwo\r\nthree\r\n"), QStringList({"one", "two", "three", ""}));
+  EXPECT_EQ(texts(""), QStringList({""}));
+  EXPECT_EQ(texts("a\nb\rc"), QStringList({"a b c"}));
+}
+
+// ---- printing through the window --------------------------------------------------------------
+
+// The default printer is a PDF printer that keeps every job it is sent; it can be told to refuse
+// jobs, or to be missing, and answers the PDF file chooser.
+class PdfPrinter final : public seams::Printer {
+ public:
+  PdfPrinter() { seams::SetPrinter(this); }
+  ~PdfPrinter() override { seams::SetPrinter(nullptr); }
+
+  QString DefaultPrinter() override { return name; }
+  QString PrintPdf(const QString& printer, const QString& pdfFile, const QString& jobTitle,
+                   const QString& paper) override {
+    if (!refusal.isEmpty()) return refusal;
+    const QString kept = folder.filePath(QStringLiteral("job%1.pdf").arg(jobs.size() + 1));
+    if (!QFile::copy(pdfFile, kept)) return QStringLiteral("copy failed");
+    jobs << kept;
+    titles << printer + u'|' + jobTitle + u'|' + paper;
+    return {};
+  }
+  QString ChoosePdfFile(const QString& proposedPath) override {
+    proposed << proposedPath;
+    return chosen;
+  }
+
+  QString name = QStringLiteral("Desk Printer");
+  QString refusal;
+  QString chosen;
+  QStringList proposed;
+  QStringList jobs;
+  QStringList titles;
+  QTemporaryDir folder;
+};
+
+struct Word {
+  int page;
+  QString text;
+  QRectF box;  // in points
+};
+
+// The words of a PDF file with their boxes, as pdftotext finds them.
+std::vector<Word> Words(const QString& pdf) {
+  QProcess tool;
+  tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  tool.waitForFinished(60000);
+  static const QRegularExpression word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  std::vector<Word> words;
+  int page = 0;
+  for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n')) {
+    if (line.contains(QStringLiteral("<page "))) ++page;
+    const auto match = word.match(line);
+    if (!match.hasMatch()) continue;
+    words.push_back({page, match.captured(5),
+                     QRectF(QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()),
+                            QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()))});
+  }
+  return words;
+}
+
+// Each page's text lines as pdftotext -layout lays them out, blanks at both ends removed.
+std::vector<QStringList> Pages(const QString& pdf) {
+  QProcess tool;
+  tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  tool.waitForFinished(60000);
+  std::vector<QStringList> pages;
+  QStringList texts = QString::fromUtf8(tool.readAllStandardOutput()).split(u'\f');
+  if (!texts.isEmpty() && texts.last().trimmed().isEmpty()) texts.removeLast();
+  for (const QString& text : texts) {
+    QStringList lines;
+    for (const QString& line : text.split(u'\n')) {
+      if (!line.trimmed().isEmpty()) lines << line.trimmed();
+    }
+    pages.push_back(lines);
+  }
+  return pages;
+}
+
+const Word* WordOf(const std::vector<Word>& words, const QString& text) {
+  for (const Word& word : words) {
+    if (word.text == text) return &word;
+  }
+  return nullptr;
+}
+
+class DVDReportFrmTest : public ReelKeeperFrmTest {
+ protected:
+  void SetUp() override {
+    ReelKeeperFrmTest::SetUp();
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+      GTEST_SKIP() << "needs pdftotext (poppler-utils)";
+    }
+  }
+
+  DVDReportFrm& Open() {
+    report = std::make_unique<DVDReportFrm>();
+    report->LoadForm();
+    return *report;
+  }
+  template <class T = QWidget>
+  T* Part(const char* name) const {
+    T* found = report->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  void Press(const char* name) { QTest::mouseClick(Part(name), Qt::LeftButton); }
+
+  PdfPrinter printer;
+  std::unique_ptr<DVDReportFrm> report;
+};
+
+// Letter paper (the test's locale) with half-inch margins: 612 x 792 points, printable from 36.
+constexpr double kPageCentre = 306;
+constexpr double kLeftEdge = 36;
+
+TEST_F(DVDReportFrmTest, ReportPrintsCentredWrapsWideLinesAndContinuesOnNewPages) {
+  DVDReportFrm& window = Open();
+  QStringList longWords;
+  for (int i = 1; i <= 60; ++i) longWords << QStringLiteral("word%1").arg(i);
+  window.AddLine(QStringLiteral("Short"));
+  window.AddLine(longWords.join(u' '));
+  for (int i = 1; i <= 120; ++i) window.AddLine(QStringLiteral("Line%1").arg(i));
+  Press("PrintButton");
+  ASSERT_EQ(printer.jobs.size(), 1);
+  EXPECT_EQ(printer.titles[0], "Desk Printer|DVD Status Report|Letter");
+
+  const std::vector<Word> words = Words(printer.jobs[0]);
+  const Word* shortWord = WordOf(words, "Short");
+  ASSERT_NE(shortWord, nullptr);
+  EXPECT_NEAR(shortWord->box.center().x(), kPageCentre, 1);
+  EXPECT_NEAR(shortWord->box.top(), kLeftEdge, 4);
+  // The wide line starts at the left edge and none of it is lost.
+  const Word* first = WordOf(words, "word1");
+  ASSERT_NE(first, nullptr);
+  EXPECT_NEAR(first->box.left(), kLeftEdge, 1);
+  QStringList printed;
+  for (const Word& word : words) {
+    if (word.text.startsWith("word")) printed << word.text;
+    EXPECT_LE(word.box.right(), 612 - kLeftEdge + 1) << qPrintable(word.text);
+  }
+  EXPECT_EQ(printed, longWords);
+
+  // Each page ends with the last line that fits, the next page starts at the top with the next
+  // line, and the empty line the report ends with costs no page of its own.
+  const std::vector<QStringList> pages = Pages(printer.jobs[0]);
+  ASSERT_GE(pages.size(), 2u);
+  const int lastOnFirst = pages[0].last().mid(4).toInt();
+  EXPECT_EQ(pages[1].first(), QStringLiteral("Line%1").arg(lastOnFirst + 1));
+  const Word* top = WordOf(words, pages[1].first());
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->page, 2);
+  EXPECT_NEAR(top->box.top(), shortWord->box.top(), 1);
+  EXPECT_EQ(pages.back().last(), "Line120");
+}
+
+TEST_F(DVDReportFrmTest, ReportPrintsAtTheReportFontSize) {
+  DVDReportFrm& window = Open();
+  for (int i = 1; i <= 80; ++i) window.AddLine(QStringLiteral("Line%1").arg(i));
+  Press("PrintButton");
+  SettingsManager::WriteSetting(QStringLiteral("ReportFontSize"), 14);
+  Press("PrintButton");
+  ASSERT_EQ(printer.jobs.size(), 2);
+  const auto ten = Words(printer.jobs[0]);
+  const auto fourteen = Words(printer.jobs[1]);
+  const double ratio = WordOf(fourteen, "Line1")->box.height() / WordOf(ten, "Line1")->box.height();
+  EXPECT_NEAR(ratio, 1.4, 0.02);
+  EXPECT_LT(Pages(printer.jobs[1])[0].size(), Pages(printer.jobs[0])[0].size());
+}
+
+TEST_F(DVDReportFrmTest, InventoryHasItsHeadingOnTheFirstPageOnlyAndTitlesAtTheLeft) {
+  for (int i = 100; i < 190; ++i) db.AddDvd(QStringLiteral("Title %1").arg(i));
+  Open();
+  Press("PrintInventoryButton");
+  ASSERT_EQ(printer.jobs.size(), 1);
+  EXPECT_EQ(printer.titles[0], "Desk Printer|DVD Inventory Report|Letter");
+  const std::vector<QStringList> pages = Pages(printer.jobs[0]);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0].first(), "DVD Inventory Report");
+  EXPECT_EQ(pages[0][1], "Title 100");
+  const int lastOnFirst = pages[0].last().mid(6).toInt();
+  EXPECT_EQ(pages[1].first(), QStringLiteral("Title %1").arg(lastOnFirst + 1));
+  EXPECT_EQ(pages[1].last(), "Title 189");
+
+  const auto words = Words(printer.jobs[0]);
+  EXPECT_NEAR((WordOf(words, "DVD")->box.left() + WordOf(words, "Report")->box.right()) / 2,
+              kPageCentre, 1);
+  for (const Word& word : words) {
+    if (word.text == "Title") {
+      EXPECT_NEAR(word.box.left(), kLeftEdge, 1);
+    }
+  }
+}
+
+TEST_F(DVDReportFrmTest, EmptyInventoryPrintsNothingAndSaysNothing) {
+  Open();
+  Press("PrintInventoryButton");
+  EXPECT_TRUE(printer.jobs.isEmpty());
+  EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// No printer: the user is asked; No changes nothing, Yes offers a file in the documents folder,
+// and the pages the printer would have had are saved there.
+TEST_F(DVDReportFrmTest, WithoutAPrinterTheReportCanBeSavedAsPdf) {
+  printer.name.clear();
+  DVDReportFrm& window = Open();
+  window.AddLine(QStringLiteral("Hello"));
+  boxes.Answer(MsgAnswer::No);
+  Press("PrintButton");
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const seams::MessageRequest& asked = boxes.Shown()[0];
+  EXPECT_EQ(asked.text,
+            "No printer is installed, or none is set as the default printer.\r\n\r\nWould you "
+            "like to save the report as a PDF file instead?");
+  EXPECT_EQ(asked.title, "No Printer");
+  EXPECT_EQ(asked.buttons, seams::MsgButtons::YesNo);
+  EXPECT_EQ(asked.defaultAnswer, MsgAnswer::Yes);
+  EXPECT_TRUE(printer.proposed.isEmpty());
+
+  boxes.Answer(MsgAnswer::Yes);  // and the chooser is cancelled
+  Press("PrintButton");
+  ASSERT_EQ(printer.proposed.size(), 1);
+  EXPECT_EQ(printer.proposed[0],
+            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .filePath("DVD Status Report.pdf"));
+
+  const QString saved = printer.folder.filePath("report.pdf");
+  printer.chosen = saved;
+  boxes.Answer(MsgAnswer::Yes);
+  Press("PrintButton");
+  ASSERT_EQ(Pages(saved).size(), 1u);
+  EXPECT_EQ(Pages(saved)[0], QStringList{"Hello"});
+  EXPECT_TRUE(printer.jobs.isEmpty());
+
+  printer.chosen = printer.folder.filePath("no such folder/report.pdf");
+  boxes.Answer(MsgAnswer::Yes);
+  Press("PrintButton");
+  ASSERT_EQ(boxes.Shown().size(), 5u);
+  EXPECT_TRUE(boxes.Shown()[4].text.startsWith("The report could not be saved as \"" +
+                                               printer.chosen + "\":\r\n"))
+      << qPrintable(boxes.Shown()[4].text);
+}
+
+// A printer that refuses the job: the user is told why, the window stays, and printing again
+// once the printer is back works.
+TEST_F(DVDReportFrmTest, RefusedJobIsReportedAndCanBePrintedAgain) {
+  DVDReportFrm& window = Open();
+  window.AddLine(QStringLiteral("Hello"));
+  window.show();
+  printer.refusal = QStringLiteral("The printer is not accepting jobs.");
+  Press("PrintButton");
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text,
+            "The report could not be printed on \"Desk Printer\":\r\nThe printer is not accepting "
+            "jobs.\r\n\r\nCheck the printer, then print again.");
+  EXPECT_EQ(boxes.Shown()[0].title, "Not Printed");
+  EXPECT_TRUE(window.isVisible());
+  printer.refusal.clear();
+  Press("PrintButton");
+  EXPECT_EQ(printer.jobs.size(), 1);
+}
+
+// ---- the window
+// ----------------------------------------------------------------------------------
+
+TEST_F(DVDReportFrmTest, PlacementStartsAtTheDesignedSizeAndIsKeptAcrossOpenings) {
+  DVDReportFrm& window = Open();
+  EXPECT_EQ(window.size(), QSize(TwipsToPixels(6495, &window), TwipsToPixels(4065, &window)));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QRect moved(window.geometry().topLeft() + QPoint(40, 30), QSize(520, 360));
+  window.setGeometry(moved);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.geometry() == moved; }));
+  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  EXPECT_EQ(text->geometry(), QRect(0, 0, 520, 360 - Part("CloseButton")->height()));
+  EXPECT_EQ(Part("CloseButton")->geometry().bottomRight(), QPoint(519, 359));
+  // Escape closes it from wherever the focus is.
+  text->setFocus();
+  QTest::keyClick(text, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+
+  Open();
+  EXPECT_EQ(report->geometry(), moved);
+}
+
+// ---- the main window's status report and overdue check ------------------------------------------
+
+// Runs `inspect` on the report window once it is shown and filled, then closes it; polls for as
+// long as it lives.
+class WhenReportShown {
+ public:
+  explicit WhenReportShown(std::function<void(DVDReportFrm&)> inspect) {
+    QObject::connect(&poll_, &QTimer::timeout, [this, inspect] {
+      auto* shown = qobject_cast<DVDReportFrm*>(QApplication::activeModalWidget());
+      if (!shown || shown->findChild<QPlainTextEdit*>("ReportTxt")->document()->isEmpty()) return;
+      poll_.stop();
+      inspect(*shown);
+      shown->close();
+    });
+    poll_.start(0);
+  }
+
+ private:
+  QTimer poll_;
+};
+
+struct OverdueCase {
+  const char* name;
+  int overdue;
+  MsgAnswer answer;
+};
+
+void PrintTo(const OverdueCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckOverduesTest : public ReelKeeperFrmTest,
+                          public ::testing::WithParamInterface<OverdueCase> {};
+
+TEST_P(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) {
+  db.AddCustomer("Ann", "555-0101");
+  db.AddDvd("Due Today", {}, 1, "Ann", "2024-04-01", "2024-04-10");
+  for (int i = 0; i < GetParam().overdue; ++i) {
+    db.AddDvd(QStringLiteral("Late %1").arg(i), {}, 1, "Ann", "2024-04-01", "2024-04-09");
+  }
+  Load();
+  boxes.Answer(GetParam().answer);
+  QString shownText;
+  WhenReportShown whenShown([&](DVDReportFrm& shown) {
+    EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
+    shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+  });
+  const bool saw = frm->CheckOverdues();
+  EXPECT_EQ(saw, GetParam().answer == MsgAnswer::Yes && GetParam().overdue > 0);
+  if (GetParam().overdue == 0) {
+    EXPECT_TRUE(boxes.Shown().empty());
+    return;
+  }
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const seams::MessageRequest& asked = boxes.Shown()[0];
+  EXPECT_EQ(asked.text, QStringLiteral("You have %1 DVD(s) that are overdue. Would you like to "
+                                       "view the status report?")
+                            .arg(GetParam().overdue));
+  EXPECT_EQ(asked.title, "DVDs Overdue");
+  EXPECT_EQ(asked.buttons, seams::MsgButtons::YesNo);
+  EXPECT_EQ(asked.defaultAnswer, MsgAnswer::No);  // what Enter answers
+  if (saw) {
+    EXPECT_TRUE(shownText.contains(QStringLiteral("- Total Overdue: %1\n").arg(GetParam().overdue)))
+        << qPrintable(shownText);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Overdue, CheckOverduesTest,
+                         ::testing::Values(OverdueCase{"None", 0, MsgAnswer::Yes},
+                                           OverdueCase{"OneDeclined", 1, MsgAnswer::No},
+                                           OverdueCase{"TwoSeen", 2, MsgAnswer::Yes}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
