@@ -22,7 +22,7 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid());
-    const QString run = folder_.filePath(QStringLiteral("run"));
+    const QString run = folder_.filePath("run");
     ASSERT_TRUE(QDir().mkpath(run));
     ASSERT_EQ(::chmod(QFile::encodeName(run).constData(), 0700), 0);
     savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
@@ -35,7 +35,7 @@ class ProgramTest : public ::testing::Test {
     qputenv("XDG_RUNTIME_DIR", savedRuntime_);
   }
 
-  QString Path() const { return folder_.filePath(QStringLiteral("ReelKeeper.mdb")); }
+  QString Path() const { return folder_.filePath("ReelKeeper.mdb"); }
 
   // A collection of the program's own with `dvds` DVDs ("Title 0", ...), closed again.
   void MakeCollection(int dvds) {
@@ -79,8 +79,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   static int ListRows() {
-    auto* list =
-        MainFunctions::MainWindow()->findChild<QAbstractItemView*>(QStringLiteral("DVDList"));
+    auto* list = MainFunctions::MainWindow()->findChild<QAbstractItemView*>("DVDList");
     return list ? list->model()->rowCount() : -1;
   }
 

@@ -57,9 +57,8 @@ TEST(ErrorFunctionsTest, EscapeInTheContinueQuestionGoesOn) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(folder.path()));
   testsupport::ScriptedMessageBox box;
-  ErrorFunctions::ShowError(QStringLiteral("A function failed."), true,
-                            DatabaseError(14, QStringLiteral("unable to open database file"),
-                                          QStringLiteral("Database")));
+  ErrorFunctions::ShowError("A function failed.", true,
+                            DatabaseError(14, "unable to open database file", "Database"));
   ASSERT_EQ(box.Shown().size(), 1u);
   EXPECT_EQ(seams::EscapeAnswer(box.Shown()[0]), MsgAnswer::Yes);
   QDir::setCurrent(previous);
@@ -72,10 +71,10 @@ TEST(ErrorFunctionsTest, EscapeInTheContinueQuestionGoesOn) {
 TEST(ErrorFunctionsTest, SystemErrorsAreNeverTakenForTheEnginesCodes) {
   using ErrorFunctions::IsBusy;
   using ErrorFunctions::IsDamaged;
-  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_BUSY, QStringLiteral("database is locked"), {})));
-  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_LOCKED_SHAREDCACHE, QStringLiteral("locked"), {})));
-  EXPECT_TRUE(IsDamaged(DatabaseError(SQLITE_CORRUPT_INDEX, QStringLiteral("malformed"), {})));
-  EXPECT_FALSE(IsBusy(DatabaseError::System(EIO, QStringLiteral("disk I/O error"), {})));
-  EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, QStringLiteral("no such device"), {})));
-  EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, QStringLiteral("try again"), {})));
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_BUSY, "database is locked", {})));
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_LOCKED_SHAREDCACHE, "locked", {})));
+  EXPECT_TRUE(IsDamaged(DatabaseError(SQLITE_CORRUPT_INDEX, "malformed", {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(EIO, "disk I/O error", {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, "no such device", {})));
+  EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, "try again", {})));
 }

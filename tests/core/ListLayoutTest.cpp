@@ -24,7 +24,7 @@ struct StoredSetting {
 // Every row of Settings, in the order the rows were written.
 std::vector<StoredSetting> StoredSettings() {
   Statement statement = DatabaseFunctions::GetDatabase()->Prepare(
-      QStringLiteral("SELECT SettingName, SettingType, SettingValue FROM Settings ORDER BY rowid"));
+      "SELECT SettingName, SettingType, SettingValue FROM Settings ORDER BY rowid");
   std::vector<StoredSetting> rows;
   while (statement.Step()) {
     rows.push_back({statement.Text(0), int(statement.Int64(1)), statement.Text(2)});
@@ -69,13 +69,13 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyWithItsKindInOrderInOneTransaction) {
   layout.columns[0].width = 2400.5f;
   layout.columns[0].position = 2;
   layout.columns[1].position = 1;
-  layout.columns[1].caption = QStringLiteral("Schindler's \"List\"");
+  layout.columns[1].caption = "Schindler's \"List\"";
   layout.sorted = true;
   layout.sortKey = 1;
   layout.sortOrder = 1;
 
   CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), layout);
+  SettingsManager::SaveListLayout("DVDList", QString(), layout);
   EXPECT_EQ(commits.Count(), 1);
 
   const std::vector<StoredSetting> expected = {
@@ -99,7 +99,7 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyWithItsKindInOrderInOneTransaction) {
   }
 
   // Saving again updates the rows instead of adding a second set.
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), layout);
+  SettingsManager::SaveListLayout("DVDList", QString(), layout);
   EXPECT_EQ(StoredSettings().size(), expected.size());
 }
 
@@ -109,17 +109,17 @@ TEST_F(ListLayoutTest, NothingStoredLeavesTheListAlone) {
   layout.sortKey = 3;
   layout.sortOrder = 1;
   ListLayout loaded = layout;
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   ASSERT_EQ(loaded.columns.size(), 4u);
   EXPECT_EQ(loaded.columns[0].width, 50);  // not even raised to the minimum
   EXPECT_TRUE(loaded.sorted);
   EXPECT_EQ(loaded.sortKey, 3);
 
   // A stored count of 0 counts as nothing stored, whatever else is there.
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 0);
-  WriteSetting(QStringLiteral("DVDList_Sorted"), false);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), 900.0f);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  WriteSetting("DVDList_HeaderCount", 0);
+  WriteSetting("DVDList_Sorted", false);
+  WriteSetting("DVDList_ColumnWidth1", 900.0f);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   EXPECT_EQ(loaded.columns.size(), 4u);
   EXPECT_EQ(loaded.columns[0].width, 50);
   EXPECT_TRUE(loaded.sorted);
@@ -133,10 +133,10 @@ TEST_F(ListLayoutTest, RoundTripRestoresWidthsPositionsCaptionsAndSort) {
   saved.sorted = true;
   saved.sortKey = 2;
   saved.sortOrder = 1;
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), saved);
+  SettingsManager::SaveListLayout("DVDList", QString(), saved);
 
   ListLayout loaded = Columns(3, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   ASSERT_EQ(loaded.columns.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(loaded.columns[i].width, saved.columns[i].width) << i;
@@ -151,19 +151,19 @@ TEST_F(ListLayoutTest, RoundTripRestoresWidthsPositionsCaptionsAndSort) {
 }
 
 TEST_F(ListLayoutTest, FiveStoredColumnsTrimASevenColumnList) {
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), Columns(5, 900));
+  SettingsManager::SaveListLayout("DVDList", QString(), Columns(5, 900));
   ListLayout loaded = Columns(7, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   ASSERT_EQ(loaded.columns.size(), 5u);
-  EXPECT_EQ(loaded.columns[4].key, QStringLiteral("Key5"));
+  EXPECT_EQ(loaded.columns[4].key, "Key5");
   EXPECT_EQ(loaded.columns[4].width, 900);
 }
 
 TEST_F(ListLayoutTest, MoreStoredColumnsAddEmptyOnesAtTheMinimumWidth) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 4);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth4"), 700.0f);
+  WriteSetting("DVDList_HeaderCount", 4);
+  WriteSetting("DVDList_ColumnWidth4", 700.0f);
   ListLayout loaded = Columns(2, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   ASSERT_EQ(loaded.columns.size(), 4u);
   EXPECT_EQ(loaded.columns[0].width, 1500);  // its key is missing: the current width stays
   EXPECT_EQ(loaded.columns[2].caption, QString());
@@ -180,10 +180,10 @@ struct WidthCase {
 class StoredWidthTest : public ListLayoutTest, public ::testing::WithParamInterface<WidthCase> {};
 
 TEST_P(StoredWidthTest, WidthsBelowTheMinimumAreRaised) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 1);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), GetParam().stored);
+  WriteSetting("DVDList_HeaderCount", 1);
+  WriteSetting("DVDList_ColumnWidth1", GetParam().stored);
   ListLayout loaded = Columns(1, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   EXPECT_EQ(loaded.columns[0].width, GetParam().expected);
 }
 
@@ -194,22 +194,22 @@ INSTANTIATE_TEST_SUITE_P(
                       WidthCase{std::numeric_limits<float>::quiet_NaN(), 200}));
 
 TEST_F(ListLayoutTest, ValuesOfTheWrongKindFallBackToTheCurrentOnes) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 1);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), QStringLiteral("wide"));
-  WriteSetting(QStringLiteral("DVDList_ColumnPosition1"), QStringLiteral("first"));
-  WriteSetting(QStringLiteral("DVDList_SortKey"), 70000);  // beyond a 16-bit column number
+  WriteSetting("DVDList_HeaderCount", 1);
+  WriteSetting("DVDList_ColumnWidth1", "wide");
+  WriteSetting("DVDList_ColumnPosition1", "first");
+  WriteSetting("DVDList_SortKey", 70000);  // beyond a 16-bit column number
   ListLayout loaded = Columns(1, 1500);
   loaded.sortKey = 0;
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   EXPECT_EQ(loaded.columns[0].width, 1500);
   EXPECT_EQ(loaded.columns[0].position, 1);
   EXPECT_EQ(loaded.sortKey, 0);
 }
 
 TEST_F(ListLayoutTest, ADamagedColumnCountDoesNotBuildThousandsOfColumns) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 2000000000);
+  WriteSetting("DVDList_HeaderCount", 2000000000);
   ListLayout loaded = Columns(6);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  SettingsManager::LoadListLayout("DVDList", QString(), loaded, 200);
   EXPECT_LE(loaded.columns.size(), 255u);
   EXPECT_GE(loaded.columns.size(), 6u);
 }
@@ -217,7 +217,7 @@ TEST_F(ListLayoutTest, ADamagedColumnCountDoesNotBuildThousandsOfColumns) {
 TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
   const WindowPlacement saved{1440.5f, -300, 7200, 9600, 2};
   CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveWindowPlacement(QStringLiteral("PhoneBookFrm"), saved);
+  SettingsManager::SaveWindowPlacement("PhoneBookFrm", saved);
   EXPECT_EQ(commits.Count(), 1);
 
   const auto stored = StoredSettings();
@@ -232,8 +232,8 @@ TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
     EXPECT_EQ(stored[i].kind, expected[i].second);
   }
 
-  const WindowPlacement loaded = SettingsManager::LoadWindowPlacement(
-      QStringLiteral("PhoneBookFrm"), WindowPlacement{1, 2, 3, 4, 0});
+  const WindowPlacement loaded =
+      SettingsManager::LoadWindowPlacement("PhoneBookFrm", WindowPlacement{1, 2, 3, 4, 0});
   EXPECT_EQ(loaded.left, saved.left);
   EXPECT_EQ(loaded.top, saved.top);
   EXPECT_EQ(loaded.height, saved.height);
@@ -242,10 +242,10 @@ TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
 }
 
 TEST_F(ListLayoutTest, MissingPlacementKeysTakeTheDefaults) {
-  WriteSetting(QStringLiteral("DVDReportFrmTop"), 500.0f);
-  WriteSetting(QStringLiteral("DVDReportFrmWidth"), QStringLiteral("not a number"));
-  const WindowPlacement loaded = SettingsManager::LoadWindowPlacement(
-      QStringLiteral("DVDReportFrm"), WindowPlacement{10, 20, 30, 40, 1});
+  WriteSetting("DVDReportFrmTop", 500.0f);
+  WriteSetting("DVDReportFrmWidth", "not a number");
+  const WindowPlacement loaded =
+      SettingsManager::LoadWindowPlacement("DVDReportFrm", WindowPlacement{10, 20, 30, 40, 1});
   EXPECT_EQ(loaded.left, 10);
   EXPECT_EQ(loaded.top, 500);
   EXPECT_EQ(loaded.height, 30);
@@ -254,18 +254,17 @@ TEST_F(ListLayoutTest, MissingPlacementKeysTakeTheDefaults) {
 }
 
 TEST_F(ListLayoutTest, SeparatorRatioIsStoredAsSingleAndLoadedWithoutBound) {
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("ReelKeeperFrm")), 0.5f);
-  SettingsManager::SaveSeparatorRatio(QStringLiteral("ReelKeeperFrm"), 0.05f);
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("ReelKeeperFrm")), 0.05f);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.5f);
+  SettingsManager::SaveSeparatorRatio("ReelKeeperFrm", 0.05f);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.05f);
   const auto stored = StoredSettings();
   ASSERT_EQ(stored.size(), 1u);
-  EXPECT_EQ(stored[0].name, QStringLiteral("ReelKeeperFrmSeparatorRatio"));
+  EXPECT_EQ(stored[0].name, "ReelKeeperFrmSeparatorRatio");
   EXPECT_EQ(stored[0].kind, 4);
 
   // No layout arithmetic can use a ratio that is not a number.
-  SettingsManager::SaveSeparatorRatio(QStringLiteral("PhoneBookFrm"),
-                                      std::numeric_limits<float>::infinity());
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("PhoneBookFrm")), 0.5f);
+  SettingsManager::SaveSeparatorRatio("PhoneBookFrm", std::numeric_limits<float>::infinity());
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("PhoneBookFrm"), 0.5f);
 }
 
 struct RatioCase {

@@ -57,26 +57,26 @@ class PhoneBookEntryTest : public ::testing::Test {
 };
 
 TEST_F(PhoneBookEntryTest, NewEntryIsStoredWithoutQuestionAndEmptyBoxesAsEmptyText) {
-  db.AddCustomer(QStringLiteral("Carl"));
-  db.AddCustomer(QStringLiteral("adams"));
-  form.name = QStringLiteral("Bob");
-  form.fields[Field::Address] = QStringLiteral("1 Main St");
-  form.fields[Field::Notes] = QStringLiteral("late\r\nagain");
+  db.AddCustomer("Carl");
+  db.AddCustomer("adams");
+  form.name = "Bob";
+  form.fields[Field::Address] = "1 Main St";
+  form.fields[Field::Notes] = "late\r\nagain";
 
   PhoneBookEntry::SavePhoneInfo(form);
 
   EXPECT_TRUE(boxes.Shown().empty());
   EXPECT_EQ(form.names, (QStringList{"adams", "Bob", "Carl"}));  // engine's name order
-  EXPECT_EQ(form.fields[Field::Address], QStringLiteral("1 Main St"));
-  EXPECT_EQ(form.fields[Field::Notes], QStringLiteral("late\r\nagain"));
+  EXPECT_EQ(form.fields[Field::Address], "1 Main St");
+  EXPECT_EQ(form.fields[Field::Notes], "late\r\nagain");
   EXPECT_EQ(db.Column(QStringLiteral("SELECT count(*) FROM Customers WHERE Name = 'Bob' AND "
                                      "Fax IS NOT NULL AND Fax = '' AND Cell = ''")),
             QStringList{"1"});
 }
 
 TEST_F(PhoneBookEntryTest, EveryFieldRoundTripsToItsOwnColumn) {
-  form.name = QStringLiteral("Dora");
-  form.Fill(QStringLiteral("x-"));
+  form.name = "Dora";
+  form.Fill("x-");
   PhoneBookEntry::SavePhoneInfo(form);
 
   for (const Field field : PhoneBookEntry::kFields) {
@@ -84,43 +84,43 @@ TEST_F(PhoneBookEntryTest, EveryFieldRoundTripsToItsOwnColumn) {
     EXPECT_EQ(Stored(column), QStringList{"x-" + column});
   }
   FakeForm other;
-  other.name = QStringLiteral("DORA");  // the lookup ignores letter case
+  other.name = "DORA";  // the lookup ignores letter case
   PhoneBookEntry::LoadPhoneBookInfo(other);
   EXPECT_EQ(other.fields, form.fields);
-  EXPECT_EQ(other.name, QStringLiteral("DORA"));
+  EXPECT_EQ(other.name, "DORA");
 }
 
 TEST_F(PhoneBookEntryTest, OverwritingAsksAndStoresTheTypedSpelling) {
-  db.AddCustomer(QStringLiteral("Bob"), QStringLiteral("555-1"));
-  form.name = QStringLiteral("bob");
-  form.fields[Field::Phone] = QStringLiteral("555-2");
+  db.AddCustomer("Bob", "555-1");
+  form.name = "bob";
+  form.fields[Field::Phone] = "555-2";
   boxes.Answer(MsgAnswer::Yes);
 
   PhoneBookEntry::SavePhoneInfo(form);
 
   ASSERT_EQ(boxes.Shown().size(), 1u);
   const seams::MessageRequest& asked = boxes.Shown()[0];
-  EXPECT_EQ(asked.text, QStringLiteral("Are you sure you wish to save this info?"));
-  EXPECT_EQ(asked.title, QStringLiteral("Confirm"));
+  EXPECT_EQ(asked.text, "Are you sure you wish to save this info?");
+  EXPECT_EQ(asked.title, "Confirm");
   EXPECT_EQ(asked.icon, MsgIcon::Question);
   EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
   EXPECT_EQ(asked.defaultAnswer, MsgAnswer::Yes);
-  EXPECT_EQ(Stored(QStringLiteral("Name")), QStringList{"bob"});
-  EXPECT_EQ(Stored(QStringLiteral("Phone")), QStringList{"555-2"});
+  EXPECT_EQ(Stored("Name"), QStringList{"bob"});
+  EXPECT_EQ(Stored("Phone"), QStringList{"555-2"});
 }
 
 TEST_F(PhoneBookEntryTest, AnsweringNoWritesNothingAndShowsTheStoredEntryAgain) {
-  db.AddCustomer(QStringLiteral("Bob"), QStringLiteral("555-1"));
-  form.name = QStringLiteral("Bob");
-  form.fields[Field::Phone] = QStringLiteral("edited");
-  form.fields[Field::City] = QStringLiteral("edited too");
+  db.AddCustomer("Bob", "555-1");
+  form.name = "Bob";
+  form.fields[Field::Phone] = "edited";
+  form.fields[Field::City] = "edited too";
   boxes.Answer(MsgAnswer::No);
 
   PhoneBookEntry::SavePhoneInfo(form);
 
   EXPECT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(Stored(QStringLiteral("Phone")), QStringList{"555-1"});
-  EXPECT_EQ(form.fields[Field::Phone], QStringLiteral("555-1"));
+  EXPECT_EQ(Stored("Phone"), QStringList{"555-1"});
+  EXPECT_EQ(form.fields[Field::Phone], "555-1");
   EXPECT_EQ(form.fields[Field::City], QString());
 }
 
@@ -134,18 +134,18 @@ class NameRequiredTest : public PhoneBookEntryTest,
                          public ::testing::WithParamInterface<RequiredCase> {};
 
 TEST_P(NameRequiredTest, EmptyNameIsRefusedWithFocusOnTheNameBox) {
-  db.AddCustomer(QStringLiteral(""), QStringLiteral("blank row"));
-  form.fields[Field::Phone] = QStringLiteral("typed");
+  db.AddCustomer("", "blank row");
+  form.fields[Field::Phone] = "typed";
 
   GetParam().operation(form);
 
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].text, QString::fromUtf8(GetParam().message));
-  EXPECT_EQ(boxes.Shown()[0].title, QStringLiteral("Name Required"));
+  EXPECT_EQ(boxes.Shown()[0].title, "Name Required");
   EXPECT_EQ(boxes.Shown()[0].icon, MsgIcon::Information);
   EXPECT_EQ(boxes.Shown()[0].buttons, MsgButtons::Ok);
   EXPECT_EQ(form.focusRequests, 1);
-  EXPECT_EQ(Stored(QStringLiteral("Phone")), QStringList{"blank row"});
+  EXPECT_EQ(Stored("Phone"), QStringList{"blank row"});
   EXPECT_TRUE(form.names.isEmpty());  // nothing was reloaded
 }
 
@@ -159,76 +159,76 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PhoneBookEntryTest, DeleteAsksThenRemovesOnlyTheFirstRowOfThatName) {
-  db.AddCustomer(QStringLiteral("Twin"), QStringLiteral("first"));
-  db.AddCustomer(QStringLiteral("Twin"), QStringLiteral("second"));
-  form.name = QStringLiteral("twin");
+  db.AddCustomer("Twin", "first");
+  db.AddCustomer("Twin", "second");
+  form.name = "twin";
   boxes.Answer(MsgAnswer::Yes);
 
   PhoneBookEntry::DelPhoneInfo(form);
 
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].text, QStringLiteral("Are you sure you wish to delete this entry?"));
-  EXPECT_EQ(boxes.Shown()[0].title, QStringLiteral("Confirm"));
+  EXPECT_EQ(boxes.Shown()[0].text, "Are you sure you wish to delete this entry?");
+  EXPECT_EQ(boxes.Shown()[0].title, "Confirm");
   EXPECT_EQ(boxes.Shown()[0].buttons, MsgButtons::YesNo);
-  EXPECT_EQ(Stored(QStringLiteral("Phone")), QStringList{"second"});
+  EXPECT_EQ(Stored("Phone"), QStringList{"second"});
   // The reload finds the remaining row.
-  EXPECT_EQ(form.fields[Field::Phone], QStringLiteral("second"));
+  EXPECT_EQ(form.fields[Field::Phone], "second");
 }
 
 TEST_F(PhoneBookEntryTest, DeleteAnsweredNoKeepsTheEntry) {
-  db.AddCustomer(QStringLiteral("Bob"), QStringLiteral("555-1"));
-  form.name = QStringLiteral("Bob");
+  db.AddCustomer("Bob", "555-1");
+  form.name = "Bob";
   boxes.Answer(MsgAnswer::No);
 
   PhoneBookEntry::DelPhoneInfo(form);
 
-  EXPECT_EQ(Stored(QStringLiteral("Name")), QStringList{"Bob"});
-  EXPECT_EQ(form.fields[Field::Phone], QStringLiteral("555-1"));
+  EXPECT_EQ(Stored("Name"), QStringList{"Bob"});
+  EXPECT_EQ(form.fields[Field::Phone], "555-1");
 }
 
 TEST_F(PhoneBookEntryTest, DeletingAnUnknownNameSaysSoAndWritesNothing) {
-  db.AddCustomer(QStringLiteral("Bob"));
-  form.name = QStringLiteral("Bobby");
+  db.AddCustomer("Bob");
+  form.name = "Bobby";
 
   PhoneBookEntry::DelPhoneInfo(form);
 
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].text, QStringLiteral("Could not find the name you entered."));
-  EXPECT_EQ(boxes.Shown()[0].title, QStringLiteral("Name Not Found"));
+  EXPECT_EQ(boxes.Shown()[0].text, "Could not find the name you entered.");
+  EXPECT_EQ(boxes.Shown()[0].title, "Name Not Found");
   EXPECT_EQ(boxes.Shown()[0].icon, MsgIcon::Information);
-  EXPECT_EQ(Stored(QStringLiteral("Name")), QStringList{"Bob"});
+  EXPECT_EQ(Stored("Name"), QStringList{"Bob"});
   EXPECT_EQ(form.names, QStringList{"Bob"});
 }
 
 TEST_F(PhoneBookEntryTest, UnknownNameShowsEmptyFieldsAndKeepsTheName) {
-  db.AddCustomer(QStringLiteral("Bob"), QStringLiteral("555-1"));
-  form.name = QStringLiteral("Nobody");
-  form.Fill(QStringLiteral("old "));
+  db.AddCustomer("Bob", "555-1");
+  form.name = "Nobody";
+  form.Fill("old ");
 
   PhoneBookEntry::LoadPhoneBookInfo(form);
 
   EXPECT_TRUE(form.FieldsEmpty());
-  EXPECT_EQ(form.name, QStringLiteral("Nobody"));
+  EXPECT_EQ(form.name, "Nobody");
 }
 
 // Quotes are doubled in the SQL, so a name with an apostrophe is a name like any other.
 TEST_F(PhoneBookEntryTest, ApostropheNamesAreStoredShownAndDeletedIntact) {
-  db.AddCustomer(QStringLiteral("OBrien"), QStringLiteral("not this one"));
-  form.name = QStringLiteral("O'Brien");
-  form.fields[Field::Phone] = QStringLiteral("555-7");
+  db.AddCustomer("OBrien", "not this one");
+  form.name = "O'Brien";
+  form.fields[Field::Phone] = "555-7";
 
   PhoneBookEntry::SavePhoneInfo(form);
   EXPECT_TRUE(boxes.Shown().empty());  // a new entry, not the similar OBrien
   EXPECT_EQ(form.names, (QStringList{"O'Brien", "OBrien"}));
 
   FakeForm reader;
-  reader.name = QStringLiteral("o'brien");
+  reader.name = "o'brien";
   PhoneBookEntry::LoadPhoneBookInfo(reader);
-  EXPECT_EQ(reader.fields[Field::Phone], QStringLiteral("555-7"));
+  EXPECT_EQ(reader.fields[Field::Phone], "555-7");
 
   boxes.Answer(MsgAnswer::Yes);
   PhoneBookEntry::DelPhoneInfo(form);
-  EXPECT_EQ(Stored(QStringLiteral("Name")), QStringList{"OBrien"});
+  EXPECT_EQ(Stored("Name"), QStringList{"OBrien"});
   EXPECT_TRUE(form.FieldsEmpty());
 }
 

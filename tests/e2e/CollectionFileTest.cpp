@@ -71,7 +71,7 @@ TEST_P(StartQuestionTest, AsksInPlainWordsAndTheDefaultLeavesTheFileAsItWas) {
   EXPECT_FALSE(program->WasShown());
   const QStringList messages = sandbox.Messages();
   ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
-  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("ReelKeeper\t") + GetParam().says))
+  EXPECT_TRUE(messages[0].startsWith(QString("ReelKeeper\t") + GetParam().says))
       << qPrintable(messages[0]);
   EXPECT_TRUE(messages[0].contains(file)) << qPrintable(messages[0]);
   if (locker.state() == QProcess::Running) {
@@ -105,8 +105,8 @@ TEST(CollectionFileTest, CollectionInAReadOnlyProgramFolderIsNamedNotPassedOver)
   const QStringList messages = sandbox.Messages();
   ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
   // The file, the reason and the way out: the data folder the file may move to.
-  for (const QString& part : {sandbox.DatabaseFile(), QStringLiteral("cannot be written"),
-                              sandbox.Path("data/ReelKeeper")}) {
+  for (const QString& part :
+       {sandbox.DatabaseFile(), QString("cannot be written"), sandbox.Path("data/ReelKeeper")}) {
     EXPECT_TRUE(messages[0].contains(part)) << qPrintable(messages[0]);
   }
   EXPECT_FALSE(QFileInfo::exists(sandbox.Path("data/ReelKeeper")));

@@ -14,8 +14,7 @@ using e2e::Checksum;
 using e2e::LaunchOptions;
 using e2e::Sandbox;
 
-const QString kRunning =
-    QStringLiteral("It's Running\tThere is already an instance of the ReelKeeper running.");
+const QString kRunning = "It's Running\tThere is already an instance of the ReelKeeper running.";
 
 QString Shell(const QString& file, const QString& sql) {
   return testsupport::Sqlite3Shell(file, sql);
@@ -196,7 +195,7 @@ TEST_P(FullDiskTest, StartStopsWithAMessageAndNothingIsDamaged) {
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains(sandbox.DatabaseFile())) << qPrintable(messages[0]);
   // The operating system's reason is part of the message, not only the engine's "disk I/O error".
-  EXPECT_TRUE(messages[0].contains(QStringLiteral("File too large"))) << qPrintable(messages[0]);
+  EXPECT_TRUE(messages[0].contains("File too large")) << qPrintable(messages[0]);
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
   EXPECT_EQ(QFileInfo::exists(sandbox.DatabaseFile()), existing);
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));

@@ -17,7 +17,7 @@ namespace {
 // Every test makes fresh database files, each flushed to disk several times. On a memory file
 // system a flush costs nothing, which keeps the suites fast without changing the program.
 const bool kFastTemporaryFolder = [] {
-  if (qEnvironmentVariableIsEmpty("TMPDIR") && QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+  if (qEnvironmentVariableIsEmpty("TMPDIR") && QFileInfo("/dev/shm").isWritable()) {
     qputenv("TMPDIR", "/dev/shm");
   }
   return true;
@@ -43,7 +43,7 @@ FixedClock::~FixedClock() { seams::SetClock(nullptr); }
 
 TempDatabase::TempDatabase() {
   if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
-  path_ = dir_.filePath(QStringLiteral("ReelKeeper.mdb"));
+  path_ = dir_.filePath("ReelKeeper.mdb");
   DatabaseFunctions::OpenSharedDatabase(path_);
   InitAllTables();
 }
@@ -93,8 +93,8 @@ QStringList TempDatabase::Column(const QString& sql) const {
 
 QString Sqlite3Shell(const QString& file, const QString& sql) {
   QProcess shell;
-  shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), file, sql});
-  if (!shell.waitForFinished(30000)) return QStringLiteral("<sqlite3 did not finish>");
+  shell.start("sqlite3", {"-batch", file, sql});
+  if (!shell.waitForFinished(30000)) return "<sqlite3 did not finish>";
   return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError()).trimmed();
 }
 

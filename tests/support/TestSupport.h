@@ -56,8 +56,8 @@ class TempDatabase {
   static void InitAllTables();
   // Inserts one DVD row with plain SQL (bound parameters).
   void AddDvd(const QString& title, const QString& category = {}, qint32 status = 0,
-              const QString& name = {}, const QString& date = QStringLiteral("2000-01-01"),
-              const QString& dueDate = QStringLiteral("2000-01-01"), const QString& barCode = {},
+              const QString& name = {}, const QString& date = "2000-01-01",
+              const QString& dueDate = "2000-01-01", const QString& barCode = {},
               const QString& rated = {}, const QString& starring = {},
               const QString& description = {});
   void AddCustomer(const QString& name, const QString& phone = {});

@@ -75,10 +75,9 @@ class DVDListTest : public ::testing::Test {
 // The cell texts themselves are the row rules' (core tests); the model carries them with the
 // picture, the bold font of an overdue row and the stored title.
 TEST_F(DVDListTest, RowCarriesItsCellsPictureAndBoldFromTheRowRules) {
-  database.AddDvd(QStringLiteral("Late\r\nFilm"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
-                  "2026-11-20", "2026-12-01", QStringLiteral("007"), QStringLiteral("PG"),
-                  QStringLiteral("Someone"));
-  database.AddDvd(QStringLiteral("Shelf"), QStringLiteral("Comedy"));
+  database.AddDvd("Late\r\nFilm", "Drama", 1, "Ann", "2026-11-20", "2026-12-01", "007", "PG",
+                  "Someone");
+  database.AddDvd("Shelf", "Comedy");
   DVDListView list;
   Load(list);
   const DVDListModel* model = list.Model();
@@ -146,8 +145,7 @@ TEST_F(LoadedListTest, ReloadKeepsTheSelectionWhereverTheRowMoved) {
   EXPECT_EQ(list.SelectedTitle(), "Lent soon");
   EXPECT_EQ(list.currentIndex().row(), 3);
 
-  database.Db()->Execute(
-      QStringLiteral("UPDATE Inventory SET Status = 0 WHERE DVDTitle = 'Lent soon'"));
+  database.Db()->Execute("UPDATE Inventory SET Status = 0 WHERE DVDTitle = 'Lent soon'");
   LoadDVDList();
   EXPECT_EQ(list.SelectedTitle(), "Lent soon");
   EXPECT_EQ(list.currentIndex().row(), 5);
@@ -157,7 +155,7 @@ TEST_F(LoadedListTest, ReloadKeepsTheSelectionWhereverTheRowMoved) {
   list.SelectTitle("Zed");
   list.SelectTitle("No such film");
   EXPECT_EQ(list.SelectedTitle(), "Zed");
-  database.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle = 'Zed'"));
+  database.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle = 'Zed'");
   LoadDVDList();
   EXPECT_EQ(list.SelectedTitle(), "");
   EXPECT_EQ(clicks, 0);  // none of this was the user's doing
@@ -325,7 +323,7 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
   list.SetSort(true, 0, Qt::AscendingOrder);
   list.SetSort(true, 1, Qt::DescendingOrder);
   DVDRecord row;
-  row.title = QStringLiteral("Four");
+  row.title = "Four";
   row.status = 1;
   row.outDate = QDateTime(QDate(2026, 11, 1), QTime());
   row.dueDate = QDateTime(QDate(2026, 11, 3), QTime());
@@ -346,10 +344,10 @@ TEST_F(DVDListTest, AddedRowAndTrimmedColumnsKeepTheirCells) {
   DVDListView list;
   list.LoadListColumns();
   DVDRecord row;
-  row.title = QStringLiteral("Casablanca");
-  row.category = QStringLiteral("Drama");
-  row.starring = QStringLiteral("Bogart");
-  row.rated = QStringLiteral("PG");
+  row.title = "Casablanca";
+  row.category = "Drama";
+  row.starring = "Bogart";
+  row.rated = "PG";
   row.status = 1;
   row.outDate = QDateTime(QDate(2026, 11, 20), QTime());
   row.dueDate = QDateTime(QDate(2026, 12, 1), QTime());
@@ -414,7 +412,7 @@ TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
   SettingsManager::WriteSetting("DVDList_ColumnPosition2", QVariant::fromValue<qint16>(3));
   SettingsManager::WriteSetting("DVDList_ColumnPosition3", QVariant::fromValue<qint16>(-9));
   SettingsManager::WriteSetting("DVDList_ColumnPosition4", QVariant::fromValue<qint16>(40));
-  SettingsManager::WriteSetting("DVDList_ColumnText2", QStringLiteral("Kind"));
+  SettingsManager::WriteSetting("DVDList_ColumnText2", "Kind");
   SettingsManager::WriteSetting("DVDList_Sorted", true);
   SettingsManager::WriteSetting("DVDList_SortKey", QVariant::fromValue<qint16>(9));
   database.AddDvd("A", "Western");

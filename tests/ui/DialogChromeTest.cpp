@@ -14,7 +14,7 @@ class DialogChromeTest : public ::testing::Test {
   void SetUp() override {
     dialog.resize(400, 300);
     chrome = new DialogChrome(&dialog);
-    chrome->SetTitle(QStringLiteral("Add DVD"));
+    chrome->SetTitle("Add DVD");
     chrome->Fit();
   }
   QDialog dialog;
@@ -24,13 +24,13 @@ class DialogChromeTest : public ::testing::Test {
 TEST_F(DialogChromeTest, BorderlessFixedDialogWithTitleStripAndCloseLabel) {
   EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-  auto* title = dialog.findChild<QLabel*>(QStringLiteral("Title"));
-  auto* x = dialog.findChild<QLabel*>(QStringLiteral("XButton"));
+  auto* title = dialog.findChild<QLabel*>("Title");
+  auto* x = dialog.findChild<QLabel*>("XButton");
   ASSERT_TRUE(title && x);
   EXPECT_EQ(title->text(), "Add DVD");
   EXPECT_EQ(x->text(), "X");
-  EXPECT_TRUE(title->styleSheet().contains(QStringLiteral("#ffff00")));  // yellow on navy
-  EXPECT_TRUE(title->styleSheet().contains(QStringLiteral("#000080")));
+  EXPECT_TRUE(title->styleSheet().contains("#ffff00"));  // yellow on navy
+  EXPECT_TRUE(title->styleSheet().contains("#000080"));
   EXPECT_EQ(x->geometry().right(), title->geometry().right());
 }
 
@@ -54,14 +54,14 @@ TEST_F(DialogChromeTest, PressedLookFollowsThePointerAndOnlyAReleaseOverXCloses)
   const QPoint inside = x->rect().center();
   const QPoint outside(x->width() + 20, inside.y());
   QTest::mousePress(x, Qt::LeftButton, {}, inside);
-  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("#ffff00")));  // yellow, opaque
+  EXPECT_TRUE(x->styleSheet().contains("#ffff00"));  // yellow, opaque
   QMouseEvent away(QEvent::MouseMove, outside, x->mapToGlobal(outside), Qt::NoButton,
                    Qt::LeftButton, {});
   QApplication::sendEvent(x, &away);
-  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("transparent")));
+  EXPECT_TRUE(x->styleSheet().contains("transparent"));
   QTest::mouseRelease(x, Qt::LeftButton, {}, outside);
   EXPECT_EQ(clicked.count(), 0);
-  EXPECT_TRUE(x->styleSheet().contains(QStringLiteral("#ffffff")));  // back to white
+  EXPECT_TRUE(x->styleSheet().contains("#ffffff"));  // back to white
 
   QTest::mouseClick(x, Qt::LeftButton, {}, inside);
   EXPECT_EQ(clicked.count(), 1);

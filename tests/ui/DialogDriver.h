@@ -55,7 +55,7 @@ void WhenOpen(std::function<void(Dialog&)> act) {
     act(*dialog);
     if (dialog->isVisible()) {
       ADD_FAILURE() << "the dialog stayed open";
-      Press(dialog, QStringLiteral("CancelButton"));
+      Press(dialog, "CancelButton");
     }
   });
 }

@@ -56,14 +56,12 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
 };
 
 TEST_P(ListRefreshTest, ShowsWhatAFullReloadShows) {
-  db.AddDvd(QStringLiteral("Alien"), QStringLiteral("Horror"));
-  db.AddDvd(QStringLiteral("école"), QStringLiteral("drama"));
-  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("Crime"));
-  db.AddDvd(QStringLiteral("Brazil"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
-            "2024-04-01", "2024-04-08");
-  db.AddDvd(QStringLiteral("Up"), QStringLiteral("Crime"), 1, QStringLiteral("Bob"), "2024-04-01",
-            "2024-04-20");
-  db.AddDvd(QStringLiteral("Zulu"), QStringLiteral("War"), 2, {}, "2024-03-01", "2024-03-02");
+  db.AddDvd("Alien", "Horror");
+  db.AddDvd("école", "drama");
+  db.AddDvd("Heat", "Crime");
+  db.AddDvd("Brazil", "Drama", 1, "Ann", "2024-04-01", "2024-04-08");
+  db.AddDvd("Up", "Crime", 1, "Bob", "2024-04-01", "2024-04-20");
+  db.AddDvd("Zulu", "War", 2, {}, "2024-03-01", "2024-03-02");
   DVDListModel patched;
   Fill(patched);
 

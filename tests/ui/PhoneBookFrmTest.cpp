@@ -109,7 +109,7 @@ TEST_F(PhoneBookFrmTest, ClickingIntoTheNameBoxShowsTheStoredEntryAgain) {
   Open();
   QTest::keyClicks(Box("NameTxt"), "Bob");
   Box("PhonePhoneTxt")->setText("edited");
-  db.Db()->Execute(QStringLiteral("UPDATE Customers SET Phone = '555-0101' WHERE Name = 'Bob'"));
+  db.Db()->Execute("UPDATE Customers SET Phone = '555-0101' WHERE Name = 'Bob'");
   QTest::mouseClick(Box("NameTxt"), Qt::LeftButton);
   EXPECT_EQ(Phone(), "555-0101");
 }
@@ -226,8 +226,8 @@ TEST_F(PhoneBookFrmTest, SeparatorAndPlacementAreKeptBetweenOpenings) {
 // A modal window that opened minimized would leave the main window blocked, with nothing on the
 // screen to restore; a separator beyond the window could not be dragged back.
 TEST_F(PhoneBookFrmTest, AWindowStoredMinimizedOpensNormalAndAStrayRatioIsPulledIn) {
-  SettingsManager::WriteSetting(QStringLiteral("PhoneBookFrmWindowState"), qint32(1));
-  SettingsManager::WriteSetting(QStringLiteral("PhoneBookFrmSeparatorRatio"), 5.0f);
+  SettingsManager::WriteSetting("PhoneBookFrmWindowState", qint32(1));
+  SettingsManager::WriteSetting("PhoneBookFrmSeparatorRatio", 5.0f);
   Open();
   EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
   EXPECT_FLOAT_EQ(window->SeparatorRatio, 0.875f);
@@ -268,9 +268,9 @@ TEST_F(PhoneBookCommandTest, OpensTheWindowModallyAndRefreshesTheTabAfterwards) 
     QTest::mouseClick(opened->findChild<QPushButton*>("SaveButton"), Qt::LeftButton);
     QTest::mouseClick(opened->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
   });
-  frm->ButtonClick(QStringLiteral("PhoneBook"));
+  frm->ButtonClick("PhoneBook");
   EXPECT_TRUE(seen);
-  auto* tabNames = Find<QComboBox>(QStringLiteral("PhoneNameTxt"));
+  auto* tabNames = Find<QComboBox>("PhoneNameTxt");
   ASSERT_EQ(tabNames->count(), 1);
   EXPECT_EQ(tabNames->itemText(0), "Edna");
   EXPECT_EQ(frm->findChild<PhoneBookFrm*>(), nullptr);  // discarded after one use

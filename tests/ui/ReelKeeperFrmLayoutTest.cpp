@@ -96,7 +96,7 @@ class SplitterTest : public ReelKeeperFrmTest {
     frm->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
   }
-  QWidget* Splitter() const { return Find(QStringLiteral("SeparatorButton")); }
+  QWidget* Splitter() const { return Find("SeparatorButton"); }
   int BandWidth() const { return frm->centralWidget()->width(); }
 };
 
@@ -110,7 +110,7 @@ TEST_F(SplitterTest, DraggingFarLeftStopsAtAnEighth) {
   EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
   EXPECT_NEAR(List()->width(), BandWidth() / 8.0 - splitter->width() / 2.0, 1.0);
   EXPECT_EQ(List()->geometry().right() + 1, splitter->x());
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  auto* tabs = Find<QTabWidget>("Tabs");
   EXPECT_EQ(tabs->geometry().right() + 1, BandWidth());
 }
 
@@ -132,38 +132,37 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return BandWidth() == 780; }));
   QWidget* splitter = Splitter();
   EXPECT_NEAR(splitter->x() + splitter->width() / 2.0, BandWidth() * 0.4, 1.0);
-  QWidget* panel = Find(QStringLiteral("DVDInfoFrame"));
-  QWidget* title = Find(QStringLiteral("TitleTxt"));
+  QWidget* panel = Find("DVDInfoFrame");
+  QWidget* title = Find("TitleTxt");
   EXPECT_EQ(title->geometry().right() + 1, panel->width());
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  auto* tabs = Find<QTabWidget>("Tabs");
   tabs->setCurrentIndex(2);
-  QWidget* phonePanel = Find(QStringLiteral("PhoneBookFrame"));
-  QWidget* save = Find(QStringLiteral("SaveButton"));
+  QWidget* phonePanel = Find("PhoneBookFrame");
+  QWidget* save = Find("SaveButton");
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == phonePanel->height(); }));
-  EXPECT_EQ(Find(QStringLiteral("PhoneNotesTxt"))->geometry().bottom() + 1, save->y());
+  EXPECT_EQ(Find("PhoneNotesTxt")->geometry().bottom() + 1, save->y());
 }
 
 TEST_F(SplitterTest, TheWindowKeepsEveryControlUsable) {
-  Find<QTabWidget>(QStringLiteral("Tabs"))->setCurrentIndex(2);
+  Find<QTabWidget>("Tabs")->setCurrentIndex(2);
   frm->resize(200, 150);
   EXPECT_GE(frm->width(), frm->minimumSizeHint().width());
-  QWidget* notes = Find(QStringLiteral("PhoneNotesTxt"));
-  QWidget* save = Find(QStringLiteral("SaveButton"));
-  QWidget* panel = Find(QStringLiteral("PhoneBookFrame"));
+  QWidget* notes = Find("PhoneNotesTxt");
+  QWidget* save = Find("SaveButton");
+  QWidget* panel = Find("PhoneBookFrame");
   ASSERT_TRUE(QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == panel->height(); }));
   // The buttons sit below the boxes, never on them.
   EXPECT_LE(notes->geometry().bottom(), save->y());
   EXPECT_GT(notes->height(), 0);
-  EXPECT_GT(Find(QStringLiteral("PhoneCellTxt"))->width(), 40);
+  EXPECT_GT(Find("PhoneCellTxt")->width(), 40);
 }
 
 TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {
   // The window stretches its own controls only; what Qt builds inside a text box (its viewport)
   // must follow the box, not be put back where it was before the resize.
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
-  const QString boxes[] = {QStringLiteral("DescriptionTxt"), QStringLiteral("NotesTxt"),
-                           QStringLiteral("PhoneNotesTxt")};
+  auto* tabs = Find<QTabWidget>("Tabs");
+  const QString boxes[] = {"DescriptionTxt", "NotesTxt", "PhoneNotesTxt"};
   for (int tab = 0; tab < 3; ++tab) {
     tabs->setCurrentIndex(tab);
     frm->resize(900 + 40 * tab, 700 + 30 * tab);

@@ -193,13 +193,13 @@ TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
     }
     ran = true;
   });
-  frm->ButtonClick(QStringLiteral("Search"));
+  frm->ButtonClick("Search");
   EXPECT_TRUE(ran);
   EXPECT_EQ(frm->GetSelectedDVD(), "Star Wars");
-  EXPECT_EQ(Text(QStringLiteral("TitleTxt")), "Star Wars");
-  EXPECT_TRUE(Button(QStringLiteral("LoanDVD"))->isVisible());
-  EXPECT_EQ(Button(QStringLiteral("LoanDVD"))->text(), "Return DVD");
-  EXPECT_TRUE(Button(QStringLiteral("EditLoan"))->isVisible());
+  EXPECT_EQ(Text("TitleTxt"), "Star Wars");
+  EXPECT_TRUE(Button("LoanDVD")->isVisible());
+  EXPECT_EQ(Button("LoanDVD")->text(), "Return DVD");
+  EXPECT_TRUE(Button("EditLoan")->isVisible());
   EXPECT_EQ(frm->findChild<SearchFrm*>(), nullptr);  // discarded after one use
 }
 
@@ -241,7 +241,7 @@ TEST_F(SearchFrmTest, AFailingFileIsReportedAndTheDialogStaysOpen) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(folder.path()));
   Open();
-  db.Db()->Execute(QStringLiteral("ALTER TABLE Inventory RENAME TO Elsewhere"));
+  db.Db()->Execute("ALTER TABLE Inventory RENAME TO Elsewhere");
   Box("TitleTxt")->setEditText("zz");
   Press("SearchButton");
   QDir::setCurrent(previous);
