@@ -86,6 +86,7 @@ TEST_F(InventoryRecordsTest, LookUpsIgnoreLetterCaseAndKeepQuotesAndLeadingZeros
 
   EXPECT_TRUE(IsDVD("007"));
   EXPECT_FALSE(IsDVD("7"));
+  EXPECT_FALSE(IsDVD("0'7"));
   EXPECT_EQ(TitleOfBarCode("007"), "Schindler's List");
   EXPECT_FALSE(TitleOfBarCode("' OR ''='"));
 

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -89,6 +90,35 @@ QStringList TempDatabase::Column(const QString& sql) const {
   QStringList result;
   while (statement.Step()) result << statement.Text(0);
   return result;
+}
+
+TempCurrentFolder::TempCurrentFolder() : previous_(QDir::currentPath()) {
+  if (!dir_.isValid() || !QDir::setCurrent(dir_.path()))
+    throw std::runtime_error("no temporary current folder");
+}
+
+TempCurrentFolder::~TempCurrentFolder() { QDir::setCurrent(previous_); }
+
+QString TempCurrentFolder::ErrorLog() const {
+  QFile log(dir_.filePath(QStringLiteral("ErrorLog")));
+  return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : name_(name), saved_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
+  if (value.isNull()) {
+    qunsetenv(name);
+  } else {
+    qputenv(name, value);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (wasSet_) {
+    qputenv(name_, saved_);
+  } else {
+    qunsetenv(name_);
+  }
 }
 
 QString Sqlite3Shell(const QString& file, const QString& sql) {

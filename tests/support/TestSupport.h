@@ -69,6 +69,33 @@ class TempDatabase {
   QString path_;
 };
 
+// Makes a fresh temporary folder the current one for as long as it lives: the error report's
+// "ErrorLog" is written there.
+class TempCurrentFolder {
+ public:
+  TempCurrentFolder();
+  ~TempCurrentFolder();
+  QString Path() const { return dir_.path(); }
+  // The log's text; empty when nothing was logged.
+  QString ErrorLog() const;
+
+ private:
+  QTemporaryDir dir_;
+  QString previous_;
+};
+
+// Sets (or, with a null value, unsets) an environment variable for as long as it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const QByteArray& value);
+  ~ScopedEnvironment();
+
+ private:
+  const char* name_;
+  QByteArray saved_;
+  bool wasSet_;
+};
+
 // Runs the stock sqlite3 shell on a file and returns its output (trimmed).
 QString Sqlite3Shell(const QString& file, const QString& sql);
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -58,4 +60,31 @@ void WhenOpen(std::function<void(Dialog&)> act) {
       Press(dialog, "CancelButton");
     }
   });
+}
+
+// What a screen reader finds in a shown window: every label "<X>Lbl" is the buddy of the control
+// "<X>Txt" and names it, and no control the Tab key reaches is without a name. Returns how many
+// labels there are.
+inline int ExpectReadableControls(const QWidget* window) {
+  auto name = [](QWidget* w) {
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+  };
+  int labels = 0;
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    QString control = label->objectName();
+    if (!control.endsWith(u"Lbl")) continue;
+    ++labels;
+    control.replace(control.size() - 3, 3, QStringLiteral("Txt"));
+    QWidget* buddy = label->buddy();
+    EXPECT_EQ(buddy ? buddy->objectName() : QString(), control);
+    EXPECT_EQ(buddy ? name(buddy) : QString(), label->text()) << qPrintable(control);
+  }
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    const QString control = w->objectName();
+    const bool reached = w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus);
+    if (reached && !control.isEmpty() && !control.startsWith(u"qt_")) {
+      EXPECT_FALSE(name(w).isEmpty()) << qPrintable(control);
+    }
+  }
+  return labels;
 }
