@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -36,6 +38,14 @@ seams::MsgAnswer ScriptedMessageBox::Show(const seams::MessageRequest& request) 
   const seams::MsgAnswer answer = answers_.front();
   answers_.pop_front();
   return answer;
+}
+
+void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
+               seams::MsgButtons buttons, seams::MsgIcon icon) {
+  EXPECT_EQ(shown.text, text);
+  EXPECT_EQ(shown.title, title);
+  EXPECT_EQ(shown.buttons, buttons);
+  EXPECT_EQ(shown.icon, icon);
 }
 
 FixedClock::FixedClock(QDate today) : today_(today) { seams::SetClock(this); }

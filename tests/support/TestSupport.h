@@ -30,6 +30,10 @@ class ScriptedMessageBox final : public seams::MessageBox {
   std::vector<seams::MessageRequest> shown_;
 };
 
+// A message box as shown: its text, title, buttons and icon.
+void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
+               seams::MsgButtons buttons, seams::MsgIcon icon);
+
 // Installs a fixed "today" for as long as it lives.
 class FixedClock final : public seams::Clock {
  public:

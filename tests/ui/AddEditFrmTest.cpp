@@ -17,6 +17,7 @@
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgButtons;
+using testsupport::ExpectBox;
 using seams::MsgIcon;
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "seams/MessageBox.h"
+#include "TestSupport.h"
 
 // Finds a dialog's control by its objectName, failing the test when there is none.
 template <class T = QWidget>
@@ -32,15 +32,6 @@ inline void Fill(const QWidget* dialog, const QString& name, const QString& text
 
 inline void Press(const QWidget* dialog, const QString& button) {
   Control<QPushButton>(dialog, button)->click();
-}
-
-// A message box as shown: its text, title, buttons and icon.
-inline void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
-                      seams::MsgButtons buttons, seams::MsgIcon icon) {
-  EXPECT_EQ(shown.text, text);
-  EXPECT_EQ(shown.title, title);
-  EXPECT_EQ(shown.buttons, buttons);
-  EXPECT_EQ(shown.icon, icon);
 }
 
 // Acts on the modal dialog a command is about to open, from inside its exec(). A dialog that the

@@ -12,9 +12,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "seams/DocumentOpener.h"
-#include "seams/NetworkState.h"
-
 namespace {
 
 // A box wired the way the windows wire theirs: every change runs AutoComplete.
@@ -169,37 +166,6 @@ TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
   EXPECT_EQ(main.statusBar()->currentMessage(), "Compacting");
   FormHelpers::SetMainWindow(nullptr);
   FormHelpers::MainMessage("nowhere to go");  // ignored, no failure
-}
-
-class RecordingOpener final : public seams::DocumentOpener {
- public:
-  void Open(const QString& target) override { opened << target; }
-  QStringList opened;
-};
-
-class FixedNetwork final : public seams::NetworkState {
- public:
-  explicit FixedNetwork(bool online) : online_(online) {}
-  bool IsConnected() override { return online_; }
-
- private:
-  bool online_;
-};
-
-TEST(SystemSeamsTest, DocumentsAndConnectionGoThroughTheInstalledSeams) {
-  RecordingOpener opener;
-  seams::SetDocumentOpener(&opener);
-  FormHelpers::OpenDocument("OnlineDoc.htm");
-  seams::SetDocumentOpener(nullptr);
-  EXPECT_EQ(opener.opened, QStringList{"OnlineDoc.htm"});
-
-  FixedNetwork online(true);
-  FixedNetwork offline(false);
-  seams::SetNetworkState(&online);
-  EXPECT_TRUE(FormHelpers::IsConnected());
-  seams::SetNetworkState(&offline);
-  EXPECT_FALSE(FormHelpers::IsConnected());
-  seams::SetNetworkState(nullptr);
 }
 
 }  // namespace

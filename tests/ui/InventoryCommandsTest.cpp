@@ -9,6 +9,7 @@
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgAnswer;
+using testsupport::ExpectBox;
 using seams::MsgButtons;
 using seams::MsgIcon;
 

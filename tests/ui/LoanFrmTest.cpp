@@ -14,6 +14,7 @@
 #include "ui/common/FormHelpers.h"
 
 using seams::MsgAnswer;
+using testsupport::ExpectBox;
 using seams::MsgButtons;
 using seams::MsgIcon;
 
