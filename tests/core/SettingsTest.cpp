@@ -1,16 +1,12 @@
 // The settings store and the error report it falls back on.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <cstring>
 #include <limits>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
-#include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -19,24 +15,13 @@ using testsupport::TempDatabase;
 
 namespace {
 
-// Each test runs in its own current folder, where "ErrorLog" is written.
-class InTempFolder : public ::testing::Test {
+// A fresh database, and a current folder of its own where "ErrorLog" is written.
+class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder_.path()));
-  }
-  void TearDown() override {
-    QDir::setCurrent(previous_);
-    QLocale::setDefault(QLocale::c());
-  }
-  QString Log() const {
-    QFile log(folder_.filePath("ErrorLog"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-  }
+  void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
-  QTemporaryDir folder_;
-  QString previous_;
+  testsupport::TempCurrentFolder folder;
+  TempDatabase db;
 };
 
 struct KindCase {
@@ -99,16 +84,14 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"UnsignedMax", QVariant(std::numeric_limits<quint64>::max()), vbULongLong}),
     [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
 
-TEST(Settings, MissingNameGivesTheCallersDefault) {
-  TempDatabase db;
+TEST_F(SettingsTest, MissingNameGivesTheCallersDefault) {
   EXPECT_EQ(ReadSetting("Never", 1.0), QVariant(1.0));
   EXPECT_EQ(ReadSetting("Never", QVariant::fromValue<qint16>(7)).typeId(), QMetaType::Short);
   WriteSetting("Ratio", 0.5);
   EXPECT_EQ(ReadSetting("Ratio", 1), QVariant(0.5));
 }
 
-TEST(Settings, SecondWriteReplacesTypeAndValueInOneRow) {
-  TempDatabase db;
+TEST_F(SettingsTest, SecondWriteReplacesTypeAndValueInOneRow) {
   WriteSetting("Key", 42);
   WriteSetting("Key", "forty-two");
   EXPECT_EQ(db.Column("SELECT SettingType || '=' || SettingValue FROM Settings"),
@@ -122,15 +105,11 @@ TEST(Settings, SecondWriteReplacesTypeAndValueInOneRow) {
   EXPECT_EQ(ReadSetting("O'Brien's list", 0), QVariant(3));
 }
 
-TEST(Settings, WritingNullIsRefused) {
-  TempDatabase db;
+TEST_F(SettingsTest, WritingNullIsRefused) {
   EXPECT_THROW(WriteSetting("Key", QVariant()), DatabaseError);
 }
 
-using SettingsLocale = InTempFolder;
-
-TEST_F(SettingsLocale, NumbersAndDatesDoNotDependOnTheLocale) {
-  TempDatabase db;
+TEST_F(SettingsTest, NumbersAndDatesDoNotDependOnTheLocale) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   WriteSetting("Ratio", 0.5);
   WriteSetting("Width", 1234.5f);
@@ -142,18 +121,17 @@ TEST_F(SettingsLocale, NumbersAndDatesDoNotDependOnTheLocale) {
   EXPECT_EQ(ReadSetting("Ratio", 0.0), QVariant(0.5));
   EXPECT_EQ(ReadSetting("Width", 0.0f), QVariant(1234.5f));
   EXPECT_EQ(ReadSetting("When", QDate()), QVariant(QDate(2026, 3, 1)));
-  EXPECT_TRUE(Log().isEmpty());
+  EXPECT_TRUE(folder.ErrorLog().isEmpty());
 }
 
-TEST_F(SettingsLocale, UnconvertibleStoredValueGivesDefaultAndIsLogged) {
-  TempDatabase db;
+TEST_F(SettingsTest, UnconvertibleStoredValueGivesDefaultAndIsLogged) {
   db.Db()->Execute(
       QStringLiteral("INSERT INTO Settings VALUES ('Ratio', 5, '0,5'), ('Left', 4, 'wide'), "
                      "('Flag', 11, 'maybe')"));
   EXPECT_EQ(ReadSetting("Ratio", 0.5), QVariant(0.5));
   EXPECT_EQ(ReadSetting("Left", 100.0f), QVariant(100.0f));
   EXPECT_EQ(ReadSetting("Flag", false), QVariant(false));
-  const QString log = Log();
+  const QString log = folder.ErrorLog();
   EXPECT_TRUE(log.contains("\"Ratio\" holds \"0,5\"")) << qPrintable(log);
   EXPECT_TRUE(log.contains("\"Flag\" holds \"maybe\""));
 }
@@ -175,60 +153,14 @@ TEST(ConvertSetting, FollowsTheKindCodes) {
   EXPECT_FALSE(ok);
 }
 
-using ErrorReport = InTempFolder;
-
-const DatabaseError kFailure(14, "unable to open database file", "Database");
-
-TEST_F(ErrorReport, ContinueAllowedAsksAndLogsTheWholeText) {
-  testsupport::ScriptedMessageBox box;
-  box.Answer(seams::MsgAnswer::Yes);
-  ErrorFunctions::ShowError("A function failed.", true, kFailure);
-  const QString expected = QStringLiteral(
-      "A function failed.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
-      "file\r\n"
-      "Source: Database\r\n\r\nWould you like to try to continue running this program?\r\n"
-      "WARNING - Continuing to run this program may result in undesired operation.");
-  ASSERT_EQ(box.Shown().size(), 1u);
-  EXPECT_EQ(box.Shown()[0].text, expected);
-  EXPECT_EQ(box.Shown()[0].title, "Error");
-  EXPECT_EQ(box.Shown()[0].icon, seams::MsgIcon::Critical);
-  EXPECT_EQ(box.Shown()[0].buttons, seams::MsgButtons::YesNo);
-  EXPECT_EQ(box.Shown()[0].defaultAnswer, seams::MsgAnswer::Yes);
-  EXPECT_EQ(Log(), expected + "\r\n");
-
-  // A second report is added after the first.
-  box.Answer(seams::MsgAnswer::Yes);
-  ErrorFunctions::ShowError(QString(), false, kFailure);
-  const QString second = QStringLiteral(
-      "There was an error.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
-      "file\r\n"
-      "Source: Database");
-  EXPECT_EQ(box.Shown()[1].buttons, seams::MsgButtons::Ok);
-  EXPECT_EQ(box.Shown()[1].text, second);
-  EXPECT_EQ(Log(), expected + "\r\n" + second + "\r\n");
-}
-
-TEST_F(ErrorReport, AnsweringNoEndsTheProgramWithoutALogEntry) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        testsupport::ScriptedMessageBox box;
-        box.Answer(seams::MsgAnswer::No);
-        ErrorFunctions::ShowError("A function failed.", true, kFailure);
-        std::exit(0);  // not reached when the program ends at once
-      },
-      ::testing::ExitedWithCode(1), "");
-  EXPECT_TRUE(Log().isEmpty());
-}
-
-TEST_F(ErrorReport, SettingsWithoutDatabaseReportAndFallBack) {
+TEST_F(SettingsTest, WithoutADatabaseTheFailureIsReportedAndTheDefaultGiven) {
   DatabaseFunctions::CloseDatabase();
   testsupport::ScriptedMessageBox box;
   box.Answer(seams::MsgAnswer::Yes);
   EXPECT_EQ(ReadSetting("Anything", 5), QVariant(5));
   ASSERT_EQ(box.Shown().size(), 1u);
   EXPECT_TRUE(box.Shown()[0].text.startsWith("A function failed.\r\n\r\nError Number: "));
-  EXPECT_TRUE(Log().startsWith("A function failed."));
+  EXPECT_TRUE(folder.ErrorLog().startsWith("A function failed."));
 }
 
 }  // namespace
