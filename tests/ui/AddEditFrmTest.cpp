@@ -1,6 +1,5 @@
 #include "ui/dialogs/AddEditFrm.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,8 +16,8 @@
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgButtons;
-using testsupport::ExpectBox;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 
@@ -179,11 +178,10 @@ TEST_F(AddEditFrmTest, ChoiceListsHoldTheStoredValuesAndTheCallersTextStays) {
   frm->Rated = "NC-17";
   frm->BarCode = "0042";
   frm->show();
-  auto* category = Box<QComboBox>("CategoryTxt");
-  EXPECT_EQ(category->itemText(1), "Sci-Fi");
-  EXPECT_EQ(category->currentText(), "horror");
-  EXPECT_EQ(Box<QComboBox>("RatedTxt")->currentText(), "NC-17");
-  EXPECT_EQ(Box("BarCodeTxt")->text(), "0042");
+  EXPECT_EQ(Box<QComboBox>("CategoryTxt")->itemText(1), "Sci-Fi");
+  EXPECT_EQ(QStringList({Box<QComboBox>("CategoryTxt")->currentText(),
+                         Box<QComboBox>("RatedTxt")->currentText(), Box("BarCodeTxt")->text()}),
+            QStringList({"horror", "NC-17", "0042"}));
   EXPECT_TRUE(frm->findChild<QTimer*>("CheckCheck")->isActive());
 }
 
@@ -191,7 +189,6 @@ TEST_F(AddEditFrmTest, ChoiceListsHoldTheStoredValuesAndTheCallersTextStays) {
 // in a choice box completes from the stored values.
 TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {
   Open({});
-  EXPECT_EQ(Box<QLabel>("Title")->text(), "Add DVD");
   QTest::keyClicks(Box("TitleTxt"), "Heat");
   QTest::keyClicks(Box<QComboBox>("CategoryTxt")->lineEdit(), "ho");
   auto* description = Box<QPlainTextEdit>("DescriptionTxt");
@@ -227,12 +224,7 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
     SavingDialog* window = dialog.window.get();
     window->show();
     SCOPED_TRACE(qPrintable(window->objectName()));
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-      if (!label->objectName().endsWith(u"Lbl")) continue;
-      ASSERT_NE(label->buddy(), nullptr);
-      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(label->buddy());
-      EXPECT_EQ(control->text(QAccessible::Name), label->text());
-    }
+    EXPECT_GT(ExpectReadableControls(window), 0);
     QStringList walked;
     QWidget* w = Control(window, dialog.order[0]);
     for (int steps = 0; steps < 200 && walked.size() < dialog.order.size();

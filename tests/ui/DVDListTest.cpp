@@ -47,6 +47,14 @@ class DVDListTest : public ::testing::Test {
     return captions;
   }
 
+  // The captions in the order the header shows them.
+  static QStringList ShownOrder(const DVDListView& list) {
+    QStringList captions;
+    for (int v = 0; v < list.Model()->columnCount(); ++v)
+      captions << Captions(list)[list.header()->logicalIndex(v)];
+    return captions;
+  }
+
   // The shown texts of one column (0: the titles), top to bottom.
   static QStringList Texts(const DVDListView& list, int column = 0) {
     QStringList texts;
@@ -334,9 +342,8 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
   // Raised to the minimum of 200 twips, or to the smallest width the header allows.
   EXPECT_EQ(header->sectionSize(3),
             std::max(TwipsToPixels(200, &list), header->minimumSectionSize()));
-  EXPECT_EQ(header->visualIndex(5), 0);
-  EXPECT_EQ(header->visualIndex(0), 1);
-  EXPECT_EQ(header->visualIndex(4), 5);
+  EXPECT_EQ(ShownOrder(list),
+            QStringList({"Due Date", "Title", "Category", "Starring", "Rated", "Status"}));
   EXPECT_TRUE(list.Sorted());
   EXPECT_EQ(list.SortKey(), 1);
   EXPECT_EQ(list.SortOrder(), Qt::DescendingOrder);
@@ -345,11 +352,11 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
 }
 
 TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
+  const qint16 positions[] = {3, 3, -9, 40};
+  for (int i = 0; i < 4; ++i)
+    SettingsManager::WriteSetting(QStringLiteral("DVDList_ColumnPosition%1").arg(i + 1),
+                                  positions[i]);
   SettingsManager::WriteSetting("DVDList_HeaderCount", 4);
-  SettingsManager::WriteSetting("DVDList_ColumnPosition1", QVariant::fromValue<qint16>(3));
-  SettingsManager::WriteSetting("DVDList_ColumnPosition2", QVariant::fromValue<qint16>(3));
-  SettingsManager::WriteSetting("DVDList_ColumnPosition3", QVariant::fromValue<qint16>(-9));
-  SettingsManager::WriteSetting("DVDList_ColumnPosition4", QVariant::fromValue<qint16>(40));
   SettingsManager::WriteSetting("DVDList_ColumnText2", "Kind");
   SettingsManager::WriteSetting("DVDList_Sorted", true);
   SettingsManager::WriteSetting("DVDList_SortKey", QVariant::fromValue<qint16>(9));
@@ -358,16 +365,10 @@ TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
   list.LoadListColumns();
   list.LoadListLayout(QString(), 200);
   list.Reload(DVDQuery::List());
-  EXPECT_EQ(Captions(list), QStringList({"Title", "Kind", "Starring", "Rated"}));
+  EXPECT_EQ(ShownOrder(list), QStringList({"Starring", "Title", "Kind", "Rated"}));
   EXPECT_EQ(Texts(list, 1), QStringList({"Western"}));
-  const QHeaderView* header = list.header();
-  EXPECT_EQ(header->visualIndex(2), 0);
-  EXPECT_EQ(header->visualIndex(0), 1);
-  EXPECT_EQ(header->visualIndex(1), 2);
-  EXPECT_EQ(header->visualIndex(3), 3);
   // A sort column the list does not have sorts nothing and shows no indicator.
-  EXPECT_EQ(list.Model()->rowCount(), 1);
-  EXPECT_FALSE(header->isSortIndicatorShown());
+  EXPECT_FALSE(list.header()->isSortIndicatorShown());
 }
 
 // ---- Window placement ----
