@@ -181,10 +181,6 @@ TEST_F(InventoryRecordsTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {
             QStringList({"0||2026-11-01|2026-11-08"}));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(InventoryRecordsTest, OnlyTheEditedDVDItselfIsNoDuplicateOfAChangedTitle) {
   db.AddDvd("star wars");
   db.AddDvd("Alien");
