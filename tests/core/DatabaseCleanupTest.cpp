@@ -106,6 +106,16 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   EXPECT_NO_THROW(DatabaseFunctions::OpenSharedDatabase(Path()));
 }
 
+TEST_F(CleanupTest, LeftoverCopyOfAnEarlierAttemptIsReplaced) {
+  QFile leftover(Copy());
+  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+  leftover.write("half a copy");
+  leftover.close();
+  DatabaseFunctions::CleanDatabase(nullptr);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
+  EXPECT_EQ(Shell(kContent), content_);
+}
+
 TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
   DamageInventoryPage();
   const QByteArray damaged = Checksum(Path());
@@ -227,8 +237,7 @@ TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
   if (GetParam().damaged) DamageInventoryPage();
   DatabaseFunctions::CloseDatabase();
   const QByteArray original = Checksum(Path());
-  // A copy left by an earlier attempt, so that its removal is a step of its own (and the next
-  // clean-up, after a kill before that step, must replace it).
+  // A copy left by an earlier attempt, so that its removal is a step of its own.
   QFile leftover(Copy());
   ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
   leftover.write("old");
