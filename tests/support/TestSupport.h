@@ -10,6 +10,13 @@
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
 
+#include <ostream>
+
+// Readable failure messages for texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 namespace testsupport {
 
 // Answers message boxes from a script and records every box shown, so tests can check the exact

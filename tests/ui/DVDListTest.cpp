@@ -22,11 +22,6 @@
 #include "ui/common/Twips.h"
 #include "ui/common/WindowLayout.h"
 
-// Readable failure messages for texts and lists of texts.
-static void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 using InventoryFunctions::DVDQuery;
