@@ -4,13 +4,12 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "data/Database.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
-
-#include <ostream>
 
 // Readable failure messages for texts and lists of texts.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -9,9 +9,9 @@
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgAnswer;
-using testsupport::ExpectBox;
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 

@@ -14,9 +14,9 @@
 #include "ui/common/FormHelpers.h"
 
 using seams::MsgAnswer;
-using testsupport::ExpectBox;
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 

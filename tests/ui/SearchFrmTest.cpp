@@ -122,9 +122,8 @@ TEST_F(SearchFrmTest, ClearThenSearchAsksForCriteriaAndLeavesNoResults) {
   EXPECT_TRUE(In<QRadioButton>("AndOr1")->isChecked());
 
   Press("SearchButton");
-  EXPECT_EQ(OnlyMessage().text, "You need to enter search criteria.");
-  EXPECT_EQ(OnlyMessage().title, "Enter Criteria");
-  EXPECT_EQ(OnlyMessage().icon, MsgIcon::Information);
+  testsupport::ExpectBox(OnlyMessage(), "You need to enter search criteria.", "Enter Criteria",
+                         seams::MsgButtons::Ok, MsgIcon::Information);
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(State(), "Searching...");
   EXPECT_EQ(search->focusWidget(), Box("TitleTxt"));
@@ -157,9 +156,8 @@ TEST_F(SearchFrmTest, GoToWithoutASelectionAsksForOneAndStaysOpen) {
   Box("TitleTxt")->setEditText("a");
   Press("SearchButton");
   Press("GoToDVDButton");
-  EXPECT_EQ(OnlyMessage().text, "You need to select a DVD before you can go to it.");
-  EXPECT_EQ(OnlyMessage().title, "Select A DVD");
-  EXPECT_EQ(OnlyMessage().icon, MsgIcon::Information);
+  testsupport::ExpectBox(OnlyMessage(), "You need to select a DVD before you can go to it.",
+                         "Select A DVD", seams::MsgButtons::Ok, MsgIcon::Information);
   EXPECT_TRUE(search->isVisible());
 }
 
