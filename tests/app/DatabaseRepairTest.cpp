@@ -15,8 +15,8 @@ using seams::MsgAnswer;
 class DatabaseRepairTest : public ProgramTest {
  protected:
   void ExpectRepaired(int keptDvds) {
-    EXPECT_EQ(testsupport::Sqlite3Shell(Path(), QStringLiteral("PRAGMA integrity_check")), "ok");
-    EXPECT_TRUE(QFileInfo::exists(Path() + QStringLiteral(".damaged")));
+    EXPECT_EQ(testsupport::Sqlite3Shell(Path(), "PRAGMA integrity_check"), "ok");
+    EXPECT_TRUE(QFileInfo::exists(Path() + ".damaged"));
     ASSERT_EQ(boxes.Shown().size(), 2u);
     const seams::MessageRequest& question = boxes.Shown()[0];
     EXPECT_TRUE(question.text.contains(Path())) << qPrintable(question.text);
@@ -53,23 +53,20 @@ TEST_F(DatabaseRepairTest, QuietDamageFoundAfterStartIsRepairedOnYesAndTheListRe
 
   int rowsAfterRepair = -1;
   QString titleAfterRepair;
-  EXPECT_EQ(
-      RunWhileShown([&] {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.Shown().size() >= 2; }, 60000));
-        rowsAfterRepair = ListRows();
-        // The window reads through the reopened database.
-        auto* list =
-            MainFunctions::MainWindow()->findChild<QAbstractItemView*>(QStringLiteral("DVDList"));
-        list->setCurrentIndex(list->model()->index(0, 0));
-        titleAfterRepair = MainFunctions::MainWindow()->findChild<QLineEdit*>("TitleTxt")->text();
-      }),
-      0);
+  EXPECT_EQ(RunWhileShown([&] {
+              ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.Shown().size() >= 2; }, 60000));
+              rowsAfterRepair = ListRows();
+              // The window reads through the reopened database.
+              auto* list = MainFunctions::MainWindow()->findChild<QAbstractItemView*>("DVDList");
+              list->setCurrentIndex(list->model()->index(0, 0));
+              titleAfterRepair =
+                  MainFunctions::MainWindow()->findChild<QLineEdit*>("TitleTxt")->text();
+            }),
+            0);
   EXPECT_EQ(rowsAfterRepair, 50);
-  EXPECT_TRUE(titleAfterRepair.startsWith(QStringLiteral("Title ")))
-      << qPrintable(titleAfterRepair);
+  EXPECT_TRUE(titleAfterRepair.startsWith("Title ")) << qPrintable(titleAfterRepair);
   ExpectRepaired(50);
-  EXPECT_TRUE(boxes.Shown()[0].text.contains(QStringLiteral("freelist")))
-      << qPrintable(boxes.Shown()[0].text);
+  EXPECT_TRUE(boxes.Shown()[0].text.contains("freelist")) << qPrintable(boxes.Shown()[0].text);
 }
 
 }  // namespace

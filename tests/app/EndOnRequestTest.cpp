@@ -40,13 +40,12 @@ TEST_F(ProgramTest, LogoutDuringAQuestionLetsTheHandlerFinishThenEndsNormally) {
             ::kill(::getpid(), SIGTERM);
           }
         });
-        answer =
-            seams::ShowMessage(QStringLiteral("Delete the entry?"), QStringLiteral("Confirm"),
-                               seams::MsgIcon::Question, seams::MsgButtons::YesNo, MsgAnswer::Yes);
+        answer = seams::ShowMessage("Delete the entry?", "Confirm", seams::MsgIcon::Question,
+                                    seams::MsgButtons::YesNo, MsgAnswer::Yes);
         // What the handler does after the answer still reaches the database.
         if (DatabaseFunctions::IsDatabaseOpen()) {
-          dvdsAfterTheBox = DatabaseFunctions::GetDatabase()->QueryNumber(
-              QStringLiteral("SELECT count(*) FROM Inventory"));
+          dvdsAfterTheBox =
+              DatabaseFunctions::GetDatabase()->QueryNumber("SELECT count(*) FROM Inventory");
         }
       },
       /*closeAfter=*/false);

@@ -18,7 +18,7 @@ class Reader final : public QObject {
   explicit Reader(DatabaseHandle db) : db_(std::move(db)) {}
   bool event(QEvent* event) override {
     if (event->type() != QEvent::User) return QObject::event(event);
-    dvds = db_->QueryNumber(QStringLiteral("SELECT count(*) FROM Inventory"));
+    dvds = db_->QueryNumber("SELECT count(*) FROM Inventory");
     return true;
   }
   qint64 dvds = -1;
@@ -29,7 +29,7 @@ class Reader final : public QObject {
 
 TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
   testsupport::TempDatabase db;
-  db.AddDvd(QStringLiteral("Casablanca"));
+  db.AddDvd("Casablanca");
   testsupport::ScriptedMessageBox boxes;
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(db.Path().toUtf8().constData(), &other), SQLITE_OK);
@@ -44,8 +44,7 @@ TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
   EXPECT_LT(waited.elapsed(), 1800);
   EXPECT_EQ(reader.dvds, -1);
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_TRUE(boxes.Shown()[0].text.startsWith(
-      QStringLiteral("The collection is in use by another program: ")))
+  EXPECT_TRUE(boxes.Shown()[0].text.startsWith("The collection is in use by another program: "))
       << qPrintable(boxes.Shown()[0].text);
   EXPECT_TRUE(boxes.Shown()[0].text.contains(db.Path())) << qPrintable(boxes.Shown()[0].text);
 

@@ -19,7 +19,7 @@ TEST(QtMessageBoxTest, EscapeGivesTheRequestsEscapeAnswer) {
     QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
   });
   seams::MessageRequest request;
-  request.text = QStringLiteral("Go on?");
+  request.text = "Go on?";
   request.buttons = seams::MsgButtons::YesNo;
   request.defaultAnswer = seams::MsgAnswer::No;
   request.escapeAnswer = seams::MsgAnswer::Yes;
@@ -28,15 +28,12 @@ TEST(QtMessageBoxTest, EscapeGivesTheRequestsEscapeAnswer) {
 
 TEST(DesktopDocumentOpenerTest, WebAddressesStayAndFileNamesBecomeAbsoluteFiles) {
   using Opener = DesktopDocumentOpener;
-  EXPECT_EQ(Opener::DocumentUrl(QStringLiteral("https://example.org/dvd")),
-            QUrl(QStringLiteral("https://example.org/dvd")));
-  EXPECT_EQ(Opener::DocumentUrl(QStringLiteral("mailto:me@example.org")).scheme(),
-            QStringLiteral("mailto"));
-  const QUrl local = Opener::DocumentUrl(QStringLiteral("OfflineDoc.htm"));
+  EXPECT_EQ(Opener::DocumentUrl("https://example.org/dvd"), QUrl("https://example.org/dvd"));
+  EXPECT_EQ(Opener::DocumentUrl("mailto:me@example.org").scheme(), "mailto");
+  const QUrl local = Opener::DocumentUrl("OfflineDoc.htm");
   EXPECT_TRUE(local.isLocalFile());
-  EXPECT_EQ(local.toLocalFile(),
-            QDir::current().absoluteFilePath(QStringLiteral("OfflineDoc.htm")));
-  EXPECT_TRUE(Opener::DocumentUrl(QStringLiteral("/opt/doc/it's here.htm")).isLocalFile());
+  EXPECT_EQ(local.toLocalFile(), QDir::current().absoluteFilePath("OfflineDoc.htm"));
+  EXPECT_TRUE(Opener::DocumentUrl("/opt/doc/it's here.htm").isLocalFile());
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -21,21 +20,11 @@
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(folder_.isValid());
-    const QString run = folder_.filePath(QStringLiteral("run"));
-    ASSERT_TRUE(QDir().mkpath(run));
-    ASSERT_EQ(::chmod(QFile::encodeName(run).constData(), 0700), 0);
-    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(run));
-    previousFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder_.path()));  // "ErrorLog" goes here
-  }
-  void TearDown() override {
-    QDir::setCurrent(previousFolder_);
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+    ASSERT_TRUE(QDir().mkpath(folder_.Path() + "/run"));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder_.Path() + "/run").constData(), 0700), 0);
   }
 
-  QString Path() const { return folder_.filePath(QStringLiteral("ReelKeeper.mdb")); }
+  QString Path() const { return folder_.Path() + "/ReelKeeper.mdb"; }
 
   // A collection of the program's own with `dvds` DVDs ("Title 0", ...), closed again.
   void MakeCollection(int dvds) {
@@ -79,15 +68,14 @@ class ProgramTest : public ::testing::Test {
   }
 
   static int ListRows() {
-    auto* list =
-        MainFunctions::MainWindow()->findChild<QAbstractItemView*>(QStringLiteral("DVDList"));
+    auto* list = MainFunctions::MainWindow()->findChild<QAbstractItemView*>("DVDList");
     return list ? list->model()->rowCount() : -1;
   }
 
   testsupport::ScriptedMessageBox boxes;
 
  private:
-  QTemporaryDir folder_;
-  QByteArray savedRuntime_;
-  QString previousFolder_;
+  testsupport::TempCurrentFolder folder_;  // "ErrorLog" goes here
+  testsupport::ScopedEnvironment runtime_{"XDG_RUNTIME_DIR",
+                                          QFile::encodeName(folder_.Path() + "/run")};
 };

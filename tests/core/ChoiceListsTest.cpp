@@ -70,9 +70,9 @@ TEST(ChoiceListsRereadTest, AnyOtherWriteMakesThemBeReadAgain) {
   AddDVD(Dvd("A", "Drama", "", ""));
   EXPECT_EQ(ChoiceLists::Values(DVDField::Category), QStringList({"Drama"}));
   const InventoryMark start = CurrentInventoryMark();
-  ReturnDVD(QStringLiteral("A"));
+  ReturnDVD("A");
   ChoiceLists::Untouched(start);
-  db.AddDvd(QStringLiteral("B"), QStringLiteral("Action"));
+  db.AddDvd("B", "Action");
   EXPECT_EQ(ChoiceLists::Values(DVDField::Category), QStringList({"Action", "Drama"}));
 }
 

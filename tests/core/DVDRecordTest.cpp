@@ -42,7 +42,7 @@ class RowRuleTest : public ::testing::TestWithParam<RowCase> {
 TEST_P(RowRuleTest, StatusDatesIconAndBoldFollowFromOneRowState) {
   const RowCase& c = GetParam();
   DVDRecord dvd;
-  dvd.title = QStringLiteral("The Film");
+  dvd.title = "The Film";
   dvd.status = c.status;
   dvd.outDate = At(c.out);
   dvd.dueDate = At(c.due);
@@ -91,13 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ListCellTextTest, CellsShowOneLineAndTheFieldOfTheirColumn) {
   DVDRecord dvd;
-  dvd.title = QStringLiteral("Two\r\nLines");
-  dvd.category = QStringLiteral("Drama");
-  dvd.starring = QStringLiteral("Bogart\nBergman");
-  dvd.rated = QStringLiteral("PG");
-  dvd.name = QStringLiteral("Ann\rLee");
-  dvd.description = QStringLiteral("long");
-  dvd.barCode = QStringLiteral("007");
+  dvd.title = "Two\r\nLines";
+  dvd.category = "Drama";
+  dvd.starring = "Bogart\nBergman";
+  dvd.rated = "PG";
+  dvd.name = "Ann\rLee";
+  dvd.description = "long";
+  dvd.barCode = "007";
   const DVDRowState state = RowState(dvd, kToday);
   ShortDateTexts dates;
   auto cell = [&](DVDField field) {
@@ -114,10 +114,10 @@ TEST(ListCellTextTest, CellsShowOneLineAndTheFieldOfTheirColumn) {
 }
 
 TEST(ListCellTextTest, ColumnNamesAreKnownInAnyLetterCase) {
-  EXPECT_EQ(FieldOfColumn(QStringLiteral("dvdtitle")), DVDField::Title);
-  EXPECT_EQ(FieldOfColumn(QStringLiteral("DUEDATE")), DVDField::DueDate);
-  EXPECT_EQ(FieldOfColumn(QStringLiteral("Price")), DVDField::None);
-  EXPECT_EQ(ColumnOfField(FieldOfColumn(QStringLiteral("barcode"))), "BarCode");
+  EXPECT_EQ(FieldOfColumn("dvdtitle"), DVDField::Title);
+  EXPECT_EQ(FieldOfColumn("DUEDATE"), DVDField::DueDate);
+  EXPECT_EQ(FieldOfColumn("Price"), DVDField::None);
+  EXPECT_EQ(ColumnOfField(FieldOfColumn("barcode")), "BarCode");
 }
 
 }  // namespace

@@ -37,18 +37,16 @@ class CleanupTest : public ::testing::Test {
     Transaction batch(db_.Db());
     for (int i = 0; i < kDvds; ++i) {
       db_.AddDvd(QStringLiteral("Title %1 - Schindler's List").arg(i, 5, 10, QLatin1Char('0')),
-                 QStringLiteral("Drama"), i % 3 == 0 ? 1 : 0, QStringLiteral("Ann"),
-                 QStringLiteral("2024-01-01"), QStringLiteral("2024-02-01"),
-                 QStringLiteral("007%1").arg(i), QStringLiteral("PG"), QStringLiteral("Someone"),
-                 QString(200, u'x'));
+                 "Drama", i % 3 == 0 ? 1 : 0, "Ann", "2024-01-01", "2024-02-01",
+                 QStringLiteral("007%1").arg(i), "PG", "Someone", QString(200, u'x'));
     }
-    db_.AddCustomer(QStringLiteral("Ann O'Neil"), QStringLiteral("555-0100"));
-    SettingsManager::WriteSetting(QStringLiteral("ReportFontSize"), 12);
-    SettingsManager::WriteSetting(QStringLiteral("ReelKeeperFrmSeparatorRatio"), 0.375);
+    db_.AddCustomer("Ann O'Neil", "555-0100");
+    SettingsManager::WriteSetting("ReportFontSize", 12);
+    SettingsManager::WriteSetting("ReelKeeperFrmSeparatorRatio", 0.375);
     batch.Commit();
     content_ = testsupport::Sqlite3Shell(db_.Path(), kContent);
-    ASSERT_TRUE(content_.contains(QStringLiteral("Title 01999")));
-    ASSERT_TRUE(content_.endsWith(QStringLiteral("\nReportFontSize|3|12"))) << qPrintable(content_);
+    ASSERT_TRUE(content_.contains("Title 01999"));
+    ASSERT_TRUE(content_.endsWith("\nReportFontSize|3|12")) << qPrintable(content_);
   }
 
   QString Path() const { return db_.Path(); }
@@ -65,13 +63,13 @@ class CleanupTest : public ::testing::Test {
             .split(u'\n');
     ASSERT_GT(pages.size(), 10);
     const qint64 page = pages[pages.size() / 2].toLongLong();
-    const qint64 pageSize = Shell(QStringLiteral("PRAGMA page_size")).toLongLong();
+    const qint64 pageSize = Shell("PRAGMA page_size").toLongLong();
     QFile file(Path());
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.seek((page - 1) * pageSize + 8));
     file.write(QByteArray(int(pageSize) - 8, '\xA5'));
     file.close();
-    ASSERT_NE(Shell(QStringLiteral("PRAGMA quick_check")), QStringLiteral("ok"));
+    ASSERT_NE(Shell("PRAGMA quick_check"), "ok");
   }
 
   static constexpr int kDvds = 2000;
@@ -80,7 +78,7 @@ class CleanupTest : public ::testing::Test {
 };
 
 TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
-  db_.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle Like 'Title 00*'"));
+  db_.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle Like 'Title 00*'");
   const QString kept = Shell(kContent);
   const qint64 before = QFileInfo(Path()).size();
   RecordedProgress progress;
@@ -94,16 +92,13 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
   EXPECT_FALSE(summary.salvaged);
   EXPECT_EQ(progress.texts,
-            QStringList({QStringLiteral("Checking DB and repairing as necessary..."),
-                         QStringLiteral("Compacting DB...       Please wait."),
-                         QStringLiteral("Cleanup Complete.")}));
+            QStringList({"Checking DB and repairing as necessary...",
+                         "Compacting DB...       Please wait.", "Cleanup Complete."}));
   EXPECT_EQ(busy, QList<bool>({true, false}));
   EXPECT_EQ(Shell(kContent), kept);
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA application_id")).toLongLong(),
-            DatabaseFunctions::kApplicationId);
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA user_version")).toInt(),
-            DatabaseFunctions::kSchemaVersion);
+  EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(Shell("PRAGMA application_id").toLongLong(), DatabaseFunctions::kApplicationId);
+  EXPECT_EQ(Shell("PRAGMA user_version").toInt(), DatabaseFunctions::kSchemaVersion);
   EXPECT_LT(QFileInfo(Path()).size(), before);
   EXPECT_FALSE(QFileInfo::exists(Copy()));
   EXPECT_FALSE(QFileInfo::exists(Path() + ".damaged"));
@@ -133,8 +128,8 @@ TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
 
   EXPECT_EQ(progress.texts.size(), 3);
   EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  const int rows = Shell(QStringLiteral("SELECT count(*) FROM Inventory")).toInt();
+  EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
+  const int rows = Shell("SELECT count(*) FROM Inventory").toInt();
   // The summary tells the user what was kept.
   EXPECT_TRUE(summary.salvaged);
   EXPECT_EQ(summary.damagedFile, Path() + ".damaged");
@@ -153,8 +148,7 @@ TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
   EXPECT_EQ(
       Shell("SELECT count(*) FROM ColumnProperties"),
       testsupport::Sqlite3Shell(Path() + ".damaged", "SELECT count(*) FROM ColumnProperties"));
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA application_id")).toLongLong(),
-            DatabaseFunctions::kApplicationId);
+  EXPECT_EQ(Shell("PRAGMA application_id").toLongLong(), DatabaseFunctions::kApplicationId);
   EXPECT_FALSE(QFileInfo::exists(Copy()));
 
   // A second damage later does not overwrite the first damaged file.
@@ -203,8 +197,8 @@ TEST_F(CleanupTest, FileThatIsNotADatabaseIsRefusedUntouched) {
 TEST(CleanupThroughALink, MakesAndCleansTheFileItLeadsTo) {
   QTemporaryDir programFolder;
   QTemporaryDir drive;
-  const QString link = programFolder.filePath(QStringLiteral("ReelKeeper.mdb"));
-  const QString target = drive.filePath(QStringLiteral("Collection.mdb"));
+  const QString link = programFolder.filePath("ReelKeeper.mdb");
+  const QString target = drive.filePath("Collection.mdb");
   ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()),
             0);
   QFile(target).open(QIODevice::WriteOnly);  // empty: made anew
@@ -214,10 +208,8 @@ TEST(CleanupThroughALink, MakesAndCleansTheFileItLeadsTo) {
   DatabaseFunctions::CleanDatabase(nullptr);
 
   EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
-  EXPECT_EQ(testsupport::Sqlite3Shell(target, QStringLiteral("SELECT count(*) FROM Inventory")),
-            QStringLiteral("0"));
-  EXPECT_EQ(QDir(drive.path()).entryList(QDir::Files),
-            QStringList{QStringLiteral("Collection.mdb")});
+  EXPECT_EQ(testsupport::Sqlite3Shell(target, "SELECT count(*) FROM Inventory"), "0");
+  EXPECT_EQ(QDir(drive.path()).entryList(QDir::Files), QStringList{"Collection.mdb"});
 }
 
 // Killed at any moment, a clean-up leaves a file at the database's name that opens with all its
@@ -266,17 +258,17 @@ TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
     // Either the damaged original or the salvaged copy, but a database all the same.
     EXPECT_TRUE(Shell("SELECT count(*) FROM Customers") == "1");
   } else {
-    EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
     EXPECT_EQ(Shell(kContent), content_);
   }
 
   DatabaseFunctions::OpenSharedDatabase(Path());
   DatabaseFunctions::CleanDatabase(nullptr);
-  EXPECT_EQ(Shell(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+  EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
   EXPECT_FALSE(QFileInfo::exists(Copy()));
   if (GetParam().damaged) {
     EXPECT_EQ(Checksum(Path() + ".damaged"), original);
-    EXPECT_GT(Shell(QStringLiteral("SELECT count(*) FROM Inventory")).toInt(), kDvds - 100);
+    EXPECT_GT(Shell("SELECT count(*) FROM Inventory").toInt(), kDvds - 100);
   } else {
     EXPECT_EQ(Shell(kContent), content_);
   }

@@ -28,16 +28,25 @@ namespace {
 
 const QString kOwnMark = QString::number(DatabaseFunctions::kApplicationId);
 const QString kInventoryColumns =
-    QStringLiteral("DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode");
-const QString kCustomersColumns =
-    QStringLiteral("Name,Address,City,State,Zip,Phone,Fax,Cell,Notes");
-const QString kSettingsColumns = QStringLiteral("SettingName,SettingType,SettingValue");
+    "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode";
+// The three tables' columns in their stored order.
+const QString kTables =
+    "Customers:Name,Address,City,State,Zip,Phone,Fax,Cell,Notes\nInventory:" + kInventoryColumns +
+    "\nSettings:SettingName,SettingType,SettingValue";
 
 // The columns of a table in their stored order, as the stock shell reports them.
 QString ColumnsOf(const QString& path, const QString& table) {
   return Sqlite3Shell(
       path,
       QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('%1')").arg(table));
+}
+
+// The program's three tables with their columns, as the stock shell reports them.
+QString TablesOf(const QString& path) {
+  return Sqlite3Shell(path,
+                      "SELECT column1 || ':' || (SELECT group_concat(name, ',') FROM "
+                      "pragma_table_info(column1)) FROM (VALUES ('Customers'), ('Inventory'), "
+                      "('Settings'))");
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -52,7 +61,7 @@ std::map<QString, QString> FolderState(const QString& folder) {
   std::map<QString, QString> state;
   for (const QFileInfo& entry : QDir(folder).entryInfoList(QDir::AllEntries | QDir::System |
                                                            QDir::Hidden | QDir::NoDotAndDotDot)) {
-    if (entry.fileName().endsWith(QStringLiteral("-shm"))) continue;
+    if (entry.fileName().endsWith("-shm")) continue;
     state[entry.fileName()] =
         QString::fromLatin1(Checksum(entry.filePath())) + u'>' + entry.symLinkTarget();
   }
@@ -63,35 +72,30 @@ TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   TempDatabase db;
   DatabaseFunctions::CloseDatabase();
   const QString path = db.Path();
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA application_id")), kOwnMark);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")), kSettingsColumns);
+  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA application_id"), kOwnMark);
+  EXPECT_EQ(TablesOf(path), kTables);
   EXPECT_EQ(Sqlite3Shell(
                 path, QStringLiteral(
                           "SELECT PropertyValue FROM ColumnProperties WHERE TableName='Inventory' "
                           "AND ColumnName='Date' AND PropertyName='VisibleName'")),
-            QStringLiteral("Loaned Date"));
+            "Loaned Date");
   // No temporary file is left beside it.
-  EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files),
-            QStringList{QStringLiteral("ReelKeeper.mdb")});
+  EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files), QStringList{"ReelKeeper.mdb"});
 
   // A second start changes nothing.
-  const QString schema = Sqlite3Shell(path, QStringLiteral(".schema"));
-  const QString properties =
-      Sqlite3Shell(path, QStringLiteral("SELECT * FROM ColumnProperties ORDER BY 1, 2, 3"));
+  const QString schema = Sqlite3Shell(path, ".schema");
+  const QString properties = Sqlite3Shell(path, "SELECT * FROM ColumnProperties ORDER BY 1, 2, 3");
   DatabaseFunctions::OpenSharedDatabase(path);
   TempDatabase::InitAllTables();
   DatabaseFunctions::CloseDatabase();
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral(".schema")), schema);
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT * FROM ColumnProperties ORDER BY 1, 2, 3")),
-            properties);
+  EXPECT_EQ(Sqlite3Shell(path, ".schema"), schema);
+  EXPECT_EQ(Sqlite3Shell(path, "SELECT * FROM ColumnProperties ORDER BY 1, 2, 3"), properties);
 }
 
 TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
+  const QString path = dir.filePath("ReelKeeper.mdb");
   // A file from before bar codes and descriptions, written by another tool (application id 0)
   // with names in other letter case, and list properties someone changed.
   Sqlite3Shell(
@@ -109,44 +113,37 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   DatabaseFunctions::OpenSharedDatabase(path);
   TempDatabase::InitAllTables();
 
-  RecordsetPtr records = OpenRecords(QStringLiteral("Select Inventory.* From Inventory"));
+  RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
   FetchAllRecords(records);
   EXPECT_EQ(records->RecordCount(), 1);
-  EXPECT_EQ(records->Text(QStringLiteral("DVDTitle")), QStringLiteral("Alien"));
-  EXPECT_EQ(records->Text(QStringLiteral("Starring")), QStringLiteral("Sigourney Weaver"));
-  EXPECT_EQ(records->Long(QStringLiteral("Status")), 1);
-  EXPECT_EQ(records->Date(QStringLiteral("DueDate")).date(), QDate(2026, 11, 15));
+  EXPECT_EQ(records->Text("DVDTitle"), "Alien");
+  EXPECT_EQ(records->Text("Starring"), "Sigourney Weaver");
+  EXPECT_EQ(records->Long("Status"), 1);
+  EXPECT_EQ(records->Date("DueDate").date(), QDate(2026, 11, 15));
   // SQLite hands rows that predate a column the column's default.
-  EXPECT_EQ(records->Text(QStringLiteral("BarCode")), QString());
-  EXPECT_FALSE(records->IsNull(QStringLiteral("BarCode")));
+  EXPECT_EQ(records->Text("BarCode"), QString());
+  EXPECT_FALSE(records->IsNull("BarCode"));
   CloseRecords(records);
   // Properties are found and rewritten whatever the letter case of the names on either side.
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
   using DatabaseFunctions::FieldProperty;
-  EXPECT_EQ(FieldProperty(db, QStringLiteral("Inventory"), QStringLiteral("Name"),
-                          QStringLiteral("ShowInList")),
-            QVariant(false));
-  EXPECT_EQ(FieldProperty(db, QStringLiteral("inventory"), QStringLiteral("dvdtitle"),
-                          QStringLiteral("VisibleName")),
-            QVariant(QStringLiteral("Title")));
+  EXPECT_EQ(FieldProperty(db, "Inventory", "Name", "ShowInList"), QVariant(false));
+  EXPECT_EQ(FieldProperty(db, "inventory", "dvdtitle", "VisibleName"), QVariant("Title"));
   // The list finds its columns under the program's own names.
   QStringList keys;
   for (const auto& column : InventoryFunctions::ListColumns()) keys << column.key;
   EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
   DatabaseFunctions::CloseDatabase();
 
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")),
-            QStringLiteral("dvdtitle,") + kInventoryColumns.mid(9));
-  EXPECT_EQ(
-      Sqlite3Shell(
-          path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'inventory'")),
-      QStringLiteral("1"));
+  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(ColumnsOf(path, "Inventory"), "dvdtitle," + kInventoryColumns.mid(9));
+  EXPECT_EQ(Sqlite3Shell(path, "SELECT count(*) FROM sqlite_master WHERE name LIKE 'inventory'"),
+            "1");
   // One row per column and property: ten columns, two properties each.
   EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT count(*), count(DISTINCT lower(TableName || "
                                               "'.' || ColumnName || '.' || PropertyName)) FROM "
                                               "ColumnProperties")),
-            QStringLiteral("20|20"));
+            "20|20");
 }
 
 // An empty file holds nothing to lose and is made anew; another tool's SQLite file is used when
@@ -155,15 +152,14 @@ TEST(DatabaseFile, EmptyFileOrToolMadeFileWithTheProgramsTablesIsUsed) {
   for (const char* sql : {"", "PRAGMA user_version = 7;",
                           "CREATE TABLE Notes (body TEXT); CREATE TABLE customers (Name TEXT);"}) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
+    const QString path = dir.filePath("ReelKeeper.mdb");
     WriteFile(path, QByteArray());
     Sqlite3Shell(path, QString::fromUtf8(sql));
     ASSERT_EQ(QFileInfo(path).size() > 0, *sql != 0);
     DatabaseFunctions::OpenSharedDatabase(path);
     TempDatabase::InitAllTables();
     DatabaseFunctions::CloseDatabase();
-    EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns) << sql;
-    EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns) << sql;
+    EXPECT_EQ(TablesOf(path), kTables) << sql;
   }
 }
 
@@ -182,7 +178,7 @@ class RefusedFileTest : public ::testing::TestWithParam<RefusedFile> {};
 
 TEST_P(RefusedFileTest, IsRefusedUntouchedWithItsNameInTheMessage) {
   QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
+  const QString path = dir.filePath("ReelKeeper.mdb");
   GetParam().make(path);
   const auto before = FolderState(dir.path());
   try {
@@ -193,7 +189,7 @@ TEST_P(RefusedFileTest, IsRefusedUntouchedWithItsNameInTheMessage) {
     const QString text = error.Description();
     EXPECT_TRUE(text.contains(QStringLiteral("'%1'").arg(path))) << qPrintable(text);
     for (QString part : GetParam().says) {
-      part.replace(QStringLiteral("{dir}"), dir.path());
+      part.replace("{dir}", dir.path());
       EXPECT_TRUE(text.contains(part)) << qPrintable(text) << "\nlacks " << qPrintable(part);
     }
   }
@@ -230,7 +226,7 @@ void ForeignWalFile(const QString& path) {
                  nullptr, nullptr, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   });
-  ASSERT_GT(QFileInfo(path + QStringLiteral("-wal")).size(), 0);
+  ASSERT_GT(QFileInfo(path + "-wal").size(), 0);
 }
 
 // Settings sorted by a collation that only the program which made the file knows.
@@ -259,11 +255,11 @@ void MakeLink(const QString& target, const QString& link) {
 }
 
 void LinkToAMissingDrive(const QString& path) {
-  MakeLink(QFileInfo(path).absolutePath() + QStringLiteral("/unmounted/ReelKeeper.mdb"), path);
+  MakeLink(QFileInfo(path).absolutePath() + "/unmounted/ReelKeeper.mdb", path);
 }
 
 void CircleOfLinks(const QString& path) {
-  const QString other = QFileInfo(path).absolutePath() + QStringLiteral("/Other.mdb");
+  const QString other = QFileInfo(path).absolutePath() + "/Other.mdb";
   MakeLink(other, path);
   MakeLink(path, other);
 }
@@ -332,7 +328,7 @@ class InstalledSetUp {
 TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
   TempDatabase shared;
   QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
+  const QString path = dir.filePath("ReelKeeper.mdb");
   int setUps = 0;
   const InstalledSetUp setUp([&](const DatabaseHandle& fresh) {
     ++setUps;
@@ -340,22 +336,18 @@ TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
     SettingsManager::InitSettings(fresh);
     InventoryFunctions::InitInventory(fresh);
     CustomerFunctions::InitCustomers(fresh);
-    SettingsManager::WriteSetting(QStringLiteral("Where"), QStringLiteral("new"));
+    SettingsManager::WriteSetting("Where", "new");
   });
   DatabaseFunctions::OpenOrCreateDatabase(path)->Close();
   EXPECT_EQ(setUps, 1);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Inventory")), kInventoryColumns);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Customers")), kCustomersColumns);
-  EXPECT_EQ(ColumnsOf(path, QStringLiteral("Settings")), kSettingsColumns);
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT SettingValue FROM Settings")),
-            QStringLiteral("new"));
-  EXPECT_EQ(shared.Column(QStringLiteral("SELECT count(*) FROM Settings")),
-            QStringList{QStringLiteral("0")});
+  EXPECT_EQ(TablesOf(path), kTables);
+  EXPECT_EQ(Sqlite3Shell(path, "SELECT SettingValue FROM Settings"), "new");
+  EXPECT_EQ(shared.Column("SELECT count(*) FROM Settings"), QStringList{"0"});
 
   // A set-up that fails leaves nothing behind, under either name.
   QTemporaryDir other;
   const InstalledSetUp failing([](const DatabaseHandle&) {
-    throw DatabaseError(SQLITE_FULL, QStringLiteral("database or disk is full"), {});
+    throw DatabaseError(SQLITE_FULL, "database or disk is full", {});
   });
   EXPECT_THROW(DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb")),
                DatabaseError);
@@ -365,18 +357,17 @@ TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
 TEST(DatabaseFile, OpeningRemovesTheCopyAnInterruptedCleanupLeft) {
   TempDatabase db;
   DatabaseFunctions::CloseDatabase();
-  WriteFile(db.Path() + QStringLiteral("1"), "half a copy");
-  WriteFile(db.Path() + QStringLiteral("1-journal"), "its journal");
+  WriteFile(db.Path() + "1", "half a copy");
+  WriteFile(db.Path() + "1-journal", "its journal");
   DatabaseFunctions::OpenSharedDatabase(db.Path());
-  EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files),
-            QStringList{QStringLiteral("ReelKeeper.mdb")});
+  EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files), QStringList{"ReelKeeper.mdb"});
 
   // With no database beside it, such a copy may be all there is: it stays.
   QTemporaryDir dir;
-  WriteFile(dir.filePath(QStringLiteral("ReelKeeper.mdb1")), "the only copy");
-  DatabaseFunctions::OpenSharedDatabase(dir.filePath(QStringLiteral("ReelKeeper.mdb")));
+  WriteFile(dir.filePath("ReelKeeper.mdb1"), "the only copy");
+  DatabaseFunctions::OpenSharedDatabase(dir.filePath("ReelKeeper.mdb"));
   DatabaseFunctions::CloseDatabase();
-  EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("ReelKeeper.mdb1"))));
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("ReelKeeper.mdb1")));
 }
 
 TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
@@ -388,7 +379,7 @@ TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
 
   QTemporaryDir other;
   const DatabaseHandle second =
-      DatabaseFunctions::OpenSharedDatabase(other.filePath(QStringLiteral("ReelKeeper.mdb")));
+      DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb"));
   EXPECT_NE(second, first);
   EXPECT_FALSE(first->IsOpen());  // the earlier file was closed
   DatabaseFunctions::CloseDatabase();
@@ -401,21 +392,20 @@ TEST(DatabaseFile, TransactionRollsBackUnlessCommitted) {
   const QByteArray before = Checksum(db.Path());
   {
     Transaction transaction(db.Db());
-    db.AddDvd(QStringLiteral("Gone"));
+    db.AddDvd("Gone");
   }
   // Nothing of it reaches the file, not even a new change counter in the header.
   EXPECT_EQ(Checksum(db.Path()), before);
   {
     Transaction outer(db.Db());
-    db.AddDvd(QStringLiteral("Kept"));
+    db.AddDvd("Kept");
     {
       Transaction inner(db.Db());
-      db.AddDvd(QStringLiteral("Gone too"));
+      db.AddDvd("Gone too");
     }
     outer.Commit();
   }
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT DVDTitle FROM Inventory")),
-            QStringList{QStringLiteral("Kept")});
+  EXPECT_EQ(db.Column("SELECT DVDTitle FROM Inventory"), QStringList{"Kept"});
 }
 
 }  // namespace

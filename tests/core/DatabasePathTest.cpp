@@ -9,32 +9,11 @@
 #include <QTemporaryDir>
 
 #include "ChildProcess.h"
+#include "TestSupport.h"
 
 namespace {
 
-class EnvironmentScope {
- public:
-  EnvironmentScope(const char* name, const QByteArray& value)
-      : name_(name), saved_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
-    if (value.isNull()) {
-      qunsetenv(name);
-    } else {
-      qputenv(name, value);
-    }
-  }
-  ~EnvironmentScope() {
-    if (wasSet_) {
-      qputenv(name_, saved_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  QByteArray saved_;
-  bool wasSet_;
-};
+using testsupport::ScopedEnvironment;
 
 TEST(DatabasePathTest, ProgramFolderIsTheExecutablesFolder) {
   const QString folder = AppFunctions::ProgramFolder();
@@ -54,8 +33,8 @@ void PrintTo(const DataHomeCase& c, std::ostream* os) { *os << c.name; }
 class UserDataFolderTest : public ::testing::TestWithParam<DataHomeCase> {};
 
 TEST_P(UserDataFolderTest, FollowsTheXdgRules) {
-  EnvironmentScope data("XDG_DATA_HOME", GetParam().xdgDataHome);
-  EnvironmentScope home("HOME", GetParam().home);
+  ScopedEnvironment data("XDG_DATA_HOME", GetParam().xdgDataHome);
+  ScopedEnvironment home("HOME", GetParam().home);
   EXPECT_EQ(AppFunctions::UserDataFolder(), GetParam().expected);
 }
 
@@ -81,7 +60,7 @@ TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
   ASSERT_EQ(::chmod(QFile::encodeName(installed).constData(), 0755), 0);
   ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
 
-  EnvironmentScope data("XDG_DATA_HOME", "/var/nobody-data");
+  ScopedEnvironment data("XDG_DATA_HOME", "/var/nobody-data");
   const auto result = childtest::RunInChild([&] {
     if (!childtest::BecomeNobody()) return 10;
     if (AppFunctions::DatabasePathFor(installed) != "/var/nobody-data/ReelKeeper/ReelKeeper.mdb")

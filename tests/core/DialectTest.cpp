@@ -26,7 +26,7 @@ TEST_P(LikePatternTest, Matches) {
   const QString pattern = QString::fromUtf8(c.pattern);
   const QString text = QString::fromUtf8(c.text);
   TempDatabase db;
-  db.AddDvd(text.isEmpty() ? QStringLiteral("placeholder") : QStringLiteral("row"), text);
+  db.AddDvd(text.isEmpty() ? "placeholder" : "row", text);
   const QStringList hits =
       db.Column(QStringLiteral("Select Inventory.Category From Inventory Where "
                                "Inventory.Category Like ") +
@@ -57,16 +57,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TranslateSql, RewritesDateLiteralsOutsideQuotesOnly) {
   using JetDialect::TranslateSql;
-  EXPECT_EQ(TranslateSql(QStringLiteral("Select 1 Where #12-05-2026# > x")),
-            QStringLiteral("Select 1 Where '2026-12-05' > x"));
-  EXPECT_EQ(TranslateSql(QStringLiteral("x = #1/5/2026#")), QStringLiteral("x = '2026-01-05'"));
-  EXPECT_EQ(TranslateSql(QStringLiteral("x = #12-05-2026 14:30:00#")),
-            QStringLiteral("x = '2026-12-05 14:30:00'"));
+  EXPECT_EQ(TranslateSql("Select 1 Where #12-05-2026# > x"), "Select 1 Where '2026-12-05' > x");
+  EXPECT_EQ(TranslateSql("x = #1/5/2026#"), "x = '2026-01-05'");
+  EXPECT_EQ(TranslateSql("x = #12-05-2026 14:30:00#"), "x = '2026-12-05 14:30:00'");
   // Inside text the # is a Like pattern character or plain text and must stay.
-  EXPECT_EQ(TranslateSql(QStringLiteral("x Like '#1' And y = 'It''s #12-05-2026#'")),
-            QStringLiteral("x Like '#1' And y = 'It''s #12-05-2026#'"));
-  EXPECT_THROW(TranslateSql(QStringLiteral("x = #13-45-2026#")), DatabaseError);
-  EXPECT_THROW(TranslateSql(QStringLiteral("x = #12-05-2026")), DatabaseError);
+  EXPECT_EQ(TranslateSql("x Like '#1' And y = 'It''s #12-05-2026#'"),
+            "x Like '#1' And y = 'It''s #12-05-2026#'");
+  EXPECT_THROW(TranslateSql("x = #13-45-2026#"), DatabaseError);
+  EXPECT_THROW(TranslateSql("x = #12-05-2026"), DatabaseError);
 }
 
 struct DueCase {
@@ -79,23 +77,19 @@ class OverdueRuleTest : public ::testing::TestWithParam<DueCase> {};
 TEST_P(OverdueRuleTest, SqlAndCodeAgree) {
   const DueCase& c = GetParam();
   TempDatabase db;
-  db.AddDvd(QStringLiteral("Lent"), {}, 1, QStringLiteral("Ann"), QStringLiteral("2026-11-01"),
-            QString::fromUtf8(c.dueDate));
+  db.AddDvd("Lent", {}, 1, "Ann", "2026-11-01", QString::fromUtf8(c.dueDate));
   const QDate today(2026, 12, 4);
-  const QStringList overdue =
-      db.Column(QStringLiteral("Select Inventory.DVDTitle From Inventory Where ") + SqlText(today) +
-                QStringLiteral(" > Inventory.DueDate"));
+  const QStringList overdue = db.Column("Select Inventory.DVDTitle From Inventory Where " +
+                                        SqlText(today) + " > Inventory.DueDate");
   EXPECT_EQ(overdue.size(), c.overdue ? 1 : 0) << c.dueDate;
-  const QStringList notDue =
-      db.Column(QStringLiteral("Select Inventory.DVDTitle From Inventory Where ") + SqlText(today) +
-                QStringLiteral(" <= Inventory.DueDate"));
+  const QStringList notDue = db.Column("Select Inventory.DVDTitle From Inventory Where " +
+                                       SqlText(today) + " <= Inventory.DueDate");
   EXPECT_EQ(notDue.size(), c.overdue ? 0 : 1) << c.dueDate;
 
-  RecordsetPtr records = OpenRecords(QStringLiteral("Select Inventory.* From Inventory"));
+  RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
   FetchAllRecords(records);
-  EXPECT_EQ(InventoryFunctions::IsOverdue(1, records->Date(QStringLiteral("DueDate")), today),
-            c.overdue);
-  EXPECT_FALSE(InventoryFunctions::IsOverdue(0, records->Date(QStringLiteral("DueDate")), today));
+  EXPECT_EQ(InventoryFunctions::IsOverdue(1, records->Date("DueDate"), today), c.overdue);
+  EXPECT_FALSE(InventoryFunctions::IsOverdue(0, records->Date("DueDate"), today));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -112,15 +106,14 @@ TEST(TextComparison, IgnoresCaseKeepsAccents) {
   }
   auto count = [&](const QString& title) {
     return db
-        .Column(
-            QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.DVDTitle = ") +
-            SqlText(title))
+        .Column("Select Inventory.DVDTitle From Inventory Where Inventory.DVDTitle = " +
+                SqlText(title))
         .size();
   };
-  EXPECT_EQ(count(QStringLiteral("AMÉLIE")), 1);
-  EXPECT_EQ(count(QStringLiteral("AMELIE")), 0);
-  EXPECT_EQ(count(QStringLiteral("ÉCOLE")), 1);  // finds école, not Ecole
-  EXPECT_EQ(count(QStringLiteral("ecole")), 1);  // finds Ecole, not école
+  EXPECT_EQ(count("AMÉLIE"), 1);
+  EXPECT_EQ(count("AMELIE"), 0);
+  EXPECT_EQ(count("ÉCOLE"), 1);  // finds école, not Ecole
+  EXPECT_EQ(count("ecole"), 1);  // finds Ecole, not école
 
   // Order By: case ignored, accented letters among their base letters, accents break ties.
   EXPECT_EQ(db.Column(QStringLiteral(
@@ -130,17 +123,17 @@ TEST(TextComparison, IgnoresCaseKeepsAccents) {
 
 TEST(TextComparison, GroupByFoldsCaseOnly) {
   TempDatabase db;
-  db.AddDvd(QStringLiteral("A"), QStringLiteral("Comedy"));
-  db.AddDvd(QStringLiteral("B"), QStringLiteral("comedy"));
-  db.AddDvd(QStringLiteral("C"), QStringLiteral("COMEDY"));
-  db.AddDvd(QStringLiteral("D"), QStringLiteral("Drama"));
-  db.AddDvd(QStringLiteral("E"), QStringLiteral("Dráma"));
+  db.AddDvd("A", "Comedy");
+  db.AddDvd("B", "comedy");
+  db.AddDvd("C", "COMEDY");
+  db.AddDvd("D", "Drama");
+  db.AddDvd("E", "Dráma");
   const QStringList groups = db.Column(QStringLiteral(
       "Select Inventory.Category From Inventory Group By Category Order By Category"));
   ASSERT_EQ(groups.size(), 3);
-  EXPECT_EQ(groups[0].toLower(), QStringLiteral("comedy"));
-  EXPECT_EQ(groups[1], QStringLiteral("Drama"));
-  EXPECT_EQ(groups[2], QStringLiteral("Dráma"));
+  EXPECT_EQ(groups[0].toLower(), "comedy");
+  EXPECT_EQ(groups[1], "Drama");
+  EXPECT_EQ(groups[2], "Dráma");
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <cerrno>
 
 #include "TestSupport.h"
@@ -50,19 +48,46 @@ INSTANTIATE_TEST_SUITE_P(
                                  MsgAnswer::Yes}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A stray Escape in the "continue?" box goes on: ending the program there loses the session and
-// logs nothing.
-TEST(ErrorFunctionsTest, EscapeInTheContinueQuestionGoesOn) {
-  QTemporaryDir folder;  // for the "ErrorLog" written in the current folder
-  const QString previous = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(folder.path()));
+const DatabaseError kFailure(14, "unable to open database file", "Database");
+
+// The report asks whether to go on (a stray Escape goes on: ending the program there loses the
+// session and logs nothing) and logs the whole text; a second report is added after the first.
+TEST(ErrorReportTest, ContinueAllowedAsksAndLogsTheWholeText) {
+  testsupport::TempCurrentFolder folder;
   testsupport::ScriptedMessageBox box;
-  ErrorFunctions::ShowError(QStringLiteral("A function failed."), true,
-                            DatabaseError(14, QStringLiteral("unable to open database file"),
-                                          QStringLiteral("Database")));
+  box.Answer(MsgAnswer::Yes);
+  ErrorFunctions::ShowError("A function failed.", true, kFailure);
+  const QString expected = QStringLiteral(
+      "A function failed.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
+      "file\r\nSource: Database\r\n\r\nWould you like to try to continue running this "
+      "program?\r\nWARNING - Continuing to run this program may result in undesired operation.");
   ASSERT_EQ(box.Shown().size(), 1u);
+  testsupport::ExpectBox(box.Shown()[0], expected, "Error", MsgButtons::YesNo,
+                         seams::MsgIcon::Critical);
+  EXPECT_EQ(box.Shown()[0].defaultAnswer, MsgAnswer::Yes);
   EXPECT_EQ(seams::EscapeAnswer(box.Shown()[0]), MsgAnswer::Yes);
-  QDir::setCurrent(previous);
+  EXPECT_EQ(folder.ErrorLog(), expected + "\r\n");
+
+  ErrorFunctions::ShowError(QString(), false, kFailure);
+  const QString second = QStringLiteral(
+      "There was an error.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
+      "file\r\nSource: Database");
+  testsupport::ExpectBox(box.Shown()[1], second, "Error", MsgButtons::Ok, seams::MsgIcon::Critical);
+  EXPECT_EQ(folder.ErrorLog(), expected + "\r\n" + second + "\r\n");
+}
+
+TEST(ErrorReportTest, AnsweringNoEndsTheProgramWithoutALogEntry) {
+  testsupport::TempCurrentFolder folder;
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        testsupport::ScriptedMessageBox box;
+        box.Answer(MsgAnswer::No);
+        ErrorFunctions::ShowError("A function failed.", true, kFailure);
+        std::exit(0);  // not reached when the program ends at once
+      },
+      ::testing::ExitedWithCode(1), "");
+  EXPECT_TRUE(folder.ErrorLog().isEmpty());
 }
 
 }  // namespace
@@ -72,10 +97,10 @@ TEST(ErrorFunctionsTest, EscapeInTheContinueQuestionGoesOn) {
 TEST(ErrorFunctionsTest, SystemErrorsAreNeverTakenForTheEnginesCodes) {
   using ErrorFunctions::IsBusy;
   using ErrorFunctions::IsDamaged;
-  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_BUSY, QStringLiteral("database is locked"), {})));
-  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_LOCKED_SHAREDCACHE, QStringLiteral("locked"), {})));
-  EXPECT_TRUE(IsDamaged(DatabaseError(SQLITE_CORRUPT_INDEX, QStringLiteral("malformed"), {})));
-  EXPECT_FALSE(IsBusy(DatabaseError::System(EIO, QStringLiteral("disk I/O error"), {})));
-  EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, QStringLiteral("no such device"), {})));
-  EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, QStringLiteral("try again"), {})));
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_BUSY, "database is locked", {})));
+  EXPECT_TRUE(IsBusy(DatabaseError(SQLITE_LOCKED_SHAREDCACHE, "locked", {})));
+  EXPECT_TRUE(IsDamaged(DatabaseError(SQLITE_CORRUPT_INDEX, "malformed", {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(EIO, "disk I/O error", {})));
+  EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, "no such device", {})));
+  EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, "try again", {})));
 }

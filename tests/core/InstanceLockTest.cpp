@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "ChildProcess.h"
+#include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
 
@@ -21,26 +22,15 @@ namespace {
 // would see them.
 class InstanceLockTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(runtime_.isValid() && data_.isValid());
-    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    savedData_ = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
-    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-  }
-  void TearDown() override {
-    AppFunctions::InstanceLock(true);
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
-    qputenv("XDG_DATA_HOME", savedData_);
-  }
+  void TearDown() override { AppFunctions::InstanceLock(true); }
 
   QString RuntimeLock() const { return QDir(runtime_.path()).filePath("ReelKeeperMutex"); }
   QString DataLock() const { return QDir(data_.path()).filePath("ReelKeeper/ReelKeeperMutex"); }
 
   QTemporaryDir runtime_;
   QTemporaryDir data_;
-  QByteArray savedRuntime_;
-  QByteArray savedData_;
+  testsupport::ScopedEnvironment runtimeVariable_{"XDG_RUNTIME_DIR", runtime_.path().toUtf8()};
+  testsupport::ScopedEnvironment dataVariable_{"XDG_DATA_HOME", data_.path().toUtf8()};
 };
 
 // True when somebody holds an exclusive flock on the file.

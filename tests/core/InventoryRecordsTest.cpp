@@ -30,7 +30,7 @@ class InventoryRecordsTest : public ::testing::Test {
     Customer customer;
     customer.name = name;
     customer.Text(Field::Phone) = phone;
-    customer.Text(Field::Notes) = QStringLiteral("first line\r\nsecond");
+    customer.Text(Field::Notes) = "first line\r\nsecond";
     return customer;
   }
 
@@ -38,11 +38,11 @@ class InventoryRecordsTest : public ::testing::Test {
 };
 
 TEST_F(InventoryRecordsTest, ListIsLentFirstByDueDateThenTitleAndReadsOnlyWantedFields) {
-  db.AddDvd(QStringLiteral("Zoolander"), QStringLiteral("Comedy"));
-  db.AddDvd(QStringLiteral("amélie"), QStringLiteral("Comedy"));
-  db.AddDvd(QStringLiteral("Stardust"), {}, 3);
-  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2026-11-01", "2026-12-05");
-  db.AddDvd(QStringLiteral("Alien"), {}, 1, QStringLiteral("Bob"), "2026-11-01", "2026-12-01");
+  db.AddDvd("Zoolander", "Comedy");
+  db.AddDvd("amélie", "Comedy");
+  db.AddDvd("Stardust", {}, 3);
+  db.AddDvd("Heat", {}, 1, "Ann", "2026-11-01", "2026-12-05");
+  db.AddDvd("Alien", {}, 1, "Bob", "2026-11-01", "2026-12-01");
   EXPECT_EQ(ListTitles(), QStringList({"Stardust", "Alien", "Heat", "amélie", "Zoolander"}));
 
   std::vector<DVDRecord> rows;
@@ -63,47 +63,43 @@ TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {
   };
   EXPECT_EQ(captions(), QStringList({"DVDTitle=Title", "Category=Category", "Starring=Starring",
                                      "Rated=Rated", "Status=Status", "DueDate=Due Date"}));
-  auto table = DatabaseFunctions::FindTableDef(db.Db(), QStringLiteral("Inventory"));
+  auto table = DatabaseFunctions::FindTableDef(db.Db(), "Inventory");
   ASSERT_TRUE(table);
-  DatabaseFunctions::EnsureFieldProperty(*table, QStringLiteral("Category"),
-                                         QStringLiteral("ShowInList"), DatabaseFunctions::dbBoolean,
-                                         false);
-  DatabaseFunctions::EnsureFieldProperty(*table, QStringLiteral("Date"),
-                                         QStringLiteral("ShowInList"), DatabaseFunctions::dbBoolean,
+  DatabaseFunctions::EnsureFieldProperty(*table, "Category", "ShowInList",
+                                         DatabaseFunctions::dbBoolean, false);
+  DatabaseFunctions::EnsureFieldProperty(*table, "Date", "ShowInList", DatabaseFunctions::dbBoolean,
                                          true);
   EXPECT_EQ(captions(), QStringList({"DVDTitle=Title", "Starring=Starring", "Rated=Rated",
                                      "Status=Status", "Date=Loaned Date", "DueDate=Due Date"}));
 }
 
 TEST_F(InventoryRecordsTest, LookUpsIgnoreLetterCaseAndKeepQuotesAndLeadingZeros) {
-  db.AddDvd(QStringLiteral("Schindler's List"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
-            "2026-11-20", "2026-12-01", QStringLiteral("007"), QStringLiteral("R"),
-            QStringLiteral("Liam Neeson"), QStringLiteral("one\r\ntwo"));
-  const auto dvd = FindDVD(QStringLiteral("SCHINDLER'S LIST"));
+  db.AddDvd("Schindler's List", "Drama", 1, "Ann", "2026-11-20", "2026-12-01", "007", "R",
+            "Liam Neeson", "one\r\ntwo");
+  const auto dvd = FindDVD("SCHINDLER'S LIST");
   ASSERT_TRUE(dvd);
   EXPECT_EQ(dvd->title, "Schindler's List");
   EXPECT_EQ(dvd->starring, "Liam Neeson");
   EXPECT_EQ(dvd->description, "one\r\ntwo");
   EXPECT_EQ(dvd->outDate.date(), QDate(2026, 11, 20));
-  EXPECT_FALSE(FindDVD(QStringLiteral("Schindler")));
+  EXPECT_FALSE(FindDVD("Schindler"));
 
-  EXPECT_TRUE(IsDVD(QStringLiteral("007")));
-  EXPECT_FALSE(IsDVD(QStringLiteral("7")));
-  EXPECT_EQ(TitleOfBarCode(QStringLiteral("007")), QStringLiteral("Schindler's List"));
-  EXPECT_FALSE(TitleOfBarCode(QStringLiteral("' OR ''='")));
+  EXPECT_TRUE(IsDVD("007"));
+  EXPECT_FALSE(IsDVD("7"));
+  EXPECT_FALSE(IsDVD("0'7"));
+  EXPECT_EQ(TitleOfBarCode("007"), "Schindler's List");
+  EXPECT_FALSE(TitleOfBarCode("' OR ''='"));
 
-  const auto loan = FindLoanState(QStringLiteral("schindler's list"));
+  const auto loan = FindLoanState("schindler's list");
   ASSERT_TRUE(loan);
   EXPECT_EQ(loan->status, 1);
   EXPECT_EQ(loan->name, "Ann");
 }
 
 TEST_F(InventoryRecordsTest, ChoiceListsHoldEachStoredValueOnceWithoutEmpties) {
-  db.AddDvd(QStringLiteral("B"), QStringLiteral("Drama"), 0, {}, "2000-01-01", "2000-01-01", {},
-            QStringLiteral("PG"), QStringLiteral("Ann"));
-  db.AddDvd(QStringLiteral("a"), QStringLiteral("comedy"), 0, {}, "2000-01-01", "2000-01-01", {},
-            QStringLiteral("PG"));
-  db.AddDvd(QStringLiteral("C"), QStringLiteral("Comedy"));
+  db.AddDvd("B", "Drama", 0, {}, "2000-01-01", "2000-01-01", {}, "PG", "Ann");
+  db.AddDvd("a", "comedy", 0, {}, "2000-01-01", "2000-01-01", {}, "PG");
+  db.AddDvd("C", "Comedy");
   EXPECT_EQ(DistinctValues(DVDField::Category).size(), 2);
   EXPECT_EQ(DistinctValues(DVDField::Category).last(), "Drama");
   EXPECT_EQ(DistinctValues(DVDField::Rated), QStringList({"PG"}));
@@ -113,42 +109,41 @@ TEST_F(InventoryRecordsTest, ChoiceListsHoldEachStoredValueOnceWithoutEmpties) {
 
 TEST_F(InventoryRecordsTest, AddedDVDIsInStockAndEditsTouchOnlyTheCatalogueFields) {
   DVDRecord dvd;
-  dvd.title = QStringLiteral("O'Brien's Day");
-  dvd.category = QStringLiteral("Drama");
-  dvd.barCode = QStringLiteral("0042");
+  dvd.title = "O'Brien's Day";
+  dvd.category = "Drama";
+  dvd.barCode = "0042";
   AddDVD(dvd);
   EXPECT_EQ(Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Date || '|' || "
                                 "DueDate || '|' || Rated FROM Inventory")),
             QStringList({"O'Brien's Day|0|2000-01-01|2000-01-01|"}));
 
   ASSERT_TRUE(LendDVD(dvd.title, Borrower("Ann", "1"), QDate(2026, 12, 1), QDate(2026, 12, 8)));
-  dvd.title = QStringLiteral("O'Brien's Night");
-  dvd.rated = QStringLiteral("PG");
-  EXPECT_TRUE(UpdateDVD(QStringLiteral("o'brien's day"), dvd));
-  EXPECT_FALSE(UpdateDVD(QStringLiteral("Missing"), dvd));
+  dvd.title = "O'Brien's Night";
+  dvd.rated = "PG";
+  EXPECT_TRUE(UpdateDVD("o'brien's day", dvd));
+  EXPECT_FALSE(UpdateDVD("Missing", dvd));
   EXPECT_EQ(Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Name || '|' || "
                                 "DueDate || '|' || Rated FROM Inventory")),
             QStringList({"O'Brien's Night|1|Ann|2026-12-08|PG"}));
 }
 
 TEST_F(InventoryRecordsTest, DeleteRemovesEveryRowOfTheTitleAndNothingElse) {
-  db.AddDvd(QStringLiteral("Twice"));
-  db.AddDvd(QStringLiteral("twice"));
-  db.AddDvd(QStringLiteral("Other"));
-  EXPECT_TRUE(DeleteDVD(QStringLiteral("TWICE")));
-  EXPECT_FALSE(DeleteDVD(QStringLiteral("Twice")));
+  db.AddDvd("Twice");
+  db.AddDvd("twice");
+  db.AddDvd("Other");
+  EXPECT_TRUE(DeleteDVD("TWICE"));
+  EXPECT_FALSE(DeleteDVD("Twice"));
   EXPECT_EQ(ListTitles(), QStringList({"Other"}));
 }
 
 TEST_F(InventoryRecordsTest, LendingAddsANewBorrowerOrUpdatesTheStoredOne) {
-  db.AddDvd(QStringLiteral("Heat"));
-  db.AddDvd(QStringLiteral("Alien"));
-  db.AddCustomer(QStringLiteral("Ann Lee"), QStringLiteral("old"));
+  db.AddDvd("Heat");
+  db.AddDvd("Alien");
+  db.AddCustomer("Ann Lee", "old");
 
-  ASSERT_TRUE(LendDVD(QStringLiteral("Heat"), Borrower("Bob", "555"), QDate(2026, 12, 1),
-                      QDate(2026, 12, 8)));
-  ASSERT_TRUE(LendDVD(QStringLiteral("Alien"), Borrower("ANN LEE", "new"), QDate(2026, 12, 2),
-                      QDate(2026, 11, 30)));
+  ASSERT_TRUE(LendDVD("Heat", Borrower("Bob", "555"), QDate(2026, 12, 1), QDate(2026, 12, 8)));
+  ASSERT_TRUE(
+      LendDVD("Alien", Borrower("ANN LEE", "new"), QDate(2026, 12, 2), QDate(2026, 11, 30)));
   EXPECT_EQ(
       Rows(QStringLiteral("SELECT DVDTitle || '|' || Status || '|' || Name || '|' || Date "
                           "|| '|' || DueDate FROM Inventory ORDER BY DVDTitle")),
@@ -157,71 +152,64 @@ TEST_F(InventoryRecordsTest, LendingAddsANewBorrowerOrUpdatesTheStoredOne) {
   EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone || '|' || Notes FROM Customers "
                                 "ORDER BY Name")),
             QStringList({"Ann Lee|new|first line\r\nsecond", "Bob|555|first line\r\nsecond"}));
-  const auto found = CustomerFunctions::FindCustomer(QStringLiteral("bob"));
+  const auto found = CustomerFunctions::FindCustomer("bob");
   ASSERT_TRUE(found);
   EXPECT_EQ(found->Text(Field::Phone), "555");
   EXPECT_EQ(CustomerFunctions::BorrowerNames(), QStringList({"Ann Lee", "Bob"}));
 
-  EXPECT_FALSE(LendDVD(QStringLiteral("Missing"), Borrower("Cy", ""), QDate(2026, 12, 1),
-                       QDate(2026, 12, 2)));
-  EXPECT_FALSE(CustomerFunctions::FindCustomer(QStringLiteral("Cy")));
+  EXPECT_FALSE(LendDVD("Missing", Borrower("Cy", ""), QDate(2026, 12, 1), QDate(2026, 12, 2)));
+  EXPECT_FALSE(CustomerFunctions::FindCustomer("Cy"));
 }
 
 TEST_F(InventoryRecordsTest, ALoanThatCannotStoreItsBorrowerLeavesTheDVDInStock) {
-  db.AddDvd(QStringLiteral("Heat"));
+  db.AddDvd("Heat");
   // Another tool made the phone book read-only behind the program's back.
   db.Db()->Execute(QStringLiteral(
       "CREATE TRIGGER no_new_people BEFORE INSERT ON Customers BEGIN SELECT RAISE(ABORT, "
       "'refused'); END"));
-  EXPECT_THROW(LendDVD(QStringLiteral("Heat"), Borrower("Bob", "555"), QDate(2026, 12, 1),
-                       QDate(2026, 12, 8)),
+  EXPECT_THROW(LendDVD("Heat", Borrower("Bob", "555"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
                DatabaseError);
-  EXPECT_EQ(Rows(QStringLiteral("SELECT Status || '|' || Name FROM Inventory")),
-            QStringList({"0|"}));
+  EXPECT_EQ(Rows("SELECT Status || '|' || Name FROM Inventory"), QStringList({"0|"}));
 }
 
 TEST_F(InventoryRecordsTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {
-  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2026-11-01", "2026-11-08");
-  EXPECT_TRUE(ReturnDVD(QStringLiteral("heat")));
-  EXPECT_FALSE(ReturnDVD(QStringLiteral("Alien")));
+  db.AddDvd("Heat", {}, 1, "Ann", "2026-11-01", "2026-11-08");
+  EXPECT_TRUE(ReturnDVD("heat"));
+  EXPECT_FALSE(ReturnDVD("Alien"));
   EXPECT_EQ(Rows(QStringLiteral("SELECT Status || '|' || Name || '|' || Date || '|' || DueDate "
                                 "FROM Inventory")),
             QStringList({"0||2026-11-01|2026-11-08"}));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(InventoryRecordsTest, OnlyTheEditedDVDItselfIsNoDuplicateOfAChangedTitle) {
-  db.AddDvd(QStringLiteral("star wars"));
-  db.AddDvd(QStringLiteral("Alien"));
-  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
-  EXPECT_FALSE(TitleTakenByAnother(QStringLiteral("Heat"), QStringLiteral("star wars")));
-  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("ALIEN"), QStringLiteral("star wars")));
+  db.AddDvd("star wars");
+  db.AddDvd("Alien");
+  EXPECT_FALSE(TitleTakenByAnother("Star Wars", "star wars"));
+  EXPECT_FALSE(TitleTakenByAnother("Heat", "star wars"));
+  EXPECT_TRUE(TitleTakenByAnother("ALIEN", "star wars"));
   // A second row of the same title (written by another tool) is another DVD.
-  db.AddDvd(QStringLiteral("STAR WARS"));
-  EXPECT_TRUE(TitleTakenByAnother(QStringLiteral("Star Wars"), QStringLiteral("star wars")));
+  db.AddDvd("STAR WARS");
+  EXPECT_TRUE(TitleTakenByAnother("Star Wars", "star wars"));
 }
 
 TEST_F(InventoryRecordsTest, DeletingANameRemovesOnlyItsFirstEntry) {
-  db.AddCustomer(QStringLiteral("O'Hara"), QStringLiteral("1"));
-  db.AddCustomer(QStringLiteral("o'hara"), QStringLiteral("2"));
-  db.AddCustomer(QStringLiteral("Bob"));
-  EXPECT_TRUE(CustomerFunctions::HasCustomer(QStringLiteral("O'HARA")));
+  db.AddCustomer("O'Hara", "1");
+  db.AddCustomer("o'hara", "2");
+  db.AddCustomer("Bob");
+  EXPECT_TRUE(CustomerFunctions::HasCustomer("O'HARA"));
   EXPECT_FALSE(CustomerFunctions::HasCustomer(QString()));
-  EXPECT_TRUE(CustomerFunctions::DeleteCustomer(QStringLiteral("o'Hara")));
-  EXPECT_EQ(Rows(QStringLiteral("SELECT Name || '|' || Phone FROM Customers ORDER BY Name")),
+  EXPECT_TRUE(CustomerFunctions::DeleteCustomer("o'Hara"));
+  EXPECT_EQ(Rows("SELECT Name || '|' || Phone FROM Customers ORDER BY Name"),
             QStringList({"Bob|", "o'hara|2"}));
-  EXPECT_FALSE(CustomerFunctions::DeleteCustomer(QStringLiteral("Cy")));
+  EXPECT_FALSE(CustomerFunctions::DeleteCustomer("Cy"));
 }
 
 TEST_F(InventoryRecordsTest, MarkMovesWithOwnWritesAndOtherConnectionsCommits) {
-  db.AddDvd(QStringLiteral("Heat"));
+  db.AddDvd("Heat");
   const InventoryMark start = CurrentInventoryMark();
-  FindDVD(QStringLiteral("Heat"));
+  FindDVD("Heat");
   EXPECT_EQ(CurrentInventoryMark(), start);
-  ReturnDVD(QStringLiteral("Heat"));
+  ReturnDVD("Heat");
   const InventoryMark written = CurrentInventoryMark();
   EXPECT_NE(written, start);
 

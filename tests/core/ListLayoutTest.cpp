@@ -12,25 +12,8 @@
 
 namespace {
 
-using SettingsManager::ReadSetting;
+using SettingsManager::LoadListLayout;
 using SettingsManager::WriteSetting;
-
-struct StoredSetting {
-  QString name;
-  int kind;
-  QString value;
-};
-
-// Every row of Settings, in the order the rows were written.
-std::vector<StoredSetting> StoredSettings() {
-  Statement statement = DatabaseFunctions::GetDatabase()->Prepare(
-      QStringLiteral("SELECT SettingName, SettingType, SettingValue FROM Settings ORDER BY rowid"));
-  std::vector<StoredSetting> rows;
-  while (statement.Step()) {
-    rows.push_back({statement.Text(0), int(statement.Int64(1)), statement.Text(2)});
-  }
-  return rows;
-}
 
 // Counts the transactions that reach the disk.
 class CommitCounter {
@@ -59,117 +42,101 @@ ListLayout Columns(int count, float width = 1500) {
   return layout;
 }
 
+// A layout as text: each column as key|caption|width|position, then the sort state.
+QStringList Described(const ListLayout& layout) {
+  QStringList parts;
+  for (const ListColumnLayout& c : layout.columns) {
+    parts << QStringLiteral("%1|%2|%3|%4").arg(c.key, c.caption).arg(c.width).arg(c.position);
+  }
+  parts << QStringLiteral("sorted %1 by %2 order %3")
+               .arg(layout.sorted)
+               .arg(layout.sortKey)
+               .arg(layout.sortOrder);
+  return parts;
+}
+
 class ListLayoutTest : public ::testing::Test {
  protected:
+  // Every row of Settings as name=kind=value, in the order the rows were written.
+  QStringList Stored() const {
+    return database.Column(
+        "SELECT SettingName || '=' || SettingType || '=' || SettingValue FROM Settings ORDER BY "
+        "rowid");
+  }
+  // A list of `count` columns of width 1500 after loading the stored layout over it.
+  static ListLayout Loaded(int count, const QString& list = "DVDList") {
+    ListLayout layout = Columns(count);
+    LoadListLayout(list, QString(), layout, 200);
+    return layout;
+  }
+
   testsupport::TempDatabase database;
 };
 
-TEST_F(ListLayoutTest, SaveWritesEveryKeyWithItsKindInOrderInOneTransaction) {
+// Every key with its kind, in order, in one transaction; saving again updates the same rows, and
+// loading gives the layout back (keys are the list's own and are not stored).
+TEST_F(ListLayoutTest, SaveWritesEveryKeyInOneTransactionAndLoadGivesItBack) {
   ListLayout layout = Columns(2);
   layout.columns[0].width = 2400.5f;
   layout.columns[0].position = 2;
   layout.columns[1].position = 1;
-  layout.columns[1].caption = QStringLiteral("Schindler's \"List\"");
+  layout.columns[1].caption = "Schindler's \"List\"";
   layout.sorted = true;
   layout.sortKey = 1;
   layout.sortOrder = 1;
 
   CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), layout);
+  SettingsManager::SaveListLayout("DVDList", QString(), layout);
   EXPECT_EQ(commits.Count(), 1);
+  const QStringList expected = {"DVDList_HeaderCount=3=2",
+                                "DVDList_Sorted=11=True",
+                                "DVDList_SortKey=2=1",
+                                "DVDList_SortOrder=3=1",
+                                "DVDList_ColumnWidth1=4=2400.5",
+                                "DVDList_ColumnPosition1=2=2",
+                                "DVDList_ColumnText1=8=Caption 1",
+                                "DVDList_ColumnWidth2=4=1500",
+                                "DVDList_ColumnPosition2=2=1",
+                                "DVDList_ColumnText2=8=Schindler's \"List\""};
+  EXPECT_EQ(Stored(), expected);
+  SettingsManager::SaveListLayout("DVDList", QString(), layout);
+  EXPECT_EQ(Stored(), expected);
 
-  const std::vector<StoredSetting> expected = {
-      {"DVDList_HeaderCount", 3, "2"},
-      {"DVDList_Sorted", 11, "True"},
-      {"DVDList_SortKey", 2, "1"},
-      {"DVDList_SortOrder", 3, "1"},
-      {"DVDList_ColumnWidth1", 4, "2400.5"},
-      {"DVDList_ColumnPosition1", 2, "2"},
-      {"DVDList_ColumnText1", 8, "Caption 1"},
-      {"DVDList_ColumnWidth2", 4, "1500"},
-      {"DVDList_ColumnPosition2", 2, "1"},
-      {"DVDList_ColumnText2", 8, "Schindler's \"List\""},
-  };
-  const auto stored = StoredSettings();
-  ASSERT_EQ(stored.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(stored[i].name, expected[i].name) << i;
-    EXPECT_EQ(stored[i].kind, expected[i].kind) << stored[i].name.toStdString();
-    EXPECT_EQ(stored[i].value, expected[i].value) << stored[i].name.toStdString();
-  }
-
-  // Saving again updates the rows instead of adding a second set.
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), layout);
-  EXPECT_EQ(StoredSettings().size(), expected.size());
+  ListLayout loaded = Columns(2, 900);
+  loaded.columns[0].caption = "other";
+  LoadListLayout("DVDList", QString(), loaded, 200);
+  EXPECT_EQ(Described(loaded), Described(layout));
 }
 
 TEST_F(ListLayoutTest, NothingStoredLeavesTheListAlone) {
   ListLayout layout = Columns(4, 50);
   layout.sorted = true;
   layout.sortKey = 3;
-  layout.sortOrder = 1;
   ListLayout loaded = layout;
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  ASSERT_EQ(loaded.columns.size(), 4u);
-  EXPECT_EQ(loaded.columns[0].width, 50);  // not even raised to the minimum
-  EXPECT_TRUE(loaded.sorted);
-  EXPECT_EQ(loaded.sortKey, 3);
+  LoadListLayout("DVDList", QString(), loaded, 200);
+  EXPECT_EQ(Described(loaded), Described(layout));  // widths not even raised to the minimum
 
   // A stored count of 0 counts as nothing stored, whatever else is there.
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 0);
-  WriteSetting(QStringLiteral("DVDList_Sorted"), false);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), 900.0f);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  EXPECT_EQ(loaded.columns.size(), 4u);
-  EXPECT_EQ(loaded.columns[0].width, 50);
-  EXPECT_TRUE(loaded.sorted);
+  WriteSetting("DVDList_HeaderCount", 0);
+  WriteSetting("DVDList_Sorted", false);
+  WriteSetting("DVDList_ColumnWidth1", 900.0f);
+  LoadListLayout("DVDList", QString(), loaded, 200);
+  EXPECT_EQ(Described(loaded), Described(layout));
 }
 
-TEST_F(ListLayoutTest, RoundTripRestoresWidthsPositionsCaptionsAndSort) {
-  ListLayout saved = Columns(3);
-  saved.columns[0] = {"DVDTitle", "Title", 3000, 3};
-  saved.columns[1] = {"Category", "Kind", 1234.25f, 1};
-  saved.columns[2] = {"Status", "Status", 800, 2};
-  saved.sorted = true;
-  saved.sortKey = 2;
-  saved.sortOrder = 1;
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), saved);
+// The stored count decides: fewer trim the list, more add empty columns at the minimum width.
+TEST_F(ListLayoutTest, TheStoredColumnCountTrimsOrExtendsTheList) {
+  SettingsManager::SaveListLayout("DVDList", QString(), Columns(5, 900));
+  const ListLayout trimmed = Loaded(7);
+  ASSERT_EQ(trimmed.columns.size(), 5u);
+  EXPECT_EQ(Described(trimmed)[4], "Key5|Caption 5|900|5");
 
-  ListLayout loaded = Columns(3, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  ASSERT_EQ(loaded.columns.size(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(loaded.columns[i].width, saved.columns[i].width) << i;
-    EXPECT_EQ(loaded.columns[i].position, saved.columns[i].position) << i;
-    EXPECT_EQ(loaded.columns[i].caption, saved.columns[i].caption) << i;
-    // Keys are the list's own and are not stored.
-    EXPECT_EQ(loaded.columns[i].key, QStringLiteral("Key%1").arg(i + 1));
-  }
-  EXPECT_TRUE(loaded.sorted);
-  EXPECT_EQ(loaded.sortKey, 2);
-  EXPECT_EQ(loaded.sortOrder, 1);
-}
-
-TEST_F(ListLayoutTest, FiveStoredColumnsTrimASevenColumnList) {
-  SettingsManager::SaveListLayout(QStringLiteral("DVDList"), QString(), Columns(5, 900));
-  ListLayout loaded = Columns(7, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  ASSERT_EQ(loaded.columns.size(), 5u);
-  EXPECT_EQ(loaded.columns[4].key, QStringLiteral("Key5"));
-  EXPECT_EQ(loaded.columns[4].width, 900);
-}
-
-TEST_F(ListLayoutTest, MoreStoredColumnsAddEmptyOnesAtTheMinimumWidth) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 4);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth4"), 700.0f);
-  ListLayout loaded = Columns(2, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  ASSERT_EQ(loaded.columns.size(), 4u);
-  EXPECT_EQ(loaded.columns[0].width, 1500);  // its key is missing: the current width stays
-  EXPECT_EQ(loaded.columns[2].caption, QString());
-  EXPECT_EQ(loaded.columns[2].key, QString());
-  EXPECT_EQ(loaded.columns[2].width, 200);
-  EXPECT_EQ(loaded.columns[3].width, 700);
+  WriteSetting("OtherList_HeaderCount", 4);
+  WriteSetting("OtherList_ColumnWidth4", 700.0f);
+  // Where a column's keys are missing, what the list had stays.
+  EXPECT_EQ(Described(Loaded(2, "OtherList")),
+            QStringList({"Key1|Caption 1|1500|1", "Key2|Caption 2|1500|2", "||200|0", "||700|0",
+                         "sorted 0 by 0 order 0"}));
 }
 
 struct WidthCase {
@@ -180,11 +147,9 @@ struct WidthCase {
 class StoredWidthTest : public ListLayoutTest, public ::testing::WithParamInterface<WidthCase> {};
 
 TEST_P(StoredWidthTest, WidthsBelowTheMinimumAreRaised) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 1);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), GetParam().stored);
-  ListLayout loaded = Columns(1, 1500);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  EXPECT_EQ(loaded.columns[0].width, GetParam().expected);
+  WriteSetting("DVDList_HeaderCount", 1);
+  WriteSetting("DVDList_ColumnWidth1", GetParam().stored);
+  EXPECT_EQ(Loaded(1).columns[0].width, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -193,23 +158,17 @@ INSTANTIATE_TEST_SUITE_P(
                       WidthCase{199.5f, 200}, WidthCase{-40, 200}, WidthCase{0, 200},
                       WidthCase{std::numeric_limits<float>::quiet_NaN(), 200}));
 
-TEST_F(ListLayoutTest, ValuesOfTheWrongKindFallBackToTheCurrentOnes) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 1);
-  WriteSetting(QStringLiteral("DVDList_ColumnWidth1"), QStringLiteral("wide"));
-  WriteSetting(QStringLiteral("DVDList_ColumnPosition1"), QStringLiteral("first"));
-  WriteSetting(QStringLiteral("DVDList_SortKey"), 70000);  // beyond a 16-bit column number
-  ListLayout loaded = Columns(1, 1500);
-  loaded.sortKey = 0;
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
-  EXPECT_EQ(loaded.columns[0].width, 1500);
-  EXPECT_EQ(loaded.columns[0].position, 1);
-  EXPECT_EQ(loaded.sortKey, 0);
-}
+// Values of the wrong kind fall back to the list's own; a damaged column count does not build
+// thousands of columns.
+TEST_F(ListLayoutTest, DamagedValuesFallBackToTheCurrentOnes) {
+  WriteSetting("DVDList_HeaderCount", 1);
+  WriteSetting("DVDList_ColumnWidth1", "wide");
+  WriteSetting("DVDList_ColumnPosition1", "first");
+  WriteSetting("DVDList_SortKey", 70000);  // beyond a 16-bit column number
+  EXPECT_EQ(Described(Loaded(1)), QStringList({"Key1|Caption 1|1500|1", "sorted 0 by 0 order 0"}));
 
-TEST_F(ListLayoutTest, ADamagedColumnCountDoesNotBuildThousandsOfColumns) {
-  WriteSetting(QStringLiteral("DVDList_HeaderCount"), 2000000000);
-  ListLayout loaded = Columns(6);
-  SettingsManager::LoadListLayout(QStringLiteral("DVDList"), QString(), loaded, 200);
+  WriteSetting("DVDList_HeaderCount", 2000000000);
+  const ListLayout loaded = Loaded(6);
   EXPECT_LE(loaded.columns.size(), 255u);
   EXPECT_GE(loaded.columns.size(), 6u);
 }
@@ -217,55 +176,36 @@ TEST_F(ListLayoutTest, ADamagedColumnCountDoesNotBuildThousandsOfColumns) {
 TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
   const WindowPlacement saved{1440.5f, -300, 7200, 9600, 2};
   CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveWindowPlacement(QStringLiteral("PhoneBookFrm"), saved);
+  SettingsManager::SaveWindowPlacement("PhoneBookFrm", saved);
   EXPECT_EQ(commits.Count(), 1);
-
-  const auto stored = StoredSettings();
-  const std::vector<std::pair<QString, int>> expected = {{"PhoneBookFrmLeft", 4},
-                                                         {"PhoneBookFrmTop", 4},
-                                                         {"PhoneBookFrmHeight", 4},
-                                                         {"PhoneBookFrmWidth", 4},
-                                                         {"PhoneBookFrmWindowState", 3}};
-  ASSERT_EQ(stored.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(stored[i].name, expected[i].first);
-    EXPECT_EQ(stored[i].kind, expected[i].second);
-  }
-
-  const WindowPlacement loaded = SettingsManager::LoadWindowPlacement(
-      QStringLiteral("PhoneBookFrm"), WindowPlacement{1, 2, 3, 4, 0});
-  EXPECT_EQ(loaded.left, saved.left);
-  EXPECT_EQ(loaded.top, saved.top);
-  EXPECT_EQ(loaded.height, saved.height);
-  EXPECT_EQ(loaded.width, saved.width);
+  EXPECT_EQ(Stored(), QStringList({"PhoneBookFrmLeft=4=1440.5", "PhoneBookFrmTop=4=-300",
+                                   "PhoneBookFrmHeight=4=7200", "PhoneBookFrmWidth=4=9600",
+                                   "PhoneBookFrmWindowState=3=2"}));
+  const WindowPlacement loaded =
+      SettingsManager::LoadWindowPlacement("PhoneBookFrm", WindowPlacement{1, 2, 3, 4, 0});
+  EXPECT_EQ(QList<float>({loaded.left, loaded.top, loaded.height, loaded.width}),
+            QList<float>({saved.left, saved.top, saved.height, saved.width}));
   EXPECT_EQ(loaded.state, saved.state);
-}
 
-TEST_F(ListLayoutTest, MissingPlacementKeysTakeTheDefaults) {
-  WriteSetting(QStringLiteral("DVDReportFrmTop"), 500.0f);
-  WriteSetting(QStringLiteral("DVDReportFrmWidth"), QStringLiteral("not a number"));
-  const WindowPlacement loaded = SettingsManager::LoadWindowPlacement(
-      QStringLiteral("DVDReportFrm"), WindowPlacement{10, 20, 30, 40, 1});
-  EXPECT_EQ(loaded.left, 10);
-  EXPECT_EQ(loaded.top, 500);
-  EXPECT_EQ(loaded.height, 30);
-  EXPECT_EQ(loaded.width, 40);
-  EXPECT_EQ(loaded.state, 1);
+  // Missing keys and values that are not numbers take the defaults.
+  WriteSetting("DVDReportFrmTop", 500.0f);
+  WriteSetting("DVDReportFrmWidth", "not a number");
+  const WindowPlacement other =
+      SettingsManager::LoadWindowPlacement("DVDReportFrm", WindowPlacement{10, 20, 30, 40, 1});
+  EXPECT_EQ(QList<float>({other.left, other.top, other.height, other.width}),
+            QList<float>({10, 500, 30, 40}));
+  EXPECT_EQ(other.state, 1);
 }
 
 TEST_F(ListLayoutTest, SeparatorRatioIsStoredAsSingleAndLoadedWithoutBound) {
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("ReelKeeperFrm")), 0.5f);
-  SettingsManager::SaveSeparatorRatio(QStringLiteral("ReelKeeperFrm"), 0.05f);
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("ReelKeeperFrm")), 0.05f);
-  const auto stored = StoredSettings();
-  ASSERT_EQ(stored.size(), 1u);
-  EXPECT_EQ(stored[0].name, QStringLiteral("ReelKeeperFrmSeparatorRatio"));
-  EXPECT_EQ(stored[0].kind, 4);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.5f);
+  SettingsManager::SaveSeparatorRatio("ReelKeeperFrm", 0.05f);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.05f);
+  EXPECT_EQ(Stored(), QStringList{"ReelKeeperFrmSeparatorRatio=4=0.05"});
 
   // No layout arithmetic can use a ratio that is not a number.
-  SettingsManager::SaveSeparatorRatio(QStringLiteral("PhoneBookFrm"),
-                                      std::numeric_limits<float>::infinity());
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(QStringLiteral("PhoneBookFrm")), 0.5f);
+  SettingsManager::SaveSeparatorRatio("PhoneBookFrm", std::numeric_limits<float>::infinity());
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("PhoneBookFrm"), 0.5f);
 }
 
 struct RatioCase {

@@ -20,9 +20,8 @@ class StatementTest : public ::testing::TestWithParam<StatementCase> {};
 TEST_P(StatementTest, IsBuiltFromTheFixedPieces) {
   const std::optional<DVDQuery> query = SearchQuery(GetParam().criteria);
   ASSERT_TRUE(query);
-  EXPECT_EQ(query->Sql(), QStringLiteral("Select Inventory.* From Inventory Where ") +
-                              QString::fromUtf8(GetParam().where) +
-                              QStringLiteral(" Order By Inventory.DVDTitle"));
+  EXPECT_EQ(query->Sql(), "Select Inventory.* From Inventory Where " +
+                              QString::fromUtf8(GetParam().where) + " Order By Inventory.DVDTitle");
 }
 
 INSTANTIATE_TEST_SUITE_P(

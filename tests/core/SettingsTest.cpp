@@ -1,16 +1,12 @@
 // The settings store and the error report it falls back on.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <cstring>
 #include <limits>
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
-#include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -19,24 +15,13 @@ using testsupport::TempDatabase;
 
 namespace {
 
-// Each test runs in its own current folder, where "ErrorLog" is written.
-class InTempFolder : public ::testing::Test {
+// A fresh database, and a current folder of its own where "ErrorLog" is written.
+class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder_.path()));
-  }
-  void TearDown() override {
-    QDir::setCurrent(previous_);
-    QLocale::setDefault(QLocale::c());
-  }
-  QString Log() const {
-    QFile log(folder_.filePath(QStringLiteral("ErrorLog")));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-  }
+  void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
-  QTemporaryDir folder_;
-  QString previous_;
+  testsupport::TempCurrentFolder folder;
+  TempDatabase db;
 };
 
 struct KindCase {
@@ -68,10 +53,10 @@ bool SameValue(const QVariant& a, const QVariant& b) {
 TEST_P(SettingKindTest, RoundTripsInItsOwnType) {
   TempDatabase db;
   const KindCase& c = GetParam();
-  WriteSetting(QStringLiteral("Key"), c.value);
-  const QVariant read = ReadSetting(QStringLiteral("Key"), QStringLiteral("default"));
+  WriteSetting("Key", c.value);
+  const QVariant read = ReadSetting("Key", "default");
   EXPECT_TRUE(SameValue(read, c.value)) << qPrintable(read.toString());
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT SettingType FROM Settings WHERE SettingName = 'Key'")),
+  EXPECT_EQ(db.Column("SELECT SettingType FROM Settings WHERE SettingName = 'Key'"),
             QStringList{QString::number(c.kind)});
 }
 
@@ -83,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"Single", QVariant(0.1f), vbSingle}, KindCase{"Double", QVariant(0.5), vbDouble},
         KindCase{"Date", QVariant(QDate(2026, 12, 6)), vbDate},
         KindCase{"DateTime", QVariant(QDateTime(QDate(2026, 12, 6), QTime(21, 5, 9))), vbDate},
-        KindCase{"Text", QVariant(QStringLiteral("It's \"here\"")), vbString},
+        KindCase{"Text", QVariant("It's \"here\""), vbString},
         KindCase{"Boolean", QVariant(true), vbBoolean},
         KindCase{"Byte", QVariant::fromValue<quint8>(200), vbByte},
         KindCase{"SingleMax", QVariant(std::numeric_limits<float>::max()), vbSingle},
@@ -99,141 +84,83 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"UnsignedMax", QVariant(std::numeric_limits<quint64>::max()), vbULongLong}),
     [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
 
-TEST(Settings, MissingNameGivesTheCallersDefault) {
-  TempDatabase db;
-  EXPECT_EQ(ReadSetting(QStringLiteral("Never"), 1.0), QVariant(1.0));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Never"), QVariant::fromValue<qint16>(7)).typeId(),
-            QMetaType::Short);
-  WriteSetting(QStringLiteral("Ratio"), 0.5);
-  EXPECT_EQ(ReadSetting(QStringLiteral("Ratio"), 1), QVariant(0.5));
+TEST_F(SettingsTest, MissingNameGivesTheCallersDefault) {
+  EXPECT_EQ(ReadSetting("Never", 1.0), QVariant(1.0));
+  EXPECT_EQ(ReadSetting("Never", QVariant::fromValue<qint16>(7)).typeId(), QMetaType::Short);
+  WriteSetting("Ratio", 0.5);
+  EXPECT_EQ(ReadSetting("Ratio", 1), QVariant(0.5));
 }
 
-TEST(Settings, SecondWriteReplacesTypeAndValueInOneRow) {
-  TempDatabase db;
-  WriteSetting(QStringLiteral("Key"), 42);
-  WriteSetting(QStringLiteral("Key"), QStringLiteral("forty-two"));
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT SettingType || '=' || SettingValue FROM Settings")),
-            QStringList{QStringLiteral("8=forty-two")});
+TEST_F(SettingsTest, SecondWriteReplacesTypeAndValueInOneRow) {
+  WriteSetting("Key", 42);
+  WriteSetting("Key", "forty-two");
+  EXPECT_EQ(db.Column("SELECT SettingType || '=' || SettingValue FROM Settings"),
+            QStringList{"8=forty-two"});
   // Names compare without regard to letter case, as all text in the program does.
-  WriteSetting(QStringLiteral("KEY"), true);
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT count(*) FROM Settings")),
-            QStringList{QStringLiteral("1")});
-  EXPECT_EQ(ReadSetting(QStringLiteral("key"), false), QVariant(true));
+  WriteSetting("KEY", true);
+  EXPECT_EQ(db.Column("SELECT count(*) FROM Settings"), QStringList{"1"});
+  EXPECT_EQ(ReadSetting("key", false), QVariant(true));
   // A quote in a name neither breaks nor alters the lookup.
-  WriteSetting(QStringLiteral("O'Brien's list"), 3);
-  EXPECT_EQ(ReadSetting(QStringLiteral("O'Brien's list"), 0), QVariant(3));
+  WriteSetting("O'Brien's list", 3);
+  EXPECT_EQ(ReadSetting("O'Brien's list", 0), QVariant(3));
 }
 
-TEST(Settings, WritingNullIsRefused) {
-  TempDatabase db;
-  EXPECT_THROW(WriteSetting(QStringLiteral("Key"), QVariant()), DatabaseError);
+TEST_F(SettingsTest, WritingNullIsRefused) {
+  EXPECT_THROW(WriteSetting("Key", QVariant()), DatabaseError);
 }
 
-using SettingsLocale = InTempFolder;
-
-TEST_F(SettingsLocale, NumbersAndDatesDoNotDependOnTheLocale) {
-  TempDatabase db;
+TEST_F(SettingsTest, NumbersAndDatesDoNotDependOnTheLocale) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  WriteSetting(QStringLiteral("Ratio"), 0.5);
-  WriteSetting(QStringLiteral("Width"), 1234.5f);
-  WriteSetting(QStringLiteral("When"), QDate(2026, 3, 1));
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT SettingValue FROM Settings ORDER BY rowid")),
+  WriteSetting("Ratio", 0.5);
+  WriteSetting("Width", 1234.5f);
+  WriteSetting("When", QDate(2026, 3, 1));
+  EXPECT_EQ(db.Column("SELECT SettingValue FROM Settings ORDER BY rowid"),
             (QStringList{"0.5", "1234.5", "2026-03-01"}));
   // Read back in another locale, as a log-on start often has.
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Ratio"), 0.0), QVariant(0.5));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Width"), 0.0f), QVariant(1234.5f));
-  EXPECT_EQ(ReadSetting(QStringLiteral("When"), QDate()), QVariant(QDate(2026, 3, 1)));
-  EXPECT_TRUE(Log().isEmpty());
+  EXPECT_EQ(ReadSetting("Ratio", 0.0), QVariant(0.5));
+  EXPECT_EQ(ReadSetting("Width", 0.0f), QVariant(1234.5f));
+  EXPECT_EQ(ReadSetting("When", QDate()), QVariant(QDate(2026, 3, 1)));
+  EXPECT_TRUE(folder.ErrorLog().isEmpty());
 }
 
-TEST_F(SettingsLocale, UnconvertibleStoredValueGivesDefaultAndIsLogged) {
-  TempDatabase db;
+TEST_F(SettingsTest, UnconvertibleStoredValueGivesDefaultAndIsLogged) {
   db.Db()->Execute(
       QStringLiteral("INSERT INTO Settings VALUES ('Ratio', 5, '0,5'), ('Left', 4, 'wide'), "
                      "('Flag', 11, 'maybe')"));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Ratio"), 0.5), QVariant(0.5));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Left"), 100.0f), QVariant(100.0f));
-  EXPECT_EQ(ReadSetting(QStringLiteral("Flag"), false), QVariant(false));
-  const QString log = Log();
-  EXPECT_TRUE(log.contains(QStringLiteral("\"Ratio\" holds \"0,5\""))) << qPrintable(log);
-  EXPECT_TRUE(log.contains(QStringLiteral("\"Flag\" holds \"maybe\"")));
+  EXPECT_EQ(ReadSetting("Ratio", 0.5), QVariant(0.5));
+  EXPECT_EQ(ReadSetting("Left", 100.0f), QVariant(100.0f));
+  EXPECT_EQ(ReadSetting("Flag", false), QVariant(false));
+  const QString log = folder.ErrorLog();
+  EXPECT_TRUE(log.contains("\"Ratio\" holds \"0,5\"")) << qPrintable(log);
+  EXPECT_TRUE(log.contains("\"Flag\" holds \"maybe\""));
 }
 
 TEST(ConvertSetting, FollowsTheKindCodes) {
   bool ok = false;
-  EXPECT_EQ(ConvertSetting(QStringLiteral("True"), vbBoolean, &ok), QVariant(true));
+  EXPECT_EQ(ConvertSetting("True", vbBoolean, &ok), QVariant(true));
   EXPECT_TRUE(ok);
-  EXPECT_EQ(ConvertSetting(QStringLiteral("False"), vbBoolean), QVariant(false));
-  EXPECT_EQ(ConvertSetting(QStringLiteral("anything"), vbNull, &ok), QVariant());
+  EXPECT_EQ(ConvertSetting("False", vbBoolean), QVariant(false));
+  EXPECT_EQ(ConvertSetting("anything", vbNull, &ok), QVariant());
   EXPECT_TRUE(ok);
   for (int kind : {0, 8, 9, 10, 13, 8192}) {
-    EXPECT_EQ(ConvertSetting(QStringLiteral("text"), kind), QVariant(QStringLiteral("text")))
-        << kind;
+    EXPECT_EQ(ConvertSetting("text", kind), QVariant("text")) << kind;
   }
-  EXPECT_EQ(ConvertSetting(QStringLiteral("12.5"), vbCurrency), QVariant(12.5));
-  EXPECT_EQ(ConvertSetting(QStringLiteral("40000"), vbInteger, &ok), QVariant());
+  EXPECT_EQ(ConvertSetting("12.5", vbCurrency), QVariant(12.5));
+  EXPECT_EQ(ConvertSetting("40000", vbInteger, &ok), QVariant());
   EXPECT_FALSE(ok);  // out of range for 16 bits
-  EXPECT_EQ(ConvertSetting(QStringLiteral("256"), vbByte, &ok), QVariant());
+  EXPECT_EQ(ConvertSetting("256", vbByte, &ok), QVariant());
   EXPECT_FALSE(ok);
 }
 
-using ErrorReport = InTempFolder;
-
-const DatabaseError kFailure(14, QStringLiteral("unable to open database file"),
-                             QStringLiteral("Database"));
-
-TEST_F(ErrorReport, ContinueAllowedAsksAndLogsTheWholeText) {
-  testsupport::ScriptedMessageBox box;
-  box.Answer(seams::MsgAnswer::Yes);
-  ErrorFunctions::ShowError(QStringLiteral("A function failed."), true, kFailure);
-  const QString expected = QStringLiteral(
-      "A function failed.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
-      "file\r\n"
-      "Source: Database\r\n\r\nWould you like to try to continue running this program?\r\n"
-      "WARNING - Continuing to run this program may result in undesired operation.");
-  ASSERT_EQ(box.Shown().size(), 1u);
-  EXPECT_EQ(box.Shown()[0].text, expected);
-  EXPECT_EQ(box.Shown()[0].title, QStringLiteral("Error"));
-  EXPECT_EQ(box.Shown()[0].icon, seams::MsgIcon::Critical);
-  EXPECT_EQ(box.Shown()[0].buttons, seams::MsgButtons::YesNo);
-  EXPECT_EQ(box.Shown()[0].defaultAnswer, seams::MsgAnswer::Yes);
-  EXPECT_EQ(Log(), expected + QStringLiteral("\r\n"));
-
-  // A second report is added after the first.
-  box.Answer(seams::MsgAnswer::Yes);
-  ErrorFunctions::ShowError(QString(), false, kFailure);
-  const QString second = QStringLiteral(
-      "There was an error.\r\n\r\nError Number: 14\r\nSystem Err Desc: unable to open database "
-      "file\r\n"
-      "Source: Database");
-  EXPECT_EQ(box.Shown()[1].buttons, seams::MsgButtons::Ok);
-  EXPECT_EQ(box.Shown()[1].text, second);
-  EXPECT_EQ(Log(), expected + QStringLiteral("\r\n") + second + QStringLiteral("\r\n"));
-}
-
-TEST_F(ErrorReport, AnsweringNoEndsTheProgramWithoutALogEntry) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        testsupport::ScriptedMessageBox box;
-        box.Answer(seams::MsgAnswer::No);
-        ErrorFunctions::ShowError(QStringLiteral("A function failed."), true, kFailure);
-        std::exit(0);  // not reached when the program ends at once
-      },
-      ::testing::ExitedWithCode(1), "");
-  EXPECT_TRUE(Log().isEmpty());
-}
-
-TEST_F(ErrorReport, SettingsWithoutDatabaseReportAndFallBack) {
+TEST_F(SettingsTest, WithoutADatabaseTheFailureIsReportedAndTheDefaultGiven) {
   DatabaseFunctions::CloseDatabase();
   testsupport::ScriptedMessageBox box;
   box.Answer(seams::MsgAnswer::Yes);
-  EXPECT_EQ(ReadSetting(QStringLiteral("Anything"), 5), QVariant(5));
+  EXPECT_EQ(ReadSetting("Anything", 5), QVariant(5));
   ASSERT_EQ(box.Shown().size(), 1u);
-  EXPECT_TRUE(
-      box.Shown()[0].text.startsWith(QStringLiteral("A function failed.\r\n\r\nError Number: ")));
-  EXPECT_TRUE(Log().startsWith(QStringLiteral("A function failed.")));
+  EXPECT_TRUE(box.Shown()[0].text.startsWith("A function failed.\r\n\r\nError Number: "));
+  EXPECT_TRUE(folder.ErrorLog().startsWith("A function failed."));
 }
 
 }  // namespace

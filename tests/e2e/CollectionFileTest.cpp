@@ -1,6 +1,6 @@
-// A collection the program cannot simply use at start: held by another program, damaged, or in
-// a program folder that cannot be written. The user is told in plain words and asked where a
-// choice exists; unattended, the default answer changes nothing, so the file stays as it was.
+// A collection the program cannot simply use at start: held by another program, damaged, or one
+// that cannot be written. The user is told in plain words and asked where a choice exists;
+// unattended, the default answer changes nothing, so the file stays as it was.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -10,19 +10,9 @@
 
 namespace {
 
-using e2e::Checksum;
-using e2e::LaunchOptions;
 using e2e::Sandbox;
+using testsupport::Checksum;
 using testsupport::Sqlite3Shell;
-
-// A collection of the program's own with a few DVDs, made by a first run.
-void MakeCollection(const Sandbox& sandbox) {
-  auto first = sandbox.Start();
-  ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
-  first->Kill();
-  Sqlite3Shell(sandbox.DatabaseFile(),
-               "INSERT INTO Inventory (DVDTitle) VALUES ('Casablanca'), ('Vertigo'), ('Psycho')");
-}
 
 // Overwrites the page that holds the DVDs: the file opens, and loading the list meets the damage.
 void DamageInventoryPage(const QString& file) {
@@ -32,29 +22,20 @@ void DamageInventoryPage(const QString& file) {
           .toLongLong();
   ASSERT_GT(page, 1);
   QFile bytes(file);
-  ASSERT_TRUE(bytes.open(QIODevice::ReadWrite));
-  ASSERT_TRUE(bytes.seek((page - 1) * pageSize));
+  ASSERT_TRUE(bytes.open(QIODevice::ReadWrite) && bytes.seek((page - 1) * pageSize));
   bytes.write(QByteArray(int(pageSize), char(0xA5)));
 }
 
-enum class Trouble { HeldByAnotherProgram, Damaged };
-
-struct TroubleCase {
-  const char* name;
-  Trouble trouble;
-  const char* says;
-};
-
-void PrintTo(const TroubleCase& c, std::ostream* os) { *os << c.name; }
-
-class StartQuestionTest : public ::testing::TestWithParam<TroubleCase> {};
+class StartQuestionTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(StartQuestionTest, AsksInPlainWordsAndTheDefaultLeavesTheFileAsItWas) {
+  const bool held = GetParam();
   Sandbox sandbox;
-  MakeCollection(sandbox);
+  sandbox.RunOnce();
   const QString file = sandbox.DatabaseFile();
+  Sqlite3Shell(file, "INSERT INTO Inventory (DVDTitle) VALUES ('Casablanca'), ('Vertigo')");
   QProcess locker;
-  if (GetParam().trouble == Trouble::HeldByAnotherProgram) {
+  if (held) {
     // Another program holds the file in the middle of a write of its own.
     locker.start("sqlite3", {"-batch", file});
     ASSERT_TRUE(locker.waitForStarted());
@@ -69,12 +50,11 @@ TEST_P(StartQuestionTest, AsksInPlainWordsAndTheDefaultLeavesTheFileAsItWas) {
   auto program = sandbox.Start();
   EXPECT_EQ(program->WaitForExit(), 1) << qPrintable(program->Stderr());
   EXPECT_FALSE(program->WasShown());
-  const QStringList messages = sandbox.Messages();
-  ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
-  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("ReelKeeper\t") + GetParam().says))
-      << qPrintable(messages[0]);
-  EXPECT_TRUE(messages[0].contains(file)) << qPrintable(messages[0]);
-  if (locker.state() == QProcess::Running) {
+  sandbox.ExpectOneMessage({held ? "ReelKeeper\tThe collection is in use by another program"
+                                 : "ReelKeeper\tThe "
+                                   "collection '",
+                            file});
+  if (held) {
     locker.write("ROLLBACK;\n.quit\n");
     locker.closeWriteChannel();
     locker.waitForFinished();
@@ -83,34 +63,36 @@ TEST_P(StartQuestionTest, AsksInPlainWordsAndTheDefaultLeavesTheFileAsItWas) {
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, StartQuestionTest,
-    ::testing::Values(TroubleCase{"HeldByAnotherProgram", Trouble::HeldByAnotherProgram,
-                                  "The collection is in use by another program"},
-                      TroubleCase{"Damaged", Trouble::Damaged, "The collection '"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, StartQuestionTest, ::testing::Bool(), [](const auto& info) {
+  return info.param ? "HeldByAnotherProgram" : "Damaged";
+});
 
-// An installed copy that a user had filled before: the collection is named, with what to do, and
-// no empty collection appears in the data folder instead.
-TEST(CollectionFileTest, CollectionInAReadOnlyProgramFolderIsNamedNotPassedOver) {
+class UnwritableTest : public ::testing::TestWithParam<bool> {};
+
+// The user may not write the file (root's, read only), or not its folder (an installed copy that
+// a user had filled before). The start ends with a message that names the file and the reason,
+// for a folder also the way out (the data folder the file may move to), and no empty collection
+// appears in the data folder instead.
+TEST_P(UnwritableTest, FileIsNamedAndLeftAsItWas) {
+  const bool folder = GetParam();
   Sandbox sandbox;
-  MakeCollection(sandbox);
-  const QByteArray before = Checksum(sandbox.DatabaseFile());
-  sandbox.GiveToNobody(/*programFolderToo=*/false);
+  sandbox.RunOnce();
+  sandbox.GiveToNobody(/*programFolderToo=*/!folder);
+  e2e::Chmod(sandbox.DatabaseFile(), 0644);
   QFile::remove(sandbox.Path("run/ReelKeeperMutex"));  // root's, from the first run
-  LaunchOptions options;
+  const QByteArray before = Checksum(sandbox.DatabaseFile());
+  e2e::LaunchOptions options;
   options.asNobody = true;
   auto program = sandbox.Start(options);
   EXPECT_EQ(program->WaitForExit(), 1) << qPrintable(program->Stderr());
-  const QStringList messages = sandbox.Messages();
-  ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
-  // The file, the reason and the way out: the data folder the file may move to.
-  for (const QString& part : {sandbox.DatabaseFile(), QStringLiteral("cannot be written"),
-                              sandbox.Path("data/ReelKeeper")}) {
-    EXPECT_TRUE(messages[0].contains(part)) << qPrintable(messages[0]);
-  }
+  QStringList parts = {sandbox.DatabaseFile(), "cannot be written"};
+  if (folder) parts << sandbox.Path("data/ReelKeeper");
+  sandbox.ExpectOneMessage(parts);
   EXPECT_FALSE(QFileInfo::exists(sandbox.Path("data/ReelKeeper")));
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnwritableTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "ProgramFolder" : "File"; });
 
 }  // namespace

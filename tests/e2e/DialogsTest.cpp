@@ -58,10 +58,10 @@ TEST(DialogsTest, AddADVDAndLendItByKeyboardAndMouse) {
   EXPECT_EQ(testsupport::Sqlite3Shell(file, "PRAGMA integrity_check"), "ok");
   EXPECT_EQ(testsupport::Sqlite3Shell(
                 file, "SELECT DVDTitle, Category, Status, Name, Date, DueDate FROM Inventory"),
-            QStringLiteral("Schindler's List|Drama|1|Ann O'Neil|%1|%2")
+            QString("Schindler's List|Drama|1|Ann O'Neil|%1|%2")
                 .arg(today.toString(Qt::ISODate), today.addDays(7).toString(Qt::ISODate)));
   EXPECT_EQ(testsupport::Sqlite3Shell(file, "SELECT Name, Address, City FROM Customers"),
-            QStringLiteral("Ann O'Neil|1 Main St|"));
+            "Ann O'Neil|1 Main St|");
 }
 
 }  // namespace

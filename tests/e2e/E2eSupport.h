@@ -5,48 +5,28 @@
 // The program runs unattended: its message boxes are written to a log and take their default
 // answer (REELKEEPER_MESSAGE_LOG), and it reports when its window is shown
 // (REELKEEPER_STARTUP_TIMING).
-#include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QStringList>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <chrono>
-#include <cstdlib>
+#include <QThread>
+#include <memory>
 #include <optional>
-#include <thread>
-#include <vector>
 
 namespace e2e {
 
-inline QByteArray Checksum(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
-}
-
 inline QString ReadFile(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
-}
-
-inline bool Chown(const QString& path, uid_t uid, gid_t gid) {
-  return ::chown(QFile::encodeName(path).constData(), uid, gid) == 0;
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 inline bool Chmod(const QString& path, mode_t mode) {
@@ -67,22 +47,21 @@ class Program;
 class Sandbox {
  public:
   explicit Sandbox(bool withScannerLibrary = true) {
-    root_ = dir_.path();
     // Others may pass through, so that the program can also run as "nobody".
-    Chmod(root_, 0755);
+    Chmod(dir_.path(), 0755);
     for (const char* sub : {"prog", "run", "config", "data", "cache", "work"}) {
       QDir().mkpath(Path(sub));
       Chmod(Path(sub), 0700);
     }
     Chmod(Path("prog"), 0755);
-    Copy(QStringLiteral(REELKEEPER_BINARY), Path("prog/reelkeeper"));
+    Copy(REELKEEPER_BINARY, Path("prog/reelkeeper"));
     if (withScannerLibrary) {
-      Copy(QDir(QStringLiteral(REELKEEPER_BIN_DIR)).filePath("libreelkeeper_scanner.so"),
+      Copy(QDir(REELKEEPER_BIN_DIR).filePath("libreelkeeper_scanner.so"),
            Path("prog/libreelkeeper_scanner.so"));
     }
   }
 
-  QString Path(const QString& relative) const { return QDir(root_).filePath(relative); }
+  QString Path(const QString& relative) const { return QDir(dir_.path()).filePath(relative); }
   QString ProgramFolder() const { return Path("prog"); }
   QString DatabaseFile() const { return Path("prog/ReelKeeper.mdb"); }
   QString DataFolderFile() const { return Path("data/ReelKeeper/ReelKeeper.mdb"); }
@@ -91,25 +70,38 @@ class Sandbox {
   // Each message box shown so far: title, a tab, the text with "\n" for its line breaks.
   QStringList Messages() const { return ReadFile(MessageLog()).split(u'\n', Qt::SkipEmptyParts); }
 
-  // Hands the folders the program writes to over to "nobody".
-  void GiveToNobody(bool programFolderToo) {
-    const passwd* nobody = ::getpwnam("nobody");
-    for (const char* sub : {"run", "config", "data", "cache", "work"}) {
-      Chown(Path(sub), nobody->pw_uid, nobody->pw_gid);
+  // Exactly one message box was shown, and its title and text hold every one of `parts`.
+  void ExpectOneMessage(const QStringList& parts) const {
+    const QStringList messages = Messages();
+    ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('|'));
+    for (const QString& part : parts) {
+      EXPECT_TRUE(messages[0].contains(part))
+          << qPrintable(messages[0]) << "\nlacks " << qPrintable(part);
     }
-    if (programFolderToo) Chown(Path("prog"), nobody->pw_uid, nobody->pw_gid);
   }
 
-  // Files in the program folder other than the program's own two.
+  // Hands the folders the program writes to over to "nobody".
+  void GiveToNobody(bool programFolderToo) const {
+    const passwd* nobody = ::getpwnam("nobody");
+    QStringList folders = {"run", "config", "data", "cache", "work"};
+    if (programFolderToo) folders << "prog";
+    for (const QString& sub : folders) {
+      EXPECT_EQ(::chown(QFile::encodeName(Path(sub)).constData(), nobody->pw_uid, nobody->pw_gid),
+                0);
+    }
+  }
+
+  // Files in the program folder other than the program's own two and its database.
   QStringList StrayFiles() const {
     QStringList files = QDir(ProgramFolder()).entryList(QDir::Files | QDir::Hidden);
-    files.removeAll("reelkeeper");
-    files.removeAll("libreelkeeper_scanner.so");
-    files.removeAll("ReelKeeper.mdb");
+    for (const char* own : {"reelkeeper", "libreelkeeper_scanner.so", "ReelKeeper.mdb"})
+      files.removeAll(own);
     return files;
   }
 
   std::unique_ptr<Program> Start(const LaunchOptions& options = {}) const;
+  // A first run that makes the collection file and is then killed.
+  void RunOnce() const;
 
  private:
   static void Copy(const QString& from, const QString& to) {
@@ -118,74 +110,44 @@ class Sandbox {
   }
 
   QTemporaryDir dir_;
-  QString root_;
 };
 
-// A running (or finished) copy of the program.
+// A running (or finished) copy of the program, in a process group of its own.
 class Program {
  public:
-  Program(const Sandbox& sandbox, const LaunchOptions& options) : sandbox_(sandbox) {
+  Program(const Sandbox& sandbox, const LaunchOptions& options) {
     static int counter = 0;
-    const QString tag = QString::number(++counter);
-    stdout_ = sandbox.Path("work/stdout-" + tag);
-    stderr_ = sandbox.Path("work/stderr-" + tag);
-
-    std::vector<QByteArray> env = Environment(options);
-    std::vector<QByteArray> argv;
-    if (options.throughXvfb) {
-      // -a looks for a free display from -n on; starting the search at different numbers keeps
-      // two tests running at once from racing for the same display.
-      argv = {"/usr/bin/xvfb-run",
-              "-a",
-              "-n",
-              QByteArray::number(100 + ::getpid() % 800),
-              "-s",
-              "-screen 0 1280x1024x24",
-              "/bin/bash",
-              "-c",
-              options.script.toUtf8()};
-    } else {
-      argv.push_back(QFile::encodeName(sandbox.Path("prog/reelkeeper")));
-      for (const QString& argument : options.arguments) argv.push_back(argument.toUtf8());
-    }
-    const QByteArray outPath = QFile::encodeName(stdout_);
-    const QByteArray errPath = QFile::encodeName(stderr_);
-    const QByteArray workFolder = QFile::encodeName(sandbox.Path("work"));
+    stderr_ = sandbox.Path(QStringLiteral("work/stderr-%1").arg(++counter));
+    process_.setWorkingDirectory(sandbox.Path("work"));
+    process_.setStandardInputFile(QProcess::nullDevice());
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(stderr_);
+    process_.setProcessEnvironment(Environment(sandbox, options));
     const passwd* nobody = ::getpwnam("nobody");
     const uid_t uid = nobody ? nobody->pw_uid : 65534;
     const gid_t gid = nobody ? nobody->pw_gid : 65534;
-
-    std::vector<char*> rawArgv;
-    for (QByteArray& a : argv) rawArgv.push_back(a.data());
-    rawArgv.push_back(nullptr);
-    std::vector<char*> rawEnv;
-    for (QByteArray& e : env) rawEnv.push_back(e.data());
-    rawEnv.push_back(nullptr);
-
-    pid_ = ::fork();
-    if (pid_ == 0) {
+    const rlim_t limit = options.fileSizeLimit;
+    const bool asNobody = options.asNobody;
+    process_.setChildProcessModifier([=] {
       ::setpgid(0, 0);
-      const int out = ::open(outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const int err = ::open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      const int null = ::open("/dev/null", O_RDONLY);
-      if (out < 0 || err < 0 || null < 0) ::_exit(120);
-      ::dup2(null, 0);
-      ::dup2(out, 1);
-      ::dup2(err, 2);
-      if (::chdir(workFolder.constData()) != 0) ::_exit(121);
-      if (options.fileSizeLimit > 0) {
+      if (limit > 0) {
         ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
-        const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(122);
+        const rlimit rl{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(122);
       }
-      if (options.asNobody) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) {
-          ::_exit(123);
-        }
-      }
-      ::execve(rawArgv[0], rawArgv.data(), rawEnv.data());
-      ::_exit(124);
+      if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+        ::_exit(123);
+    });
+    if (options.throughXvfb) {
+      // -a looks for a free display from -n on; starting the search at different numbers keeps
+      // two tests running at once from racing for the same display.
+      process_.start("/usr/bin/xvfb-run",
+                     {"-a", "-n", QString::number(100 + ::getpid() % 800), "-s",
+                      "-screen 0 1280x1024x24", "/bin/bash", "-c", options.script});
+    } else {
+      process_.start(sandbox.Path("prog/reelkeeper"), options.arguments);
     }
+    EXPECT_TRUE(process_.waitForStarted()) << qPrintable(process_.errorString());
   }
 
   ~Program() { Kill(); }
@@ -195,97 +157,77 @@ class Program {
   // The exit status, or nullopt when it is still running after the timeout. A death by signal
   // counts as 128 + the signal.
   std::optional<int> WaitForExit(int timeoutSeconds = 60) {
-    if (status_) return status_;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    while (true) {
-      int status = 0;
-      const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-      if (done == pid_) {
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return status_;
-      }
-      if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    if (IsRunning() && !process_.waitForFinished(timeoutSeconds * 1000)) return std::nullopt;
+    return process_.exitCode() + (process_.exitStatus() == QProcess::CrashExit ? 128 : 0);
   }
 
   bool IsRunning() {
-    if (status_) return false;
-    int status = 0;
-    const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-    if (done == pid_) {
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      return false;
-    }
-    return true;
+    return process_.state() != QProcess::NotRunning && !process_.waitForFinished(0);
   }
 
   // True once the program reports its main window shown; false when it ended or timed out.
   bool WaitForShown(int timeoutSeconds = 60) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (WasShown()) return true;
+    for (int waited = 0; waited < timeoutSeconds * 100 && !WasShown(); ++waited) {
       if (!IsRunning()) return WasShown();
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      QThread::msleep(10);
     }
-    return false;
+    return WasShown();
   }
 
   bool WasShown() const { return Stderr().contains("main window shown"); }
   QString Stderr() const { return ReadFile(stderr_); }
 
   void Kill() {
-    if (pid_ > 0 && !status_) {
-      ::kill(-pid_, SIGKILL);
-      ::kill(pid_, SIGKILL);
-      WaitForExit(30);
-    }
+    const qint64 pid = process_.processId();
+    if (!IsRunning() || pid <= 0) return;
+    ::kill(-pid_t(pid), SIGKILL);
+    process_.kill();
+    process_.waitForFinished(30000);
   }
 
  private:
-  std::vector<QByteArray> Environment(const LaunchOptions& options) const {
-    std::vector<QByteArray> env = {
-        "PATH=/usr/local/bin:/usr/bin:/bin",
-        "HOME=" + QFile::encodeName(sandbox_.Path("work")),
-        "XDG_RUNTIME_DIR=" + QFile::encodeName(sandbox_.Path("run")),
-        "XDG_CONFIG_HOME=" + QFile::encodeName(sandbox_.Path("config")),
-        "XDG_DATA_HOME=" + QFile::encodeName(sandbox_.Path("data")),
-        "XDG_CACHE_HOME=" + QFile::encodeName(sandbox_.Path("cache")),
-        "REELKEEPER_MESSAGE_LOG=" + QFile::encodeName(sandbox_.MessageLog()),
-        "REELKEEPER_STARTUP_TIMING=1",
-        "RK=" + QFile::encodeName(sandbox_.Path("prog/reelkeeper")),
-    };
-    if (!options.throughXvfb) env.push_back("QT_QPA_PLATFORM=offscreen");
+  static QProcessEnvironment Environment(const Sandbox& sandbox, const LaunchOptions& options) {
+    QProcessEnvironment env;
+    env.insert("PATH", "/usr/local/bin:/usr/bin:/bin");
+    env.insert("HOME", sandbox.Path("work"));
+    env.insert("XDG_RUNTIME_DIR", sandbox.Path("run"));
+    env.insert("XDG_CONFIG_HOME", sandbox.Path("config"));
+    env.insert("XDG_DATA_HOME", sandbox.Path("data"));
+    env.insert("XDG_CACHE_HOME", sandbox.Path("cache"));
+    env.insert("REELKEEPER_MESSAGE_LOG", sandbox.MessageLog());
+    env.insert("REELKEEPER_STARTUP_TIMING", "1");
+    env.insert("RK", sandbox.Path("prog/reelkeeper"));
+    if (!options.throughXvfb) env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment outer = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LANG", "LC_ALL"}) {
-      if (const char* value = std::getenv(name)) env.push_back(QByteArray(name) + '=' + value);
+      if (outer.contains(name)) env.insert(name, outer.value(name));
     }
     // The leak checker must be able to read its suppressions as "nobody" too.
-    if (const char* value = std::getenv("LSAN_OPTIONS")) {
-      QByteArray lsan(value);
-      const int at = lsan.indexOf("suppressions=");
-      if (at >= 0) {
-        const int end = lsan.indexOf(':', at);
-        const QByteArray file = lsan.mid(at + 13, end < 0 ? -1 : end - at - 13);
-        const QString copy = sandbox_.Path("work/lsan.supp");
-        QFile::remove(copy);
-        QFile::copy(QFile::decodeName(file), copy);
-        Chmod(copy, 0644);
-        lsan.replace(at + 13, file.size(), QFile::encodeName(copy));
-      }
-      env.push_back("LSAN_OPTIONS=" + lsan);
+    QString lsan = outer.value("LSAN_OPTIONS");
+    static const QRegularExpression suppressions("suppressions=([^:]*)");
+    const QRegularExpressionMatch file = suppressions.match(lsan);
+    if (file.hasMatch()) {
+      const QString copy = sandbox.Path("work/lsan.supp");
+      QFile::remove(copy);
+      QFile::copy(file.captured(1), copy);
+      Chmod(copy, 0644);
+      lsan.replace(file.capturedStart(1), file.capturedLength(1), copy);
     }
+    if (!lsan.isEmpty()) env.insert("LSAN_OPTIONS", lsan);
     return env;
   }
 
-  const Sandbox& sandbox_;
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-  QString stdout_;
+  QProcess process_;
   QString stderr_;
 };
 
 inline std::unique_ptr<Program> Sandbox::Start(const LaunchOptions& options) const {
   return std::make_unique<Program>(*this, options);
+}
+
+inline void Sandbox::RunOnce() const {
+  auto first = Start();
+  ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
 }
 
 }  // namespace e2e

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -17,7 +20,7 @@ namespace {
 // Every test makes fresh database files, each flushed to disk several times. On a memory file
 // system a flush costs nothing, which keeps the suites fast without changing the program.
 const bool kFastTemporaryFolder = [] {
-  if (qEnvironmentVariableIsEmpty("TMPDIR") && QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+  if (qEnvironmentVariableIsEmpty("TMPDIR") && QFileInfo("/dev/shm").isWritable()) {
     qputenv("TMPDIR", "/dev/shm");
   }
   return true;
@@ -37,13 +40,21 @@ seams::MsgAnswer ScriptedMessageBox::Show(const seams::MessageRequest& request) 
   return answer;
 }
 
+void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
+               seams::MsgButtons buttons, seams::MsgIcon icon) {
+  EXPECT_EQ(shown.text, text);
+  EXPECT_EQ(shown.title, title);
+  EXPECT_EQ(shown.buttons, buttons);
+  EXPECT_EQ(shown.icon, icon);
+}
+
 FixedClock::FixedClock(QDate today) : today_(today) { seams::SetClock(this); }
 
 FixedClock::~FixedClock() { seams::SetClock(nullptr); }
 
 TempDatabase::TempDatabase() {
   if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
-  path_ = dir_.filePath(QStringLiteral("ReelKeeper.mdb"));
+  path_ = dir_.filePath("ReelKeeper.mdb");
   DatabaseFunctions::OpenSharedDatabase(path_);
   InitAllTables();
 }
@@ -91,10 +102,39 @@ QStringList TempDatabase::Column(const QString& sql) const {
   return result;
 }
 
+TempCurrentFolder::TempCurrentFolder() : previous_(QDir::currentPath()) {
+  if (!dir_.isValid() || !QDir::setCurrent(dir_.path()))
+    throw std::runtime_error("no temporary current folder");
+}
+
+TempCurrentFolder::~TempCurrentFolder() { QDir::setCurrent(previous_); }
+
+QString TempCurrentFolder::ErrorLog() const {
+  QFile log(dir_.filePath(QStringLiteral("ErrorLog")));
+  return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : name_(name), saved_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
+  if (value.isNull()) {
+    qunsetenv(name);
+  } else {
+    qputenv(name, value);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  if (wasSet_) {
+    qputenv(name_, saved_);
+  } else {
+    qunsetenv(name_);
+  }
+}
+
 QString Sqlite3Shell(const QString& file, const QString& sql) {
   QProcess shell;
-  shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), file, sql});
-  if (!shell.waitForFinished(30000)) return QStringLiteral("<sqlite3 did not finish>");
+  shell.start("sqlite3", {"-batch", file, sql});
+  if (!shell.waitForFinished(30000)) return "<sqlite3 did not finish>";
   return QString::fromUtf8(shell.readAllStandardOutput() + shell.readAllStandardError()).trimmed();
 }
 

@@ -4,11 +4,17 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <ostream>
 #include <vector>
 
 #include "data/Database.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
+
+// Readable failure messages for texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace testsupport {
 
@@ -29,6 +35,10 @@ class ScriptedMessageBox final : public seams::MessageBox {
   std::deque<seams::MsgAnswer> answers_;
   std::vector<seams::MessageRequest> shown_;
 };
+
+// A message box as shown: its text, title, buttons and icon.
+void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
+               seams::MsgButtons buttons, seams::MsgIcon icon);
 
 // Installs a fixed "today" for as long as it lives.
 class FixedClock final : public seams::Clock {
@@ -56,8 +66,8 @@ class TempDatabase {
   static void InitAllTables();
   // Inserts one DVD row with plain SQL (bound parameters).
   void AddDvd(const QString& title, const QString& category = {}, qint32 status = 0,
-              const QString& name = {}, const QString& date = QStringLiteral("2000-01-01"),
-              const QString& dueDate = QStringLiteral("2000-01-01"), const QString& barCode = {},
+              const QString& name = {}, const QString& date = "2000-01-01",
+              const QString& dueDate = "2000-01-01", const QString& barCode = {},
               const QString& rated = {}, const QString& starring = {},
               const QString& description = {});
   void AddCustomer(const QString& name, const QString& phone = {});
@@ -67,6 +77,33 @@ class TempDatabase {
  private:
   QTemporaryDir dir_;
   QString path_;
+};
+
+// Makes a fresh temporary folder the current one for as long as it lives: the error report's
+// "ErrorLog" is written there.
+class TempCurrentFolder {
+ public:
+  TempCurrentFolder();
+  ~TempCurrentFolder();
+  QString Path() const { return dir_.path(); }
+  // The log's text; empty when nothing was logged.
+  QString ErrorLog() const;
+
+ private:
+  QTemporaryDir dir_;
+  QString previous_;
+};
+
+// Sets (or, with a null value, unsets) an environment variable for as long as it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const QByteArray& value);
+  ~ScopedEnvironment();
+
+ private:
+  const char* name_;
+  QByteArray saved_;
+  bool wasSet_;
 };
 
 // Runs the stock sqlite3 shell on a file and returns its output (trimmed).

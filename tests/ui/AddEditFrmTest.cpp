@@ -1,6 +1,5 @@
 #include "ui/dialogs/AddEditFrm.h"
 
-#include <QAccessible>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +17,7 @@
 
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 
@@ -25,16 +25,15 @@ class AddEditFrmTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FormHelpers::ResetTypeAhead();
-    db.AddDvd(QStringLiteral("star wars"), QStringLiteral("Sci-Fi"));
-    db.AddDvd(QStringLiteral("Alien"), QStringLiteral("Horror"), 0, {}, "2000-01-01", "2000-01-01",
-              QStringLiteral("222"), QStringLiteral("R"));
+    db.AddDvd("star wars", "Sci-Fi");
+    db.AddDvd("Alien", "Horror", 0, {}, "2000-01-01", "2000-01-01", "222", "R");
   }
 
   // Opens the dialog for a new DVD (no title) or for the stored DVD of that title.
   AddEditFrm& Open(const QString& edited, const QString& barCode = {}) {
     frm = std::make_unique<AddEditFrm>();
     frm->AddMode = edited.isEmpty();
-    frm->TitleCaption = edited.isEmpty() ? QStringLiteral("Add DVD") : "Edit " + edited;
+    frm->TitleCaption = edited.isEmpty() ? "Add DVD" : "Edit " + edited;
     frm->DVDTitle = edited;
     frm->BarCode = barCode;
     frm->show();
@@ -86,9 +85,9 @@ class AddEditSaveTest : public AddEditFrmTest, public ::testing::WithParamInterf
 TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const SaveCase& c = GetParam();
   Open(QString::fromUtf8(c.edited));
-  Fill(frm.get(), QStringLiteral("TitleTxt"), QString::fromUtf8(c.title));
-  Fill(frm.get(), QStringLiteral("BarCodeTxt"), QString::fromUtf8(c.barCode));
-  Box<QComboBox>(QStringLiteral("RatedTxt"))->setFocus();
+  Fill(frm.get(), "TitleTxt", QString::fromUtf8(c.title));
+  Fill(frm.get(), "BarCodeTxt", QString::fromUtf8(c.barCode));
+  Box<QComboBox>("RatedTxt")->setFocus();
   const QStringList before = Stored();
   Click("OkButton");
   const QString message = QString::fromUtf8(c.message);
@@ -105,7 +104,7 @@ TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   ExpectBox(boxes.Shown()[0], QString::fromUtf8(text), message, MsgButtons::Ok, icon);
   EXPECT_EQ(Stored(), before);
   EXPECT_TRUE(frm->isVisible());
-  EXPECT_EQ(Box(QStringLiteral("TitleTxt"))->text(), QString::fromUtf8(c.title));
+  EXPECT_EQ(Box("TitleTxt")->text(), QString::fromUtf8(c.title));
   EXPECT_EQ(frm->focusWidget() ? frm->focusWidget()->objectName() : QString(),
             QString::fromUtf8(c.focus));
 }
@@ -133,16 +132,16 @@ class AddEditCloseTest : public AddEditFrmTest, public ::testing::WithParamInter
 // Ok does.
 TEST_P(AddEditCloseTest, CancelsOrSaves) {
   Open({});
-  Fill(frm.get(), QStringLiteral("TitleTxt"), QStringLiteral("Heat"));
+  Fill(frm.get(), "TitleTxt", "Heat");
   switch (GetParam()) {
     case CloseWay::CancelButton:
       Click("CancelButton");
       break;
     case CloseWay::Escape:
-      QTest::keyClick(Box<QComboBox>(QStringLiteral("StarringTxt"))->lineEdit(), Qt::Key_Escape);
+      QTest::keyClick(Box<QComboBox>("StarringTxt")->lineEdit(), Qt::Key_Escape);
       break;
     case CloseWay::XLabel:
-      QTest::mouseClick(Box<QLabel>(QStringLiteral("XButton")), Qt::LeftButton);
+      QTest::mouseClick(Box<QLabel>("XButton"), Qt::LeftButton);
       break;
     case CloseWay::WindowManager:
       frm->close();
@@ -160,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(Ways, AddEditCloseTest,
                                            CloseWay::XLabel, CloseWay::WindowManager));
 
 TEST_F(AddEditFrmTest, EditedDVDDeletedBehindTheDialogSaysErrorAndStaysOpen) {
-  Open(QStringLiteral("star wars"));
-  db.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle = 'star wars'"));
+  Open("star wars");
+  db.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle = 'star wars'");
   Click("OkButton");
   ASSERT_EQ(boxes.Shown().size(), 1u);
   ExpectBox(boxes.Shown()[0], "Error", "ReelKeeper", MsgButtons::Ok, MsgIcon::None);
@@ -172,41 +171,39 @@ TEST_F(AddEditFrmTest, EditedDVDDeletedBehindTheDialogSaysErrorAndStaysOpen) {
 }
 
 TEST_F(AddEditFrmTest, ChoiceListsHoldTheStoredValuesAndTheCallersTextStays) {
-  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("horror"));
+  db.AddDvd("Heat", "horror");
   frm = std::make_unique<AddEditFrm>();
-  frm->DVDTitle = QStringLiteral("Heat");
-  frm->Category = QStringLiteral("horror");
-  frm->Rated = QStringLiteral("NC-17");
-  frm->BarCode = QStringLiteral("0042");
+  frm->DVDTitle = "Heat";
+  frm->Category = "horror";
+  frm->Rated = "NC-17";
+  frm->BarCode = "0042";
   frm->show();
-  auto* category = Box<QComboBox>(QStringLiteral("CategoryTxt"));
-  EXPECT_EQ(category->itemText(1), QStringLiteral("Sci-Fi"));
-  EXPECT_EQ(category->currentText(), QStringLiteral("horror"));
-  EXPECT_EQ(Box<QComboBox>(QStringLiteral("RatedTxt"))->currentText(), QStringLiteral("NC-17"));
-  EXPECT_EQ(Box(QStringLiteral("BarCodeTxt"))->text(), QStringLiteral("0042"));
-  EXPECT_TRUE(frm->findChild<QTimer*>(QStringLiteral("CheckCheck"))->isActive());
+  EXPECT_EQ(Box<QComboBox>("CategoryTxt")->itemText(1), "Sci-Fi");
+  EXPECT_EQ(QStringList({Box<QComboBox>("CategoryTxt")->currentText(),
+                         Box<QComboBox>("RatedTxt")->currentText(), Box("BarCodeTxt")->text()}),
+            QStringList({"horror", "NC-17", "0042"}));
+  EXPECT_TRUE(frm->findChild<QTimer*>("CheckCheck")->isActive());
 }
 
 // Enter starts a new line in the description (stored with CR LF) and saves anywhere else; typing
 // in a choice box completes from the stored values.
 TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {
   Open({});
-  EXPECT_EQ(Box<QLabel>(QStringLiteral("Title"))->text(), QStringLiteral("Add DVD"));
-  QTest::keyClicks(Box(QStringLiteral("TitleTxt")), QStringLiteral("Heat"));
-  QTest::keyClicks(Box<QComboBox>(QStringLiteral("CategoryTxt"))->lineEdit(), "ho");
-  auto* description = Box<QPlainTextEdit>(QStringLiteral("DescriptionTxt"));
+  QTest::keyClicks(Box("TitleTxt"), "Heat");
+  QTest::keyClicks(Box<QComboBox>("CategoryTxt")->lineEdit(), "ho");
+  auto* description = Box<QPlainTextEdit>("DescriptionTxt");
   description->setFocus();
   QTest::keyClicks(description, "a");
   QTest::keyClick(description, Qt::Key_Return);
   QTest::keyClicks(description, "b");
   EXPECT_TRUE(frm->isVisible());
-  EXPECT_FALSE(Box<QPushButton>(QStringLiteral("OkButton"))->isDefault());
-  Box(QStringLiteral("TitleTxt"))->setFocus();
-  EXPECT_TRUE(Box<QPushButton>(QStringLiteral("OkButton"))->isDefault());
-  QTest::keyClick(Box(QStringLiteral("TitleTxt")), Qt::Key_Return);
+  EXPECT_FALSE(Box<QPushButton>("OkButton")->isDefault());
+  Box("TitleTxt")->setFocus();
+  EXPECT_TRUE(Box<QPushButton>("OkButton")->isDefault());
+  QTest::keyClick(Box("TitleTxt"), Qt::Key_Return);
   EXPECT_FALSE(frm->isVisible());
-  EXPECT_EQ(frm->DVDTitle, QStringLiteral("Heat"));
-  EXPECT_EQ(Stored().last(), QStringLiteral("Heat|Horror|||a\r\nb|0"));
+  EXPECT_EQ(frm->DVDTitle, "Heat");
+  EXPECT_EQ(Stored().last(), "Heat|Horror|||a\r\nb|0");
 }
 
 // Both dialogs can be read and operated without seeing them: every label names its control, and
@@ -227,12 +224,7 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
     SavingDialog* window = dialog.window.get();
     window->show();
     SCOPED_TRACE(qPrintable(window->objectName()));
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-      if (!label->objectName().endsWith(u"Lbl")) continue;
-      ASSERT_NE(label->buddy(), nullptr);
-      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(label->buddy());
-      EXPECT_EQ(control->text(QAccessible::Name), label->text());
-    }
+    EXPECT_GT(ExpectReadableControls(window), 0);
     QStringList walked;
     QWidget* w = Control(window, dialog.order[0]);
     for (int steps = 0; steps < 200 && walked.size() < dialog.order.size();

@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 
-#include "seams/MessageBox.h"
+#include "TestSupport.h"
 
 // Finds a dialog's control by its objectName, failing the test when there is none.
 template <class T = QWidget>
@@ -32,15 +34,6 @@ inline void Press(const QWidget* dialog, const QString& button) {
   Control<QPushButton>(dialog, button)->click();
 }
 
-// A message box as shown: its text, title, buttons and icon.
-inline void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QString& title,
-                      seams::MsgButtons buttons, seams::MsgIcon icon) {
-  EXPECT_EQ(shown.text, text);
-  EXPECT_EQ(shown.title, title);
-  EXPECT_EQ(shown.buttons, buttons);
-  EXPECT_EQ(shown.icon, icon);
-}
-
 // Acts on the modal dialog a command is about to open, from inside its exec(). A dialog that the
 // action leaves open is cancelled, so that a failing test never hangs in exec().
 template <class Dialog>
@@ -55,7 +48,34 @@ void WhenOpen(std::function<void(Dialog&)> act) {
     act(*dialog);
     if (dialog->isVisible()) {
       ADD_FAILURE() << "the dialog stayed open";
-      Press(dialog, QStringLiteral("CancelButton"));
+      Press(dialog, "CancelButton");
     }
   });
+}
+
+// What a screen reader finds in a shown window: every label "<X>Lbl" is the buddy of the control
+// "<X>Txt" and names it, and no control the Tab key reaches is without a name. Returns how many
+// labels there are.
+inline int ExpectReadableControls(const QWidget* window) {
+  auto name = [](QWidget* w) {
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+  };
+  int labels = 0;
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    QString control = label->objectName();
+    if (!control.endsWith(u"Lbl")) continue;
+    ++labels;
+    control.replace(control.size() - 3, 3, QStringLiteral("Txt"));
+    QWidget* buddy = label->buddy();
+    EXPECT_EQ(buddy ? buddy->objectName() : QString(), control);
+    EXPECT_EQ(buddy ? name(buddy) : QString(), label->text()) << qPrintable(control);
+  }
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    const QString control = w->objectName();
+    const bool reached = w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus);
+    if (reached && !control.isEmpty() && !control.startsWith(u"qt_")) {
+      EXPECT_FALSE(name(w).isEmpty()) << qPrintable(control);
+    }
+  }
+  return labels;
 }

@@ -12,9 +12,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "seams/DocumentOpener.h"
-#include "seams/NetworkState.h"
-
 namespace {
 
 // A box wired the way the windows wire theirs: every change runs AutoComplete.
@@ -39,56 +36,56 @@ class TypeAheadTest : public ::testing::Test {
 };
 
 TEST_F(TypeAheadTest, ComedyIsCompletedAndBackspaceDoesNotCompleteAgain) {
-  QComboBox* box = Combo(QStringLiteral("CategoryTxt"), {"Action", "Comedy", "Crime"});
+  QComboBox* box = Combo("CategoryTxt", {"Action", "Comedy", "Crime"});
   QLineEdit* edit = box->lineEdit();
 
-  QTest::keyClicks(edit, QStringLiteral("co"));
-  EXPECT_EQ(edit->text(), QStringLiteral("Comedy"));
-  EXPECT_EQ(edit->selectedText(), QStringLiteral("medy"));
+  QTest::keyClicks(edit, "co");
+  EXPECT_EQ(edit->text(), "Comedy");
+  EXPECT_EQ(edit->selectedText(), "medy");
   EXPECT_EQ(edit->cursorPosition(), 2);
 
   QTest::keyClick(edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit->text(), QStringLiteral("Co"));
+  EXPECT_EQ(edit->text(), "Co");
   EXPECT_FALSE(edit->hasSelectedText());
   QTest::keyClick(edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit->text(), QStringLiteral("C"));
+  EXPECT_EQ(edit->text(), "C");
   EXPECT_FALSE(edit->hasSelectedText());
 
-  QTest::keyClicks(edit, QStringLiteral("r"));  // typing on completes again
-  EXPECT_EQ(edit->text(), QStringLiteral("Crime"));
-  EXPECT_EQ(edit->selectedText(), QStringLiteral("ime"));
+  QTest::keyClicks(edit, "r");  // typing on completes again
+  EXPECT_EQ(edit->text(), "Crime");
+  EXPECT_EQ(edit->selectedText(), "ime");
 }
 
 TEST_F(TypeAheadTest, FirstOfSeveralMatchesWinsAndUnknownTextStaysAsTyped) {
-  QComboBox* box = Combo(QStringLiteral("RatedTxt"), {"PG-13", "PG", "R"});
-  QTest::keyClicks(box->lineEdit(), QStringLiteral("p"));
-  EXPECT_EQ(box->currentText(), QStringLiteral("PG-13"));
+  QComboBox* box = Combo("RatedTxt", {"PG-13", "PG", "R"});
+  QTest::keyClicks(box->lineEdit(), "p");
+  EXPECT_EQ(box->currentText(), "PG-13");
 
   box->lineEdit()->clear();
-  QTest::keyClicks(box->lineEdit(), QStringLiteral("x"));
-  EXPECT_EQ(box->currentText(), QStringLiteral("x"));
+  QTest::keyClicks(box->lineEdit(), "x");
+  EXPECT_EQ(box->currentText(), "x");
 }
 
 TEST_F(TypeAheadTest, TheSameTextInAnotherBoxStillCompletes) {
-  QComboBox* first = Combo(QStringLiteral("FirstTxt"), {"Drama"});
-  QComboBox* second = Combo(QStringLiteral("SecondTxt"), {"Drama"});
-  first->setEditText(QStringLiteral("dr"));
-  second->setEditText(QStringLiteral("dr"));
-  EXPECT_EQ(first->currentText(), QStringLiteral("Drama"));
-  EXPECT_EQ(second->currentText(), QStringLiteral("Drama"));
+  QComboBox* first = Combo("FirstTxt", {"Drama"});
+  QComboBox* second = Combo("SecondTxt", {"Drama"});
+  first->setEditText("dr");
+  second->setEditText("dr");
+  EXPECT_EQ(first->currentText(), "Drama");
+  EXPECT_EQ(second->currentText(), "Drama");
 }
 
 TEST_F(TypeAheadTest, TextBoxCompletesFromAListBoxAndSelectsTheItem) {
   auto* list = new QListWidget(&window);
   list->addItems({"Ann", "Bob", "bobby"});
   auto* edit = new QLineEdit(&window);
-  edit->setObjectName(QStringLiteral("NameTxt"));
+  edit->setObjectName("NameTxt");
   QObject::connect(edit, &QLineEdit::textChanged, edit,
                    [edit, list] { FormHelpers::AutoComplete(edit, list); });
 
-  QTest::keyClicks(edit, QStringLiteral("BOBB"));
-  EXPECT_EQ(edit->text(), QStringLiteral("bobby"));  // the item's letter case wins
-  EXPECT_EQ(edit->selectedText(), QStringLiteral("y"));
+  QTest::keyClicks(edit, "BOBB");
+  EXPECT_EQ(edit->text(), "bobby");  // the item's letter case wins
+  EXPECT_EQ(edit->selectedText(), "y");
   EXPECT_EQ(list->currentRow(), 2);
 }
 
@@ -99,13 +96,13 @@ class HintWindow : public QMainWindow {
   HintWindow() {
     setStatusBar(new QStatusBar(this));
     auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("InfoFrame"));  // a frame without a hint of its own
+    central->setObjectName("InfoFrame");  // a frame without a hint of its own
     auto* layout = new QVBoxLayout(central);
-    auto* label = new QLabel(QStringLiteral("Name:"), central);
-    label->setObjectName(QStringLiteral("NameLbl"));
+    auto* label = new QLabel("Name:", central);
+    label->setObjectName("NameLbl");
     edit = new QLineEdit(central);
-    edit->setObjectName(QStringLiteral("NameTxt"));
-    edit->setProperty("Tag", QStringLiteral("Who borrows it."));
+    edit->setObjectName("NameTxt");
+    edit->setProperty("Tag", "Who borrows it.");
     label->setBuddy(edit);
     layout->addWidget(label);
     layout->addWidget(edit);
@@ -122,8 +119,8 @@ class PlainWindow : public QWidget {
  public:
   PlainWindow() {
     edit = new QLineEdit(this);
-    edit->setObjectName(QStringLiteral("LinkTxt"));
-    edit->setProperty("Tag", QStringLiteral("Opens the web page."));
+    edit->setObjectName("LinkTxt");
+    edit->setProperty("Tag", "Opens the web page.");
     edit->setGeometry(10, 10, 200, 30);
     resize(300, 100);
   }
@@ -140,17 +137,17 @@ TEST(ShowHintTest, TextBoxShowsItsTagAndALabelShowsNone) {
 
   PointAt(window.edit);
   FormHelpers::ShowHint(&window);
-  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("Who borrows it."));
+  EXPECT_EQ(window.statusBar()->currentMessage(), "Who borrows it.");
 
-  PointAt(window.findChild<QLabel*>(QStringLiteral("NameLbl")));
+  PointAt(window.findChild<QLabel*>("NameLbl"));
   FormHelpers::ShowHint(&window);
   EXPECT_EQ(window.statusBar()->currentMessage(), QString());
 
   // Nothing of this window under the pointer: the bar keeps its text.
-  window.Message(QStringLiteral("kept"));
+  window.Message("kept");
   QCursor::setPos(window.mapToGlobal(QPoint(-50, -50)));
   FormHelpers::ShowHint(&window);
-  EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("kept"));
+  EXPECT_EQ(window.statusBar()->currentMessage(), "kept");
 }
 
 TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
@@ -163,43 +160,12 @@ TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
 
   PointAt(about.edit);
   FormHelpers::ShowHint(&about);
-  EXPECT_EQ(main.statusBar()->currentMessage(), QStringLiteral("Opens the web page."));
+  EXPECT_EQ(main.statusBar()->currentMessage(), "Opens the web page.");
 
-  FormHelpers::MainMessage(QStringLiteral("Compacting"));
-  EXPECT_EQ(main.statusBar()->currentMessage(), QStringLiteral("Compacting"));
+  FormHelpers::MainMessage("Compacting");
+  EXPECT_EQ(main.statusBar()->currentMessage(), "Compacting");
   FormHelpers::SetMainWindow(nullptr);
-  FormHelpers::MainMessage(QStringLiteral("nowhere to go"));  // ignored, no failure
-}
-
-class RecordingOpener final : public seams::DocumentOpener {
- public:
-  void Open(const QString& target) override { opened << target; }
-  QStringList opened;
-};
-
-class FixedNetwork final : public seams::NetworkState {
- public:
-  explicit FixedNetwork(bool online) : online_(online) {}
-  bool IsConnected() override { return online_; }
-
- private:
-  bool online_;
-};
-
-TEST(SystemSeamsTest, DocumentsAndConnectionGoThroughTheInstalledSeams) {
-  RecordingOpener opener;
-  seams::SetDocumentOpener(&opener);
-  FormHelpers::OpenDocument(QStringLiteral("OnlineDoc.htm"));
-  seams::SetDocumentOpener(nullptr);
-  EXPECT_EQ(opener.opened, QStringList{"OnlineDoc.htm"});
-
-  FixedNetwork online(true);
-  FixedNetwork offline(false);
-  seams::SetNetworkState(&online);
-  EXPECT_TRUE(FormHelpers::IsConnected());
-  seams::SetNetworkState(&offline);
-  EXPECT_FALSE(FormHelpers::IsConnected());
-  seams::SetNetworkState(nullptr);
+  FormHelpers::MainMessage("nowhere to go");  // ignored, no failure
 }
 
 }  // namespace

@@ -11,14 +11,13 @@
 using seams::MsgAnswer;
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 
 class InventoryCommandsTest : public ReelKeeperFrmTest {
  protected:
-  bool ScannerPolling() const {
-    return frm->findChild<QTimer*>(QStringLiteral("ScannerTimer"))->isActive();
-  }
+  bool ScannerPolling() const { return frm->findChild<QTimer*>("ScannerTimer")->isActive(); }
   QString Stored(const QString& title) const {
     return db.Column("SELECT Status || '|' || Name FROM Inventory WHERE DVDTitle = '" + title + "'")
         .value(0);
@@ -32,162 +31,160 @@ class InventoryCommandsTest : public ReelKeeperFrmTest {
 };
 
 TEST_F(InventoryCommandsTest, AddedDVDIsSelectedAndCancelKeepsTheSelection) {
-  db.AddDvd(QStringLiteral("Alien"));
+  db.AddDvd("Alien");
   Load();
-  Click(QStringLiteral("Alien"));
+  Click("Alien");
   bool pollResting = false;
   WhenOpen<AddEditFrm>([&](AddEditFrm& dialog) {
     EXPECT_TRUE(dialog.AddMode);
-    EXPECT_EQ(Control<QLabel>(&dialog, QStringLiteral("Title"))->text(), "Add DVD");
+    EXPECT_EQ(Control<QLabel>(&dialog, "Title")->text(), "Add DVD");
     pollResting = !ScannerPolling();
-    Fill(&dialog, QStringLiteral("TitleTxt"), QStringLiteral("O'Brien"));
-    Press(&dialog, QStringLiteral("OkButton"));
+    Fill(&dialog, "TitleTxt", "O'Brien");
+    Press(&dialog, "OkButton");
   });
-  Button(QStringLiteral("AddDVD"))->trigger();
+  Button("AddDVD")->trigger();
   EXPECT_TRUE(pollResting);
   EXPECT_TRUE(ScannerPolling());
-  EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("O'Brien"));
-  EXPECT_EQ(Text(QStringLiteral("StatusTxt")), QStringLiteral("In Stock"));
+  EXPECT_EQ(frm->GetSelectedDVD(), "O'Brien");
+  EXPECT_EQ(Text("StatusTxt"), "In Stock");
 
   // A scanned code comes locked into the box.
   WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
-    EXPECT_FALSE(Control(&dialog, QStringLiteral("BarCodeTxt"))->isEnabled());
-    EXPECT_EQ(dialog.BarCode, QStringLiteral("0042"));
-    Press(&dialog, QStringLiteral("CancelButton"));
+    EXPECT_FALSE(Control(&dialog, "BarCodeTxt")->isEnabled());
+    EXPECT_EQ(dialog.BarCode, "0042");
+    Press(&dialog, "CancelButton");
   });
-  frm->AddDVD(QStringLiteral("0042"));
+  frm->AddDVD("0042");
   EXPECT_EQ(Titles(), QStringList({"Alien", "O'Brien"}));
-  EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("O'Brien"));
+  EXPECT_EQ(frm->GetSelectedDVD(), "O'Brien");
 }
 
 // Enter edits the selected DVD with its stored values; keeping the title keeps it selected, a new
 // title leaves nothing selected.
 TEST_F(InventoryCommandsTest, EditKeepsTheSelectionUnlessTheTitleChanged) {
-  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("Crime"), 0, {}, "2000-01-01", "2000-01-01",
-            QStringLiteral("7"), QStringLiteral("R"), QStringLiteral("Al"), QStringLiteral("x"));
+  db.AddDvd("Heat", "Crime", 0, {}, "2000-01-01", "2000-01-01", "7", "R", "Al", "x");
   Load();
-  Click(QStringLiteral("Heat"));
+  Click("Heat");
   WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
     EXPECT_FALSE(dialog.AddMode);
     EXPECT_EQ(QStringList({dialog.TitleCaption, dialog.BarCode, dialog.Category, dialog.Rated,
                            dialog.Starring, dialog.Description}),
               QStringList({"Edit Heat", "7", "Crime", "R", "Al", "x"}));
-    Fill(&dialog, QStringLiteral("RatedTxt"), QStringLiteral("PG"));
-    Press(&dialog, QStringLiteral("OkButton"));
+    Fill(&dialog, "RatedTxt", "PG");
+    Press(&dialog, "OkButton");
   });
   QTest::keyClick(List(), Qt::Key_Return);
-  EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("Heat"));
-  EXPECT_EQ(Text(QStringLiteral("RatedTxt")), QStringLiteral("PG"));
+  EXPECT_EQ(frm->GetSelectedDVD(), "Heat");
+  EXPECT_EQ(Text("RatedTxt"), "PG");
 
   WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
-    Fill(&dialog, QStringLiteral("TitleTxt"), QStringLiteral("Heat 2"));
-    Press(&dialog, QStringLiteral("OkButton"));
+    Fill(&dialog, "TitleTxt", "Heat 2");
+    Press(&dialog, "OkButton");
   });
   frm->EditDVD();
   EXPECT_EQ(Titles(), QStringList({"Heat 2"}));
   EXPECT_EQ(frm->GetSelectedDVD(), QString());
-  EXPECT_EQ(Text(QStringLiteral("TitleTxt")), QString());
+  EXPECT_EQ(Text("TitleTxt"), QString());
 }
 
 TEST_F(InventoryCommandsTest, DeleteAsksFirstAndTheLastDVDLeavesAnEmptyPanel) {
-  db.AddDvd(QStringLiteral("Schindler's List"));
+  db.AddDvd("Schindler's List");
   Load();
-  Click(QStringLiteral("Schindler's List"));
+  Click("Schindler's List");
   boxes.Answer(MsgAnswer::No);
-  Button(QStringLiteral("DelDVD"))->trigger();
+  Button("DelDVD")->trigger();
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  ExpectBox(boxes.Shown()[0], QStringLiteral("Are you sure you wish to delete 'Schindler's List'?"),
-            QStringLiteral("Delete?"), MsgButtons::YesNo, MsgIcon::Question);
+  ExpectBox(boxes.Shown()[0], "Are you sure you wish to delete 'Schindler's List'?", "Delete?",
+            MsgButtons::YesNo, MsgIcon::Question);
   EXPECT_EQ(Titles().size(), 1);
 
   boxes.Answer(MsgAnswer::Yes);
-  Button(QStringLiteral("DelDVD"))->trigger();
+  Button("DelDVD")->trigger();
   EXPECT_TRUE(Titles().isEmpty());
   EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory"), QStringList({"0"}));
-  EXPECT_EQ(Text(QStringLiteral("TitleTxt")), QString());
-  EXPECT_FALSE(Button(QStringLiteral("LoanDVD"))->isVisible());
+  EXPECT_EQ(Text("TitleTxt"), QString());
+  EXPECT_FALSE(Button("LoanDVD")->isVisible());
 }
 
 // A double click lends a DVD in stock through the Loan dialog, with the main window's scanner
 // poll running on, and asks before taking a lent one back.
 TEST_F(InventoryCommandsTest, DoubleClickLendsOrAsksToTakeBack) {
-  db.AddDvd(QStringLiteral("Heat"));
+  db.AddDvd("Heat");
   Load();
-  Click(QStringLiteral("Heat"));
+  Click("Heat");
   WhenOpen<LoanFrm>([&](LoanFrm& dialog) {
-    EXPECT_EQ(dialog.TitleCaption, QStringLiteral("Loan Heat"));
+    EXPECT_EQ(dialog.TitleCaption, "Loan Heat");
     EXPECT_FALSE(dialog.EditMode);
     EXPECT_TRUE(ScannerPolling());
-    Fill(&dialog, QStringLiteral("NameTxt"), QStringLiteral("Ann"));
-    Fill(&dialog, QStringLiteral("DaysDueTxt"), QStringLiteral("-3"));
-    Press(&dialog, QStringLiteral("OkButton"));
+    Fill(&dialog, "NameTxt", "Ann");
+    Fill(&dialog, "DaysDueTxt", "-3");
+    Press(&dialog, "OkButton");
   });
   emit List()->ItemDoubleClicked();
-  EXPECT_EQ(Stored(QStringLiteral("Heat")), QStringLiteral("1|Ann"));
-  EXPECT_EQ(Text(QStringLiteral("StatusTxt")), QStringLiteral("Loaned - 3 day(s) Overdue"));
-  EXPECT_EQ(Text(QStringLiteral("NameTxt")), QStringLiteral("Ann"));
-  EXPECT_EQ(Button(QStringLiteral("LoanDVD"))->text(), QStringLiteral("Return DVD"));
+  EXPECT_EQ(Stored("Heat"), "1|Ann");
+  EXPECT_EQ(Text("StatusTxt"), "Loaned - 3 day(s) Overdue");
+  EXPECT_EQ(Text("NameTxt"), "Ann");
+  EXPECT_EQ(Button("LoanDVD")->text(), "Return DVD");
 
   boxes.Answer(MsgAnswer::No);
   emit List()->ItemDoubleClicked();
-  EXPECT_EQ(Stored(QStringLiteral("Heat")), QStringLiteral("1|Ann"));
+  EXPECT_EQ(Stored("Heat"), "1|Ann");
   boxes.Answer(MsgAnswer::Yes);
   emit List()->ItemDoubleClicked();
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  ExpectBox(boxes.Shown()[1], QStringLiteral("Are you sure you want to return this DVD?"),
-            QStringLiteral("Return DVD?"), MsgButtons::YesNo, MsgIcon::Question);
-  EXPECT_EQ(Stored(QStringLiteral("Heat")), QStringLiteral("0|"));
-  EXPECT_EQ(Text(QStringLiteral("StatusTxt")), QStringLiteral("In Stock"));
+  ExpectBox(boxes.Shown()[1], "Are you sure you want to return this DVD?", "Return DVD?",
+            MsgButtons::YesNo, MsgIcon::Question);
+  EXPECT_EQ(Stored("Heat"), "0|");
+  EXPECT_EQ(Text("StatusTxt"), "In Stock");
 }
 
 // A scanned code works on its own DVD, whatever is selected.
 TEST_F(InventoryCommandsTest, ScannedCodeTakesBackItsOwnDVD) {
-  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2024-04-01", "2024-04-20",
-            QStringLiteral("0042"));
-  db.AddDvd(QStringLiteral("Alien"));
+  db.AddDvd("Heat", {}, 1, "Ann", "2024-04-01", "2024-04-20", "0042");
+  db.AddDvd("Alien");
   Load();
-  Click(QStringLiteral("Alien"));
+  Click("Alien");
   boxes.Answer(MsgAnswer::Yes);
-  frm->LoanDVD(QStringLiteral("42"));
-  frm->LoanDVD(QStringLiteral("0042"));
+  frm->LoanDVD("42");
+  frm->LoanDVD("0042");
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  EXPECT_EQ(boxes.Shown()[0].text, QStringLiteral("There was an error with the program."));
-  EXPECT_EQ(Stored(QStringLiteral("Heat")), QStringLiteral("0|"));
-  EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("Alien"));
+  EXPECT_EQ(boxes.Shown()[0].text, "There was an error with the program.");
+  EXPECT_EQ(Stored("Heat"), "0|");
+  EXPECT_EQ(frm->GetSelectedDVD(), "Alien");
 }
 
 TEST_F(InventoryCommandsTest, EditLoanChangesOnlyALentDVDsLoan) {
-  db.AddDvd(QStringLiteral("Heat"), {}, 1, QStringLiteral("Ann"), "2024-04-01", "2024-04-20");
-  db.AddDvd(QStringLiteral("Rented"), {}, 2);
+  db.AddDvd("Heat", {}, 1, "Ann", "2024-04-01", "2024-04-20");
+  db.AddDvd("Rented", {}, 2);
   Load();
-  Click(QStringLiteral("Rented"));
-  Button(QStringLiteral("EditLoan"))->trigger();
+  Click("Rented");
+  Button("EditLoan")->trigger();
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  ExpectBox(boxes.Shown()[0], QStringLiteral("This DVD has not been loaded."),
-            QStringLiteral("ReelKeeper"), MsgButtons::Ok, MsgIcon::None);
+  ExpectBox(boxes.Shown()[0], "This DVD has not been loaded.", "ReelKeeper", MsgButtons::Ok,
+            MsgIcon::None);
 
-  Click(QStringLiteral("Heat"));
+  Click("Heat");
   WhenOpen<LoanFrm>([](LoanFrm& dialog) {
     EXPECT_TRUE(dialog.EditMode);
-    EXPECT_EQ(dialog.TitleCaption, QStringLiteral("Loan Heat"));
-    Fill(&dialog, QStringLiteral("DaysDueTxt"), QStringLiteral("1"));
-    Press(&dialog, QStringLiteral("OkButton"));
+    EXPECT_EQ(dialog.TitleCaption, "Loan Heat");
+    Fill(&dialog, "DaysDueTxt", "1");
+    Press(&dialog, "OkButton");
   });
-  Button(QStringLiteral("EditLoan"))->trigger();
+  Button("EditLoan")->trigger();
   EXPECT_EQ(db.Column("SELECT Date || '|' || DueDate FROM Inventory WHERE DVDTitle = 'Heat'"),
             QStringList({"2024-04-01|2024-04-11"}));
-  EXPECT_EQ(frm->GetSelectedDVD(), QStringLiteral("Heat"));
+  EXPECT_EQ(frm->GetSelectedDVD(), "Heat");
 }
 
 // A list that no longer showed the table when the command began (written behind its back) is read
 // again in full.
 TEST_F(InventoryCommandsTest, ListWrittenBehindItsBackIsReadAgainInFull) {
-  db.AddDvd(QStringLiteral("Heat"));
+  db.AddDvd("Heat");
   Load();
-  Click(QStringLiteral("Heat"));
-  db.AddDvd(QStringLiteral("Behind"));
+  Click("Heat");
+  db.AddDvd("Behind");
   boxes.Answer(MsgAnswer::Yes);
-  Button(QStringLiteral("DelDVD"))->trigger();
+  Button("DelDVD")->trigger();
   EXPECT_EQ(Titles(), QStringList({"Behind"}));
 }
 
@@ -207,12 +204,12 @@ class CommandRefusalTest : public InventoryCommandsTest,
 // nothing.
 TEST_P(CommandRefusalTest, SaysWhyAndChangesNothing) {
   const Refusal& r = GetParam();
-  db.AddDvd(QStringLiteral("Gone"), {}, 1, QStringLiteral("Ann"));
-  db.AddDvd(QStringLiteral("Kept"));
+  db.AddDvd("Gone", {}, 1, "Ann");
+  db.AddDvd("Kept");
   Load();
   if (r.selected) {
-    Click(QStringLiteral("Gone"));
-    db.Db()->Execute(QStringLiteral("DELETE FROM Inventory WHERE DVDTitle = 'Gone'"));
+    Click("Gone");
+    db.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle = 'Gone'");
   }
   frm->ButtonClick(QString::fromUtf8(r.key));
   ASSERT_FALSE(boxes.Shown().empty());

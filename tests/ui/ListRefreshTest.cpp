@@ -15,7 +15,8 @@ namespace {
 
 struct Change {
   const char* name;
-  std::function<QStringList()> write;  // the titles it changed
+  std::function<void()> write;
+  QStringList titles;  // the titles it changed
 };
 void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 
@@ -56,18 +57,17 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
 };
 
 TEST_P(ListRefreshTest, ShowsWhatAFullReloadShows) {
-  db.AddDvd(QStringLiteral("Alien"), QStringLiteral("Horror"));
-  db.AddDvd(QStringLiteral("école"), QStringLiteral("drama"));
-  db.AddDvd(QStringLiteral("Heat"), QStringLiteral("Crime"));
-  db.AddDvd(QStringLiteral("Brazil"), QStringLiteral("Drama"), 1, QStringLiteral("Ann"),
-            "2024-04-01", "2024-04-08");
-  db.AddDvd(QStringLiteral("Up"), QStringLiteral("Crime"), 1, QStringLiteral("Bob"), "2024-04-01",
-            "2024-04-20");
-  db.AddDvd(QStringLiteral("Zulu"), QStringLiteral("War"), 2, {}, "2024-03-01", "2024-03-02");
+  db.AddDvd("Alien", "Horror");
+  db.AddDvd("école", "drama");
+  db.AddDvd("Heat", "Crime");
+  db.AddDvd("Brazil", "Drama", 1, "Ann", "2024-04-01", "2024-04-08");
+  db.AddDvd("Up", "Crime", 1, "Bob", "2024-04-01", "2024-04-20");
+  db.AddDvd("Zulu", "War", 2, {}, "2024-03-01", "2024-03-02");
   DVDListModel patched;
   Fill(patched);
 
-  const QStringList titles = std::get<0>(GetParam()).write();
+  std::get<0>(GetParam()).write();
+  const QStringList titles = std::get<0>(GetParam()).titles;
   patched.ReplaceTitles(titles,
                         std::get<1>(GetParam()).column >= 0
                             ? std::optional<int>(std::get<1>(GetParam()).column)
@@ -91,48 +91,24 @@ CustomerFunctions::Customer Borrower(const char* name) {
   return customer;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, ListRefreshTest,
-    ::testing::Combine(::testing::Values(Change{"Add",
-                                                [] {
-                                                  AddDVD(Catalogue("Fargo", "Crime"));
-                                                  return QStringList{"Fargo"};
-                                                }},
-                                         Change{"Rename",
-                                                [] {
-                                                  UpdateDVD("Alien", Catalogue("Aliens", "Action"));
-                                                  return QStringList{"Alien", "Aliens"};
-                                                }},
-                                         Change{"OnlyTheLetterCase",
-                                                [] {
-                                                  UpdateDVD("heat", Catalogue("HEAT", "Crime"));
-                                                  return QStringList{"heat", "HEAT"};
-                                                }},
-                                         Change{"LendOverdue",
-                                                [] {
-                                                  LendDVD("École", Borrower("Cy"),
-                                                          QDate(2024, 4, 1), QDate(2024, 4, 9));
-                                                  return QStringList{"École"};
-                                                }},
-                                         Change{"LendDueLast",
-                                                [] {
-                                                  LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1),
-                                                          QDate(2024, 4, 20));
-                                                  return QStringList{"Heat"};
-                                                }},
-                                         Change{"Return",
-                                                [] {
-                                                  ReturnDVD("Brazil");
-                                                  return QStringList{"Brazil"};
-                                                }},
-                                         Change{"Delete",
-                                                [] {
-                                                  DeleteDVD("Up");
-                                                  return QStringList{"Up"};
-                                                }}),
-                       ::testing::Values(Sorting{-1, Qt::AscendingOrder},
-                                         Sorting{0, Qt::AscendingOrder},
-                                         Sorting{1, Qt::DescendingOrder},
-                                         Sorting{2, Qt::AscendingOrder})));
+const Change kChanges[] = {
+    {"Add", [] { AddDVD(Catalogue("Fargo", "Crime")); }, {"Fargo"}},
+    {"Rename", [] { UpdateDVD("Alien", Catalogue("Aliens", "Action")); }, {"Alien", "Aliens"}},
+    {"OnlyTheLetterCase", [] { UpdateDVD("heat", Catalogue("HEAT", "Crime")); }, {"heat", "HEAT"}},
+    {"LendOverdue",
+     [] { LendDVD("École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
+     {"École"}},
+    {"LendDueLast",
+     [] { LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
+     {"Heat"}},
+    {"Return", [] { ReturnDVD("Brazil"); }, {"Brazil"}},
+    {"Delete", [] { DeleteDVD("Up"); }, {"Up"}}};
+
+INSTANTIATE_TEST_SUITE_P(Changes, ListRefreshTest,
+                         ::testing::Combine(::testing::ValuesIn(kChanges),
+                                            ::testing::Values(Sorting{-1, Qt::AscendingOrder},
+                                                              Sorting{0, Qt::AscendingOrder},
+                                                              Sorting{1, Qt::DescendingOrder},
+                                                              Sorting{2, Qt::AscendingOrder})));
 
 }  // namespace

@@ -16,6 +16,7 @@
 using seams::MsgAnswer;
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 
@@ -25,7 +26,7 @@ class LoanFrmTest : public ::testing::Test {
 
   void SetUp() override {
     FormHelpers::ResetTypeAhead();
-    db.AddDvd(QStringLiteral("Heat"));
+    db.AddDvd("Heat");
     db.Db()->Execute(QStringLiteral(
         "INSERT INTO Customers VALUES ('Ann O''Neil', '1 Main St', 'Springfield', 'IL', "
         "'62701', '555-0100', '555-0101', '555-0102', 'Two cats')"));
@@ -33,8 +34,8 @@ class LoanFrmTest : public ::testing::Test {
 
   LoanFrm& Open(bool editMode = false) {
     frm = std::make_unique<LoanFrm>();
-    frm->DVDTitle = QStringLiteral("Heat");
-    frm->TitleCaption = QStringLiteral("Loan Heat");
+    frm->DVDTitle = "Heat";
+    frm->TitleCaption = "Loan Heat";
     frm->EditMode = editMode;
     frm->show();
     return *frm;
@@ -43,10 +44,10 @@ class LoanFrmTest : public ::testing::Test {
   T* Box(const QString& name) const {
     return Control<T>(frm.get(), name);
   }
-  QComboBox* Name() const { return Box<QComboBox>(QStringLiteral("NameTxt")); }
+  QComboBox* Name() const { return Box<QComboBox>("NameTxt"); }
   QDate Date(const char* picker) const { return Box<QDateEdit>(QString::fromUtf8(picker))->date(); }
-  QString Days() const { return Box(QStringLiteral("DaysDueTxt"))->text(); }
-  void Ok() const { Press(frm.get(), QStringLiteral("OkButton")); }
+  QString Days() const { return Box("DaysDueTxt")->text(); }
+  void Ok() const { Press(frm.get(), "OkButton"); }
   QStringList Loan() const {
     return db.Column(
         "SELECT Status || '|' || Name || '|' || Date || '|' || DueDate FROM Inventory");
@@ -66,30 +67,29 @@ class LoanFrmTest : public ::testing::Test {
 TEST_F(LoanFrmTest, NewBorrowerGetsTheLoanAndAPhoneBookEntryOfAllNineFields) {
   Open();
   EXPECT_EQ(Date("OutDateTxt"), Today());
-  EXPECT_EQ(Days(), QStringLiteral("0"));
-  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("Bob"));
+  EXPECT_EQ(Days(), "0");
+  QTest::keyClicks(Name()->lineEdit(), "Bob");
   const char* boxes[] = {"AddressTxt", "CityTxt", "StateTxt", "ZipTxt",
                          "PhoneTxt",   "FaxTxt",  "CellTxt"};
   for (const char* box : boxes) Box(QString::fromUtf8(box))->setText(QString::fromUtf8(box));
-  Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->setPlainText(QStringLiteral("a\nb"));
-  Box(QStringLiteral("DaysDueTxt"))->setText(QStringLiteral("7"));
+  Box<QPlainTextEdit>("NotesTxt")->setPlainText("a\nb");
+  Box("DaysDueTxt")->setText("7");
   Ok();
   EXPECT_FALSE(frm->isVisible());
   EXPECT_EQ(Loan(), QStringList({"1|Bob|2024-03-10|2024-03-17"}));
-  EXPECT_EQ(
-      People().last(),
-      QStringLiteral("Bob|AddressTxt|CityTxt|StateTxt|ZipTxt|PhoneTxt|FaxTxt|CellTxt|a\r\nb"));
+  EXPECT_EQ(People().last(),
+            "Bob|AddressTxt|CityTxt|StateTxt|ZipTxt|PhoneTxt|FaxTxt|CellTxt|a\r\nb");
 }
 
 // Picking a known name fills the borrower's boxes; the entry is then written back from the boxes,
 // emptied ones included, under its stored spelling.
 TEST_F(LoanFrmTest, KnownBorrowerIsFilledInAndTheEntryOverwritten) {
   Open();
-  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("ann"));
-  EXPECT_EQ(Name()->currentText(), QStringLiteral("Ann O'Neil"));
-  EXPECT_EQ(Box(QStringLiteral("CellTxt"))->text(), QStringLiteral("555-0102"));
-  EXPECT_EQ(Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->toPlainText(), "Two cats");
-  Box(QStringLiteral("CityTxt"))->clear();
+  QTest::keyClicks(Name()->lineEdit(), "ann");
+  EXPECT_EQ(Name()->currentText(), "Ann O'Neil");
+  EXPECT_EQ(Box("CellTxt")->text(), "555-0102");
+  EXPECT_EQ(Box<QPlainTextEdit>("NotesTxt")->toPlainText(), "Two cats");
+  Box("CityTxt")->clear();
   Ok();
   EXPECT_EQ(Loan(), QStringList({"1|Ann O'Neil|2024-03-10|2024-03-10"}));
   EXPECT_EQ(People(), QStringList({"Ann O'Neil|1 Main St||IL|62701|555-0100|555-0101|555-0102|"
@@ -103,16 +103,16 @@ TEST_F(LoanFrmTest, ChangingALoanStartsFromItAndAnUnknownNameClearsTheFields) {
       QStringLiteral("UPDATE Inventory SET Status = 1, Name = 'ann o''neil', Date = "
                      "'2024-03-01', DueDate = '2024-03-08'"));
   Open(true);
-  EXPECT_EQ(Name()->currentText(), QStringLiteral("Ann O'Neil"));
-  EXPECT_EQ(Box(QStringLiteral("AddressTxt"))->text(), QStringLiteral("1 Main St"));
+  EXPECT_EQ(Name()->currentText(), "Ann O'Neil");
+  EXPECT_EQ(Box("AddressTxt")->text(), "1 Main St");
   EXPECT_EQ(Date("OutDateTxt"), QDate(2024, 3, 1));
-  EXPECT_EQ(Days(), QStringLiteral("-2"));
+  EXPECT_EQ(Days(), "-2");
   QTest::keyClick(Name()->lineEdit(), Qt::Key_End);
-  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("x"));
-  EXPECT_EQ(Box(QStringLiteral("AddressTxt"))->text(), QString());
-  EXPECT_EQ(Box<QPlainTextEdit>(QStringLiteral("NotesTxt"))->toPlainText(), QString());
+  QTest::keyClicks(Name()->lineEdit(), "x");
+  EXPECT_EQ(Box("AddressTxt")->text(), QString());
+  EXPECT_EQ(Box<QPlainTextEdit>("NotesTxt")->toPlainText(), QString());
   EXPECT_EQ(Date("OutDateTxt"), Today());
-  EXPECT_EQ(Days(), QStringLiteral("0"));
+  EXPECT_EQ(Days(), "0");
 }
 
 // The borrower's entry was deleted from the phone book: the stored name and dates are shown, so
@@ -122,8 +122,8 @@ TEST_F(LoanFrmTest, ChangingALoanWhoseBorrowerIsGoneKeepsTheStoredLoan) {
       QStringLiteral("UPDATE Inventory SET Status = 1, Name = 'Cy', Date = "
                      "'2024-03-01', DueDate = '2024-03-20'"));
   Open(true);
-  EXPECT_EQ(Name()->currentText(), QStringLiteral("Cy"));
-  EXPECT_EQ(Days(), QStringLiteral("10"));
+  EXPECT_EQ(Name()->currentText(), "Cy");
+  EXPECT_EQ(Days(), "10");
   Ok();
   EXPECT_EQ(Loan(), QStringList({"1|Cy|2024-03-01|2024-03-20"}));
 }
@@ -139,10 +139,9 @@ class LoanDaysTest : public LoanFrmTest, public ::testing::WithParamInterface<Da
 // The due date is today plus the number the days text starts with; the text stays as typed.
 TEST_P(LoanDaysTest, DueDateFollowsTheDaysText) {
   Open();
-  Box(QStringLiteral("DaysDueTxt"))->setText(QString::fromUtf8(GetParam().text));
-  const QDate expected = GetParam().days == INT64_MAX
-                             ? Box<QDateEdit>(QStringLiteral("DueDateTxt"))->maximumDate()
-                             : Today().addDays(GetParam().days);
+  Box("DaysDueTxt")->setText(QString::fromUtf8(GetParam().text));
+  const QDate expected = GetParam().days == INT64_MAX ? Box<QDateEdit>("DueDateTxt")->maximumDate()
+                                                      : Today().addDays(GetParam().days);
   EXPECT_EQ(Date("DueDateTxt"), expected);
   EXPECT_EQ(Days(), QString::fromUtf8(GetParam().text));
 }
@@ -155,14 +154,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, LoanDaysTest,
 
 TEST_F(LoanFrmTest, DueDateSetsTheDaysAndTheOutDateChangesNeither) {
   Open();
-  QTest::keyClicks(Name()->lineEdit(), QStringLiteral("Bob"));
-  Box<QDateEdit>(QStringLiteral("DueDateTxt"))->setDate(Today().addDays(-3));
-  EXPECT_EQ(Days(), QStringLiteral("-3"));
-  Box<QDateEdit>(QStringLiteral("OutDateTxt"))->setDate(QDate(2024, 1, 1));
-  EXPECT_EQ(Days(), QStringLiteral("-3"));
+  QTest::keyClicks(Name()->lineEdit(), "Bob");
+  Box<QDateEdit>("DueDateTxt")->setDate(Today().addDays(-3));
+  EXPECT_EQ(Days(), "-3");
+  Box<QDateEdit>("OutDateTxt")->setDate(QDate(2024, 1, 1));
+  EXPECT_EQ(Days(), "-3");
   EXPECT_EQ(Date("DueDateTxt"), Today().addDays(-3));
   // A due date before the out date is the user's to choose.
-  Box<QDateEdit>(QStringLiteral("DueDateTxt"))->setDate(QDate(2023, 12, 1));
+  Box<QDateEdit>("DueDateTxt")->setDate(QDate(2023, 12, 1));
   Ok();
   EXPECT_EQ(Loan(), QStringList({"1|Bob|2024-01-01|2023-12-01"}));
 }
@@ -185,10 +184,10 @@ TEST_P(LoanDeleteNameTest, AsksOrSaysTheNameIsNotThere) {
   Open();
   Name()->setEditText(QString::fromUtf8(c.typed));
   boxes.Answer(c.answer);
-  Press(frm.get(), QStringLiteral("RemoveButton"));
+  Press(frm.get(), "RemoveButton");
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].text, QString::fromUtf8(c.message));
-  Press(frm.get(), QStringLiteral("CancelButton"));
+  Press(frm.get(), "CancelButton");
   EXPECT_EQ(People().size(), c.peopleLeft);
   EXPECT_EQ(Name()->count(), c.peopleLeft);
   EXPECT_EQ(Name()->currentText(), QString::fromUtf8(c.typed));
@@ -208,8 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {
   Open();
   Ok();
-  Name()->setEditText(QStringLiteral("Bob"));
-  db.Db()->Execute(QStringLiteral("DELETE FROM Inventory"));
+  Name()->setEditText("Bob");
+  db.Db()->Execute("DELETE FROM Inventory");
   Ok();
   ASSERT_EQ(boxes.Shown().size(), 2u);
   ExpectBox(boxes.Shown()[0], "You must enter a Name to continue.", "Enter Name", MsgButtons::Ok,
@@ -226,12 +225,12 @@ TEST_F(LoanFrmTest, RefusedWriteLeavesNoHalfLoanAndTheDialogOpen) {
       QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Customers BEGIN SELECT "
                      "RAISE(ABORT, 'disk trouble'); END"));
   Open();
-  Name()->setEditText(QStringLiteral("Bob"));
+  Name()->setEditText("Bob");
   // Asked to close directly: an exception must not cross Qt's signal delivery of a click.
   EXPECT_THROW(frm->accept(), DatabaseError);
   EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
   EXPECT_TRUE(frm->isVisible());
-  EXPECT_EQ(Name()->currentText(), QStringLiteral("Bob"));
+  EXPECT_EQ(Name()->currentText(), "Bob");
 }
 
 }  // namespace

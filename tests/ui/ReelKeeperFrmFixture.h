@@ -37,7 +37,7 @@ class ReelKeeperFrmTest : public ::testing::Test {
     return found;
   }
   QString Text(const QString& name) const { return Find<QLineEdit>(name)->text(); }
-  DVDListView* List() const { return Find<DVDListView>(QStringLiteral("DVDList")); }
+  DVDListView* List() const { return Find<DVDListView>("DVDList"); }
   QAction* Button(const QString& key) const { return Find<QAction>(key); }
   QString StatusBarText() const { return frm->statusBar()->currentMessage(); }
 

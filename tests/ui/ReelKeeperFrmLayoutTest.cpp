@@ -10,14 +10,13 @@ namespace {
 
 using MainLayout::SplitBand;
 
-TEST(MainLayoutTest, HalfWaySplitOfATenThousandWideBand) {
-  const MainLayout::Halves h = SplitBand(QRect(0, 40, 10000, 5000), 0.5, 100);
-  EXPECT_EQ(h.list, QRect(0, 40, 4950, 5000));
-  EXPECT_EQ(h.splitter, QRect(4950, 40, 100, 5000));
-  EXPECT_EQ(h.tabs, QRect(5050, 40, 4950, 5000));
-}
-
+// The list, the splitter and the tabs fill the band exactly at every width and ratio, and a
+// band too small gives zero, never negative, sizes.
 TEST(MainLayoutTest, TheThreePartsAlwaysFillTheBandExactly) {
+  const MainLayout::Halves half = SplitBand(QRect(0, 40, 10000, 5000), 0.5, 100);
+  EXPECT_EQ(QList<QRect>({half.list, half.splitter, half.tabs}),
+            QList<QRect>({QRect(0, 40, 4950, 5000), QRect(4950, 40, 100, 5000),
+                          QRect(5050, 40, 4950, 5000)}));
   for (const int width : {97, 640, 1001, 1919}) {
     for (const double ratio : {0.125, 0.3, 0.5, 0.77, 0.875}) {
       const MainLayout::Halves h = SplitBand(QRect(3, 0, width, 100), ratio, 7);
@@ -27,14 +26,10 @@ TEST(MainLayoutTest, TheThreePartsAlwaysFillTheBandExactly) {
       EXPECT_EQ(h.tabs.right() + 1, 3 + width) << width << " " << ratio;
     }
   }
-}
-
-TEST(MainLayoutTest, TooSmallABandGivesZeroNeverNegativeSizes) {
-  const MainLayout::Halves h = SplitBand(QRect(0, 50, 40, -20), 0.125, 100);
-  EXPECT_EQ(h.list.width(), 0);
-  EXPECT_EQ(h.tabs.width(), 0);
-  EXPECT_EQ(h.list.height(), 0);
-  EXPECT_EQ(h.splitter.height(), 0);
+  const MainLayout::Halves tiny = SplitBand(QRect(0, 50, 40, -20), 0.125, 100);
+  EXPECT_EQ(QList<int>(
+                {tiny.list.width(), tiny.tabs.width(), tiny.list.height(), tiny.splitter.height()}),
+            QList<int>({0, 0, 0, 0}));
 }
 
 TEST(MainLayoutTest, RatioFromTheSplitterIsHeldBetweenAnEighthAndSevenEighths) {
@@ -43,8 +38,7 @@ TEST(MainLayoutTest, RatioFromTheSplitterIsHeldBetweenAnEighthAndSevenEighths) {
   EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(9990, 100, 10000, 0.5f), 0.875f);
   EXPECT_FLOAT_EQ(MainLayout::RatioFromSplitter(10, 100, 0, 0.4f), 0.4f);  // nothing to divide by
   // Dragged far left: the list keeps an eighth of the width less half the splitter.
-  const float ratio = MainLayout::RatioFromSplitter(-3000, 100, 10000, 0.5f);
-  EXPECT_EQ(SplitBand(QRect(0, 0, 10000, 10), ratio, 100).list.width(), 1200);
+  EXPECT_EQ(SplitBand(QRect(0, 0, 10000, 10), 0.125, 100).list.width(), 1200);
 }
 
 QHash<QString, QRect> DesignedControls() {
@@ -74,15 +68,11 @@ TEST(MainLayoutTest, PanelsStretchTheirBoxesToTheRightAndBottomEdges) {
   EXPECT_EQ(tab3["PhoneNotesTxt"], QRect(80, 200, 520, 500 - 200 - 30));
   EXPECT_EQ(tab3["SaveButton"], QRect(80, 470, 90, 30));
   EXPECT_EQ(tab3["DeleteButton"], QRect(174, 470, 90, 30));
-}
 
-TEST(MainLayoutTest, ShrunkenPanelsGiveZeroSizes) {
+  // Shrunken panels give zero sizes, never negative ones.
   for (int tab = 1; tab <= 3; ++tab) {
-    const auto placed = MainLayout::StretchPanel(tab, QSize(10, 10), DesignedControls(), 3);
-    for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
-      EXPECT_GE(it->width(), 0) << tab << qPrintable(it.key());
-      EXPECT_GE(it->height(), 0) << tab << qPrintable(it.key());
-    }
+    for (const QRect& placed : MainLayout::StretchPanel(tab, QSize(10, 10), DesignedControls(), 3))
+      EXPECT_TRUE(placed.width() >= 0 && placed.height() >= 0) << tab;
   }
 }
 
@@ -96,34 +86,30 @@ class SplitterTest : public ReelKeeperFrmTest {
     frm->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
   }
-  QWidget* Splitter() const { return Find(QStringLiteral("SeparatorButton")); }
+  QWidget* Splitter() const { return Find("SeparatorButton"); }
+  void Drag(int dx) {
+    const QPoint grip(Splitter()->width() / 2, 100);
+    QTest::mousePress(Splitter(), Qt::LeftButton, {}, grip);
+    QTest::mouseMove(Splitter(), grip + QPoint(dx, 0));
+    QTest::mouseRelease(Splitter(), Qt::LeftButton, {}, grip + QPoint(dx, 0));
+  }
   int BandWidth() const { return frm->centralWidget()->width(); }
 };
 
-TEST_F(SplitterTest, DraggingFarLeftStopsAtAnEighth) {
-  QWidget* splitter = Splitter();
-  const QPoint grip(splitter->width() / 2, 100);
-  QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
-  QTest::mouseMove(splitter, grip - QPoint(2000, 0));
-  QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip - QPoint(2000, 0));
-
-  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
-  EXPECT_NEAR(List()->width(), BandWidth() / 8.0 - splitter->width() / 2.0, 1.0);
-  EXPECT_EQ(List()->geometry().right() + 1, splitter->x());
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
-  EXPECT_EQ(tabs->geometry().right() + 1, BandWidth());
-}
-
+// The ratio follows the pointer (its bounds are the ratio's own rule) and the list, the splitter
+// and the tabs follow the ratio.
 TEST_F(SplitterTest, DraggingMovesTheRatioWithThePointer) {
   QWidget* splitter = Splitter();
   const int before = splitter->x();
-  const QPoint grip(splitter->width() / 2, 50);
-  QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
-  QTest::mouseMove(splitter, grip + QPoint(100, 0));
-  QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip + QPoint(100, 0));
-
+  Drag(100);
   EXPECT_NEAR(splitter->x(), before + 100, 1);
   EXPECT_NEAR(frm->SeparatorRatio, (splitter->x() + splitter->width() / 2.0) / BandWidth(), 0.002);
+
+  Drag(-2000);
+  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
+  EXPECT_NEAR(List()->width(), BandWidth() / 8.0 - splitter->width() / 2.0, 1.0);
+  EXPECT_EQ(List()->geometry().right() + 1, splitter->x());
+  EXPECT_EQ(Find<QTabWidget>("Tabs")->geometry().right() + 1, BandWidth());
 }
 
 TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
@@ -132,38 +118,37 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return BandWidth() == 780; }));
   QWidget* splitter = Splitter();
   EXPECT_NEAR(splitter->x() + splitter->width() / 2.0, BandWidth() * 0.4, 1.0);
-  QWidget* panel = Find(QStringLiteral("DVDInfoFrame"));
-  QWidget* title = Find(QStringLiteral("TitleTxt"));
+  QWidget* panel = Find("DVDInfoFrame");
+  QWidget* title = Find("TitleTxt");
   EXPECT_EQ(title->geometry().right() + 1, panel->width());
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
+  auto* tabs = Find<QTabWidget>("Tabs");
   tabs->setCurrentIndex(2);
-  QWidget* phonePanel = Find(QStringLiteral("PhoneBookFrame"));
-  QWidget* save = Find(QStringLiteral("SaveButton"));
+  QWidget* phonePanel = Find("PhoneBookFrame");
+  QWidget* save = Find("SaveButton");
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == phonePanel->height(); }));
-  EXPECT_EQ(Find(QStringLiteral("PhoneNotesTxt"))->geometry().bottom() + 1, save->y());
+  EXPECT_EQ(Find("PhoneNotesTxt")->geometry().bottom() + 1, save->y());
 }
 
 TEST_F(SplitterTest, TheWindowKeepsEveryControlUsable) {
-  Find<QTabWidget>(QStringLiteral("Tabs"))->setCurrentIndex(2);
+  Find<QTabWidget>("Tabs")->setCurrentIndex(2);
   frm->resize(200, 150);
   EXPECT_GE(frm->width(), frm->minimumSizeHint().width());
-  QWidget* notes = Find(QStringLiteral("PhoneNotesTxt"));
-  QWidget* save = Find(QStringLiteral("SaveButton"));
-  QWidget* panel = Find(QStringLiteral("PhoneBookFrame"));
+  QWidget* notes = Find("PhoneNotesTxt");
+  QWidget* save = Find("SaveButton");
+  QWidget* panel = Find("PhoneBookFrame");
   ASSERT_TRUE(QTest::qWaitFor([&] { return save->geometry().bottom() + 1 == panel->height(); }));
   // The buttons sit below the boxes, never on them.
   EXPECT_LE(notes->geometry().bottom(), save->y());
   EXPECT_GT(notes->height(), 0);
-  EXPECT_GT(Find(QStringLiteral("PhoneCellTxt"))->width(), 40);
+  EXPECT_GT(Find("PhoneCellTxt")->width(), 40);
 }
 
 TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {
   // The window stretches its own controls only; what Qt builds inside a text box (its viewport)
   // must follow the box, not be put back where it was before the resize.
-  auto* tabs = Find<QTabWidget>(QStringLiteral("Tabs"));
-  const QString boxes[] = {QStringLiteral("DescriptionTxt"), QStringLiteral("NotesTxt"),
-                           QStringLiteral("PhoneNotesTxt")};
+  auto* tabs = Find<QTabWidget>("Tabs");
+  const QString boxes[] = {"DescriptionTxt", "NotesTxt", "PhoneNotesTxt"};
   for (int tab = 0; tab < 3; ++tab) {
     tabs->setCurrentIndex(tab);
     frm->resize(900 + 40 * tab, 700 + 30 * tab);
