@@ -7,6 +7,8 @@
 #include "platform/LoggingMessageBox.h"
 #include "platform/QtMessageBox.h"
 #include "platform/SystemNetworkState.h"
+#include "platform/XdgAutostartEntry.h"
+#include "seams/AutostartEntry.h"
 #include "seams/DocumentOpener.h"
 #include "seams/MessageBox.h"
 #include "seams/NetworkState.h"
@@ -25,12 +27,15 @@ int main(int argc, char* argv[]) {
   }
   DesktopDocumentOpener opener;
   SystemNetworkState network;
+  XdgAutostartEntry autostart;
   seams::SetMessages(messages.get());
   seams::SetDocumentOpener(&opener);
   seams::SetNetworkState(&network);
+  seams::SetAutostartEntry(&autostart);
 
   const int status = MainFunctions::RunProgram();
 
+  seams::SetAutostartEntry(nullptr);
   seams::SetNetworkState(nullptr);
   seams::SetDocumentOpener(nullptr);
   seams::SetMessages(nullptr);
