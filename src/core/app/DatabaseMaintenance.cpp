@@ -8,6 +8,12 @@
 namespace DatabaseMaintenance {
 namespace {
 
+// The file of the shared database (the last one opened, when none is open now).
+QString DatabaseFile() {
+  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  return db ? db->Name() : DatabaseFunctions::GetDatabasePath();
+}
+
 void Reopen(const QString& path) { InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path)); }
 
 }  // namespace
@@ -20,11 +26,6 @@ void InitTablesOn(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
-QString DatabaseFile() {
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
-  return db ? db->Name() : DatabaseFunctions::GetDatabasePath();
-}
-
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy) {
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
@@ -33,9 +34,8 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
   DatabaseFunctions::CleanupSummary summary;
   try {
     summary = DatabaseFunctions::CleanDatabase(db, {progress, busy});
-  } catch (...) {
-    Reopen(result.path);
-    throw;
+  } catch (const DatabaseError& error) {
+    result.failure = error;
   }
   Reopen(result.path);
   result.salvaged = summary.salvaged;

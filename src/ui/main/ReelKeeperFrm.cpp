@@ -29,6 +29,7 @@
 #include "seams/MessageBox.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
+#include "ui/about/AboutFrm.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/WindowLayout.h"
@@ -470,7 +471,16 @@ void ReelKeeperFrm::SearchForDVD() {
   if (search.LoadForm()) search.exec();
 }
 
-void ReelKeeperFrm::About() {}
+void ReelKeeperFrm::About() {
+  AboutFrm about(this);
+  about.LoadForm();
+  about.exec();
+  // The clean-up gave every table owner a new connection, and a salvage may have kept fewer rows.
+  if (about.CleanedUp) {
+    LoadDVDList();
+    DVDSelected();
+  }
+}
 
 void ReelKeeperFrm::ScannerTick() {}
 
