@@ -25,6 +25,7 @@
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerRecords.h"
+#include "scanner/ScannerFunctions.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
 #include "settings/SettingsTransaction.h"
@@ -482,7 +483,31 @@ void ReelKeeperFrm::About() {
   }
 }
 
-void ReelKeeperFrm::ScannerTick() {}
+void ReelKeeperFrm::ScannerTick() {
+  if (!ScannerFunctions::CheckScanner()) return;
+  // Taken while another window is open (the Add/Edit dialog polls for itself), a scan is dropped:
+  // it must not start a second command over the one under way.
+  if (QApplication::activeModalWidget()) return;
+  const QString code = ScannerFunctions::ScannedCode();
+  if (code.isEmpty()) {
+    seams::ShowMessage(QStringLiteral("There was a problem reading the scanned bar code. It is "
+                                      "possible the scanner you are using does not support the "
+                                      "bar code type you are trying to scan. Try to restart your "
+                                      "computer to rectify the situation."),
+                       QStringLiteral("Uh Oh"), seams::MsgIcon::Information);
+    return;
+  }
+  if (isMinimized()) showNormal();
+  // Only the window's own events: a click queued meanwhile must not start a command first.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  raise();
+  activateWindow();
+  if (IsDVD(code)) {
+    LoanDVD(code);
+  } else {
+    AddDVD(code);
+  }
+}
 
 // ---- events ---------------------------------------------------------------------------------
 
