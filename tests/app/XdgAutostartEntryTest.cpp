@@ -78,20 +78,17 @@ INSTANTIATE_TEST_SUITE_P(
                                   "/home/ann/\"odd\" $HOME \\ `x` it's;&|*?#()<>~/reelkeeper"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A path with nothing to quote is written as it stands: program path, a blank, "checkonly".
-TEST_F(AutostartTest, APlainPathStandsUnquoted) {
-  entry.Write(QStringLiteral("/opt/rk/reelkeeper"), {QStringLiteral("checkonly")});
-  EXPECT_TRUE(FileText(entry.FilePath()).contains(u"\nExec=/opt/rk/reelkeeper checkonly\n"));
-}
-
 TEST_F(AutostartTest, SwitchedOffMissingOrEmptyEntries) {
   EXPECT_EQ(entry.ReadCommand(), std::nullopt);
   entry.Remove();  // nothing there: no error, nothing made
   EXPECT_FALSE(QFile::exists(entry.FilePath()));
 
-  ASSERT_EQ(entry.Write(QStringLiteral("/opt/rk/reelkeeper"), {}), QString());
+  ASSERT_EQ(entry.Write(QStringLiteral("/opt/rk/reelkeeper"), {QStringLiteral("checkonly")}),
+            QString());
   const QString file = entry.FilePath();
   const QString text = FileText(file);
+  // A path with nothing to quote stands as it is: the program's path, a blank, "checkonly".
+  EXPECT_TRUE(text.contains(u"\nExec=/opt/rk/reelkeeper checkonly\n"));
   WriteText(file, text + QStringLiteral("Hidden=true\n"));
   EXPECT_EQ(entry.ReadCommand(), std::nullopt);
   WriteText(file,

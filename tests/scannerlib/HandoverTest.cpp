@@ -27,18 +27,6 @@ TEST(CodeHandoverTest, CompleteExactlyWhileACodeWaitsAndEachTakenOnce) {
   EXPECT_FALSE(handover.Waiting());
 }
 
-TEST(CodeHandoverTest, CodesNobodyTakesAreDroppedBeyondTheLimit) {
-  CodeHandover handover;
-  for (std::size_t i = 0; i < CodeHandover::kMaximumWaiting + 5; ++i) {
-    handover.Offer("FEED", std::to_string(i));
-  }
-  std::size_t taken = 0;
-  for (; handover.Waiting(); handover.Take()) {
-    EXPECT_EQ(handover.First().barCode, std::to_string(taken++));
-  }
-  EXPECT_EQ(taken, CodeHandover::kMaximumWaiting);
-}
-
 struct Symbology {
   const char* code;
   const char* type;
