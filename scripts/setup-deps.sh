@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libsqlite3-dev sqlite3 libcups2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool poppler-utils fonts-dejavu-core
+  xvfb xauth xdotool poppler-utils fonts-dejavu-core desktop-file-utils
 )
 
 missing=()

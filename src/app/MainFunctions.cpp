@@ -17,17 +17,15 @@
 
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
+#include "app/DatabaseMaintenance.h"
 #include "app/DatabasePath.h"
 #include "app/DatabaseRepair.h"
 #include "app/ErrorFunctions.h"
 #include "app/InstanceLock.h"
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
-#include "inventory/InventoryFunctions.h"
-#include "phonebook/CustomerFunctions.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
-#include "settings/SettingsManager.h"
 #include "ui/main/ReelKeeperFrm.h"
 
 namespace MainFunctions {
@@ -177,13 +175,7 @@ StartMode StartModeFor(const QString& argumentText) {
 
 QString ArgumentText(const QStringList& arguments) { return arguments.mid(1).join(u' '); }
 
-void InitTablesOn(const DatabaseHandle& db) {
-  Transaction transaction(db);
-  SettingsManager::InitSettings(db);
-  InventoryFunctions::InitInventory(db);
-  CustomerFunctions::InitCustomers(db);
-  transaction.Commit();
-}
+void InitTablesOn(const DatabaseHandle& db) { DatabaseMaintenance::InitTablesOn(db); }
 
 void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
 

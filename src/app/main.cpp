@@ -8,6 +8,8 @@
 #include "platform/QtMessageBox.h"
 #include "platform/QtPrinter.h"
 #include "platform/SystemNetworkState.h"
+#include "platform/XdgAutostartEntry.h"
+#include "seams/AutostartEntry.h"
 #include "seams/DocumentOpener.h"
 #include "seams/MessageBox.h"
 #include "seams/NetworkState.h"
@@ -28,13 +30,16 @@ int main(int argc, char* argv[]) {
   DesktopDocumentOpener opener;
   SystemNetworkState network;
   QtPrinter printer;
+  XdgAutostartEntry autostart;
   seams::SetMessages(messages.get());
   seams::SetDocumentOpener(&opener);
   seams::SetNetworkState(&network);
   seams::SetPrinter(&printer);
+  seams::SetAutostartEntry(&autostart);
 
   const int status = MainFunctions::RunProgram();
 
+  seams::SetAutostartEntry(nullptr);
   seams::SetPrinter(nullptr);
   seams::SetNetworkState(nullptr);
   seams::SetDocumentOpener(nullptr);

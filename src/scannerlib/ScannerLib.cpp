@@ -1,32 +1,37 @@
 #include "ScannerLib.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QThread>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <memory>
 #include <string>
 
-// The completed code and its hand-over flag. Input may later be gathered on a thread of the
-// library's own while the program polls from its window timers, hence the mutex.
+#include "CodeHandover.h"
+#include "EvdevReader.h"
+#include "FeedReader.h"
+#include "KeyFilter.h"
+#include "ScannerLog.h"
+
 namespace {
 
-struct ScannerState {
-  std::mutex mutex;
-  RkScannerDebugCallback debug = nullptr;
+using namespace scannerlib;
+
+struct Library {
+  CodeHandover handover;
   bool hooked = false;
-  bool complete = false;
-  std::string scannerId;
-  std::string codeType;
-  std::string barCode;
+  QPointer<KeyFilter> keys;
+  std::unique_ptr<FeedReader> feed;
+  std::unique_ptr<EvdevReader> device;
 };
 
-ScannerState& State() {
-  static ScannerState state;
-  return state;
-}
-
-void Debug(ScannerState& state, const char* text) {
-  if (!state.debug) return;
-  for (const char* c = text; *c != '\0'; ++c) state.debug(static_cast<unsigned char>(*c));
+// Never destroyed: whatever order the process ends in, no reader thread outlives its state.
+Library& TheLibrary() {
+  static Library* library = new Library;
+  return *library;
 }
 
 void CopyOut(const std::string& text, char* buffer, int32_t size) {
@@ -36,63 +41,67 @@ void CopyOut(const std::string& text, char* buffer, int32_t size) {
   buffer[length] = '\0';
 }
 
+// The key filter needs the program's GUI application and must live on its thread.
+QGuiApplication* KeyboardApplication() {
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  return app && QThread::currentThread() == app->thread() ? app : nullptr;
+}
+
 }  // namespace
 
 extern "C" {
 
-void SetDebugCallback(RkScannerDebugCallback callback) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.debug = callback;
-}
+void SetDebugCallback(RkScannerDebugCallback callback) { scannerlib::SetDebugCallback(callback); }
 
 void SetHook(void) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.hooked = true;
-  Debug(state, "hooked\n");
+  Library& library = TheLibrary();
+  if (library.hooked) return;
+  library.hooked = true;
+  if (QGuiApplication* app = KeyboardApplication()) {
+    library.keys = new KeyFilter(library.handover, app);
+    app->installEventFilter(library.keys);
+  }
+  library.feed = std::make_unique<FeedReader>(library.handover);
+  library.feed->Start(FeedReader::FeedFolder());
+  const char* device = std::getenv("REELKEEPER_SCANNER_DEVICE");
+  if (device != nullptr && device[0] != '\0') {
+    library.device = std::make_unique<EvdevReader>(library.handover, device);
+    library.device->Start();
+  }
+  Note("hooked");
 }
 
 void UnHook(void) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.hooked = false;
-  Debug(state, "unhooked\n");
+  Library& library = TheLibrary();
+  if (!library.hooked) return;
+  library.hooked = false;
+  library.device.reset();
+  library.feed.reset();
+  if (KeyFilter* keys = library.keys) {
+    keys->Flush();
+    QCoreApplication::instance()->removeEventFilter(keys);
+    // It may be in the middle of handling a key that led to this call.
+    keys->deleteLater();
+  }
+  Note("unhooked");
 }
 
-int32_t GetCodeComplete(void) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  return state.complete ? 1 : 0;
-}
+int32_t GetCodeComplete(void) { return TheLibrary().handover.Waiting() ? 1 : 0; }
 
 void GetScannerID(char* buffer, int32_t size) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  CopyOut(state.scannerId, buffer, size);
+  CopyOut(TheLibrary().handover.First().scannerId, buffer, size);
 }
 
 void GetCodeType(char* buffer, int32_t size) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  CopyOut(state.codeType, buffer, size);
+  CopyOut(TheLibrary().handover.First().codeType, buffer, size);
 }
 
 void GetBarCode(char* buffer, int32_t size) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  CopyOut(state.barCode, buffer, size);
+  CopyOut(TheLibrary().handover.First().barCode, buffer, size);
 }
 
 void SetCodeComplete(int32_t complete) {
-  ScannerState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  state.complete = complete != 0 && !state.barCode.empty();
-  if (!state.complete) {
-    state.scannerId.clear();
-    state.codeType.clear();
-    state.barCode.clear();
-  }
+  if (complete == 0) TheLibrary().handover.Take();
 }
 
 }  // extern "C"

@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
@@ -16,18 +18,6 @@ namespace {
 
 QString BuiltLibrary() {
   return QDir(AppFunctions::ProgramFolder()).filePath(ScannerFunctions::kLibraryFileName);
-}
-
-TEST(ScannerFunctionsTest, HooksTheLibraryBesideTheExecutable) {
-  ScannerFunctions::SetLibraryPath({});
-  EXPECT_EQ(ScannerFunctions::LibraryPath(), BuiltLibrary());
-  EXPECT_NO_THROW(ScannerFunctions::HookScanner());
-  EXPECT_NO_THROW(ScannerFunctions::UnhookScanner());
-}
-
-TEST(ScannerFunctionsTest, UnhookWithoutALibraryDoesNothing) {
-  ScannerFunctions::SetLibraryPath(QStringLiteral("/nonexistent/lib.so"));
-  EXPECT_NO_THROW(ScannerFunctions::UnhookScanner());
 }
 
 struct BadLibrary {
@@ -92,19 +82,63 @@ TEST(ScannerLibraryTest, NothingWaitingAndBuffersStayInBounds) {
   ::dlclose(handle);
 }
 
-// The library as it is captures nothing: the polls find nothing waiting, whether it is loaded or
-// not, and the last code stays empty.
-TEST(ScannerFunctionsTest, NothingWaitingMeansNoCodeAndNoCall) {
+// The program's polls over the real library, fed through its FIFO in a runtime folder of the
+// test's own.
+class ScannerPollTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(runtime_.isValid());
+    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
+    ScannerFunctions::SetLibraryPath({});
+    ScannerFunctions::HookScanner();
+  }
+  void TearDown() override {
+    ScannerFunctions::UnhookScanner();
+    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
+  }
+
+  void Scan(const QByteArray& line) {
+    QFile feed(QDir(runtime_.path()).filePath(QStringLiteral("ReelKeeper/scanner")));
+    ASSERT_TRUE(feed.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    feed.write(line + '\n');
+  }
+  // Polls as the window timers do until a code is fetched (five seconds at most).
+  static bool PollUntilFetched() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ScannerFunctions::CheckScanner()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+ private:
+  QTemporaryDir runtime_;
+  QByteArray savedRuntime_;
+};
+
+TEST_F(ScannerPollTest, EachCodeFetchedOnceAndReducedToLettersAndDigits) {
+  EXPECT_EQ(ScannerFunctions::LibraryPath(), BuiltLibrary());
+  EXPECT_FALSE(ScannerFunctions::CheckScanner());
+  Scan("012345- 6789");
+  ASSERT_TRUE(PollUntilFetched());
+  EXPECT_EQ(ScannerFunctions::ScannedCode(), QStringLiteral("0123456789"));
+  // Taken at once: the next poll finds nothing, and the last code stays.
+  EXPECT_FALSE(ScannerFunctions::CheckScanner());
+  EXPECT_EQ(ScannerFunctions::ScannedCode(), QStringLiteral("0123456789"));
+  // Nothing usable in it: the window's sign of an unreadable scan.
+  Scan("!-- --!");
+  ASSERT_TRUE(PollUntilFetched());
+  EXPECT_EQ(ScannerFunctions::ScannedCode(), QString());
+}
+
+TEST(ScannerFunctionsTest, WithoutALibraryNothingIsEverWaitingAndNothingCalled) {
   ScannerFunctions::SetLibraryPath(QStringLiteral("/nonexistent/lib.so"));
   EXPECT_FALSE(ScannerFunctions::CheckScanner());
   EXPECT_NO_THROW(ScannerFunctions::SetCodeComplete(0));
+  EXPECT_NO_THROW(ScannerFunctions::UnhookScanner());
   ScannerFunctions::SetLibraryPath({});
-  ScannerFunctions::HookScanner();
-  EXPECT_FALSE(ScannerFunctions::CheckScanner());
-  ScannerFunctions::SetCodeComplete(0);
-  EXPECT_FALSE(ScannerFunctions::CheckScanner());
-  EXPECT_EQ(ScannerFunctions::ScannedCode(), QString());
-  ScannerFunctions::UnhookScanner();
 }
 
 }  // namespace

@@ -21,7 +21,9 @@ TEST(DialogsTest, AddADVDAndLendItByKeyboardAndMouse) {
   e2e::LaunchOptions options;
   options.throughXvfb = true;
   // Without a window manager the main window sits where the program puts it; the toolbar's first
-  // button and the list's first row are found from its corner.
+  // button and the list's first row are found from its corner. Keys go at a person's pace (xdotool
+  // waits half the delay between a key's press and release): a quick burst of keys ended by Enter
+  // or Tab is a scanner's.
   options.script = QStringLiteral(R"(
     set -e
     "$RK" nocheck 2> program.err & pid=$!
@@ -32,15 +34,15 @@ TEST(DialogsTest, AddADVDAndLendItByKeyboardAndMouse) {
     xdotool mousemove $((X + 30)) $((Y + 30)) click 1
     did=$(timeout 20 xdotool search --sync --name '^Add DVD$' | head -1)
     xdotool windowfocus --sync "$did"
-    xdotool type --delay 20 "Schindler's List"
-    xdotool key Tab type --delay 20 "Drama"
+    xdotool type --delay 150 "Schindler's List"
+    xdotool key Tab type --delay 150 "Drama"
     xdotool key Return
     timeout 20 sh -c "while xdotool search --name '^Add DVD$' >/dev/null; do sleep 0.1; done"
     xdotool mousemove $((X + 60)) $((Y + 92)) click --repeat 2 --delay 60 1
     lid=$(timeout 20 xdotool search --sync --name "^Loan Schindler's List$" | head -1)
     xdotool windowfocus --sync "$lid"
-    xdotool type --delay 20 "Ann O'Neil"
-    xdotool key Tab type --delay 20 "1 Main St"
+    xdotool type --delay 150 "Ann O'Neil"
+    xdotool key Tab type --delay 150 "1 Main St"
     xdotool key Tab Tab Tab Tab Tab Tab Tab Tab
     xdotool key ctrl+a type "7"
     xdotool key Return

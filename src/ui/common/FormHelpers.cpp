@@ -39,8 +39,10 @@ QWidget* ControlUnder(QWidget* under, QWidget* window) {
   return nullptr;
 }
 
+// False for a window without a Message of its own (asked first, so that Qt has nothing to warn
+// about at every tick of the hint timer).
 bool CallMessage(QWidget* window, const QString& text) {
-  return window &&
+  return window && window->metaObject()->indexOfMethod("Message(QString)") >= 0 &&
          QMetaObject::invokeMethod(window, "Message", Qt::DirectConnection, Q_ARG(QString, text));
 }
 

@@ -26,10 +26,12 @@
 #include "inventory/InventoryRecords.h"
 #include "inventory/StatusReport.h"
 #include "phonebook/CustomerRecords.h"
+#include "scanner/ScannerFunctions.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
+#include "ui/about/AboutFrm.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/WindowLayout.h"
@@ -496,9 +498,42 @@ void ReelKeeperFrm::SearchForDVD() {
   if (search.LoadForm()) search.exec();
 }
 
-void ReelKeeperFrm::About() {}
+void ReelKeeperFrm::About() {
+  AboutFrm about(this);
+  about.LoadForm();
+  about.exec();
+  // The clean-up gave every table owner a new connection, and a salvage may have kept fewer rows.
+  if (about.CleanedUp) {
+    LoadDVDList();
+    DVDSelected();
+  }
+}
 
-void ReelKeeperFrm::ScannerTick() {}
+void ReelKeeperFrm::ScannerTick() {
+  if (!ScannerFunctions::CheckScanner()) return;
+  // Taken while another window is open (the Add/Edit dialog polls for itself), a scan is dropped:
+  // it must not start a second command over the one under way.
+  if (QApplication::activeModalWidget()) return;
+  const QString code = ScannerFunctions::ScannedCode();
+  if (code.isEmpty()) {
+    seams::ShowMessage(QStringLiteral("There was a problem reading the scanned bar code. It is "
+                                      "possible the scanner you are using does not support the "
+                                      "bar code type you are trying to scan. Try to restart your "
+                                      "computer to rectify the situation."),
+                       QStringLiteral("Uh Oh"), seams::MsgIcon::Information);
+    return;
+  }
+  if (isMinimized()) showNormal();
+  // Only the window's own events: a click queued meanwhile must not start a command first.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  raise();
+  activateWindow();
+  if (IsDVD(code)) {
+    LoanDVD(code);
+  } else {
+    AddDVD(code);
+  }
+}
 
 // ---- events ---------------------------------------------------------------------------------
 

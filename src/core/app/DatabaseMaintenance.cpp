@@ -1,0 +1,49 @@
+#include "app/DatabaseMaintenance.h"
+
+#include "data/DatabaseFunctions.h"
+#include "inventory/InventoryFunctions.h"
+#include "phonebook/CustomerFunctions.h"
+#include "settings/SettingsManager.h"
+
+namespace DatabaseMaintenance {
+namespace {
+
+// The file of the shared database (the last one opened, when none is open now).
+QString DatabaseFile() {
+  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  return db ? db->Name() : DatabaseFunctions::GetDatabasePath();
+}
+
+void Reopen(const QString& path) { InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path)); }
+
+}  // namespace
+
+void InitTablesOn(const DatabaseHandle& db) {
+  Transaction transaction(db);
+  SettingsManager::InitSettings(db);
+  InventoryFunctions::InitInventory(db);
+  CustomerFunctions::InitCustomers(db);
+  transaction.Commit();
+}
+
+CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
+                              const std::function<void(bool)>& busy) {
+  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  CleanUpResult result;
+  result.path = DatabaseFile();
+  DatabaseFunctions::CleanupSummary summary;
+  try {
+    summary = DatabaseFunctions::CleanDatabase(db, {progress, busy});
+  } catch (const DatabaseError& error) {
+    result.failure = error;
+  }
+  Reopen(result.path);
+  result.salvaged = summary.salvaged;
+  result.damagedFile = summary.damagedFile;
+  for (const DatabaseFunctions::TableRows& table : summary.tables) {
+    result.tables.append({table.table, table.rows});
+  }
+  return result;
+}
+
+}  // namespace DatabaseMaintenance

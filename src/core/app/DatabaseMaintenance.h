@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "app/DatabaseError.h"
+#include "data/Database.h"
+
+namespace seams {
+class ProgressSink;
+}
+
+// What the running program does with its database as a whole: bringing the tables up to date
+// through their owners, and the clean-up the user starts from the About window.
+namespace DatabaseMaintenance {
+
+// Hands the database to the three table owners in their fixed order (settings, inventory, phone
+// book); each creates or extends its table and keeps the handle. One transaction, one flush.
+void InitTablesOn(const DatabaseHandle& db);
+
+struct TableRows {
+  QString table;
+  qint64 rows = 0;
+};
+
+struct CleanUpResult {
+  QString path;           // the database file
+  bool salvaged = false;  // it was damaged: the rows below are those that could be read
+  QString damagedFile;    // where the damaged original was kept, when salvaged
+  QList<TableRows> tables;
+  // Set when the clean-up failed: the file is as it was, and open again.
+  std::optional<DatabaseError> failure;
+};
+
+// Repairs and compacts the shared database's file (progress texts go to progress; busy is told
+// true before the work and false after it), then opens the cleaned file again and hands it to
+// the table owners, so that the program goes on with it. The file is whole at every step; when
+// the clean-up fails, the file is opened again all the same and the result names the failure.
+// Only a file that cannot be opened again throws (DatabaseError): nothing can go on without it.
+CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
+                              const std::function<void(bool)>& busy = {});
+
+}  // namespace DatabaseMaintenance
