@@ -20,6 +20,7 @@
 using seams::MsgAnswer;
 using seams::MsgButtons;
 using seams::MsgIcon;
+using testsupport::ExpectBox;
 
 namespace {
 
