@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "CollectionGenerator.h"
+#include "WindowBench.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -137,23 +138,8 @@ BENCHMARK(BM_ViewHeaderClick)->Unit(benchmark::kMillisecond)->Iterations(5);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  bench::CollectionSize size;
-  if (argc > 1) size.dvds = std::max(1, std::atoi(argv[1]));
-
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  bench::GenerateCollection(path, size);
-  database = DatabaseFunctions::OpenSharedDatabase(path);
-  SettingsManager::InitSettings(database);
-  InventoryFunctions::InitInventory(database);
-  BareQueryMs();  // the page cache is warm for everyone
-
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int status =
+      bench::RunWindowBenchmarks(argc, argv, [](const DatabaseHandle& db) { database = db; });
   database.reset();
-  DatabaseFunctions::CloseDatabase();
-  return 0;
+  return status;
 }

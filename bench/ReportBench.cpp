@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "CollectionGenerator.h"
+#include "WindowBench.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
@@ -131,24 +132,8 @@ BENCHMARK(BM_CheckOverdues)->Unit(benchmark::kMillisecond)->Iterations(20);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  bench::CollectionSize size;
-  if (argc > 1) size.dvds = std::max(1, std::atoi(argv[1]));
-
-  QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  bench::GenerateCollection(path, size);
-  database = DatabaseFunctions::OpenSharedDatabase(path);
-  SettingsManager::InitSettings(database);
-  InventoryFunctions::InitInventory(database);
-  CustomerFunctions::InitCustomers(database);
-  bench::BareQueryMs(database);  // the page cache is warm for everyone
-
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int status =
+      bench::RunWindowBenchmarks(argc, argv, [](const DatabaseHandle& db) { database = db; });
   database.reset();
-  DatabaseFunctions::CloseDatabase();
-  return 0;
+  return status;
 }
