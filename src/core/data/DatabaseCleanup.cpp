@@ -78,22 +78,11 @@ bool PassesCheck(Database& db, const QString& pragma) {
   }
 }
 
-struct SchemaEntry {
-  QString type;
-  QString name;
-  QString sql;
-};
+using DatabaseFile::SchemaEntry;
 
 std::vector<SchemaEntry> Schema(Database& db) {
-  return Doing(QStringLiteral("Reading the list of tables"), [&] {
-    Statement query = db.PrepareRaw(
-        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name "
-                       "NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
-        kSource);
-    std::vector<SchemaEntry> entries;
-    while (query.Step()) entries.push_back({query.Text(0), query.Text(1), query.Text(2)});
-    return entries;
-  });
+  return Doing(QStringLiteral("Reading the list of tables"),
+               [&] { return DatabaseFile::ReadSchema(db); });
 }
 
 std::vector<TableRows> RowCounts(Database& db) {

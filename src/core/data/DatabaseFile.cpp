@@ -55,22 +55,6 @@ quint32 ReadMark(const QString& path) {
   return mark;
 }
 
-struct SchemaEntry {
-  QString type;
-  QString name;
-  QString sql;
-};
-
-std::vector<SchemaEntry> ReadSchema(Database& db) {
-  Statement query = db.PrepareRaw(
-      QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN ('table', 'view') "
-                     "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
-      kSource);
-  std::vector<SchemaEntry> entries;
-  while (query.Step()) entries.push_back({query.Text(0), query.Text(1), query.Text(2)});
-  return entries;
-}
-
 bool IsOneOf(const QString& name, const QStringList& names) {
   return names.contains(name, Qt::CaseInsensitive);
 }
@@ -227,6 +211,16 @@ QString ResolvedPath(const QString& path) {
              .arg(target, QString::fromLocal8Bit(std::strerror(error))));
 }
 
+std::vector<SchemaEntry> ReadSchema(Database& db) {
+  Statement query = db.PrepareRaw(
+      QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT "
+                     "LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"),
+      kSource);
+  std::vector<SchemaEntry> entries;
+  while (query.Step()) entries.push_back({query.Text(0), query.Text(1), query.Text(2)});
+  return entries;
+}
+
 DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
   const quint32 mark = ReadMark(path);
   DatabaseHandle db;
@@ -236,6 +230,10 @@ DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
     // shows here rather than in the middle of the first command.
     db = Database::Open(path);
     schema = ReadSchema(*db);
+    // Only tables and views decide whose file it is and whether the program can use it.
+    std::erase_if(schema, [](const SchemaEntry& entry) {
+      return entry.type != u"table" && entry.type != u"view";
+    });
   } catch (const DatabaseError& error) {
     if (db) db->CloseUntouched();
     Unreadable(error, path, mark);

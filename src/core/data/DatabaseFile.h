@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "data/Database.h"
 
@@ -12,6 +13,16 @@ enum class Purpose {
   Use,     // the program is to work on it: its tables must have the shape the program needs
   Repair,  // the clean-up is to copy it as it is: only whose file it is matters
 };
+
+// One entry of a file's schema that has SQL of its own (a table, view, index or trigger; not
+// SQLite's own), as it was made.
+struct SchemaEntry {
+  QString type;
+  QString name;
+  QString sql;
+};
+// The entries in the order they were made. Throws DatabaseError when the list cannot be read.
+std::vector<SchemaEntry> ReadSchema(Database& db);
 
 // The file a path stands for: the target of a link, so that a new file or a clean-up's rename
 // lands there and the link stays. A link that leads nowhere (a drive not mounted, a circle of
