@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -52,6 +53,28 @@ void WhenOpen(std::function<void(Dialog&)> act) {
     }
   });
 }
+
+// Acts on a modal dialog once it runs its own event loop (a window may be shown while it is
+// still being filled), however long it takes to come: a scanned code opens one at the next poll.
+// Closes it as Escape would when the action left it open. Polls for as long as it lives, so
+// nothing polls on after the test.
+template <class Dialog>
+class WhenShown {
+ public:
+  explicit WhenShown(std::function<void(Dialog&)> act) {
+    QObject::connect(&poll_, &QTimer::timeout, [this, act] {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (!dialog || QThread::currentThread()->loopLevel() == 0) return;
+      poll_.stop();
+      act(*dialog);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    poll_.start(0);
+  }
+
+ private:
+  QTimer poll_;
+};
 
 // What a screen reader finds in a shown window: every label "<X>Lbl" is the buddy of the control
 // "<X>Txt" and names it, and no control the Tab key reaches is without a name. Returns how many
