@@ -170,7 +170,7 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   const QByteArray before = testsupport::Checksum(db.Path());
   auto cleanUp = [this](MsgAnswer answer) {
     boxes.Answer(answer);
-    WhenOpen<AboutFrm>([](AboutFrm& about) {
+    WhenOpen<AboutFrm> closing([](AboutFrm& about) {
       Press(&about, QStringLiteral("Command4"));
       Press(&about, QStringLiteral("Command2"));
     });

@@ -368,9 +368,10 @@ TEST_P(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) 
   Load();
   boxes.Answer(GetParam().answer);
   QString shownText;
-  WhenShown<DVDReportFrm> whenShown([&](DVDReportFrm& shown) {
+  WhenOpen<DVDReportFrm> reading([&](DVDReportFrm& shown) {
     EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
     shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+    shown.close();
   });
   const bool saw = frm->CheckOverdues();
   EXPECT_EQ(saw, GetParam().answer == MsgAnswer::Yes && GetParam().overdue > 0);

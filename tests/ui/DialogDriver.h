@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,39 +36,25 @@ inline void Press(const QWidget* dialog, const QString& button) {
   Control<QPushButton>(dialog, button)->click();
 }
 
-// Acts on the modal dialog a command is about to open, from inside its exec(). A dialog that the
-// action leaves open is cancelled, so that a failing test never hangs in exec().
+// Acts on the modal dialog a command opens, once the dialog runs its own event loop (a window
+// may be shown while it is still being filled, and a scanned code opens one only at the next
+// poll). Polls for as long as it lives, so nothing polls on after the test. Another kind of
+// dialog, or one the action leaves open, fails the test and is cancelled, so that a failing test
+// never hangs in exec().
 template <class Dialog>
-void WhenOpen(std::function<void(Dialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      ADD_FAILURE() << "no such dialog open";
-      if (QWidget* other = QApplication::activeModalWidget()) other->close();
-      return;
-    }
-    act(*dialog);
-    if (dialog->isVisible()) {
-      ADD_FAILURE() << "the dialog stayed open";
-      Press(dialog, "CancelButton");
-    }
-  });
-}
-
-// Acts on a modal dialog once it runs its own event loop (a window may be shown while it is
-// still being filled), however long it takes to come: a scanned code opens one at the next poll.
-// Closes it as Escape would when the action left it open. Polls for as long as it lives, so
-// nothing polls on after the test.
-template <class Dialog>
-class WhenShown {
+class WhenOpen {
  public:
-  explicit WhenShown(std::function<void(Dialog&)> act) {
+  explicit WhenOpen(std::function<void(Dialog&)> act) {
     QObject::connect(&poll_, &QTimer::timeout, [this, act] {
-      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-      if (!dialog || QThread::currentThread()->loopLevel() == 0) return;
+      auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!modal || QThread::currentThread()->loopLevel() == 0) return;
       poll_.stop();
-      act(*dialog);
-      if (dialog->isVisible()) dialog->reject();
+      auto* dialog = qobject_cast<Dialog*>(modal);
+      if (dialog) act(*dialog);
+      if (modal->isVisible()) {
+        ADD_FAILURE() << (dialog ? "the dialog stayed open" : "another dialog opened");
+        modal->reject();
+      }
     });
     poll_.start(0);
   }

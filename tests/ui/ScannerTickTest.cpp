@@ -28,7 +28,7 @@ TEST_F(ScannerTickTest, PunctuationOnlyGivesUhOhAndAnUnknownCodeAddsADVD) {
       "Uh Oh", seams::MsgButtons::Ok, seams::MsgIcon::Information);
 
   QString locked;
-  WhenShown<AddEditFrm> addDialog([&](AddEditFrm& dialog) {
+  WhenOpen<AddEditFrm> adding([&](AddEditFrm& dialog) {
     locked = dialog.BarCode;
     Press(&dialog, "CancelButton");
   });
