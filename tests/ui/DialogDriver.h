@@ -44,7 +44,8 @@ inline void Press(const QWidget* dialog, const QString& button) {
 template <class Dialog>
 class WhenOpen {
  public:
-  explicit WhenOpen(std::function<void(Dialog&)> act) {
+  // A discarded WhenOpen would stop polling at once and leave the dialog waiting for good.
+  [[nodiscard]] explicit WhenOpen(std::function<void(Dialog&)> act) {
     QObject::connect(&poll_, &QTimer::timeout, [this, act] {
       auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!modal || QThread::currentThread()->loopLevel() == 0) return;
