@@ -8,23 +8,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "TestSupport.h"
 #include "platform/XdgAutostartEntry.h"
 
 namespace {
 
 class AutostartTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = {qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME")};
-    qputenv("HOME", QFile::encodeName(Path("home")));
-    // A configuration folder that does not exist yet.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path("config")));
-  }
-  void TearDown() override {
-    qputenv("XDG_CONFIG_HOME", saved_.first);
-    qputenv("HOME", saved_.second);
-  }
-
   QString Path(const QString& relative) const { return QDir(dir_.path()).filePath(relative); }
 
   static QString FileText(const QString& path) {
@@ -37,11 +27,11 @@ class AutostartTest : public ::testing::Test {
     file.write(text.toUtf8());
   }
 
-  XdgAutostartEntry entry;
-
- private:
   QTemporaryDir dir_;
-  std::pair<QByteArray, QByteArray> saved_;
+  testsupport::ScopedEnvironment home_{"HOME", QFile::encodeName(Path("home"))};
+  // A configuration folder that does not exist yet.
+  testsupport::ScopedEnvironment config_{"XDG_CONFIG_HOME", QFile::encodeName(Path("config"))};
+  XdgAutostartEntry entry;
 };
 
 struct ProgramPath {

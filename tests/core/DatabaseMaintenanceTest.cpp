@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
@@ -16,12 +13,7 @@ namespace {
 
 class CleanUpTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (int i = 0; i < 300; ++i) db.AddDvd(QStringLiteral("DVD %1").arg(i), QString(500, u'x'));
-    // Deleted rows leave free pages that compacting gives back.
-    DatabaseFunctions::GetDatabase()->Execute(QStringLiteral("Delete From Inventory"));
-    db.AddDvd(QStringLiteral("Schindler's List"));
-  }
+  void SetUp() override { db.AddDvd(QStringLiteral("Schindler's List")); }
   void TearDown() override { DatabaseFunctions::SetCleanupStepHook({}); }
 
   QStringList Titles() const { return db.Column(QStringLiteral("Select DVDTitle From Inventory")); }
@@ -29,14 +21,12 @@ class CleanUpTest : public ::testing::Test {
   testsupport::TempDatabase db;
 };
 
-TEST_F(CleanUpTest, OwnersWorkOnTheCompactedFile) {
-  const qint64 before = QFileInfo(db.Path()).size();
+// What the clean-up does to the file is the engine's (DatabaseCleanupTest).
+TEST_F(CleanUpTest, OwnersWorkOnTheCleanedFile) {
   const DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
   EXPECT_EQ(result.path, db.Path());
   EXPECT_FALSE(result.salvaged);
   EXPECT_FALSE(result.failure);
-  EXPECT_LT(QFileInfo(db.Path()).size(), before);
-  EXPECT_FALSE(QFile::exists(db.Path() + u'1'));
   ASSERT_TRUE(DatabaseFunctions::IsDatabaseOpen());
   // The owner holds the new handle, not the one the clean-up closed.
   EXPECT_EQ(InventoryFunctions::InventoryDatabase(), DatabaseFunctions::GetDatabase());

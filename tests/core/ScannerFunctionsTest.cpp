@@ -11,6 +11,7 @@
 #include <cstring>
 #include <thread>
 
+#include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
 
@@ -86,23 +87,6 @@ TEST(ScannerLibraryTest, NothingWaitingAndBuffersStayInBounds) {
 // test's own.
 class ScannerPollTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(runtime_.isValid());
-    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
-    ScannerFunctions::SetLibraryPath({});
-    ScannerFunctions::HookScanner();
-  }
-  void TearDown() override {
-    ScannerFunctions::UnhookScanner();
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
-  }
-
-  void Scan(const QByteArray& line) {
-    QFile feed(QDir(runtime_.path()).filePath(QStringLiteral("ReelKeeper/scanner")));
-    ASSERT_TRUE(feed.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    feed.write(line + '\n');
-  }
   // Polls as the window timers do until a code is fetched (five seconds at most).
   static bool PollUntilFetched() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -113,22 +97,20 @@ class ScannerPollTest : public ::testing::Test {
     return true;
   }
 
- private:
-  QTemporaryDir runtime_;
-  QByteArray savedRuntime_;
+  testsupport::ScannerFeed feed;
 };
 
 TEST_F(ScannerPollTest, EachCodeFetchedOnceAndReducedToLettersAndDigits) {
   EXPECT_EQ(ScannerFunctions::LibraryPath(), BuiltLibrary());
   EXPECT_FALSE(ScannerFunctions::CheckScanner());
-  Scan("012345- 6789");
+  feed.Scan("012345- 6789");
   ASSERT_TRUE(PollUntilFetched());
   EXPECT_EQ(ScannerFunctions::ScannedCode(), QStringLiteral("0123456789"));
   // Taken at once: the next poll finds nothing, and the last code stays.
   EXPECT_FALSE(ScannerFunctions::CheckScanner());
   EXPECT_EQ(ScannerFunctions::ScannedCode(), QStringLiteral("0123456789"));
   // Nothing usable in it: the window's sign of an unreadable scan.
-  Scan("!-- --!");
+  feed.Scan("!-- --!");
   ASSERT_TRUE(PollUntilFetched());
   EXPECT_EQ(ScannerFunctions::ScannedCode(), QString());
 }

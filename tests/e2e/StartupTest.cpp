@@ -1,6 +1,5 @@
-// The program as a user meets it: started from its folder, a second copy refused, a check-only
-// start, and bad files and faulty folders answered with a message while the data stays as it
-// was.
+// The program as a user meets it: started from its folder, a second copy refused, and bad files
+// and faulty folders answered with a message while the data stays as it was.
 #include <gtest/gtest.h>
 
 #include "E2eSupport.h"
@@ -42,23 +41,6 @@ TEST(StartupTest, FirstStartMakesTheFileSecondCopyIsRefusedFirstKeepsRunning) {
             QStringList{"It's Running\tThere is already an instance of the ReelKeeper running."});
   EXPECT_TRUE(first->IsRunning());
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
-}
-
-// Nothing is overdue in a new file, so a check-only start ends without a window. (Which argument
-// texts select it is tested in-process.)
-TEST(StartupTest, CheckOnlyWithNothingOverdueEndsWithoutAWindowAndUnloads) {
-  Sandbox sandbox;
-  LaunchOptions options;
-  options.arguments = QStringList{"CheckOnly"};
-  auto program = sandbox.Start(options);
-  EXPECT_EQ(program->WaitForExit(), 0) << qPrintable(program->Stderr());
-  EXPECT_FALSE(program->WasShown());
-  // The window was unloaded all the same: its layout went back into the file, and the lock was
-  // given back.
-  EXPECT_NE(Sqlite3Shell(sandbox.DatabaseFile(), "SELECT count(*) FROM Settings"), "0");
-  auto next = sandbox.Start();
-  EXPECT_TRUE(next->WaitForShown()) << qPrintable(next->Stderr());
-  EXPECT_TRUE(sandbox.Messages().isEmpty()) << qPrintable(sandbox.Messages().join('|'));
 }
 
 TEST(StartupTest, MissingScannerLibraryStopsStartUpWithItsName) {

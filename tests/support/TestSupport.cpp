@@ -12,6 +12,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
+#include "scanner/ScannerFunctions.h"
 #include "settings/SettingsManager.h"
 
 namespace testsupport {
@@ -129,6 +130,19 @@ ScopedEnvironment::~ScopedEnvironment() {
   } else {
     qunsetenv(name_);
   }
+}
+
+ScannerFeed::ScannerFeed() : environment_("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path())) {
+  ScannerFunctions::SetLibraryPath({});
+  ScannerFunctions::HookScanner();
+}
+
+ScannerFeed::~ScannerFeed() { ScannerFunctions::UnhookScanner(); }
+
+void ScannerFeed::Scan(const QByteArray& line) const {
+  QFile feed(QDir(runtime_.path()).filePath(QStringLiteral("ReelKeeper/scanner")));
+  ASSERT_TRUE(feed.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+  feed.write(line + '\n');
 }
 
 QString Sqlite3Shell(const QString& file, const QString& sql) {

@@ -106,6 +106,20 @@ class ScopedEnvironment {
   bool wasSet_;
 };
 
+// The scanner library (the one built beside the program) hooked, with its feed in a runtime
+// folder of the test's own, for as long as it lives. Scan writes a line into the feed, as a
+// script would.
+class ScannerFeed {
+ public:
+  ScannerFeed();
+  ~ScannerFeed();
+  void Scan(const QByteArray& line) const;
+
+ private:
+  QTemporaryDir runtime_;
+  ScopedEnvironment environment_;
+};
+
 // Runs the stock sqlite3 shell on a file and returns its output (trimmed).
 QString Sqlite3Shell(const QString& file, const QString& sql);
 

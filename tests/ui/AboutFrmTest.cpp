@@ -85,29 +85,18 @@ class AboutFrmTest : public ReelKeeperFrmTest {
   FixedNetwork network;
 };
 
-struct Entry {
-  const char* name;
-  std::optional<QStringList> command;
-  bool ticked;
-};
-
-void PrintTo(const Entry& e, std::ostream* os) { *os << e.name; }
-
-class LogOnBoxTest : public AboutFrmTest, public ::testing::WithParamInterface<Entry> {};
-
-TEST_P(LogOnBoxTest, TickedOnlyForAnEntryThatRunsSomething) {
-  autostart.command = GetParam().command;
-  EXPECT_EQ(Box(*Open())->isChecked(), GetParam().ticked);
+TEST_F(AboutFrmTest, BoxTickedOnlyForAnEntryThatRunsSomething) {
+  const std::pair<std::optional<QStringList>, bool> entries[] = {
+      {std::nullopt, false},
+      {QStringList(), false},
+      {QStringList{"   "}, false},
+      {QStringList{"/opt/rk/reelkeeper", "checkonly"}, true}};
+  for (const auto& [command, ticked] : entries) {
+    autostart.command = command;
+    EXPECT_EQ(Box(*Open())->isChecked(), ticked)
+        << (command ? qPrintable(command->join('|')) : "-");
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, LogOnBoxTest,
-    ::testing::Values(Entry{"NoneOrSwitchedOff", std::nullopt, false},
-                      Entry{"WithoutACommand", QStringList(), false},
-                      Entry{"BlanksOnly", QStringList{QStringLiteral("   ")}, false},
-                      Entry{"RunsTheProgram", QStringList{"/opt/rk/reelkeeper", "checkonly"},
-                            true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AboutFrmTest, ClosingWritesTheEntryWhenTickedAndRemovesItWhenClear) {
   auto about = Open();
@@ -172,18 +161,16 @@ TEST_F(AboutFrmTest, LinkAndLogoOpenTheHomePageSetByTheBuild) {
                   .contains(QLatin1String(BuildInfo::kVersion)));
 }
 
-// Cleaning up while the main window is open: No leaves the file alone; Yes compacts it, and the
-// program goes on with the cleaned file without a restart.
+// Cleaning up while the main window is open: No leaves the file alone; Yes cleans it up (what
+// that does to the file is the core's), and the window goes on with the cleaned file without a
+// restart.
 TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
-  for (int i = 0; i < 200; ++i) db.AddDvd(QStringLiteral("Gone %1").arg(i), QString(500, u'x'));
-  db.Db()->Execute(QStringLiteral("Delete From Inventory"));
   db.AddDvd(QStringLiteral("Schindler's List"));
   Load();
   const QByteArray before = testsupport::Checksum(db.Path());
-  const qint64 size = QFileInfo(db.Path()).size();
   auto cleanUp = [this](MsgAnswer answer) {
     boxes.Answer(answer);
-    WhenOpen<AboutFrm>([](AboutFrm& about) {
+    WhenOpen<AboutFrm> closing([](AboutFrm& about) {
       Press(&about, QStringLiteral("Command4"));
       Press(&about, QStringLiteral("Command2"));
     });
@@ -203,7 +190,6 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   ExpectBox(boxes.Shown()[1], QStringLiteral("Cleanup Complete."), QStringLiteral("Complete."),
             MsgButtons::Ok, MsgIcon::Information);
   EXPECT_EQ(StatusBarText(), QStringLiteral("Cleanup Complete."));
-  EXPECT_LT(QFileInfo(db.Path()).size(), size);
   // A command goes on to write to the cleaned file.
   Click(QStringLiteral("Schindler's List"));
   boxes.Answer(MsgAnswer::Yes);

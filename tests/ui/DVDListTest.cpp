@@ -72,8 +72,6 @@ TEST_F(DVDListTest, RowCarriesItsCellsPictureAndBoldFromTheRowRules) {
   Load(list);
   DVDListModel* model = list.Model();
   ASSERT_EQ(model->rowCount(), 2);
-  EXPECT_EQ(Captions(list),
-            QStringList({"Title", "Category", "Starring", "Rated", "Status", "Due Date"}));
   QStringList first;
   for (int c = 0; c < model->columnCount(); ++c) first << model->index(0, c).data().toString();
   EXPECT_EQ(first, QStringList({"Late Film", "Drama", "Someone", "PG", "Overdue", "12/1/2026"}));

@@ -5,10 +5,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -34,24 +36,33 @@ inline void Press(const QWidget* dialog, const QString& button) {
   Control<QPushButton>(dialog, button)->click();
 }
 
-// Acts on the modal dialog a command is about to open, from inside its exec(). A dialog that the
-// action leaves open is cancelled, so that a failing test never hangs in exec().
+// Acts on the modal dialog a command opens, once the dialog runs its own event loop (a window
+// may be shown while it is still being filled, and a scanned code opens one only at the next
+// poll). Polls for as long as it lives, so nothing polls on after the test. Another kind of
+// dialog, or one the action leaves open, fails the test and is cancelled, so that a failing test
+// never hangs in exec().
 template <class Dialog>
-void WhenOpen(std::function<void(Dialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      ADD_FAILURE() << "no such dialog open";
-      if (QWidget* other = QApplication::activeModalWidget()) other->close();
-      return;
-    }
-    act(*dialog);
-    if (dialog->isVisible()) {
-      ADD_FAILURE() << "the dialog stayed open";
-      Press(dialog, "CancelButton");
-    }
-  });
-}
+class WhenOpen {
+ public:
+  // A discarded WhenOpen would stop polling at once and leave the dialog waiting for good.
+  [[nodiscard]] explicit WhenOpen(std::function<void(Dialog&)> act) {
+    QObject::connect(&poll_, &QTimer::timeout, [this, act] {
+      auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!modal || QThread::currentThread()->loopLevel() == 0) return;
+      poll_.stop();
+      auto* dialog = qobject_cast<Dialog*>(modal);
+      if (dialog) act(*dialog);
+      if (modal->isVisible()) {
+        ADD_FAILURE() << (dialog ? "the dialog stayed open" : "another dialog opened");
+        modal->reject();
+      }
+    });
+    poll_.start(0);
+  }
+
+ private:
+  QTimer poll_;
+};
 
 // What a screen reader finds in a shown window: every label "<X>Lbl" is the buddy of the control
 // "<X>Txt" and names it, and no control the Tab key reaches is without a name. Returns how many

@@ -35,7 +35,7 @@ TEST_F(InventoryCommandsTest, AddedDVDIsSelectedAndCancelKeepsTheSelection) {
   Load();
   Click("Alien");
   bool pollResting = false;
-  WhenOpen<AddEditFrm>([&](AddEditFrm& dialog) {
+  WhenOpen<AddEditFrm> adding([&](AddEditFrm& dialog) {
     EXPECT_TRUE(dialog.AddMode);
     EXPECT_EQ(Control<QLabel>(&dialog, "Title")->text(), "Add DVD");
     pollResting = !ScannerPolling();
@@ -49,7 +49,7 @@ TEST_F(InventoryCommandsTest, AddedDVDIsSelectedAndCancelKeepsTheSelection) {
   EXPECT_EQ(Text("StatusTxt"), "In Stock");
 
   // A scanned code comes locked into the box.
-  WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
+  WhenOpen<AddEditFrm> addingScanned([](AddEditFrm& dialog) {
     EXPECT_FALSE(Control(&dialog, "BarCodeTxt")->isEnabled());
     EXPECT_EQ(dialog.BarCode, "0042");
     Press(&dialog, "CancelButton");
@@ -65,7 +65,7 @@ TEST_F(InventoryCommandsTest, EditKeepsTheSelectionUnlessTheTitleChanged) {
   db.AddDvd("Heat", "Crime", 0, {}, "2000-01-01", "2000-01-01", "7", "R", "Al", "x");
   Load();
   Click("Heat");
-  WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
+  WhenOpen<AddEditFrm> editing([](AddEditFrm& dialog) {
     EXPECT_FALSE(dialog.AddMode);
     EXPECT_EQ(QStringList({dialog.TitleCaption, dialog.BarCode, dialog.Category, dialog.Rated,
                            dialog.Starring, dialog.Description}),
@@ -77,7 +77,7 @@ TEST_F(InventoryCommandsTest, EditKeepsTheSelectionUnlessTheTitleChanged) {
   EXPECT_EQ(frm->GetSelectedDVD(), "Heat");
   EXPECT_EQ(Text("RatedTxt"), "PG");
 
-  WhenOpen<AddEditFrm>([](AddEditFrm& dialog) {
+  WhenOpen<AddEditFrm> renaming([](AddEditFrm& dialog) {
     Fill(&dialog, "TitleTxt", "Heat 2");
     Press(&dialog, "OkButton");
   });
@@ -112,7 +112,7 @@ TEST_F(InventoryCommandsTest, DoubleClickLendsOrAsksToTakeBack) {
   db.AddDvd("Heat");
   Load();
   Click("Heat");
-  WhenOpen<LoanFrm>([&](LoanFrm& dialog) {
+  WhenOpen<LoanFrm> lending([&](LoanFrm& dialog) {
     EXPECT_EQ(dialog.TitleCaption, "Loan Heat");
     EXPECT_FALSE(dialog.EditMode);
     EXPECT_TRUE(ScannerPolling());
@@ -164,7 +164,7 @@ TEST_F(InventoryCommandsTest, EditLoanChangesOnlyALentDVDsLoan) {
             MsgIcon::None);
 
   Click("Heat");
-  WhenOpen<LoanFrm>([](LoanFrm& dialog) {
+  WhenOpen<LoanFrm> changing([](LoanFrm& dialog) {
     EXPECT_TRUE(dialog.EditMode);
     EXPECT_EQ(dialog.TitleCaption, "Loan Heat");
     Fill(&dialog, "DaysDueTxt", "1");

@@ -4,7 +4,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
@@ -229,13 +228,11 @@ class PhoneBookCommandTest : public ReelKeeperFrmTest {};
 TEST_F(PhoneBookCommandTest, OpensTheWindowModallyAndRefreshesTheTabAfterwards) {
   Load();
   bool seen = false;
-  QTimer::singleShot(0, [&] {
-    auto* opened = qobject_cast<PhoneBookFrm*>(QApplication::activeModalWidget());
-    ASSERT_NE(opened, nullptr);
+  WhenOpen<PhoneBookFrm> editing([&](PhoneBookFrm& opened) {
     seen = true;
-    QTest::keyClicks(opened->findChild<QLineEdit*>("NameTxt"), "Edna");
-    QTest::mouseClick(opened->findChild<QPushButton*>("SaveButton"), Qt::LeftButton);
-    QTest::mouseClick(opened->findChild<QPushButton*>("CloseButton"), Qt::LeftButton);
+    QTest::keyClicks(Control<QLineEdit>(&opened, "NameTxt"), "Edna");
+    Press(&opened, "SaveButton");
+    Press(&opened, "CloseButton");
   });
   frm->ButtonClick("PhoneBook");
   EXPECT_TRUE(seen);

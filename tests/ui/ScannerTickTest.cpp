@@ -1,65 +1,50 @@
 // The main window's scanner poll over the real library, fed through its FIFO: an unreadable
-// scan is reported, and a scan while another window is open starts nothing.
-#include <QApplication>
+// scan is reported, a known code takes its DVD back, an unknown one adds a DVD, and a scan while
+// another window is open starts nothing.
 #include <QDialog>
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
+#include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
 #include "scanner/ScannerFunctions.h"
+#include "ui/dialogs/AddEditFrm.h"
 
 namespace {
 
 class ScannerTickTest : public ReelKeeperFrmTest {
  protected:
-  void SetUp() override {
-    ReelKeeperFrmTest::SetUp();
-    savedRuntime_ = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
-    ScannerFunctions::SetLibraryPath({});
-    ScannerFunctions::HookScanner();
-  }
-  void TearDown() override {
-    ScannerFunctions::UnhookScanner();
-    qputenv("XDG_RUNTIME_DIR", savedRuntime_);
-  }
-
-  void Scan(const QByteArray& code) {
-    QFile feed(QDir(runtime_.path()).filePath(QStringLiteral("ReelKeeper/scanner")));
-    ASSERT_TRUE(feed.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    feed.write(code + '\n');
-  }
-
- private:
-  QTemporaryDir runtime_;
-  QByteArray savedRuntime_;
+  testsupport::ScannerFeed feed;
 };
 
-TEST_F(ScannerTickTest, PunctuationOnlyGivesUhOh) {
+TEST_F(ScannerTickTest, PunctuationOnlyGivesUhOhAndAnUnknownCodeAddsADVD) {
   Load();
-  Scan("-- / --");
-  QTRY_COMPARE(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].title, QStringLiteral("Uh Oh"));
-  EXPECT_EQ(boxes.Shown()[0].text,
-            QStringLiteral("There was a problem reading the scanned bar code. It is possible the "
-                           "scanner you are using does not support the bar code type you are "
-                           "trying to scan. Try to restart your computer to rectify the "
-                           "situation."));
-  EXPECT_EQ(boxes.Shown()[0].icon, seams::MsgIcon::Information);
+  feed.Scan("-- / --");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.Shown().empty(); }));
+  testsupport::ExpectBox(
+      boxes.Shown()[0],
+      "There was a problem reading the scanned bar code. It is possible the scanner you are using "
+      "does not support the bar code type you are trying to scan. Try to restart your computer to "
+      "rectify the situation.",
+      "Uh Oh", seams::MsgButtons::Ok, seams::MsgIcon::Information);
+
+  QString locked;
+  WhenOpen<AddEditFrm> adding([&](AddEditFrm& dialog) {
+    locked = dialog.BarCode;
+    Press(&dialog, "CancelButton");
+  });
+  feed.Scan("96385074");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return locked == "96385074"; }));
 }
 
 // A lent DVD's code asks whether to take it back; with another window open the scan is taken
 // from the library and dropped, so nothing asks.
 TEST_F(ScannerTickTest, AScanWhileAnotherWindowIsOpenIsDropped) {
-  db.AddDvd(QStringLiteral("Vertigo"), {}, 1, QStringLiteral("Ann"), QStringLiteral("2024-04-01"),
-            QStringLiteral("2024-04-20"), QStringLiteral("4006381333931"));
+  db.AddDvd("Vertigo", {}, 1, "Ann", "2024-04-01", "2024-04-20", "4006381333931");
   Load();
   QDialog other(frm.get());
   bool taken = false;
   QTimer::singleShot(0, [&] {
-    Scan("4006381333931");
+    feed.Scan("4006381333931");
     taken = QTest::qWaitFor([] { return ScannerFunctions::ScannedCode() == "4006381333931"; });
     other.reject();
   });
@@ -68,9 +53,9 @@ TEST_F(ScannerTickTest, AScanWhileAnotherWindowIsOpenIsDropped) {
   EXPECT_TRUE(boxes.Shown().empty());
 
   boxes.Answer(seams::MsgAnswer::No);
-  Scan("4006381333931");
-  QTRY_COMPARE(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].text, QStringLiteral("Are you sure you want to return this DVD?"));
+  feed.Scan("4006381333931");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.Shown().empty(); }));
+  EXPECT_EQ(boxes.Shown().back().text, "Are you sure you want to return this DVD?");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
@@ -167,9 +166,8 @@ class GoToTest : public SearchFrmTest, public ::testing::WithParamInterface<bool
 // main window with the whole refresh of a selection, loan buttons included.
 TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
   bool ran = false;
-  QTimer::singleShot(0, [&] {
-    search = qobject_cast<SearchFrm*>(QApplication::activeModalWidget());
-    ASSERT_NE(search, nullptr);
+  WhenOpen<SearchFrm> going([&](SearchFrm& dialog) {
+    search = &dialog;
     Box("StarringTxt")->setEditText("hamill");
     Press("SearchButton");
     const QModelIndex row = Results()->Model()->index(0, 0);
