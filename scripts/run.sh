@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds ReelKeeper and starts it from its program folder.
 #
-# The program keeps its database, ReelKeeper.mdb, beside its executable. So that rebuilding or
-# deleting the build folder can never delete a user's collection, the program is installed into
-# a folder of its own outside the source tree, ~/ReelKeeper (or $REELKEEPER_HOME), and started
-# from there. Arguments are passed on to the program (for example: nocheck, checkonly).
+# A copy in a folder of its own keeps its database, ReelKeeper.mdb, beside its executable. So
+# that rebuilding or deleting the build folder can never delete a user's collection, the program
+# is installed into such a folder outside the source tree, ~/ReelKeeper (or $REELKEEPER_HOME),
+# and started from there: the install's ProgramFolder component, not the system-wide layout of
+# `cmake --install` (README, "Install"). Arguments are passed on to the program (for example:
+# nocheck, checkonly).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +14,5 @@ bash scripts/setup-deps.sh
 home="${REELKEEPER_HOME:-$HOME/ReelKeeper}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target reelkeeper -j"$(nproc)"
-cmake --install build --prefix "$home" >/dev/null
+cmake --install build --prefix "$home" --component ProgramFolder >/dev/null
 exec "$home/reelkeeper" "$@"

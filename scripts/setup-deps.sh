@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev qt6-svg-dev libsqlite3-dev sqlite3 libcups2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool poppler-utils fonts-dejavu-core desktop-file-utils
+  # the installed files and the Debian package: icons rendered from SVG, the stock validators,
+  # the manual page's check, and what `cpack -G DEB` runs
+  librsvg2-bin appstream man-db dpkg-dev file
 )
 
 missing=()

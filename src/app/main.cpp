@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <memory>
 
@@ -16,8 +18,14 @@
 #include "seams/Printer.h"
 
 int main(int argc, char* argv[]) {
+  // Whatever the program makes (the collection, its journal and clean-up copies, their folder,
+  // the error log, the log-on entry) is its user's alone: on a machine shared with others,
+  // nobody else may read a collection of names, addresses and phone numbers.
+  ::umask(077);
   ReelKeeperApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("ReelKeeper"));
+  // The desktop finds the program's icon and name in the desktop entry of this name.
+  app.setDesktopFileName(QStringLiteral(REELKEEPER_APP_ID));
 
   // Unattended runs answer every message box with its default and keep a log of them instead.
   std::unique_ptr<seams::MessageBox> messages;

@@ -6,10 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "app/DatabaseError.h"
 
 namespace {
 
@@ -48,22 +50,31 @@ INSTANTIATE_TEST_SUITE_P(
         DataHomeCase{"Relative", "data", "/home/u", "/home/u/.local/share/ReelKeeper"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // Root may write anywhere, so the choice is checked as the unprivileged user "nobody" would see
-// it: a folder it may write keeps the file, an installed copy's folder does not.
+// it: a program folder of its own that it may write keeps the file, one it may not write (shared
+// by all users) does not.
 TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
   QTemporaryDir root;
   ASSERT_TRUE(root.isValid());
   ASSERT_EQ(::chmod(QFile::encodeName(root.path()).constData(), 0755), 0);
-  const QString installed = QDir(root.path()).filePath("installed");
+  const QString shared = QDir(root.path()).filePath("shared");
   const QString own = QDir(root.path()).filePath("own");
-  ASSERT_TRUE(QDir().mkpath(installed) && QDir().mkpath(own));
-  ASSERT_EQ(::chmod(QFile::encodeName(installed).constData(), 0755), 0);
+  for (const QString& folder : {shared, own}) {
+    ASSERT_TRUE(WriteFile(QDir(folder).filePath(AppFunctions::kScannerLibraryFileName), "so"));
+  }
+  ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0755), 0);
   ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
 
   ScopedEnvironment data("XDG_DATA_HOME", "/var/nobody-data");
   const auto result = childtest::RunInChild([&] {
     if (!childtest::BecomeNobody()) return 10;
-    if (AppFunctions::DatabasePathFor(installed) != "/var/nobody-data/ReelKeeper/ReelKeeper.mdb")
+    if (AppFunctions::DatabasePathFor(shared) != "/var/nobody-data/ReelKeeper/ReelKeeper.mdb")
       return 11;
     if (AppFunctions::DatabasePathFor(own) != QDir(own).filePath("ReelKeeper.mdb")) return 12;
     return 0;
@@ -71,5 +82,76 @@ TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
   EXPECT_TRUE(result.exited);
   EXPECT_EQ(result.code, 0);
 }
+
+// Where the collection is looked for, in a temporary root (all of it writable: the tests run as
+// root, as a user's own ~/.local is writable to the user): "data" is XDG_DATA_HOME, "home" is
+// HOME and "chosen" is REELKEEPER_HOME.
+struct PlaceCase {
+  const char* name;
+  bool installed;        // usr/bin without the scanner library; else a folder of its own
+  const char* earlier;   // a collection the program-folder copy left (relative), or null
+  int earlierSize;       // its size in bytes
+  bool dataFolderHolds;  // the data folder already holds a collection
+  const char* expected;  // the path chosen (relative); null: refused, naming `earlier`
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
+
+class CollectionPlaceTest : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(CollectionPlaceTest, ChosenByTheLayoutAndNeverAnEmptyOneBesideTheUsersOwn) {
+  const PlaceCase& c = GetParam();
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const auto path = [&](const QString& relative) { return QDir(root.path()).filePath(relative); };
+  const QString program = path(c.installed ? "usr/bin" : "folder");
+  ASSERT_TRUE(QDir().mkpath(program));
+  if (!c.installed) {
+    ASSERT_TRUE(WriteFile(QDir(program).filePath(AppFunctions::kScannerLibraryFileName), "so"));
+  }
+  if (c.earlier) {
+    ASSERT_TRUE(WriteFile(path(c.earlier), QByteArray(c.earlierSize, 'x')));
+  }
+  const QString dataFile = path("data/ReelKeeper/ReelKeeper.mdb");
+  if (c.dataFolderHolds) {
+    ASSERT_TRUE(WriteFile(dataFile, "x"));
+  }
+  ScopedEnvironment data("XDG_DATA_HOME", QFile::encodeName(path("data")));
+  ScopedEnvironment home("HOME", QFile::encodeName(path("home")));
+  ScopedEnvironment chosen("REELKEEPER_HOME", QFile::encodeName(path("chosen")));
+
+  if (c.expected) {
+    EXPECT_EQ(AppFunctions::DatabasePathFor(program), path(c.expected));
+    return;
+  }
+  try {
+    AppFunctions::DatabasePathFor(program);
+    ADD_FAILURE() << "an empty collection was chosen over " << c.earlier;
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(error.Description().contains(path(c.earlier))) << qPrintable(error.Description());
+    EXPECT_TRUE(error.Description().contains(path("data/ReelKeeper")))
+        << qPrintable(error.Description());
+  }
+  EXPECT_FALSE(QFileInfo::exists(dataFile));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CollectionPlaceTest,
+    ::testing::Values(
+        // scripts/run.sh's copy lives in ~/ReelKeeper: its own folder, whatever else there is.
+        PlaceCase{"FolderOfItsOwn", false, "home/ReelKeeper/ReelKeeper.mdb", 4096, true,
+                  "folder/ReelKeeper.mdb"},
+        // A prefix the user may write (~/.local) is still no place for a collection.
+        PlaceCase{"InstalledInAWritablePrefix", true, nullptr, 0, false,
+                  "data/ReelKeeper/ReelKeeper.mdb"},
+        PlaceCase{"InstalledFindsTheRunScriptsCollection", true, "home/ReelKeeper/ReelKeeper.mdb",
+                  4096, false, nullptr},
+        PlaceCase{"InstalledFindsItInReelKeeperHome", true, "chosen/ReelKeeper.mdb", 4096, false,
+                  nullptr},
+        PlaceCase{"InstalledPassesOverAnEmptyFile", true, "home/ReelKeeper/ReelKeeper.mdb", 0,
+                  false, "data/ReelKeeper/ReelKeeper.mdb"},
+        PlaceCase{"InstalledKeepsToItsOwnOnceItHasOne", true, "home/ReelKeeper/ReelKeeper.mdb",
+                  4096, true, "data/ReelKeeper/ReelKeeper.mdb"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -39,6 +39,7 @@ struct LaunchOptions {
   rlim_t fileSizeLimit = 0;  // > 0: a "full disk" for every file the program writes
   bool throughXvfb = false;  // the program line is run by a bash script under xvfb-run
   QString script;            // for throughXvfb: the script ($RK is the program's path)
+  QString program;           // another executable than the sandbox's copy (an installed one)
 };
 
 class Program;
@@ -145,7 +146,8 @@ class Program {
                      {"-a", "-n", QString::number(100 + ::getpid() % 800), "-s",
                       "-screen 0 1280x1024x24", "/bin/bash", "-c", options.script});
     } else {
-      process_.start(sandbox.Path("prog/reelkeeper"), options.arguments);
+      process_.start(options.program.isEmpty() ? sandbox.Path("prog/reelkeeper") : options.program,
+                     options.arguments);
     }
     EXPECT_TRUE(process_.waitForStarted()) << qPrintable(process_.errorString());
   }

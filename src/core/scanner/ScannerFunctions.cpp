@@ -70,7 +70,16 @@ void Resolve(void* handle, const char* name, Function& target, const QString& pa
 void Load() {
   if (loaded) return;
   const QString path = LibraryPath();
-  if (!QFileInfo(path).isFile()) Fail(ENOENT, path, QStringLiteral("the file is missing."));
+  if (!QFileInfo(path).isFile()) {
+    const QString beside = QDir(AppFunctions::ProgramFolder()).filePath(kLibraryFileName);
+    // Neither place has it: name both, whichever kind of copy the user meant to start.
+    Fail(ENOENT, path,
+         libraryPath.isEmpty() && path != beside
+             ? QStringLiteral("the file is missing, and it is not beside the program ('%1') "
+                              "either.")
+                   .arg(beside)
+             : QStringLiteral("the file is missing."));
+  }
   ::dlerror();
   void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
@@ -101,7 +110,9 @@ void ScannerDebug(unsigned char /*byte*/) {}
 
 QString LibraryPath() {
   if (!libraryPath.isEmpty()) return libraryPath;
-  return QDir(AppFunctions::ProgramFolder()).filePath(kLibraryFileName);
+  const QString folder = AppFunctions::ProgramFolder();
+  if (!AppFunctions::IsInstalledCopy(folder)) return QDir(folder).filePath(kLibraryFileName);
+  return QDir(AppFunctions::InstalledLibraryFolder(folder)).filePath(kLibraryFileName);
 }
 
 void SetLibraryPath(const QString& path) {

@@ -2,12 +2,14 @@
 
 #include <QString>
 
-// The program's side of the scanner library: loading it from the program's folder and hooking it
-// for the life of the main window.
+#include "app/DatabasePath.h"
+
+// The program's side of the scanner library: loading it from the program's folder (or, for an
+// installed copy, its library folder) and hooking it for the life of the main window.
 namespace ScannerFunctions {
 
-// The library's file name; it is looked for beside the executable.
-inline const QString kLibraryFileName = QStringLiteral("libreelkeeper_scanner.so");
+// The library's file name.
+inline const QString kLibraryFileName = AppFunctions::kScannerLibraryFileName;
 
 // Loads the library (once) and hooks it: SetDebugCallback with ScannerDebug, then SetHook.
 // A library that is missing or lacks one of its calls throws DatabaseError naming the file.
@@ -18,8 +20,8 @@ void UnhookScanner();
 // The library's debug output, one byte at a time. Nothing reads it.
 void ScannerDebug(unsigned char byte);
 
-// Where HookScanner loads the library from; tests point it elsewhere. An empty path restores
-// the default (the program's folder).
+// Where HookScanner loads the library from: beside the executable, else the installed copy's
+// library folder. Tests point it elsewhere; an empty path restores the default.
 QString LibraryPath();
 void SetLibraryPath(const QString& path);
 

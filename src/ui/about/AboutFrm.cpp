@@ -173,8 +173,8 @@ void AboutFrm::LoadForm() {
 QString AboutFrm::FindDocument(const QString& name) {
   // The program is rarely started from its own folder: the documents are looked for where they
   // are installed, not in the current folder.
-  for (const QString& folder :
-       {AppFunctions::ProgramFolder(), QString::fromUtf8(BuildInfo::kDocumentationFolder)}) {
+  const QString program = AppFunctions::ProgramFolder();
+  for (const QString& folder : {program, AppFunctions::DocumentationFolder(program)}) {
     const QString path = QDir(folder).absoluteFilePath(name);
     if (QFileInfo(path).isFile()) return path;
   }
@@ -235,7 +235,7 @@ void AboutFrm::OpenDocumentation() {
     seams::ShowMessage(QStringLiteral("The documentation file '%1' is neither in the program's "
                                       "folder '%2' nor in '%3'.")
                            .arg(name, AppFunctions::ProgramFolder(),
-                                QString::fromUtf8(BuildInfo::kDocumentationFolder)),
+                                AppFunctions::DocumentationFolder(AppFunctions::ProgramFolder())),
                        Constants::kAppTitle, MsgIcon::Information);
     return;
   }
