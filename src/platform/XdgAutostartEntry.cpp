@@ -167,9 +167,12 @@ QString XdgAutostartEntry::Write(const QString& program, const QStringList& argu
                            "Name=ReelKeeper Overdue Check\n"
                            "Comment=Looks for overdue DVD loans when you log on\n"
                            "Exec=%1\n"
+                           // Once the program is removed, the desktop skips the entry instead of
+                           // failing to start it at every log-on.
+                           "TryExec=%2\n"
                            "Terminal=false\n"
                            "X-GNOME-Autostart-enabled=true\n")
-                           .arg(ExecValue(program, arguments));
+                           .arg(ExecValue(program, arguments), EscapeString(program));
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
     return QStringLiteral("The log-on entry '%1' cannot be written: %2")

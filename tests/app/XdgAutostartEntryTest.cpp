@@ -79,6 +79,7 @@ TEST_F(AutostartTest, SwitchedOffMissingOrEmptyEntries) {
   const QString text = FileText(file);
   // A path with nothing to quote stands as it is: the program's path, a blank, "checkonly".
   EXPECT_TRUE(text.contains(u"\nExec=/opt/rk/reelkeeper checkonly\n"));
+  EXPECT_TRUE(text.contains(u"\nTryExec=/opt/rk/reelkeeper\n"));
   WriteText(file, text + QStringLiteral("Hidden=true\n"));
   EXPECT_EQ(entry.ReadCommand(), std::nullopt);
   WriteText(file,
