@@ -132,15 +132,6 @@ void DVDListModel::Append(Storage& storage, const DVDRecord& dvd,
 
 void DVDListModel::SetStatusCellStyle(StatusCellStyle style) { statusStyle_ = style; }
 
-void DVDListModel::AddDVD(const DVDRecord& dvd) {
-  ShortDateTexts dates;
-  const int at = rows_->Size();
-  beginInsertRows(QModelIndex(), at, at);
-  Append(*rows_, dvd, ShownFields(), seams::Today(), dates);
-  sortRanks_.reset();
-  endInsertRows();
-}
-
 void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   auto storage = std::make_unique<Storage>();
   storage->cellColumns = rows_->cellColumns;

@@ -49,9 +49,6 @@ class DVDListModel : public QAbstractTableModel {
   // and add a suffix. Applies to rows loaded afterwards.
   void SetStatusCellStyle(InventoryFunctions::StatusCellStyle style);
 
-  // One row by the list's rules: cells by column key, icon, bold when overdue (today from the
-  // Clock seam). Appended at the end, whatever the sort.
-  void AddDVD(const InventoryFunctions::DVDRecord& dvd);
   // Reloads all rows of a query (the list's own or a search's), in the query's order, as one
   // model reset. Throws DatabaseError; the old rows stay on failure.
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
