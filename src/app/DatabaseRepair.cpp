@@ -10,6 +10,7 @@
 #include "app/DatabaseCheck.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
 
 namespace DatabaseRepair {
@@ -59,6 +60,7 @@ bool OfferRepair(const QString& path, const QString& finding, When when) {
 }
 
 void Repair(const DatabaseHandle& db, const QString& path) {
+  ChoiceLists::StopReadingAhead();
   const DatabaseFunctions::CleanupSummary summary =
       db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);
   QString text = QStringLiteral("The collection '%1' has been repaired. Rows kept:").arg(path);

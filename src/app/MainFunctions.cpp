@@ -24,6 +24,7 @@
 #include "app/InstanceLock.h"
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -219,11 +220,15 @@ Started StartProgram(const QString& databasePath) {
   // Damage that lets the file open may still fail a later write; the check runs while the user
   // works and offers the repair when it finds some.
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
+  // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
+  // user looks at the list, the first dialog opens at once.
+  ChoiceLists::ReadAhead();
   return Started::Shown;
 }
 
 void EndProgram() {
   DatabaseRepair::StopQuickCheck();
+  ChoiceLists::StopReadingAhead();
   ScannerFunctions::UnhookScanner();
   DatabaseFunctions::CloseDatabase();
   AppFunctions::InstanceLock(true);

@@ -15,10 +15,6 @@ int CollectLine(void* lines, int columns, char** values, char**) {
   return 0;
 }
 
-int StopWhenCancelled(void* cancelled) {
-  return static_cast<std::atomic<bool>*>(cancelled)->load() ? 1 : 0;
-}
-
 // Damage so bad that the check itself cannot read the file is a finding too.
 bool IsDamage(int code) {
   const int primary = code & 0xff;
@@ -35,7 +31,7 @@ QuickCheck::Result QuickCheck::Run() {
   QStringList lines;
   try {
     const DatabaseHandle db = Database::Open(path_);
-    sqlite3_progress_handler(db->Handle(), 1000, &StopWhenCancelled, &cancelled_);
+    db->StopWhen(&cancelled_);
     if (!cancelled_)
       rc = sqlite3_exec(db->Handle(), "PRAGMA quick_check", &CollectLine, &lines, nullptr);
   } catch (const DatabaseError& error) {

@@ -1,6 +1,7 @@
 #include "app/DatabaseMaintenance.h"
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
@@ -28,6 +29,8 @@ void InitTablesOn(const DatabaseHandle& db) {
 
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy) {
+  // The clean-up renames and replaces the file; no other connection of ours may be reading it.
+  ChoiceLists::StopReadingAhead();
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
   CleanUpResult result;
   result.path = DatabaseFile();

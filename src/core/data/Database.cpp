@@ -48,6 +48,13 @@ void Database::UseRollbackJournal() { ExecuteRaw(QStringLiteral("PRAGMA journal_
 
 bool Database::IsReadOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
 
+void Database::StopWhen(const std::atomic<bool>* stop) {
+  constexpr auto kStopped = [](void* flag) {
+    return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+  };
+  sqlite3_progress_handler(db_, 1000, kStopped, const_cast<std::atomic<bool>*>(stop));
+}
+
 void Database::Close() {
   if (db_) {
     sqlite3_close_v2(db_);

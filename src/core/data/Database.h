@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 
 #include "data/Statement.h"
@@ -43,6 +44,11 @@ class Database {
   // write under way. Changes a file that another tool left in WAL mode, so it runs only once the
   // file has been accepted.
   void UseRollbackJournal();
+
+  // Work on another thread is stopped from the user-interface thread through `stop`: once it is
+  // set, the statement under way fails with SQLITE_INTERRUPT. The flag must outlive the
+  // connection's statements.
+  void StopWhen(const std::atomic<bool>* stop);
 
   // Closes the connection; statements still open keep it alive until they are finalized.
   void Close();

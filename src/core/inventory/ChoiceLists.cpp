@@ -1,22 +1,44 @@
 #include "inventory/ChoiceLists.h"
 
+#include <QObject>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <optional>
+#include <thread>
+
+#include "app/DatabaseError.h"
+#include "data/Database.h"
+#include "inventory/InventoryFunctions.h"
 
 namespace ChoiceLists {
 namespace {
 
 using InventoryFunctions::DVDField;
+using InventoryFunctions::InventoryMark;
 
-constexpr std::array<DVDField, 3> kFields = {DVDField::Category, DVDField::Rated,
-                                             DVDField::Starring};
+constexpr std::array<DVDField, 4> kFields = {DVDField::Category, DVDField::Rated,
+                                             DVDField::Starring, DVDField::Title};
+using Lists = std::array<std::optional<QStringList>, kFields.size()>;
 
 struct Kept {
-  InventoryFunctions::InventoryMark mark;
-  std::array<std::optional<QStringList>, 3> lists;
+  InventoryMark mark;
+  Lists lists;
 };
 Kept kept;
+
+// One reading ahead at a time. The context object receives the worker's lists on the
+// user-interface thread; deleting it drops lists that have not been delivered yet.
+struct Reader {
+  std::atomic<bool> stop{false};
+  std::unique_ptr<QObject> context = std::make_unique<QObject>();
+  std::thread worker;
+  ~Reader() {
+    stop = true;
+    if (worker.joinable()) worker.join();
+  }
+};
+std::unique_ptr<Reader> reader;
 
 int Slot(DVDField field) {
   return int(std::find(kFields.begin(), kFields.end(), field) - kFields.begin());
@@ -28,8 +50,10 @@ const QString& FieldText(const InventoryFunctions::DVDRecord& dvd, DVDField fiel
       return dvd.category;
     case DVDField::Rated:
       return dvd.rated;
-    default:
+    case DVDField::Starring:
       return dvd.starring;
+    default:
+      return dvd.title;
   }
 }
 
@@ -60,14 +84,67 @@ void Refresh(QStringList& list, DVDField field, const QString& value) {
 
 }  // namespace
 
+// Starts keeping lists that show the table as it stands now.
+void KeepFrom(const InventoryMark& now) {
+  if (now != kept.mark) kept = Kept{now, {}};
+}
+
+// Lists read on another connection since `start`: they show the table now if it has not moved.
+void Adopt(const InventoryMark& start, const Lists& lists) {
+  if (InventoryFunctions::CurrentInventoryMark() != start) return;
+  KeepFrom(start);
+  for (size_t slot = 0; slot < kFields.size(); ++slot) {
+    if (!kept.lists[slot]) kept.lists[slot] = lists[slot];
+  }
+}
+
 QStringList Values(DVDField field) {
   const int slot = Slot(field);
   if (slot >= int(kFields.size())) return InventoryFunctions::DistinctValues(field);
-  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  if (now != kept.mark) kept = Kept{now, {}};
+  KeepFrom(InventoryFunctions::CurrentInventoryMark());
   std::optional<QStringList>& list = kept.lists[size_t(slot)];
   if (!list) list = InventoryFunctions::DistinctValues(field);
   return *list;
+}
+
+void ReadAhead() {
+  const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
+  if (!db || !db->IsOpen()) return;
+  const InventoryMark start = InventoryFunctions::CurrentInventoryMark();
+  KeepFrom(start);
+  std::vector<DVDField> missing;
+  for (size_t slot = 0; slot < kFields.size(); ++slot) {
+    if (!kept.lists[slot]) missing.push_back(kFields[slot]);
+  }
+  if (missing.empty()) return;
+  StopReadingAhead();
+  reader = std::make_unique<Reader>();
+  Reader* const running = reader.get();
+  const QString path = db->Name();
+  running->worker = std::thread([running, path, start, missing] {
+    Lists lists;
+    try {
+      // A connection of the program's own (its collation and Like), which only reads.
+      const DatabaseHandle own = Database::Open(path);
+      own->StopWhen(&running->stop);
+      for (const DVDField field : missing) {
+        lists[size_t(Slot(field))] = InventoryFunctions::DistinctValues(field, own);
+      }
+    } catch (const DatabaseError&) {
+      // Stopped, or the file cannot be read now: the dialog reads its lists itself.
+      return;
+    }
+    QMetaObject::invokeMethod(
+        running->context.get(), [start, lists] { Adopt(start, lists); }, Qt::QueuedConnection);
+  });
+}
+
+void StopReadingAhead() { reader.reset(); }
+
+bool Ready() {
+  return kept.mark == InventoryFunctions::CurrentInventoryMark() &&
+         std::all_of(kept.lists.begin(), kept.lists.end(),
+                     [](const std::optional<QStringList>& list) { return list.has_value(); });
 }
 
 void TakeIn(const InventoryFunctions::InventoryMark& start,

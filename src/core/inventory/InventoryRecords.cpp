@@ -196,7 +196,9 @@ std::optional<LoanState> FindLoanState(const QString& title) {
   return state;
 }
 
-QStringList DistinctValues(DVDField field) {
+QStringList DistinctValues(DVDField field) { return DistinctValues(field, InventoryDatabase()); }
+
+QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
   QString sql;
   switch (field) {
     case DVDField::Category:
@@ -221,7 +223,7 @@ QStringList DistinctValues(DVDField field) {
       return {};
   }
   QStringList values;
-  RecordsetPtr records = Open(sql);
+  RecordsetPtr records = OpenRecords(sql, db);
   for (; !records->Eof(); records->MoveNext()) {
     const QString value = records->Text(0);
     if (!value.isEmpty()) values << value;
@@ -373,7 +375,8 @@ int CompareText(const QString& a, const QString& b) {
 
 std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
   const QString column = ColumnOfField(field);
-  if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring) {
+  if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring &&
+      field != DVDField::Title) {
     return std::nullopt;
   }
   // The choice list's own statement, narrowed to the one group.

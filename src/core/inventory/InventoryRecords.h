@@ -4,10 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "inventory/DVDRecord.h"
+
+class Database;
 
 namespace CustomerFunctions {
 struct Customer;
@@ -66,8 +69,10 @@ struct LoanState {
 };
 std::optional<LoanState> FindLoanState(const QString& title);
 
-// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order.
+// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
+// inventory's database or from `db`, another connection to its file.
 QStringList DistinctValues(DVDField field);
+QStringList DistinctValues(DVDField field, const std::shared_ptr<Database>& db);
 
 // A new DVD with its six catalogue fields; the loan columns take the table's defaults, so it is in
 // stock.
@@ -117,8 +122,8 @@ std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<
 // The engine's order of texts (letter case ignored, accents next to their base letters): below,
 // equal to or above zero as a sorts before, with or after b.
 int CompareText(const QString& a, const QString& b);
-// What DistinctValues of Category, Rated or Starring shows for the stored values equal to `value`
-// (letter case ignored): the one the engine picks of them, or nothing when none is stored.
+// What DistinctValues of Category, Rated, Starring or Title shows for the stored values equal to
+// `value` (letter case ignored): the one the engine picks of them, or nothing when none is stored.
 std::optional<QString> DistinctValueOf(DVDField field, const QString& value);
 
 }  // namespace InventoryFunctions

@@ -65,14 +65,16 @@ void ReelKeeperFrm::ReloadListAfter(const ListCheck& check, const QStringList& t
   if (!check.current || now.connection != check.start.connection ||
       now.dataVersion != check.start.dataVersion || listDay_ != seams::Today()) {
     LoadDVDList();
-    return;
+  } else {
+    if (!titles.isEmpty()) {
+      const QString selected = GetSelectedDVD();
+      list_->ReplaceTitles(titles);
+      if (!selected.isEmpty()) SelectDVD(selected);
+    }
+    listMark_ = now;
   }
-  if (!titles.isEmpty()) {
-    const QString selected = GetSelectedDVD();
-    list_->ReplaceTitles(titles);
-    if (!selected.isEmpty()) SelectDVD(selected);
-  }
-  listMark_ = now;
+  // Choice lists the command could not bring up to date are read again before the next dialog.
+  ChoiceLists::ReadAhead();
 }
 
 void ReelKeeperFrm::AddDVD(const QString& barCode) {

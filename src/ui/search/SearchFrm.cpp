@@ -18,6 +18,7 @@
 
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryRecords.h"
 #include "inventory/SearchQuery.h"
 #include "seams/MessageBox.h"
@@ -238,7 +239,7 @@ bool SearchFrm::Reported(const QString& message, const std::function<void()>& wo
 
 void SearchFrm::LoadChoices(QComboBox* box, DVDField field) {
   const QString typed = box->currentText();
-  const QStringList values = InventoryFunctions::DistinctValues(field);
+  const QStringList values = ChoiceLists::Values(field);
   // Refilling is not typing: no completion runs.
   const QSignalBlocker quiet(box);
   box->clear();
