@@ -246,25 +246,20 @@ TEST_F(DVDReportFrmTest, ReportPrintsWithinThePrintableAreaAtTheReportFontSize) 
   EXPECT_NEAR(fourteen->box.height() / ten->box.height(), 1.4, 0.02);
 }
 
-// The heading and the titles' places are the layout's; here the list is the file's titles.
-TEST_F(DVDReportFrmTest, InventoryPrintsEveryTitleUnderItsHeading) {
-  for (int i = 100; i < 190; ++i) db.AddDvd(QStringLiteral("Title %1").arg(i));
-  Open();
-  Press("PrintInventoryButton");
-  ASSERT_EQ(printer.jobs.size(), 1);
-  EXPECT_EQ(printer.titles[0], "Desk Printer|DVD Inventory Report|Letter");
-  const QStringList pages = PageTexts(printer.jobs[0]);
-  ASSERT_EQ(pages.size(), 2);
-  EXPECT_TRUE(pages[0].startsWith("DVD Inventory Report Title 100 Title 101 "))
-      << qPrintable(pages[0]);
-  EXPECT_TRUE(pages[1].endsWith(" Title 188 Title 189")) << qPrintable(pages[1]);
-}
-
-TEST_F(DVDReportFrmTest, EmptyInventoryPrintsNothingAndSaysNothing) {
+// The heading, the titles' places and the page breaks are the layout's (above), the titles' order
+// the file's; here the button prints the file's titles as they are when pressed, and an empty
+// file prints nothing and says nothing.
+TEST_F(DVDReportFrmTest, InventoryPrintsTheFilesTitlesUnderTheirHeading) {
   Open();
   Press("PrintInventoryButton");
   EXPECT_TRUE(printer.jobs.isEmpty());
   EXPECT_TRUE(boxes.Shown().empty());
+  db.AddDvd("Heat");
+  db.AddDvd("Alien");
+  Press("PrintInventoryButton");
+  ASSERT_EQ(printer.jobs.size(), 1);
+  EXPECT_EQ(printer.titles[0], "Desk Printer|DVD Inventory Report|Letter");
+  EXPECT_EQ(PageTexts(printer.jobs[0]), QStringList{"DVD Inventory Report Alien Heat"});
 }
 
 // No printer: the user is asked; No changes nothing, Yes offers a file in the documents folder,
@@ -315,10 +310,10 @@ TEST_F(DVDReportFrmTest, RefusedJobIsReportedAndCanBePrintedAgain) {
   printer.refusal = QStringLiteral("The printer is not accepting jobs.");
   Press("PrintButton");
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].text,
-            "The report could not be printed on \"Desk Printer\":\r\nThe printer is not accepting "
-            "jobs.\r\n\r\nCheck the printer, then print again.");
-  EXPECT_EQ(boxes.Shown()[0].title, "Not Printed");
+  testsupport::ExpectBox(boxes.Shown()[0],
+                         "The report could not be printed on \"Desk Printer\":\r\nThe printer is "
+                         "not accepting jobs.\r\n\r\nCheck the printer, then print again.",
+                         "Not Printed", seams::MsgButtons::Ok, seams::MsgIcon::Exclamation);
   EXPECT_TRUE(window.isVisible());
   printer.refusal.clear();
   Press("PrintButton");
@@ -348,55 +343,37 @@ TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
 
 // ---- the main window's status report and overdue check ------------------------------------------
 
-struct OverdueCase {
-  const char* name;
-  int overdue;
-  MsgAnswer answer;
-};
+class CheckOverduesTest : public ReelKeeperFrmTest {};
 
-void PrintTo(const OverdueCase& c, std::ostream* os) { *os << c.name; }
-
-class CheckOverduesTest : public ReelKeeperFrmTest,
-                          public ::testing::WithParamInterface<OverdueCase> {};
-
-TEST_P(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) {
+// A DVD due today is not overdue: nothing is asked. Then one overdue DVD, declined, and two, seen:
+// the question counts them, Enter answers No, and only Yes shows the status report.
+TEST_F(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) {
   db.AddCustomer("Ann", "555-0101");
   db.AddDvd("Due Today", {}, 1, "Ann", "2024-04-01", "2024-04-10");
-  for (int i = 0; i < GetParam().overdue; ++i) {
-    db.AddDvd(QStringLiteral("Late %1").arg(i), {}, 1, "Ann", "2024-04-01", "2024-04-09");
-  }
   Load();
-  boxes.Answer(GetParam().answer);
-  QString shownText;
-  WhenOpen<DVDReportFrm> reading([&](DVDReportFrm& shown) {
-    EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
-    shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
-    shown.close();
-  });
-  const bool saw = frm->CheckOverdues();
-  EXPECT_EQ(saw, GetParam().answer == MsgAnswer::Yes && GetParam().overdue > 0);
-  if (GetParam().overdue == 0) {
-    EXPECT_TRUE(boxes.Shown().empty());
-    return;
-  }
-  ASSERT_EQ(boxes.Shown().size(), 1u);
-  const seams::MessageRequest& asked = boxes.Shown()[0];
-  EXPECT_EQ(asked.text, QStringLiteral("You have %1 DVD(s) that are overdue. Would you like to "
-                                       "view the status report?")
-                            .arg(GetParam().overdue));
-  EXPECT_EQ(asked.title, "DVDs Overdue");
-  EXPECT_EQ(asked.buttons, seams::MsgButtons::YesNo);
-  EXPECT_EQ(asked.defaultAnswer, MsgAnswer::No);  // what Enter answers
-  if (saw) {
-    EXPECT_TRUE(shownText.contains(QStringLiteral("- Total Overdue: %1\n").arg(GetParam().overdue)))
+  EXPECT_FALSE(frm->CheckOverdues());
+  EXPECT_TRUE(boxes.Shown().empty());
+  for (const int overdue : {1, 2}) {
+    db.AddDvd(QStringLiteral("Late %1").arg(overdue), {}, 1, "Ann", "2024-04-01", "2024-04-09");
+    const bool yes = overdue == 2;
+    boxes.Answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
+    QString shownText;
+    WhenOpen<DVDReportFrm> reading([&](DVDReportFrm& shown) {
+      EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
+      shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+      shown.close();
+    });
+    EXPECT_EQ(frm->CheckOverdues(), yes);
+    ASSERT_EQ(boxes.Shown().size(), size_t(overdue));
+    testsupport::ExpectBox(boxes.Shown().back(),
+                           QStringLiteral("You have %1 DVD(s) that are overdue. Would you like to "
+                                          "view the status report?")
+                               .arg(overdue),
+                           "DVDs Overdue", seams::MsgButtons::YesNo, seams::MsgIcon::Information);
+    EXPECT_EQ(boxes.Shown().back().defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(shownText.contains(QStringLiteral("- Total Overdue: %1\n").arg(overdue)), yes)
         << qPrintable(shownText);
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Overdue, CheckOverduesTest,
-                         ::testing::Values(OverdueCase{"None", 0, MsgAnswer::Yes},
-                                           OverdueCase{"OneDeclined", 1, MsgAnswer::No},
-                                           OverdueCase{"TwoSeen", 2, MsgAnswer::Yes}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

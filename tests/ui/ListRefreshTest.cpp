@@ -66,13 +66,11 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReloadShows) {
   DVDListModel patched;
   Fill(patched);
 
-  std::get<0>(GetParam()).write();
-  const QStringList titles = std::get<0>(GetParam()).titles;
-  patched.ReplaceTitles(titles,
-                        std::get<1>(GetParam()).column >= 0
-                            ? std::optional<int>(std::get<1>(GetParam()).column)
-                            : std::nullopt,
-                        std::get<1>(GetParam()).order);
+  const auto& [change, sorting] = GetParam();
+  change.write();
+  patched.ReplaceTitles(change.titles,
+                        sorting.column >= 0 ? std::optional<int>(sorting.column) : std::nullopt,
+                        sorting.order);
   DVDListModel reloaded;
   Fill(reloaded);
   EXPECT_EQ(Shown(patched), Shown(reloaded));
