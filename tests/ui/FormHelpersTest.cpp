@@ -78,7 +78,6 @@ class HintWindow : public QMainWindow {
   Q_OBJECT
  public:
   HintWindow() {
-    setStatusBar(new QStatusBar(this));
     auto* central = new QWidget(this);
     central->setObjectName("InfoFrame");  // a frame without a hint of its own
     auto* layout = new QVBoxLayout(central);
