@@ -2,10 +2,8 @@
 
 #include <QTest>
 #include <map>
-#include <memory>
 
 #include "DialogDriver.h"
-#include "ui/common/FormHelpers.h"
 #include "ui/dialogs/LoanFrm.h"
 
 using seams::MsgButtons;
@@ -14,10 +12,10 @@ using testsupport::ExpectBox;
 
 namespace {
 
-class AddEditFrmTest : public ::testing::Test {
+class AddEditFrmTest : public DialogTest<AddEditFrm> {
  protected:
   void SetUp() override {
-    FormHelpers::ResetTypeAhead();
+    DialogTest::SetUp();
     db.AddDvd("star wars", "Sci-Fi");
     db.AddDvd("Alien", "Horror", 0, {}, "2000-01-01", "2000-01-01", "222", "R");
   }
@@ -33,21 +31,12 @@ class AddEditFrmTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowActive(frm.get()));
     return *frm;
   }
-  template <class T = QLineEdit>
-  T* Box(const QString& name) const {
-    return Control<T>(frm.get(), name);
-  }
   void Click(const char* button) const { Press(frm.get(), button); }
   QStringList Stored() const {
     return db.Column(
         "SELECT DVDTitle || '|' || Category || '|' || Rated || '|' || BarCode || '|' || "
         "Description || '|' || Status FROM Inventory ORDER BY rowid");
   }
-
-  testsupport::TempDatabase db;
-  testsupport::ScriptedMessageBox boxes;
-  testsupport::FixedClock clock{QDate(2024, 3, 10)};
-  std::unique_ptr<AddEditFrm> frm;
 };
 
 // The refusals by their titles: text and icon.

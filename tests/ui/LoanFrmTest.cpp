@@ -2,11 +2,9 @@
 
 #include <QDateEdit>
 #include <QTest>
-#include <memory>
 
 #include "DialogDriver.h"
 #include "app/DatabaseError.h"
-#include "ui/common/FormHelpers.h"
 
 using seams::MsgAnswer;
 using seams::MsgButtons;
@@ -15,12 +13,12 @@ using testsupport::ExpectBox;
 
 namespace {
 
-class LoanFrmTest : public ::testing::Test {
+class LoanFrmTest : public DialogTest<LoanFrm> {
  protected:
   static QDate Today() { return QDate(2024, 3, 10); }
 
   void SetUp() override {
-    FormHelpers::ResetTypeAhead();
+    DialogTest::SetUp();
     db.AddDvd("Heat");
     db.Db()->Execute(
         "INSERT INTO Customers VALUES ('Ann O''Neil', '1 Main St', 'Springfield', 'IL', '62701', "
@@ -34,10 +32,6 @@ class LoanFrmTest : public ::testing::Test {
     frm->EditMode = editMode;
     frm->show();
     return *frm;
-  }
-  template <class T = QLineEdit>
-  T* Box(const QString& name) const {
-    return Control<T>(frm.get(), name);
   }
   QComboBox* Name() const { return Box<QComboBox>("NameTxt"); }
   QDate Date(const char* picker) const { return Box<QDateEdit>(QString::fromUtf8(picker))->date(); }
@@ -53,10 +47,7 @@ class LoanFrmTest : public ::testing::Test {
         "Phone || '|' || Fax || '|' || Cell || '|' || Notes FROM Customers ORDER BY rowid");
   }
 
-  testsupport::TempDatabase db;
-  testsupport::ScriptedMessageBox boxes;
   testsupport::FixedClock clock{Today()};
-  std::unique_ptr<LoanFrm> frm;
 };
 
 TEST_F(LoanFrmTest, NewBorrowerGetsTheLoanAndAPhoneBookEntryOfAllNineFields) {

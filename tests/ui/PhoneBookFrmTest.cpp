@@ -11,34 +11,29 @@ using seams::MsgAnswer;
 
 namespace {
 
-class PhoneBookFrmTest : public ::testing::Test {
+class PhoneBookFrmTest : public DialogTest<PhoneBookFrm> {
  protected:
   void SetUp() override {
-    FormHelpers::ResetTypeAhead();
+    DialogTest::SetUp();
     db.AddCustomer("Bob", "555-0001");
     db.AddCustomer("Carl", "555-0002");
   }
 
   void Open() {
-    window = std::make_unique<PhoneBookFrm>();
-    ASSERT_TRUE(window->LoadForm());
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    frm = std::make_unique<PhoneBookFrm>();
+    ASSERT_TRUE(frm->LoadForm());
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
   }
   void Resize(int width, int height) {
-    window->resize(width, height);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == QSize(width, height); }));
+    frm->resize(width, height);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->size() == QSize(width, height); }));
   }
 
-  template <class T = QWidget>
-  T* Find(const char* name) const {
-    return Control<T>(window.get(), name);
-  }
-  QLineEdit* Box(const char* name) const { return Find<QLineEdit>(name); }
-  QListWidget* NameList() const { return Find<QListWidget>("NameList"); }
+  QListWidget* NameList() const { return Box<QListWidget>("NameList"); }
   QString Name() const { return Box("NameTxt")->text(); }
   QString Phone() const { return Box("PhonePhoneTxt")->text(); }
-  void Press(const char* button) { QTest::mouseClick(Find(button), Qt::LeftButton); }
+  void Press(const char* button) { QTest::mouseClick(Box<QWidget>(button), Qt::LeftButton); }
   void ClickName(int row) {
     QTest::mouseClick(NameList()->viewport(), Qt::LeftButton, {},
                       NameList()->visualItemRect(NameList()->item(row)).center());
@@ -48,10 +43,6 @@ class PhoneBookFrmTest : public ::testing::Test {
     for (int i = 0; i < NameList()->count(); ++i) items << NameList()->item(i)->text();
     return items;
   }
-
-  testsupport::TempDatabase db;
-  testsupport::ScriptedMessageBox boxes;
-  std::unique_ptr<PhoneBookFrm> window;
 };
 
 TEST_F(PhoneBookFrmTest, OpensWithEveryNameAndTypingCompletesAndShowsTheEntry) {
@@ -106,7 +97,7 @@ TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
   EXPECT_EQ(boxes.Shown()[0].title, "Error");
   EXPECT_TRUE(boxes.Shown()[0].text.startsWith("The phone book could not be read or changed."));
   EXPECT_TRUE(boxes.Shown()[0].text.contains("disk full"));
-  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(frm->isVisible());
   EXPECT_EQ(Name(), "Dora");
   EXPECT_EQ(Box("PhoneCityTxt")->text(), "Oslo");
 }
@@ -115,38 +106,39 @@ TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
 // it moves the halves and comes back at the next opening with the window's placement.
 TEST_F(PhoneBookFrmTest, SeparatorMovesTheHalvesAndIsKeptWithThePlacement) {
   Open();
-  window->setGeometry(40, 50, 700, 500);
+  frm->setGeometry(40, 50, 700, 500);
   Resize(700, 500);
-  QWidget* bar = Find("SeparatorButton");
+  QWidget* bar = Box<QWidget>("SeparatorButton");
   const QPoint grip(bar->width() / 2, 40);
   QTest::mousePress(bar, Qt::LeftButton, {}, grip);
   QTest::mouseMove(bar, grip + QPoint(-3000, 0));
   QTest::mouseRelease(bar, Qt::LeftButton, {}, grip + QPoint(-3000, 0));
-  EXPECT_FLOAT_EQ(window->SeparatorRatio, 0.125f);
+  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
   const QRect separator = bar->geometry();
   const QRect names = Box("NameTxt")->geometry();
-  const QRect frame = Find("InfoFrame")->geometry();
+  const QRect frame = Box<QWidget>("InfoFrame")->geometry();
   EXPECT_NEAR(separator.x() + separator.width() / 2.0 - names.x(),
               (frame.right() + 1 - names.x()) * 0.125, 1.0);
   EXPECT_EQ(QList<int>({names.right() + 1, NameList()->width(), frame.x()}),
             QList<int>({separator.x(), names.width(), separator.right() + 1}));
-  window->close();
+  frm->close();
 
   Open();
-  EXPECT_FLOAT_EQ(window->SeparatorRatio, 0.125f);
-  EXPECT_EQ(window->geometry(), QRect(40, 50, 700, 500));
+  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.125f);
+  EXPECT_EQ(frm->geometry(), QRect(40, 50, 700, 500));
 }
 
 TEST_F(PhoneBookFrmTest, NotesFollowTheHeightAndTheButtonsStayOnTheFramesBottomEdge) {
   Open();
-  QWidget* frame = Find("InfoFrame");
+  QWidget* frame = Box<QWidget>("InfoFrame");
   for (const int height : {450, 650}) {
     Resize(760, height);
     for (const char* button : {"SaveButton", "DeleteButton", "CloseButton"})
-      EXPECT_EQ(Find(button)->geometry().bottom() + 1, frame->height()) << button;
-    EXPECT_EQ(Find("PhoneNotesTxt")->geometry().bottom() + 1 + 4, Find("SaveButton")->y());
+      EXPECT_EQ(Box<QWidget>(button)->geometry().bottom() + 1, frame->height()) << button;
+    EXPECT_EQ(Box<QWidget>("PhoneNotesTxt")->geometry().bottom() + 1 + 4,
+              Box<QWidget>("SaveButton")->y());
     EXPECT_EQ(Box("PhoneAddressTxt")->geometry().right() + 1, frame->width());
-    EXPECT_EQ(Find("PhoneNotesTxt")->width(), Box("PhoneAddressTxt")->width());
+    EXPECT_EQ(Box<QWidget>("PhoneNotesTxt")->width(), Box("PhoneAddressTxt")->width());
   }
 }
 
@@ -168,19 +160,19 @@ TEST_F(PhoneBookFrmTest, AWindowStoredMinimizedOpensNormalAndAStrayRatioIsPulled
   SettingsManager::WriteSetting("PhoneBookFrmWindowState", qint32(1));
   SettingsManager::WriteSetting("PhoneBookFrmSeparatorRatio", 5.0f);
   Open();
-  EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
-  EXPECT_FLOAT_EQ(window->SeparatorRatio, 0.875f);
-  EXPECT_LT(Find("SeparatorButton")->geometry().right(), window->width());
+  EXPECT_FALSE(frm->windowState() & Qt::WindowMinimized);
+  EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.875f);
+  EXPECT_LT(Box<QWidget>("SeparatorButton")->geometry().right(), frm->width());
 }
 
 TEST_F(PhoneBookFrmTest, HintsInItsOwnStatusBarAndLabelsNameTheirBoxes) {
   Open();
   QCursor::setPos(Box("PhoneZipTxt")->mapToGlobal(QPoint(5, 5)));
   EXPECT_TRUE(QTest::qWaitFor([&] {
-    return Find<QStatusBar>("MessBar")->currentMessage() ==
+    return Box<QStatusBar>("MessBar")->currentMessage() ==
            "The zip-code of the person you are loaning your DVD to.";
   }));
-  EXPECT_EQ(ExpectReadableControls(window.get()), 8);
+  EXPECT_EQ(ExpectReadableControls(frm.get()), 8);
 }
 
 // The toolbar's command, end to end: the window is modal, and what it saved is in the main
