@@ -3,10 +3,8 @@
 #include "ui/about/AboutFrm.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QTest>
 
 #include "DialogDriver.h"
@@ -32,26 +30,19 @@ class FakeAutostart final : public seams::AutostartEntry {
     if (failure.isEmpty()) command = QStringList{program} + arguments;
     return failure;
   }
-  void Remove() override {
-    ++removes;
-    command.reset();
-  }
+  void Remove() override { command.reset(); }
 
   std::optional<QStringList> command;
   QString failure;
   int writes = 0;
-  int removes = 0;
 };
 
-class RecordingOpener final : public seams::DocumentOpener {
+// Records what is opened instead of opening it, on a network that is there or not.
+class FakeDesktop final : public seams::DocumentOpener, public seams::NetworkState {
  public:
   void Open(const QString& target) override { opened << target; }
-  QStringList opened;
-};
-
-class FixedNetwork final : public seams::NetworkState {
- public:
   bool IsConnected() override { return connected; }
+  QStringList opened;
   bool connected = false;
 };
 
@@ -60,8 +51,8 @@ class AboutFrmTest : public ReelKeeperFrmTest {
   void SetUp() override {
     ReelKeeperFrmTest::SetUp();
     seams::SetAutostartEntry(&autostart);
-    seams::SetDocumentOpener(&opener);
-    seams::SetNetworkState(&network);
+    seams::SetDocumentOpener(&desktop);
+    seams::SetNetworkState(&desktop);
   }
   void TearDown() override {
     seams::SetNetworkState(nullptr);
@@ -76,13 +67,10 @@ class AboutFrmTest : public ReelKeeperFrmTest {
     about->show();
     return about;
   }
-  static QCheckBox* Box(const AboutFrm& about) {
-    return Control<QCheckBox>(&about, QStringLiteral("CheckChk"));
-  }
+  static QCheckBox* Box(const AboutFrm& about) { return Control<QCheckBox>(&about, "CheckChk"); }
 
   FakeAutostart autostart;
-  RecordingOpener opener;
-  FixedNetwork network;
+  FakeDesktop desktop;
 };
 
 TEST_F(AboutFrmTest, BoxTickedOnlyForAnEntryThatRunsSomething) {
@@ -102,10 +90,9 @@ TEST_F(AboutFrmTest, ClosingWritesTheEntryWhenTickedAndRemovesItWhenClear) {
   auto about = Open();
   Box(*about)->setChecked(true);
   EXPECT_EQ(autostart.writes, 0);  // nothing happens before the window closes
-  Press(about.get(), QStringLiteral("Command2"));
+  Press(about.get(), "Command2");
   EXPECT_FALSE(about->isVisible());
-  EXPECT_EQ(autostart.command,
-            QStringList({QCoreApplication::applicationFilePath(), QStringLiteral("checkonly")}));
+  EXPECT_EQ(autostart.command, QStringList({QCoreApplication::applicationFilePath(), "checkonly"}));
 
   about = Open();
   ASSERT_TRUE(Box(*about)->isChecked());
@@ -117,8 +104,7 @@ TEST_F(AboutFrmTest, ClosingWritesTheEntryWhenTickedAndRemovesItWhenClear) {
   EXPECT_TRUE(boxes.Shown().empty());
 
   // An entry that cannot be written is reported; the window closes all the same.
-  autostart.failure =
-      QStringLiteral("The log-on entry '/x/RunReelKeeper.desktop' cannot be written.");
+  autostart.failure = "The log-on entry '/x/RunReelKeeper.desktop' cannot be written.";
   about = Open();
   Box(*about)->setChecked(true);
   about->close();
@@ -131,17 +117,15 @@ class DocumentationTest : public AboutFrmTest, public ::testing::WithParamInterf
 
 // Found beside the program, wherever the program was started from.
 TEST_P(DocumentationTest, OpenedFromTheProgramsFolder) {
-  network.connected = GetParam();
-  const QString name =
-      GetParam() ? QStringLiteral("OnlineDoc.htm") : QStringLiteral("OfflineDoc.htm");
-  const QString expected = QDir(AppFunctions::ProgramFolder()).filePath(name);
+  desktop.connected = GetParam();
+  const QString expected =
+      QDir(AppFunctions::ProgramFolder()).filePath(GetParam() ? "OnlineDoc.htm" : "OfflineDoc.htm");
   ASSERT_TRUE(QFileInfo(expected).isFile()) << "the build puts the guide beside the program";
   const QString current = QDir::currentPath();
   QDir::setCurrent(QDir::rootPath());
-  auto about = Open();
-  Press(about.get(), QStringLiteral("Command3"));
+  Press(Open().get(), "Command3");
   QDir::setCurrent(current);
-  EXPECT_EQ(opener.opened, QStringList{expected});
+  EXPECT_EQ(desktop.opened, QStringList{expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(Connected, DocumentationTest, ::testing::Bool());
@@ -149,52 +133,48 @@ INSTANTIATE_TEST_SUITE_P(Connected, DocumentationTest, ::testing::Bool());
 TEST_F(AboutFrmTest, LinkAndLogoOpenTheHomePageSetByTheBuild) {
   const QString homePage = QString::fromUtf8(BuildInfo::kHomePage);
   auto about = Open();
-  auto* link = Control<QLabel>(about.get(), QStringLiteral("Label3"));
+  auto* link = Control<QLabel>(about.get(), "Label3");
   EXPECT_TRUE(link->text().contains(homePage));
   QTest::mouseClick(link, Qt::LeftButton);
-  QTest::mouseClick(Control<QLabel>(about.get(), QStringLiteral("Image1")), Qt::LeftButton);
+  QTest::mouseClick(Control<QLabel>(about.get(), "Image1"), Qt::LeftButton);
   link->setFocus();
   QTest::keyClick(link, Qt::Key_Return);
-  EXPECT_EQ(opener.opened, QStringList({homePage, homePage, homePage}));
-  EXPECT_TRUE(Control<QLabel>(about.get(), QStringLiteral("Label7"))
-                  ->text()
-                  .contains(QLatin1String(BuildInfo::kVersion)));
+  EXPECT_EQ(desktop.opened, QStringList({homePage, homePage, homePage}));
+  EXPECT_TRUE(Control<QLabel>(about.get(), "Label7")->text().contains(BuildInfo::kVersion));
 }
 
 // Cleaning up while the main window is open: No leaves the file alone; Yes cleans it up (what
 // that does to the file is the core's), and the window goes on with the cleaned file without a
 // restart.
 TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
-  db.AddDvd(QStringLiteral("Schindler's List"));
+  db.AddDvd("Schindler's List");
   Load();
   const QByteArray before = testsupport::Checksum(db.Path());
   auto cleanUp = [this](MsgAnswer answer) {
     boxes.Answer(answer);
     WhenOpen<AboutFrm> closing([](AboutFrm& about) {
-      Press(&about, QStringLiteral("Command4"));
-      Press(&about, QStringLiteral("Command2"));
+      Press(&about, "Command4");
+      Press(&about, "Command2");
     });
     frm->About();
   };
-
   cleanUp(MsgAnswer::No);
   ASSERT_EQ(boxes.Shown().size(), 1u);
-  ExpectBox(boxes.Shown()[0],
-            QStringLiteral("Cleaning the database may take some time, are you sure?"),
-            QStringLiteral("Confirm"), MsgButtons::YesNo, MsgIcon::Question);
+  ExpectBox(boxes.Shown()[0], "Cleaning the database may take some time, are you sure?", "Confirm",
+            MsgButtons::YesNo, MsgIcon::Question);
   EXPECT_EQ(testsupport::Checksum(db.Path()), before);
 
   boxes.Clear();
   cleanUp(MsgAnswer::Yes);
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  ExpectBox(boxes.Shown()[1], QStringLiteral("Cleanup Complete."), QStringLiteral("Complete."),
-            MsgButtons::Ok, MsgIcon::Information);
-  EXPECT_EQ(StatusBarText(), QStringLiteral("Cleanup Complete."));
+  ExpectBox(boxes.Shown()[1], "Cleanup Complete.", "Complete.", MsgButtons::Ok,
+            MsgIcon::Information);
+  EXPECT_EQ(StatusBarText(), "Cleanup Complete.");
   // A command goes on to write to the cleaned file.
-  Click(QStringLiteral("Schindler's List"));
+  Click("Schindler's List");
   boxes.Answer(MsgAnswer::Yes);
   frm->DeleteDVD();
-  EXPECT_EQ(db.Column(QStringLiteral("SELECT COUNT(*) FROM Inventory")), QStringList{"0"});
+  EXPECT_EQ(db.Column("SELECT COUNT(*) FROM Inventory"), QStringList{"0"});
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 #include <QThread>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "TestSupport.h"
+#include "ui/common/FormHelpers.h"
 
 // Finds a dialog's control by its objectName, failing the test when there is none.
 template <class T = QWidget>
@@ -35,6 +37,22 @@ inline void Fill(const QWidget* dialog, const QString& name, const QString& text
 inline void Press(const QWidget* dialog, const QString& button) {
   Control<QPushButton>(dialog, button)->click();
 }
+
+// A window of its own (frm) over a fresh database, with the type-ahead starting afresh and every
+// message box answered by the script.
+template <class Window>
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FormHelpers::ResetTypeAhead(); }
+  template <class T = QLineEdit>
+  T* Box(const QString& name) const {
+    return Control<T>(frm.get(), name);
+  }
+
+  testsupport::TempDatabase db;
+  testsupport::ScriptedMessageBox boxes;
+  std::unique_ptr<Window> frm;
+};
 
 // Acts on the modal dialog a command opens, once the dialog runs its own event loop (a window
 // may be shown while it is still being filled, and a scanned code opens one only at the next

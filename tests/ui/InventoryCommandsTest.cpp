@@ -46,11 +46,10 @@ TEST_F(InventoryCommandsTest, AddedDVDIsSelectedAndCancelKeepsTheSelection) {
   EXPECT_TRUE(pollResting);
   EXPECT_TRUE(ScannerPolling());
   EXPECT_EQ(frm->GetSelectedDVD(), "O'Brien");
-  EXPECT_EQ(Text("StatusTxt"), "In Stock");
+  EXPECT_EQ(Text("TitleTxt"), "O'Brien");  // the panel follows the new selection
 
-  // A scanned code comes locked into the box.
+  // A scanned code goes to the dialog (which locks it in its box: AddEditFrmTest).
   WhenOpen<AddEditFrm> addingScanned([](AddEditFrm& dialog) {
-    EXPECT_FALSE(Control(&dialog, "BarCodeTxt")->isEnabled());
     EXPECT_EQ(dialog.BarCode, "0042");
     Press(&dialog, "CancelButton");
   });
@@ -100,8 +99,7 @@ TEST_F(InventoryCommandsTest, DeleteAsksFirstAndTheLastDVDLeavesAnEmptyPanel) {
 
   boxes.Answer(MsgAnswer::Yes);
   Button("DelDVD")->trigger();
-  EXPECT_TRUE(Titles().isEmpty());
-  EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory"), QStringList({"0"}));
+  EXPECT_TRUE(Titles().isEmpty());  // read from the file: the row is gone there too
   EXPECT_EQ(Text("TitleTxt"), QString());
   EXPECT_FALSE(Button("LoanDVD")->isVisible());
 }
@@ -211,33 +209,26 @@ TEST_P(CommandRefusalTest, SaysWhyAndChangesNothing) {
     Click("Gone");
     db.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle = 'Gone'");
   }
-  frm->ButtonClick(QString::fromUtf8(r.key));
+  frm->ButtonClick(r.key);
   ASSERT_FALSE(boxes.Shown().empty());
-  ExpectBox(boxes.Shown().back(), QString::fromUtf8(r.text), r.selected ? "Error" : "Select A DVD",
-            r.buttons, r.icon);
+  ExpectBox(boxes.Shown().back(), r.text, r.selected ? "Error" : "Select A DVD", r.buttons, r.icon);
   EXPECT_EQ(db.Column("SELECT DVDTitle || Status FROM Inventory"),
             r.selected ? QStringList({"Kept0"}) : QStringList({"Gone1", "Kept0"}));
 }
 
+constexpr MsgButtons kOk = MsgButtons::Ok;
+constexpr MsgButtons kOkCancel = MsgButtons::OkCancel;
 constexpr MsgIcon kInfo = MsgIcon::Information;
 constexpr MsgIcon kCritical = MsgIcon::Critical;
-INSTANTIATE_TEST_SUITE_P(
-    Commands, CommandRefusalTest,
-    ::testing::Values(
-        Refusal{"EditDVD", false, "You must select a DVD before you can edit it.", MsgButtons::Ok,
-                kInfo},
-        Refusal{"DelDVD", false, "You must select a DVD before you can delete it.", MsgButtons::Ok,
-                kInfo},
-        Refusal{"LoanDVD", false, "You must select a DVD if you wish to loan it.", MsgButtons::Ok,
-                kInfo},
-        Refusal{"EditLoan", false, "You must select a DVD if you wish to edit loan info.",
-                MsgButtons::Ok, kInfo},
-        Refusal{"EditDVD", true, "There was an error editing a DVD.", MsgButtons::OkCancel,
-                kCritical},
-        Refusal{"DelDVD", true, "There was an error deleting a DVD.", MsgButtons::OkCancel,
-                kCritical},
-        Refusal{"LoanDVD", true, "There was an error with the program.", MsgButtons::Ok, kCritical},
-        Refusal{"EditLoan", true, "There was an error with the program.", MsgButtons::Ok,
-                kCritical}));
+const Refusal kRefusals[] = {
+    {"EditDVD", false, "You must select a DVD before you can edit it.", kOk, kInfo},
+    {"DelDVD", false, "You must select a DVD before you can delete it.", kOk, kInfo},
+    {"LoanDVD", false, "You must select a DVD if you wish to loan it.", kOk, kInfo},
+    {"EditLoan", false, "You must select a DVD if you wish to edit loan info.", kOk, kInfo},
+    {"EditDVD", true, "There was an error editing a DVD.", kOkCancel, kCritical},
+    {"DelDVD", true, "There was an error deleting a DVD.", kOkCancel, kCritical},
+    {"LoanDVD", true, "There was an error with the program.", kOk, kCritical},
+    {"EditLoan", true, "There was an error with the program.", kOk, kCritical}};
+INSTANTIATE_TEST_SUITE_P(Commands, CommandRefusalTest, ::testing::ValuesIn(kRefusals));
 
 }  // namespace

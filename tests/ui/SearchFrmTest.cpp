@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -38,9 +36,7 @@ class SearchFrmTest : public ReelKeeperFrmTest {
 
   template <class T = QWidget>
   T* In(const char* name) const {
-    T* found = search->findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
+    return Control<T>(search, name);
   }
   QComboBox* Box(const char* name) const { return In<QComboBox>(name); }
   DVDListView* Results() const { return In<DVDListView>("DVDList"); }
@@ -62,17 +58,14 @@ class SearchFrmTest : public ReelKeeperFrmTest {
   SearchFrm* search = nullptr;  // the dialog the helpers look into
 };
 
-QStringList Items(const QComboBox* box) {
-  QStringList items;
-  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-  return items;
-}
-
+// What the lists hold is InventoryRecordsTest's; here each box has its own field's list.
 TEST_F(SearchFrmTest, OpensWithTheStoredChoicesAndEmptyCriteria) {
   Open();
   QStringList boxes;
   for (const char* name : {"TitleTxt", "CategoryTxt", "RatedTxt", "StarringTxt"}) {
-    boxes << name + ('=' + Items(Box(name)).join(',')) + '|' + Box(name)->currentText();
+    QStringList items;
+    for (int i = 0; i < Box(name)->count(); ++i) items << Box(name)->itemText(i);
+    boxes << name + ('=' + items.join(',')) + '|' + Box(name)->currentText();
   }
   EXPECT_EQ(boxes, QStringList({"TitleTxt=Airplane!,Alien,Star Wars,Stardust|",
                                 "CategoryTxt=Comedy,Fantasy,Sci-Fi|", "RatedTxt=PG,PG-13,R|",
@@ -86,8 +79,8 @@ TEST_F(SearchFrmTest, ResultsShowTheSearchStatusCellsAndTheCountStaysUnderTheHin
   ASSERT_EQ(Box("TitleTxt")->currentText(), "Sta");
   Press("SearchButton");
   EXPECT_EQ(Column(0), (QStringList{"Star Wars", "Stardust"}));
+  // The search's own status texts (the main list's are longer).
   EXPECT_EQ(Column(4), (QStringList{"Loaned - Overdue", "Loaned - Due Today"}));
-  EXPECT_TRUE(Results()->Model()->index(0, 0).data(DVDListModel::OverdueRole).toBool());
   EXPECT_EQ(State(), "Search complete. Matches found: 2");
 
   // The pointer over a control without a hint (the list) empties the hint, not the count.
@@ -163,7 +156,8 @@ TEST_F(SearchFrmTest, GoToWithoutASelectionAsksForOneAndStaysOpen) {
 class GoToTest : public SearchFrmTest, public ::testing::WithParamInterface<bool> {};
 
 // Through the toolbar's command: the dialog runs modally, and going to a DVD selects it in the
-// main window with the whole refresh of a selection, loan buttons included.
+// main window with the whole refresh of a selection (SelectDVD alone leaves the panel as it was;
+// what the refresh shows, loan buttons included, is MainWindowTest's).
 TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
   bool ran = false;
   WhenOpen<SearchFrm> going([&](SearchFrm& dialog) {
@@ -184,9 +178,6 @@ TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
   EXPECT_TRUE(ran);
   EXPECT_EQ(frm->GetSelectedDVD(), "Star Wars");
   EXPECT_EQ(Text("TitleTxt"), "Star Wars");
-  EXPECT_TRUE(Button("LoanDVD")->isVisible());
-  EXPECT_EQ(Button("LoanDVD")->text(), "Return DVD");
-  EXPECT_TRUE(Button("EditLoan")->isVisible());
   EXPECT_EQ(frm->findChild<SearchFrm*>(), nullptr);  // discarded after one use
 }
 
@@ -194,12 +185,11 @@ INSTANTIATE_TEST_SUITE_P(ButtonOrDoubleClick, GoToTest, ::testing::Bool());
 
 class CloseTest : public SearchFrmTest, public ::testing::WithParamInterface<const char*> {};
 
-// Widths, order and sort changed in the results are what the next opening (and the main list's
-// next load) restores: the two lists share one stored layout.
+// The layout of the results is what the next opening (and the main list's next load) restores:
+// the two lists share one stored layout. What a layout holds is the list's (DVDListTest).
 TEST_P(CloseTest, EveryWayOfClosingSavesTheSharedLayout) {
   Open();
   Results()->header()->resizeSection(1, 333);
-  SortListByColumn(Results(), 2);
   const QString way = QString::fromUtf8(GetParam());
   if (way == "CancelButton" || way == "XButton") {
     QTest::mouseClick(In(GetParam()), Qt::LeftButton);
@@ -212,8 +202,6 @@ TEST_P(CloseTest, EveryWayOfClosingSavesTheSharedLayout) {
 
   Open();
   EXPECT_EQ(Results()->header()->sectionSize(1), 333);
-  EXPECT_TRUE(Results()->Sorted());
-  EXPECT_EQ(Results()->SortKey(), 2);
   frm->LoadListSettings();
   EXPECT_EQ(List()->header()->sectionSize(1), 333);
 }
