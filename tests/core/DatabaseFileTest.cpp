@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <cstring>
 #include <functional>
 #include <map>
 
@@ -116,12 +116,12 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
   FetchAllRecords(records);
   EXPECT_EQ(records->RecordCount(), 1);
-  EXPECT_EQ(records->Text("DVDTitle"), "Alien");
-  EXPECT_EQ(records->Text("Starring"), "Sigourney Weaver");
-  EXPECT_EQ(records->Long("Status"), 1);
-  EXPECT_EQ(records->Date("DueDate").date(), QDate(2026, 11, 15));
-  // SQLite hands rows that predate a column the column's default.
-  EXPECT_EQ(records->Text("BarCode"), QString());
+  // SQLite hands rows that predate a column (BarCode) the column's default.
+  EXPECT_EQ(QStringList({records->Text("DVDTitle"), records->Text("Starring"),
+                         QString::number(records->Long("Status")),
+                         records->Date("DueDate").date().toString(Qt::ISODate),
+                         records->Text("BarCode")}),
+            QStringList({"Alien", "Sigourney Weaver", "1", "2026-11-15", ""}));
   EXPECT_FALSE(records->IsNull("BarCode"));
   CloseRecords(records);
   // Properties are found and rewritten whatever the letter case of the names on either side.
@@ -213,11 +213,6 @@ void WithSqlite(const QString& path, const std::function<void(sqlite3*)>& work) 
   sqlite3_close(db);
 }
 
-int ReverseOrder(void*, int lengthA, const void* a, int lengthB, const void* b) {
-  const int common = std::memcmp(a, b, size_t(std::min(lengthA, lengthB)));
-  return common != 0 ? -common : lengthB - lengthA;
-}
-
 // Another program's database in write-ahead-log mode, whose last writes are still in the log:
 // closing a connection to it the usual way would fold them into the file.
 void ForeignWalFile(const QString& path) {
@@ -227,15 +222,6 @@ void ForeignWalFile(const QString& path) {
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   });
   ASSERT_GT(QFileInfo(path + "-wal").size(), 0);
-}
-
-// Settings sorted by a collation that only the program which made the file knows.
-void UnknownCollationFile(const QString& path) {
-  WithSqlite(path, [](sqlite3* db) {
-    sqlite3_create_collation(db, "Reverse", SQLITE_UTF8, nullptr, &ReverseOrder);
-    sqlite3_exec(db, "CREATE TABLE Settings (SettingName TEXT COLLATE Reverse)", nullptr, nullptr,
-                 nullptr);
-  });
 }
 
 // The program's own file with the page that lists its tables overwritten.
@@ -297,8 +283,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Shell("CREATE TABLE Settings (SettingName TEXT PRIMARY KEY) WITHOUT ROWID;"),
                     SQLITE_NOTADB,
                     {"Settings as a table without row ids", "SQLite says: no such column: rowid"}},
+        // Settings sorted by a collation that only the program which made the file knows.
         RefusedFile{"UnknownCollation",
-                    UnknownCollationFile,
+                    Shell("PRAGMA writable_schema = ON; CREATE TABLE Settings (SettingName TEXT);"
+                          "UPDATE sqlite_master SET sql = 'CREATE TABLE Settings (SettingName "
+                          "TEXT COLLATE Reverse)';"),
                     SQLITE_NOTADB,
                     {"collation", "SQLite says: no such collation sequence: Reverse"}},
         RefusedFile{"DamagedOwnFile", DamagedOwnFile, SQLITE_CORRUPT, {"damaged"}},
@@ -312,25 +301,15 @@ INSTANTIATE_TEST_SUITE_P(
                     {"link to '{dir}/Other.mdb'", "circle"}}),
     [](const ::testing::TestParamInfo<RefusedFile>& info) { return std::string(info.param.name); });
 
-// Installs the set-up for new files for one test.
-class InstalledSetUp {
- public:
-  explicit InstalledSetUp(DatabaseFunctions::NewDatabaseSetUp setUp) {
-    DatabaseFunctions::SetNewDatabaseSetUp(std::move(setUp));
-  }
-  ~InstalledSetUp() { DatabaseFunctions::SetNewDatabaseSetUp({}); }
-  InstalledSetUp(const InstalledSetUp&) = delete;
-  InstalledSetUp& operator=(const InstalledSetUp&) = delete;
-};
-
 // The installed set-up makes the tables of a new file before it takes its name, working (as
 // InitTablesOn does) on a database that is not the shared one.
 TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
+  const auto uninstall = qScopeGuard([] { DatabaseFunctions::SetNewDatabaseSetUp({}); });
   TempDatabase shared;
   QTemporaryDir dir;
   const QString path = dir.filePath("ReelKeeper.mdb");
   int setUps = 0;
-  const InstalledSetUp setUp([&](const DatabaseHandle& fresh) {
+  DatabaseFunctions::SetNewDatabaseSetUp([&](const DatabaseHandle& fresh) {
     ++setUps;
     EXPECT_FALSE(QFileInfo::exists(path));
     SettingsManager::InitSettings(fresh);
@@ -346,7 +325,7 @@ TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
 
   // A set-up that fails leaves nothing behind, under either name.
   QTemporaryDir other;
-  const InstalledSetUp failing([](const DatabaseHandle&) {
+  DatabaseFunctions::SetNewDatabaseSetUp([](const DatabaseHandle&) {
     throw DatabaseError(SQLITE_FULL, "database or disk is full", {});
   });
   EXPECT_THROW(DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb")),
