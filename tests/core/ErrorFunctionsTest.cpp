@@ -14,39 +14,28 @@ namespace {
 using seams::MsgAnswer;
 using seams::MsgButtons;
 
-struct EscapeCase {
-  const char* name;
-  MsgButtons buttons;
-  MsgAnswer defaultAnswer;
-  std::optional<MsgAnswer> escape;
-  MsgAnswer expected;
-};
-
-void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
-
-class EscapeAnswerTest : public ::testing::TestWithParam<EscapeCase> {};
-
 // Escape picks the answer that loses nothing, whatever the default button is.
-TEST_P(EscapeAnswerTest, IsTheAnswerThatChangesNothing) {
-  seams::MessageRequest request;
-  request.buttons = GetParam().buttons;
-  request.defaultAnswer = GetParam().defaultAnswer;
-  request.escapeAnswer = GetParam().escape;
-  EXPECT_EQ(seams::EscapeAnswer(request), GetParam().expected);
+TEST(EscapeAnswerTest, IsTheAnswerThatChangesNothing) {
+  struct Case {
+    MsgButtons buttons;
+    MsgAnswer defaultAnswer;
+    std::optional<MsgAnswer> escape;
+    MsgAnswer expected;
+  };
+  const Case cases[] = {{MsgButtons::Ok, MsgAnswer::Ok, std::nullopt, MsgAnswer::Ok},
+                        {MsgButtons::YesNo, MsgAnswer::Yes, std::nullopt, MsgAnswer::No},
+                        {MsgButtons::OkCancel, MsgAnswer::Ok, std::nullopt, MsgAnswer::Cancel},
+                        {MsgButtons::YesNoCancel, MsgAnswer::Yes, std::nullopt, MsgAnswer::Cancel},
+                        // A box whose question is whether to go on.
+                        {MsgButtons::YesNo, MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes}};
+  for (const Case& c : cases) {
+    seams::MessageRequest request;
+    request.buttons = c.buttons;
+    request.defaultAnswer = c.defaultAnswer;
+    request.escapeAnswer = c.escape;
+    EXPECT_EQ(seams::EscapeAnswer(request), c.expected) << int(c.buttons);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, EscapeAnswerTest,
-    ::testing::Values(EscapeCase{"Ok", MsgButtons::Ok, MsgAnswer::Ok, std::nullopt, MsgAnswer::Ok},
-                      EscapeCase{"YesNoDefaultYes", MsgButtons::YesNo, MsgAnswer::Yes, std::nullopt,
-                                 MsgAnswer::No},
-                      EscapeCase{"OkCancelDefaultOk", MsgButtons::OkCancel, MsgAnswer::Ok,
-                                 std::nullopt, MsgAnswer::Cancel},
-                      EscapeCase{"YesNoCancel", MsgButtons::YesNoCancel, MsgAnswer::Yes,
-                                 std::nullopt, MsgAnswer::Cancel},
-                      EscapeCase{"YesNoGoingOn", MsgButtons::YesNo, MsgAnswer::No, MsgAnswer::Yes,
-                                 MsgAnswer::Yes}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 const DatabaseError kFailure(14, "unable to open database file", "Database");
 
