@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QHash>
-#include <functional>
 
 #include "TestSupport.h"
 
@@ -106,37 +105,25 @@ TEST_F(PhoneBookEntryTest, SavingOverAStoredNameAsksFirst) {
   EXPECT_EQ(Stored("Name || '|' || Phone"), QStringList{"bob|555-2"});
 }
 
-struct RequiredCase {
-  const char* label;
-  std::function<void(PhoneBookEntry::Form&)> operation;
-  const char* message;
-};
-
-class NameRequiredTest : public PhoneBookEntryTest,
-                         public ::testing::WithParamInterface<RequiredCase> {};
-
-TEST_P(NameRequiredTest, EmptyNameIsRefusedWithFocusOnTheNameBox) {
+TEST_F(PhoneBookEntryTest, EmptyNameIsRefusedWithFocusOnTheNameBox) {
   db.AddCustomer("", "blank row");
   form.fields[Field::Phone] = "typed";
-
-  GetParam().operation(form);
-
-  ASSERT_EQ(boxes.Shown().size(), 1u);
-  ExpectBox(boxes.Shown()[0], GetParam().message, "Name Required", MsgButtons::Ok,
-            MsgIcon::Information);
-  EXPECT_EQ(form.focusRequests, 1);
-  EXPECT_EQ(Stored("Phone"), QStringList{"blank row"});
-  EXPECT_TRUE(form.names.isEmpty());  // nothing was reloaded
+  using Operation = std::pair<void (*)(PhoneBookEntry::Form&), QString>;
+  for (const auto& [operation, message] :
+       {Operation(PhoneBookEntry::SavePhoneInfo,
+                  "You must enter a name before you can save a phone book entry."),
+        Operation(PhoneBookEntry::DelPhoneInfo,
+                  "You must enter a name before you can delete a phone book entry.")}) {
+    boxes.Clear();
+    form.focusRequests = 0;
+    operation(form);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    ExpectBox(boxes.Shown()[0], message, "Name Required", MsgButtons::Ok, MsgIcon::Information);
+    EXPECT_EQ(form.focusRequests, 1);
+    EXPECT_EQ(Stored("Phone"), QStringList{"blank row"});
+    EXPECT_TRUE(form.names.isEmpty());  // nothing was reloaded
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    SaveAndDelete, NameRequiredTest,
-    ::testing::Values(RequiredCase{"Save", PhoneBookEntry::SavePhoneInfo,
-                                   "You must enter a name before you can save a phone book entry."},
-                      RequiredCase{
-                          "Delete", PhoneBookEntry::DelPhoneInfo,
-                          "You must enter a name before you can delete a phone book entry."}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 // Deleting asks first; on Yes only the first row of that name goes, and the reload finds the
 // other.
