@@ -245,7 +245,7 @@ TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
 
   if (GetParam().damaged) {
     // Either the damaged original or the salvaged copy, but a database all the same.
-    EXPECT_TRUE(Shell("SELECT count(*) FROM Customers") == "1");
+    EXPECT_EQ(Shell("SELECT count(*) FROM Customers"), "1");
   } else {
     EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
     EXPECT_EQ(Shell(kContent), content_);

@@ -38,11 +38,6 @@ class FakeForm final : public PhoneBookEntry::Form {
     for (const Field field : PhoneBookEntry::kFields)
       fields[field] = prefix + PhoneBookEntry::ColumnName(field);
   }
-  bool FieldsEmpty() const {
-    for (const Field field : PhoneBookEntry::kFields)
-      if (!fields.value(field).isEmpty()) return false;
-    return true;
-  }
 };
 
 class PhoneBookEntryTest : public ::testing::Test {
@@ -175,7 +170,7 @@ TEST_F(PhoneBookEntryTest, ApostropheNamesAreStoredShownAndDeletedIntact) {
   boxes.Answer(MsgAnswer::Yes);
   PhoneBookEntry::DelPhoneInfo(form);
   EXPECT_EQ(Stored("Name"), QStringList{"OBrien"});
-  EXPECT_TRUE(form.FieldsEmpty());
+  for (const Field field : PhoneBookEntry::kFields) EXPECT_EQ(form.fields[field], "");
 }
 
 }  // namespace
