@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +50,12 @@ class CleanupTest : public ::testing::Test {
   QString Path() const { return db_.Path(); }
   QString Copy() const { return db_.Path() + u'1'; }
   QString Shell(const QString& sql) const { return testsupport::Sqlite3Shell(Path(), sql); }
+  // What an earlier, interrupted clean-up left beside the file.
+  void LeaveCopy() const {
+    QFile leftover(Copy());
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.write("half a copy");
+  }
 
   // Overwrites one leaf page of the Inventory table in the middle of its rows with garbage.
   void DamageInventoryPage() {
@@ -77,9 +81,11 @@ class CleanupTest : public ::testing::Test {
   QString content_;
 };
 
+// A copy left by an earlier attempt after the file was opened is the clean-up's to replace.
 TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   db_.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle Like 'Title 00*'");
   const QString kept = Shell(kContent);
+  LeaveCopy();
   const qint64 before = QFileInfo(Path()).size();
   RecordedProgress progress;
   QList<bool> busy;
@@ -104,16 +110,6 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   EXPECT_FALSE(QFileInfo::exists(Path() + ".damaged"));
   // The program opens the result as its own again.
   EXPECT_NO_THROW(DatabaseFunctions::OpenSharedDatabase(Path()));
-}
-
-TEST_F(CleanupTest, LeftoverCopyOfAnEarlierAttemptIsReplaced) {
-  QFile leftover(Copy());
-  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-  leftover.write("half a copy");
-  leftover.close();
-  DatabaseFunctions::CleanDatabase(nullptr);
-  EXPECT_FALSE(QFileInfo::exists(Copy()));
-  EXPECT_EQ(Shell(kContent), content_);
 }
 
 TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
@@ -227,25 +223,18 @@ std::string StepName(const ::testing::TestParamInfo<KillCase>& info) {
   return std::string(info.param.damaged ? "Damaged_" : "Healthy_") + names[int(info.param.step)];
 }
 
-void PrintTo(const KillCase& c, std::ostream* os) {
-  *os << (c.damaged ? "damaged, step " : "healthy, step ") << int(c.step);
-}
-
 class CleanupKilledTest : public CleanupTest, public ::testing::WithParamInterface<KillCase> {};
 
 TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
   if (GetParam().damaged) DamageInventoryPage();
   DatabaseFunctions::CloseDatabase();
   const QByteArray original = Checksum(Path());
-  // A copy left by an earlier attempt, so that its removal is a step of its own.
-  QFile leftover(Copy());
-  ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-  leftover.write("old");
-  leftover.close();
-
   const CleanupStep step = GetParam().step;
   const auto result = childtest::RunInChild([&] {
     DatabaseFunctions::OpenSharedDatabase(Path());
+    // A copy left by an earlier attempt (after the opening, which removes one), so that its
+    // removal is a step of its own.
+    LeaveCopy();
     DatabaseFunctions::SetCleanupStepHook([step](CleanupStep now) {
       if (now == step) ::raise(SIGKILL);
     });
@@ -256,7 +245,7 @@ TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
 
   if (GetParam().damaged) {
     // Either the damaged original or the salvaged copy, but a database all the same.
-    EXPECT_TRUE(Shell("SELECT count(*) FROM Customers") == "1");
+    EXPECT_EQ(Shell("SELECT count(*) FROM Customers"), "1");
   } else {
     EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
     EXPECT_EQ(Shell(kContent), content_);

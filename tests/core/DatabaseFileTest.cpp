@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <cstring>
 #include <functional>
 #include <map>
 
@@ -27,19 +27,11 @@ using testsupport::TempDatabase;
 namespace {
 
 const QString kOwnMark = QString::number(DatabaseFunctions::kApplicationId);
-const QString kInventoryColumns =
-    "DVDTitle,Category,Starring,Rated,Status,Name,Date,DueDate,Description,BarCode";
 // The three tables' columns in their stored order.
 const QString kTables =
-    "Customers:Name,Address,City,State,Zip,Phone,Fax,Cell,Notes\nInventory:" + kInventoryColumns +
-    "\nSettings:SettingName,SettingType,SettingValue";
-
-// The columns of a table in their stored order, as the stock shell reports them.
-QString ColumnsOf(const QString& path, const QString& table) {
-  return Sqlite3Shell(
-      path,
-      QStringLiteral("SELECT group_concat(name, ',') FROM pragma_table_info('%1')").arg(table));
-}
+    "Customers:Name,Address,City,State,Zip,Phone,Fax,Cell,Notes\nInventory:DVDTitle,Category,"
+    "Starring,Rated,Status,Name,Date,DueDate,Description,BarCode\nSettings:SettingName,"
+    "SettingType,SettingValue";
 
 // The program's three tables with their columns, as the stock shell reports them.
 QString TablesOf(const QString& path) {
@@ -72,13 +64,11 @@ TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   TempDatabase db;
   DatabaseFunctions::CloseDatabase();
   const QString path = db.Path();
-  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check"), "ok");
-  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA application_id"), kOwnMark);
+  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check; PRAGMA application_id"), "ok\n" + kOwnMark);
   EXPECT_EQ(TablesOf(path), kTables);
-  EXPECT_EQ(Sqlite3Shell(
-                path, QStringLiteral(
-                          "SELECT PropertyValue FROM ColumnProperties WHERE TableName='Inventory' "
-                          "AND ColumnName='Date' AND PropertyName='VisibleName'")),
+  EXPECT_EQ(Sqlite3Shell(path,
+                         "SELECT PropertyValue FROM ColumnProperties WHERE TableName='Inventory' "
+                         "AND ColumnName='Date' AND PropertyName='VisibleName'"),
             "Loaned Date");
   // No temporary file is left beside it.
   EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files), QStringList{"ReelKeeper.mdb"});
@@ -100,50 +90,48 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   // with names in other letter case, and list properties someone changed.
   Sqlite3Shell(
       path,
-      QStringLiteral(
-          "CREATE TABLE inventory (dvdtitle TEXT COLLATE NOCASE, Category TEXT COLLATE NOCASE, "
-          "Starring TEXT, Rated TEXT, Status INTEGER, Name TEXT, Date DATE, DueDate DATE);"
-          "INSERT INTO inventory VALUES ('Alien', 'Horror', 'Sigourney Weaver', 'R', 1, 'Ann', "
-          "'2026-11-01', '2026-11-15');"
-          "CREATE TABLE ColumnProperties (TableName TEXT NOT NULL, ColumnName TEXT NOT NULL, "
-          "PropertyName TEXT NOT NULL, PropertyType INTEGER, PropertyValue TEXT, "
-          "PRIMARY KEY (TableName, ColumnName, PropertyName));"
-          "INSERT INTO ColumnProperties VALUES ('Inventory', 'Name', 'ShowInList', 1, 'True'), "
-          "('INVENTORY', 'DVDTITLE', 'visiblename', 10, 'Titel');"));
+      "CREATE TABLE inventory (dvdtitle TEXT COLLATE NOCASE, Category TEXT COLLATE NOCASE, "
+      "Starring TEXT, Rated TEXT, Status INTEGER, Name TEXT, Date DATE, DueDate DATE);"
+      "INSERT INTO inventory VALUES ('Alien', 'Horror', 'Sigourney Weaver', 'R', 1, 'Ann', "
+      "'2026-11-01', '2026-11-15');"
+      "CREATE TABLE ColumnProperties (TableName TEXT NOT NULL, ColumnName TEXT NOT NULL, "
+      "PropertyName TEXT NOT NULL, PropertyType INTEGER, PropertyValue TEXT, "
+      "PRIMARY KEY (TableName, ColumnName, PropertyName));"
+      "INSERT INTO ColumnProperties VALUES ('Inventory', 'Name', 'ShowInList', 1, 'True'), "
+      "('INVENTORY', 'DVDTITLE', 'visiblename', 10, 'Titel');");
   DatabaseFunctions::OpenSharedDatabase(path);
   TempDatabase::InitAllTables();
 
   RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
   FetchAllRecords(records);
   EXPECT_EQ(records->RecordCount(), 1);
-  EXPECT_EQ(records->Text("DVDTitle"), "Alien");
-  EXPECT_EQ(records->Text("Starring"), "Sigourney Weaver");
-  EXPECT_EQ(records->Long("Status"), 1);
-  EXPECT_EQ(records->Date("DueDate").date(), QDate(2026, 11, 15));
-  // SQLite hands rows that predate a column the column's default.
-  EXPECT_EQ(records->Text("BarCode"), QString());
+  // SQLite hands rows that predate a column (BarCode) the column's default.
+  EXPECT_EQ(QStringList({records->Text("DVDTitle"), records->Text("Starring"),
+                         QString::number(records->Long("Status")),
+                         records->Date("DueDate").date().toString(Qt::ISODate),
+                         records->Text("BarCode")}),
+            QStringList({"Alien", "Sigourney Weaver", "1", "2026-11-15", ""}));
   EXPECT_FALSE(records->IsNull("BarCode"));
   CloseRecords(records);
   // Properties are found and rewritten whatever the letter case of the names on either side.
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
-  using DatabaseFunctions::FieldProperty;
-  EXPECT_EQ(FieldProperty(db, "Inventory", "Name", "ShowInList"), QVariant(false));
-  EXPECT_EQ(FieldProperty(db, "inventory", "dvdtitle", "VisibleName"), QVariant("Title"));
+  EXPECT_EQ(
+      QVariantList({DatabaseFunctions::FieldProperty(db, "Inventory", "Name", "ShowInList"),
+                    DatabaseFunctions::FieldProperty(db, "inventory", "dvdtitle", "VisibleName")}),
+      QVariantList({false, "Title"}));
   // The list finds its columns under the program's own names.
   QStringList keys;
   for (const auto& column : InventoryFunctions::ListColumns()) keys << column.key;
   EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
   DatabaseFunctions::CloseDatabase();
 
-  EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check"), "ok");
-  EXPECT_EQ(ColumnsOf(path, "Inventory"), "dvdtitle," + kInventoryColumns.mid(9));
-  EXPECT_EQ(Sqlite3Shell(path, "SELECT count(*) FROM sqlite_master WHERE name LIKE 'inventory'"),
-            "1");
-  // One row per column and property: ten columns, two properties each.
-  EXPECT_EQ(Sqlite3Shell(path, QStringLiteral("SELECT count(*), count(DISTINCT lower(TableName || "
-                                              "'.' || ColumnName || '.' || PropertyName)) FROM "
-                                              "ColumnProperties")),
-            "20|20");
+  EXPECT_EQ(TablesOf(path), QString(kTables).replace("Inventory:DVDTitle", "Inventory:dvdtitle"));
+  // One Inventory, and one row per column and property: ten columns, two properties each.
+  EXPECT_EQ(Sqlite3Shell(path,
+                         "PRAGMA integrity_check; SELECT count(*) FROM sqlite_master WHERE name "
+                         "LIKE 'inventory'; SELECT count(*), count(DISTINCT lower(TableName || '.' "
+                         "|| ColumnName || '.' || PropertyName)) FROM ColumnProperties"),
+            "ok\n1\n20|20");
 }
 
 // An empty file holds nothing to lose and is made anew; another tool's SQLite file is used when
@@ -163,40 +151,6 @@ TEST(DatabaseFile, EmptyFileOrToolMadeFileWithTheProgramsTablesIsUsed) {
   }
 }
 
-// Files the program must not use. Each is refused before anything is written to it, with a
-// message that names it, and the folder holds exactly what it held before.
-struct RefusedFile {
-  const char* name;
-  std::function<void(const QString& path)> make;
-  int primaryCode;
-  QStringList says;  // besides the file's name; "{dir}" stands for its folder
-};
-
-void PrintTo(const RefusedFile& file, std::ostream* out) { *out << file.name; }
-
-class RefusedFileTest : public ::testing::TestWithParam<RefusedFile> {};
-
-TEST_P(RefusedFileTest, IsRefusedUntouchedWithItsNameInTheMessage) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("ReelKeeper.mdb");
-  GetParam().make(path);
-  const auto before = FolderState(dir.path());
-  try {
-    DatabaseFunctions::OpenSharedDatabase(path);
-    ADD_FAILURE() << "opened a file that is not the program's";
-  } catch (const DatabaseError& error) {
-    EXPECT_EQ(error.Number() & 0xFF, GetParam().primaryCode) << error.Number();
-    const QString text = error.Description();
-    EXPECT_TRUE(text.contains(QStringLiteral("'%1'").arg(path))) << qPrintable(text);
-    for (QString part : GetParam().says) {
-      part.replace("{dir}", dir.path());
-      EXPECT_TRUE(text.contains(part)) << qPrintable(text) << "\nlacks " << qPrintable(part);
-    }
-  }
-  EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
-  EXPECT_EQ(FolderState(dir.path()), before);
-}
-
 auto Bytes(const QByteArray& bytes) {
   return [bytes](const QString& path) { WriteFile(path, bytes); };
 }
@@ -205,37 +159,16 @@ auto Shell(const QString& sql) {
   return [sql](const QString& path) { Sqlite3Shell(path, sql); };
 }
 
-// For what the shell cannot make: SQLite's own calls on a file.
-void WithSqlite(const QString& path, const std::function<void(sqlite3*)>& work) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-  work(db);
-  sqlite3_close(db);
-}
-
-int ReverseOrder(void*, int lengthA, const void* a, int lengthB, const void* b) {
-  const int common = std::memcmp(a, b, size_t(std::min(lengthA, lengthB)));
-  return common != 0 ? -common : lengthB - lengthA;
-}
-
 // Another program's database in write-ahead-log mode, whose last writes are still in the log:
 // closing a connection to it the usual way would fold them into the file.
 void ForeignWalFile(const QString& path) {
-  WithSqlite(path, [](sqlite3* db) {
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Foo (a); INSERT INTO Foo VALUES (1)",
-                 nullptr, nullptr, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-  });
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Foo (a); INSERT INTO Foo VALUES (1)",
+               nullptr, nullptr, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  sqlite3_close(db);
   ASSERT_GT(QFileInfo(path + "-wal").size(), 0);
-}
-
-// Settings sorted by a collation that only the program which made the file knows.
-void UnknownCollationFile(const QString& path) {
-  WithSqlite(path, [](sqlite3* db) {
-    sqlite3_create_collation(db, "Reverse", SQLITE_UTF8, nullptr, &ReverseOrder);
-    sqlite3_exec(db, "CREATE TABLE Settings (SettingName TEXT COLLATE Reverse)", nullptr, nullptr,
-                 nullptr);
-  });
 }
 
 // The program's own file with the page that lists its tables overwritten.
@@ -272,65 +205,81 @@ const QString kOwnView = QStringLiteral(
                              "VIEW Inventory AS SELECT a AS DVDTitle FROM t;")
                              .arg(kOwnMark);
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, RefusedFileTest,
-    ::testing::Values(
-        RefusedFile{"TextFile", Bytes("Title,Category\nAlien,Horror\n"), SQLITE_NOTADB, {}},
-        RefusedFile{"OtherEngine", Bytes(kOtherEngine), SQLITE_NOTADB, {}},
-        RefusedFile{"OtherMark", Bytes(kOtherMark), SQLITE_NOTADB, {"another program"}},
-        RefusedFile{"OtherProgramsSqlite",
-                    Shell("PRAGMA application_id = 1234; CREATE TABLE notes (body TEXT);"),
-                    SQLITE_NOTADB,
-                    {"another program"}},
-        RefusedFile{"OtherProgramsTables",
-                    Shell("CREATE TABLE Foo (a); CREATE TABLE Bar (b);"),
-                    SQLITE_NOTADB,
-                    {"another program's tables (Foo, Bar)"}},
-        RefusedFile{"OtherProgramsLog", ForeignWalFile, SQLITE_NOTADB, {"(Foo)"}},
-        RefusedFile{"InventoryIsAView",
-                    Shell(kOwnView),
-                    SQLITE_NOTADB,
-                    {"Inventory as a view",
-                     "SQLite says: cannot modify Inventory because it is a "
-                     "view."}},
-        RefusedFile{"SettingsWithoutRowid",
-                    Shell("CREATE TABLE Settings (SettingName TEXT PRIMARY KEY) WITHOUT ROWID;"),
-                    SQLITE_NOTADB,
-                    {"Settings as a table without row ids", "SQLite says: no such column: rowid"}},
-        RefusedFile{"UnknownCollation",
-                    UnknownCollationFile,
-                    SQLITE_NOTADB,
-                    {"collation", "SQLite says: no such collation sequence: Reverse"}},
-        RefusedFile{"DamagedOwnFile", DamagedOwnFile, SQLITE_CORRUPT, {"damaged"}},
-        RefusedFile{"LinkToAMissingDrive",
-                    LinkToAMissingDrive,
-                    SQLITE_NOTADB,
-                    {"link to '{dir}/unmounted/ReelKeeper.mdb'", "mounted"}},
-        RefusedFile{"CircleOfLinks",
-                    CircleOfLinks,
-                    SQLITE_NOTADB,
-                    {"link to '{dir}/Other.mdb'", "circle"}}),
-    [](const ::testing::TestParamInfo<RefusedFile>& info) { return std::string(info.param.name); });
-
-// Installs the set-up for new files for one test.
-class InstalledSetUp {
- public:
-  explicit InstalledSetUp(DatabaseFunctions::NewDatabaseSetUp setUp) {
-    DatabaseFunctions::SetNewDatabaseSetUp(std::move(setUp));
+// Files the program must not use. Each is refused before anything is written to it, with a
+// message that names it, and the folder holds exactly what it held before.
+TEST(DatabaseFile, FilesNotTheProgramsAreRefusedUntouchedWithTheirNameInTheMessage) {
+  struct RefusedFile {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    int primaryCode;
+    QStringList says;  // besides the file's name; "{dir}" stands for its folder
+  };
+  const RefusedFile files[] = {
+      {"TextFile", Bytes("Title,Category\nAlien,Horror\n"), SQLITE_NOTADB, {}},
+      {"OtherEngine", Bytes(kOtherEngine), SQLITE_NOTADB, {}},
+      {"OtherMark", Bytes(kOtherMark), SQLITE_NOTADB, {"another program"}},
+      {"OtherProgramsSqlite",
+       Shell("PRAGMA application_id = 1234; CREATE TABLE notes (body TEXT);"),
+       SQLITE_NOTADB,
+       {"another program"}},
+      {"OtherProgramsTables",
+       Shell("CREATE TABLE Foo (a); CREATE TABLE Bar (b);"),
+       SQLITE_NOTADB,
+       {"another program's tables (Foo, Bar)"}},
+      {"OtherProgramsLog", ForeignWalFile, SQLITE_NOTADB, {"(Foo)"}},
+      {"InventoryIsAView",
+       Shell(kOwnView),
+       SQLITE_NOTADB,
+       {"Inventory as a view", "SQLite says: cannot modify Inventory because it is a view."}},
+      {"SettingsWithoutRowid",
+       Shell("CREATE TABLE Settings (SettingName TEXT PRIMARY KEY) WITHOUT ROWID;"),
+       SQLITE_NOTADB,
+       {"Settings as a table without row ids", "SQLite says: no such column: rowid"}},
+      // Settings sorted by a collation that only the program which made the file knows.
+      {"UnknownCollation",
+       Shell("PRAGMA writable_schema = ON; CREATE TABLE Settings (SettingName TEXT);"
+             "UPDATE sqlite_master SET sql = 'CREATE TABLE Settings (SettingName "
+             "TEXT COLLATE Reverse)';"),
+       SQLITE_NOTADB,
+       {"collation", "SQLite says: no such collation sequence: Reverse"}},
+      {"DamagedOwnFile", DamagedOwnFile, SQLITE_CORRUPT, {"damaged"}},
+      {"LinkToAMissingDrive",
+       LinkToAMissingDrive,
+       SQLITE_NOTADB,
+       {"link to '{dir}/unmounted/ReelKeeper.mdb'", "mounted"}},
+      {"CircleOfLinks", CircleOfLinks, SQLITE_NOTADB, {"link to '{dir}/Other.mdb'", "circle"}}};
+  for (const RefusedFile& file : files) {
+    SCOPED_TRACE(file.name);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ReelKeeper.mdb");
+    file.make(path);
+    const auto before = FolderState(dir.path());
+    try {
+      DatabaseFunctions::OpenSharedDatabase(path);
+      ADD_FAILURE() << "opened a file that is not the program's";
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(error.Number() & 0xFF, file.primaryCode) << error.Number();
+      const QString text = error.Description();
+      EXPECT_TRUE(text.contains(QStringLiteral("'%1'").arg(path))) << qPrintable(text);
+      for (QString part : file.says) {
+        part.replace("{dir}", dir.path());
+        EXPECT_TRUE(text.contains(part)) << qPrintable(text) << "\nlacks " << qPrintable(part);
+      }
+    }
+    EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
+    EXPECT_EQ(FolderState(dir.path()), before);
   }
-  ~InstalledSetUp() { DatabaseFunctions::SetNewDatabaseSetUp({}); }
-  InstalledSetUp(const InstalledSetUp&) = delete;
-  InstalledSetUp& operator=(const InstalledSetUp&) = delete;
-};
+}
 
 // The installed set-up makes the tables of a new file before it takes its name, working (as
 // InitTablesOn does) on a database that is not the shared one.
 TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
+  const auto uninstall = qScopeGuard([] { DatabaseFunctions::SetNewDatabaseSetUp({}); });
   TempDatabase shared;
   QTemporaryDir dir;
   const QString path = dir.filePath("ReelKeeper.mdb");
   int setUps = 0;
-  const InstalledSetUp setUp([&](const DatabaseHandle& fresh) {
+  DatabaseFunctions::SetNewDatabaseSetUp([&](const DatabaseHandle& fresh) {
     ++setUps;
     EXPECT_FALSE(QFileInfo::exists(path));
     SettingsManager::InitSettings(fresh);
@@ -346,7 +295,7 @@ TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
 
   // A set-up that fails leaves nothing behind, under either name.
   QTemporaryDir other;
-  const InstalledSetUp failing([](const DatabaseHandle&) {
+  DatabaseFunctions::SetNewDatabaseSetUp([](const DatabaseHandle&) {
     throw DatabaseError(SQLITE_FULL, "database or disk is full", {});
   });
   EXPECT_THROW(DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb")),

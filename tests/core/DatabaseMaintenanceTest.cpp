@@ -13,10 +13,15 @@ namespace {
 
 class CleanUpTest : public ::testing::Test {
  protected:
-  void SetUp() override { db.AddDvd(QStringLiteral("Schindler's List")); }
+  void SetUp() override { db.AddDvd("Schindler's List"); }
   void TearDown() override { DatabaseFunctions::SetCleanupStepHook({}); }
 
-  QStringList Titles() const { return db.Column(QStringLiteral("Select DVDTitle From Inventory")); }
+  // The file is open again, and the owner holds the new handle, not the one the clean-up closed.
+  void ExpectOwnerOnTheOpenFile() const {
+    ASSERT_TRUE(DatabaseFunctions::IsDatabaseOpen());
+    EXPECT_EQ(InventoryFunctions::InventoryDatabase(), DatabaseFunctions::GetDatabase());
+    EXPECT_EQ(db.Column("Select DVDTitle From Inventory"), QStringList{"Schindler's List"});
+  }
 
   testsupport::TempDatabase db;
 };
@@ -27,24 +32,19 @@ TEST_F(CleanUpTest, OwnersWorkOnTheCleanedFile) {
   EXPECT_EQ(result.path, db.Path());
   EXPECT_FALSE(result.salvaged);
   EXPECT_FALSE(result.failure);
-  ASSERT_TRUE(DatabaseFunctions::IsDatabaseOpen());
-  // The owner holds the new handle, not the one the clean-up closed.
-  EXPECT_EQ(InventoryFunctions::InventoryDatabase(), DatabaseFunctions::GetDatabase());
-  EXPECT_EQ(Titles(), QStringList{QStringLiteral("Schindler's List")});
+  ExpectOwnerOnTheOpenFile();
 }
 
 TEST_F(CleanUpTest, AFailurePartWayLeavesTheFileOpenAgainAndGoesOn) {
   DatabaseFunctions::SetCleanupStepHook([](DatabaseFunctions::CleanupStep step) {
     if (step == DatabaseFunctions::CleanupStep::CopyWritten) {
-      throw DatabaseError(13, QStringLiteral("database or disk is full"), QStringLiteral("test"));
+      throw DatabaseError(13, "database or disk is full", "test");
     }
   });
   const DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
   ASSERT_TRUE(result.failure);
   EXPECT_EQ(result.failure->Number(), 13);
-  ASSERT_TRUE(DatabaseFunctions::IsDatabaseOpen());
-  EXPECT_EQ(InventoryFunctions::InventoryDatabase(), DatabaseFunctions::GetDatabase());
-  EXPECT_EQ(Titles(), QStringList{QStringLiteral("Schindler's List")});
+  ExpectOwnerOnTheOpenFile();
 }
 
 }  // namespace

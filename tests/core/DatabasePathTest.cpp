@@ -23,32 +23,19 @@ TEST(DatabasePathTest, ProgramFolderIsTheExecutablesFolder) {
   EXPECT_EQ(AppFunctions::DatabasePath(), QDir(folder).filePath("ReelKeeper.mdb"));
 }
 
-struct DataHomeCase {
-  const char* name;
-  QByteArray xdgDataHome;  // null: unset
-  QByteArray home;
-  QString expected;
-};
-
-void PrintTo(const DataHomeCase& c, std::ostream* os) { *os << c.name; }
-
-class UserDataFolderTest : public ::testing::TestWithParam<DataHomeCase> {};
-
-TEST_P(UserDataFolderTest, FollowsTheXdgRules) {
-  ScopedEnvironment data("XDG_DATA_HOME", GetParam().xdgDataHome);
-  ScopedEnvironment home("HOME", GetParam().home);
-  EXPECT_EQ(AppFunctions::UserDataFolder(), GetParam().expected);
+TEST(DatabasePathTest, UserDataFolderFollowsTheXdgRules) {
+  // A relative value is to be ignored, not taken relative to the current folder.
+  const std::pair<QByteArray, QString> cases[] = {
+      {"/data/home", "/data/home/ReelKeeper"},
+      {QByteArray(), "/home/u/.local/share/ReelKeeper"},  // unset
+      {"", "/home/u/.local/share/ReelKeeper"},
+      {"data", "/home/u/.local/share/ReelKeeper"}};
+  ScopedEnvironment home("HOME", "/home/u");
+  for (const auto& [xdgDataHome, expected] : cases) {
+    ScopedEnvironment data("XDG_DATA_HOME", xdgDataHome);
+    EXPECT_EQ(AppFunctions::UserDataFolder(), expected) << xdgDataHome.constData();
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UserDataFolderTest,
-    ::testing::Values(
-        DataHomeCase{"Set", "/data/home", "/home/u", "/data/home/ReelKeeper"},
-        DataHomeCase{"Unset", QByteArray(), "/home/u", "/home/u/.local/share/ReelKeeper"},
-        DataHomeCase{"Empty", "", "/home/u", "/home/u/.local/share/ReelKeeper"},
-        // A relative value is to be ignored, not taken relative to the current folder.
-        DataHomeCase{"Relative", "data", "/home/u", "/home/u/.local/share/ReelKeeper"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
@@ -79,79 +66,69 @@ TEST(DatabasePathTest, UnwritableProgramFolderSendsTheFileToTheDataFolder) {
     if (AppFunctions::DatabasePathFor(own) != QDir(own).filePath("ReelKeeper.mdb")) return 12;
     return 0;
   });
-  EXPECT_TRUE(result.exited);
   EXPECT_EQ(result.code, 0);
 }
 
 // Where the collection is looked for, in a temporary root (all of it writable: the tests run as
 // root, as a user's own ~/.local is writable to the user): "data" is XDG_DATA_HOME, "home" is
-// HOME and "chosen" is REELKEEPER_HOME.
-struct PlaceCase {
-  const char* name;
-  bool installed;        // usr/bin without the scanner library; else a folder of its own
-  const char* earlier;   // a collection the program-folder copy left (relative), or null
-  int earlierSize;       // its size in bytes
-  bool dataFolderHolds;  // the data folder already holds a collection
-  const char* expected;  // the path chosen (relative); null: refused, naming `earlier`
-};
+// HOME and "chosen" is REELKEEPER_HOME. Never an empty one beside the user's own.
+TEST(DatabasePathTest, CollectionIsChosenByTheLayout) {
+  struct PlaceCase {
+    const char* name;
+    bool installed;        // usr/bin without the scanner library; else a folder of its own
+    const char* earlier;   // a collection the program-folder copy left (relative), or null
+    int earlierSize;       // its size in bytes
+    bool dataFolderHolds;  // the data folder already holds a collection
+    const char* expected;  // the path chosen (relative); null: refused, naming `earlier`
+  };
+  const PlaceCase cases[] = {
+      // scripts/run.sh's copy lives in ~/ReelKeeper: its own folder, whatever else there is.
+      {"FolderOfItsOwn", false, "home/ReelKeeper/ReelKeeper.mdb", 4096, true,
+       "folder/ReelKeeper.mdb"},
+      // A prefix the user may write (~/.local) is still no place for a collection.
+      {"InstalledInAWritablePrefix", true, nullptr, 0, false, "data/ReelKeeper/ReelKeeper.mdb"},
+      {"InstalledFindsTheRunScriptsCollection", true, "home/ReelKeeper/ReelKeeper.mdb", 4096, false,
+       nullptr},
+      {"InstalledFindsItInReelKeeperHome", true, "chosen/ReelKeeper.mdb", 4096, false, nullptr},
+      {"InstalledPassesOverAnEmptyFile", true, "home/ReelKeeper/ReelKeeper.mdb", 0, false,
+       "data/ReelKeeper/ReelKeeper.mdb"},
+      {"InstalledKeepsToItsOwnOnceItHasOne", true, "home/ReelKeeper/ReelKeeper.mdb", 4096, true,
+       "data/ReelKeeper/ReelKeeper.mdb"}};
+  for (const PlaceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const auto path = [&](const QString& relative) { return QDir(root.path()).filePath(relative); };
+    const QString program = path(c.installed ? "usr/bin" : "folder");
+    ASSERT_TRUE(QDir().mkpath(program));
+    if (!c.installed) {
+      ASSERT_TRUE(WriteFile(QDir(program).filePath(AppFunctions::kScannerLibraryFileName), "so"));
+    }
+    if (c.earlier) {
+      ASSERT_TRUE(WriteFile(path(c.earlier), QByteArray(c.earlierSize, 'x')));
+    }
+    const QString dataFile = path("data/ReelKeeper/ReelKeeper.mdb");
+    if (c.dataFolderHolds) {
+      ASSERT_TRUE(WriteFile(dataFile, "x"));
+    }
+    ScopedEnvironment data("XDG_DATA_HOME", QFile::encodeName(path("data")));
+    ScopedEnvironment home("HOME", QFile::encodeName(path("home")));
+    ScopedEnvironment chosen("REELKEEPER_HOME", QFile::encodeName(path("chosen")));
 
-void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
-
-class CollectionPlaceTest : public ::testing::TestWithParam<PlaceCase> {};
-
-TEST_P(CollectionPlaceTest, ChosenByTheLayoutAndNeverAnEmptyOneBesideTheUsersOwn) {
-  const PlaceCase& c = GetParam();
-  QTemporaryDir root;
-  ASSERT_TRUE(root.isValid());
-  const auto path = [&](const QString& relative) { return QDir(root.path()).filePath(relative); };
-  const QString program = path(c.installed ? "usr/bin" : "folder");
-  ASSERT_TRUE(QDir().mkpath(program));
-  if (!c.installed) {
-    ASSERT_TRUE(WriteFile(QDir(program).filePath(AppFunctions::kScannerLibraryFileName), "so"));
+    if (c.expected) {
+      EXPECT_EQ(AppFunctions::DatabasePathFor(program), path(c.expected));
+      continue;
+    }
+    try {
+      AppFunctions::DatabasePathFor(program);
+      ADD_FAILURE() << "an empty collection was chosen over " << c.earlier;
+    } catch (const DatabaseError& error) {
+      const QString text = error.Description();
+      EXPECT_TRUE(text.contains(path(c.earlier))) << qPrintable(text);
+      EXPECT_TRUE(text.contains(path("data/ReelKeeper"))) << qPrintable(text);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dataFile));
   }
-  if (c.earlier) {
-    ASSERT_TRUE(WriteFile(path(c.earlier), QByteArray(c.earlierSize, 'x')));
-  }
-  const QString dataFile = path("data/ReelKeeper/ReelKeeper.mdb");
-  if (c.dataFolderHolds) {
-    ASSERT_TRUE(WriteFile(dataFile, "x"));
-  }
-  ScopedEnvironment data("XDG_DATA_HOME", QFile::encodeName(path("data")));
-  ScopedEnvironment home("HOME", QFile::encodeName(path("home")));
-  ScopedEnvironment chosen("REELKEEPER_HOME", QFile::encodeName(path("chosen")));
-
-  if (c.expected) {
-    EXPECT_EQ(AppFunctions::DatabasePathFor(program), path(c.expected));
-    return;
-  }
-  try {
-    AppFunctions::DatabasePathFor(program);
-    ADD_FAILURE() << "an empty collection was chosen over " << c.earlier;
-  } catch (const DatabaseError& error) {
-    EXPECT_TRUE(error.Description().contains(path(c.earlier))) << qPrintable(error.Description());
-    EXPECT_TRUE(error.Description().contains(path("data/ReelKeeper")))
-        << qPrintable(error.Description());
-  }
-  EXPECT_FALSE(QFileInfo::exists(dataFile));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, CollectionPlaceTest,
-    ::testing::Values(
-        // scripts/run.sh's copy lives in ~/ReelKeeper: its own folder, whatever else there is.
-        PlaceCase{"FolderOfItsOwn", false, "home/ReelKeeper/ReelKeeper.mdb", 4096, true,
-                  "folder/ReelKeeper.mdb"},
-        // A prefix the user may write (~/.local) is still no place for a collection.
-        PlaceCase{"InstalledInAWritablePrefix", true, nullptr, 0, false,
-                  "data/ReelKeeper/ReelKeeper.mdb"},
-        PlaceCase{"InstalledFindsTheRunScriptsCollection", true, "home/ReelKeeper/ReelKeeper.mdb",
-                  4096, false, nullptr},
-        PlaceCase{"InstalledFindsItInReelKeeperHome", true, "chosen/ReelKeeper.mdb", 4096, false,
-                  nullptr},
-        PlaceCase{"InstalledPassesOverAnEmptyFile", true, "home/ReelKeeper/ReelKeeper.mdb", 0,
-                  false, "data/ReelKeeper/ReelKeeper.mdb"},
-        PlaceCase{"InstalledKeepsToItsOwnOnceItHasOne", true, "home/ReelKeeper/ReelKeeper.mdb",
-                  4096, true, "data/ReelKeeper/ReelKeeper.mdb"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,48 +12,36 @@ using testsupport::TempDatabase;
 
 namespace {
 
-struct LikeCase {
-  const char* pattern;
-  const char* text;
-  bool matches;
-};
-
-class LikePatternTest : public ::testing::TestWithParam<LikeCase> {};
-
-// Through the SQL operator, with the pattern as a literal from SqlText.
-TEST_P(LikePatternTest, Matches) {
-  const LikeCase& c = GetParam();
-  const QString pattern = QString::fromUtf8(c.pattern);
-  const QString text = QString::fromUtf8(c.text);
+// Through the SQL operator, with the pattern as a literal from SqlText. % and _ are ordinary
+// characters here, unlike standard SQL. Brackets make a pattern character literal; an unclosed
+// bracket is itself literal.
+TEST(LikePatternTest, Matches) {
+  using Cases = std::initializer_list<std::pair<const char*, const char*>>;  // pattern, text
+  const Cases matching = {{"star", "STAR"},   {"st?r", "Stir"},    {"#1", "51"},
+                          {"[a-c]at", "Bat"}, {"[!a-c]at", "Rat"}, {"[xyz]", "Y"},
+                          {"100%", "100%"},   {"a_b", "a_b"},      {"[*]*", "*star"},
+                          {"[?]", "?"},       {"[#]1", "#1"},      {"[a-", "[a-"},
+                          {"*'*", "O'Brien"}, {"a*b*c", "aXbYc"},  {"*", ""},
+                          {"", ""},           {"**a", "ba"},       {"*star*", "The Star Wars"}};
+  const Cases notMatching = {{"st?r", "Str"},   {"#1", "a1"},   {"[!a-c]at", "Bat"},
+                             {"100%", "1000"},  {"a_b", "axb"}, {"[*]*", "star"},
+                             {"a*b*c", "aXbY"}, {"", "a"}};
+  // Letter case is ignored for every letter, accents are not.
+  const Cases letters = {{"é*", "École"}, {"Ø*", "øresund"}, {"*日本*", "映画 日本 2"}};
+  const Cases accents = {{"e*", "école"}};
   TempDatabase db;
-  db.AddDvd(text.isEmpty() ? "placeholder" : "row", text);
-  const QStringList hits =
-      db.Column(QStringLiteral("Select Inventory.Category From Inventory Where "
-                               "Inventory.Category Like ") +
-                SqlText(pattern));
-  EXPECT_EQ(hits.size(), c.matches ? 1 : 0) << c.pattern << " against " << c.text;
+  for (const auto& [cases, matches] :
+       {std::pair{matching, true}, {notMatching, false}, {letters, true}, {accents, false}}) {
+    for (const auto& [pattern, text] : cases) {
+      db.Db()->Execute("DELETE FROM Inventory");
+      db.AddDvd("row", QString::fromUtf8(text));
+      const QStringList hits =
+          db.Column("Select Inventory.Category From Inventory Where Inventory.Category Like " +
+                    SqlText(QString::fromUtf8(pattern)));
+      EXPECT_EQ(hits.size(), matches ? 1 : 0) << pattern << " against " << text;
+    }
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Patterns, LikePatternTest,
-    ::testing::Values(
-        LikeCase{"*star*", "The Star Wars", true}, LikeCase{"star", "STAR", true},
-        LikeCase{"st?r", "Stir", true}, LikeCase{"st?r", "Str", false}, LikeCase{"#1", "51", true},
-        LikeCase{"#1", "a1", false}, LikeCase{"[a-c]at", "Bat", true},
-        LikeCase{"[!a-c]at", "Bat", false}, LikeCase{"[!a-c]at", "Rat", true},
-        LikeCase{"[xyz]", "Y", true},
-        // % and _ are ordinary characters here, unlike standard SQL.
-        LikeCase{"100%", "100%", true}, LikeCase{"100%", "1000", false},
-        LikeCase{"a_b", "a_b", true}, LikeCase{"a_b", "axb", false},
-        // Brackets make a pattern character literal; an unclosed bracket is itself literal.
-        LikeCase{"[*]*", "*star", true}, LikeCase{"[*]*", "star", false},
-        LikeCase{"[?]", "?", true}, LikeCase{"[#]1", "#1", true}, LikeCase{"[a-", "[a-", true},
-        // Letter case is ignored for every letter, accents are not.
-        LikeCase{"é*", "École", true}, LikeCase{"e*", "école", false},
-        LikeCase{"Ø*", "øresund", true}, LikeCase{"*'*", "O'Brien", true},
-        LikeCase{"a*b*c", "aXbYc", true}, LikeCase{"a*b*c", "aXbY", false}, LikeCase{"*", "", true},
-        LikeCase{"", "", true}, LikeCase{"", "a", false}, LikeCase{"*日本*", "映画 日本 2", true},
-        LikeCase{"**a", "ba", true}));
 
 TEST(TranslateSql, RewritesDateLiteralsOutsideQuotesOnly) {
   using JetDialect::TranslateSql;
@@ -67,36 +55,30 @@ TEST(TranslateSql, RewritesDateLiteralsOutsideQuotesOnly) {
   EXPECT_THROW(TranslateSql("x = #12-05-2026"), DatabaseError);
 }
 
-struct DueCase {
-  const char* dueDate;  // as stored
-  bool overdue;         // seen on 4 December 2026
-};
-
-class OverdueRuleTest : public ::testing::TestWithParam<DueCase> {};
-
-TEST_P(OverdueRuleTest, SqlAndCodeAgree) {
-  const DueCase& c = GetParam();
-  TempDatabase db;
-  db.AddDvd("Lent", {}, 1, "Ann", "2026-11-01", QString::fromUtf8(c.dueDate));
+TEST(OverdueRuleTest, SqlAndCodeAgree) {
   const QDate today(2026, 12, 4);
-  const QStringList overdue = db.Column("Select Inventory.DVDTitle From Inventory Where " +
-                                        SqlText(today) + " > Inventory.DueDate");
-  EXPECT_EQ(overdue.size(), c.overdue ? 1 : 0) << c.dueDate;
-  const QStringList notDue = db.Column("Select Inventory.DVDTitle From Inventory Where " +
-                                       SqlText(today) + " <= Inventory.DueDate");
-  EXPECT_EQ(notDue.size(), c.overdue ? 0 : 1) << c.dueDate;
-
-  RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
-  FetchAllRecords(records);
-  EXPECT_EQ(InventoryFunctions::IsOverdue(1, records->Date("DueDate"), today), c.overdue);
-  EXPECT_FALSE(InventoryFunctions::IsOverdue(0, records->Date("DueDate"), today));
+  const std::pair<const char*, bool> dueDates[] = {
+      {"2026-12-03", true},           {"2026-12-03 23:59:59", true}, {"2026-12-04", false},
+      {"2026-12-04 10:00:00", false}, {"2026-12-05", false},         {"2025-12-31", true}};
+  TempDatabase db;
+  for (const auto& [dueDate, overdue] : dueDates) {
+    SCOPED_TRACE(dueDate);
+    db.Db()->Execute("DELETE FROM Inventory");
+    db.AddDvd("Lent", {}, 1, "Ann", "2026-11-01", dueDate);
+    EXPECT_EQ(db.Column("Select Inventory.DVDTitle From Inventory Where " + SqlText(today) +
+                        " > Inventory.DueDate")
+                  .size(),
+              overdue ? 1 : 0);
+    EXPECT_EQ(db.Column("Select Inventory.DVDTitle From Inventory Where " + SqlText(today) +
+                        " <= Inventory.DueDate")
+                  .size(),
+              overdue ? 0 : 1);
+    RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
+    FetchAllRecords(records);
+    EXPECT_EQ(InventoryFunctions::IsOverdue(1, records->Date("DueDate"), today), overdue);
+    EXPECT_FALSE(InventoryFunctions::IsOverdue(0, records->Date("DueDate"), today));
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    DueDates, OverdueRuleTest,
-    ::testing::Values(DueCase{"2026-12-03", true}, DueCase{"2026-12-03 23:59:59", true},
-                      DueCase{"2026-12-04", false}, DueCase{"2026-12-04 10:00:00", false},
-                      DueCase{"2026-12-05", false}, DueCase{"2025-12-31", true}));
 
 TEST(TextComparison, IgnoresCaseKeepsAccents) {
   TempDatabase db;
@@ -104,36 +86,30 @@ TEST(TextComparison, IgnoresCaseKeepsAccents) {
        {"amélie", "Zoolander", "école", "Eagle", "Ecole", "casablanca", "Émile"}) {
     db.AddDvd(QString::fromUtf8(title));
   }
-  auto count = [&](const QString& title) {
+  auto found = [&](const QString& title) {
     return db
         .Column("Select Inventory.DVDTitle From Inventory Where Inventory.DVDTitle = " +
                 SqlText(title))
-        .size();
+        .join(u'|');
   };
-  EXPECT_EQ(count("AMÉLIE"), 1);
-  EXPECT_EQ(count("AMELIE"), 0);
-  EXPECT_EQ(count("ÉCOLE"), 1);  // finds école, not Ecole
-  EXPECT_EQ(count("ecole"), 1);  // finds Ecole, not école
+  EXPECT_EQ(QStringList({found("AMÉLIE"), found("AMELIE"), found("ÉCOLE"), found("ecole")}),
+            QStringList({"amélie", "", "école", "Ecole"}));
 
   // Order By: case ignored, accented letters among their base letters, accents break ties.
-  EXPECT_EQ(db.Column(QStringLiteral(
-                "Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle")),
+  EXPECT_EQ(db.Column("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),
             (QStringList{"amélie", "casablanca", "Eagle", "Ecole", "école", "Émile", "Zoolander"}));
 }
 
 TEST(TextComparison, GroupByFoldsCaseOnly) {
   TempDatabase db;
-  db.AddDvd("A", "Comedy");
-  db.AddDvd("B", "comedy");
-  db.AddDvd("C", "COMEDY");
-  db.AddDvd("D", "Drama");
-  db.AddDvd("E", "Dráma");
-  const QStringList groups = db.Column(QStringLiteral(
-      "Select Inventory.Category From Inventory Group By Category Order By Category"));
-  ASSERT_EQ(groups.size(), 3);
-  EXPECT_EQ(groups[0].toLower(), "comedy");
-  EXPECT_EQ(groups[1], "Drama");
-  EXPECT_EQ(groups[2], "Dráma");
+  for (const char* category : {"Comedy", "comedy", "COMEDY", "Drama", "Dráma"}) {
+    db.AddDvd("A", QString::fromUtf8(category));
+  }
+  QStringList groups =
+      db.Column("Select Inventory.Category From Inventory Group By Category Order By Category");
+  // Which spelling stands for a group of several is not defined.
+  if (!groups.isEmpty()) groups[0] = groups[0].toLower();
+  EXPECT_EQ(groups, QStringList({"comedy", "Drama", "Dráma"}));
 }
 
 }  // namespace

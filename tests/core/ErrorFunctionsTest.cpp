@@ -14,39 +14,21 @@ namespace {
 using seams::MsgAnswer;
 using seams::MsgButtons;
 
-struct EscapeCase {
-  const char* name;
-  MsgButtons buttons;
-  MsgAnswer defaultAnswer;
-  std::optional<MsgAnswer> escape;
-  MsgAnswer expected;
-};
-
-void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
-
-class EscapeAnswerTest : public ::testing::TestWithParam<EscapeCase> {};
-
-// Escape picks the answer that loses nothing, whatever the default button is.
-TEST_P(EscapeAnswerTest, IsTheAnswerThatChangesNothing) {
-  seams::MessageRequest request;
-  request.buttons = GetParam().buttons;
-  request.defaultAnswer = GetParam().defaultAnswer;
-  request.escapeAnswer = GetParam().escape;
-  EXPECT_EQ(seams::EscapeAnswer(request), GetParam().expected);
+// Escape picks the answer that loses nothing, whatever the default button is. (A box that sets its
+// own Escape answer is the error report's below.)
+TEST(EscapeAnswerTest, IsTheAnswerThatChangesNothing) {
+  using Box = std::tuple<MsgButtons, MsgAnswer, MsgAnswer>;  // buttons, default, Escape's answer
+  for (const auto& [buttons, defaultAnswer, expected] :
+       {Box(MsgButtons::Ok, MsgAnswer::Ok, MsgAnswer::Ok),
+        Box(MsgButtons::YesNo, MsgAnswer::Yes, MsgAnswer::No),
+        Box(MsgButtons::OkCancel, MsgAnswer::Ok, MsgAnswer::Cancel),
+        Box(MsgButtons::YesNoCancel, MsgAnswer::Yes, MsgAnswer::Cancel)}) {
+    seams::MessageRequest request;
+    request.buttons = buttons;
+    request.defaultAnswer = defaultAnswer;
+    EXPECT_EQ(seams::EscapeAnswer(request), expected) << int(buttons);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, EscapeAnswerTest,
-    ::testing::Values(EscapeCase{"Ok", MsgButtons::Ok, MsgAnswer::Ok, std::nullopt, MsgAnswer::Ok},
-                      EscapeCase{"YesNoDefaultYes", MsgButtons::YesNo, MsgAnswer::Yes, std::nullopt,
-                                 MsgAnswer::No},
-                      EscapeCase{"OkCancelDefaultOk", MsgButtons::OkCancel, MsgAnswer::Ok,
-                                 std::nullopt, MsgAnswer::Cancel},
-                      EscapeCase{"YesNoCancel", MsgButtons::YesNoCancel, MsgAnswer::Yes,
-                                 std::nullopt, MsgAnswer::Cancel},
-                      EscapeCase{"YesNoGoingOn", MsgButtons::YesNo, MsgAnswer::No, MsgAnswer::Yes,
-                                 MsgAnswer::Yes}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 const DatabaseError kFailure(14, "unable to open database file", "Database");
 

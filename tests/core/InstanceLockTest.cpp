@@ -2,19 +2,18 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "ChildProcess.h"
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
-#include "app/DatabasePath.h"
 
 namespace {
 
@@ -137,21 +136,13 @@ TEST_P(InstanceLockPlantedTest, NotFollowedNotUsedDataFolderServes) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-std::string PlantedName(const ::testing::TestParamInfo<Planted>& info) {
-  switch (info.param) {
-    case Planted::Symlink:
-      return "Symlink";
-    case Planted::ForeignFile:
-      return "ForeignFile";
-    case Planted::Folder:
-      return "Folder";
-  }
-  return "Unknown";
-}
-
 INSTANTIATE_TEST_SUITE_P(Planted, InstanceLockPlantedTest,
                          ::testing::Values(Planted::Symlink, Planted::ForeignFile, Planted::Folder),
-                         PlantedName);
+                         [](const auto& info) {
+                           return std::string(info.param == Planted::Symlink       ? "Symlink"
+                                              : info.param == Planted::ForeignFile ? "ForeignFile"
+                                                                                   : "Folder");
+                         });
 
 TEST_F(InstanceLockTest, NoUsableLockFileAtAllIsAnErrorNotAnotherInstance) {
   // Neither the runtime folder's file nor the data folder can be used.

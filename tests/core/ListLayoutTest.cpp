@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cmath>
+#include <functional>
 #include <limits>
 
 #include "TestSupport.h"
@@ -14,24 +14,6 @@ namespace {
 
 using SettingsManager::LoadListLayout;
 using SettingsManager::WriteSetting;
-
-// Counts the transactions that reach the disk.
-class CommitCounter {
- public:
-  explicit CommitCounter(sqlite3* db) : db_(db) {
-    sqlite3_commit_hook(db_, &CommitCounter::Hook, this);
-  }
-  ~CommitCounter() { sqlite3_commit_hook(db_, nullptr, nullptr); }
-  int Count() const { return count_; }
-
- private:
-  static int Hook(void* self) {
-    ++static_cast<CommitCounter*>(self)->count_;
-    return 0;
-  }
-  sqlite3* db_;
-  int count_ = 0;
-};
 
 ListLayout Columns(int count, float width = 1500) {
   ListLayout layout;
@@ -63,6 +45,16 @@ class ListLayoutTest : public ::testing::Test {
         "SELECT SettingName || '=' || SettingType || '=' || SettingValue FROM Settings ORDER BY "
         "rowid");
   }
+  // How many transactions reach the disk while `work` runs.
+  int Commits(const std::function<void()>& work) const {
+    int count = 0;
+    sqlite3* handle = database.Db()->Handle();
+    sqlite3_commit_hook(
+        handle, [](void* n) { return ++*static_cast<int*>(n), 0; }, &count);
+    work();
+    sqlite3_commit_hook(handle, nullptr, nullptr);
+    return count;
+  }
   // A list of `count` columns of width 1500 after loading the stored layout over it.
   static ListLayout Loaded(int count, const QString& list = "DVDList") {
     ListLayout layout = Columns(count);
@@ -73,8 +65,8 @@ class ListLayoutTest : public ::testing::Test {
   testsupport::TempDatabase database;
 };
 
-// Every key with its kind, in order, in one transaction; saving again updates the same rows, and
-// loading gives the layout back (keys are the list's own and are not stored).
+// Every key with its kind, in order, in one transaction, and loading gives the layout back (keys
+// are the list's own and are not stored).
 TEST_F(ListLayoutTest, SaveWritesEveryKeyInOneTransactionAndLoadGivesItBack) {
   ListLayout layout = Columns(2);
   layout.columns[0].width = 2400.5f;
@@ -85,22 +77,13 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyInOneTransactionAndLoadGivesItBack) {
   layout.sortKey = 1;
   layout.sortOrder = 1;
 
-  CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveListLayout("DVDList", QString(), layout);
-  EXPECT_EQ(commits.Count(), 1);
-  const QStringList expected = {"DVDList_HeaderCount=3=2",
-                                "DVDList_Sorted=11=True",
-                                "DVDList_SortKey=2=1",
-                                "DVDList_SortOrder=3=1",
-                                "DVDList_ColumnWidth1=4=2400.5",
-                                "DVDList_ColumnPosition1=2=2",
-                                "DVDList_ColumnText1=8=Caption 1",
-                                "DVDList_ColumnWidth2=4=1500",
-                                "DVDList_ColumnPosition2=2=1",
-                                "DVDList_ColumnText2=8=Schindler's \"List\""};
-  EXPECT_EQ(Stored(), expected);
-  SettingsManager::SaveListLayout("DVDList", QString(), layout);
-  EXPECT_EQ(Stored(), expected);
+  EXPECT_EQ(Commits([&] { SettingsManager::SaveListLayout("DVDList", QString(), layout); }), 1);
+  EXPECT_EQ(Stored(),
+            QStringList({"DVDList_HeaderCount=3=2", "DVDList_Sorted=11=True", "DVDList_SortKey=2=1",
+                         "DVDList_SortOrder=3=1", "DVDList_ColumnWidth1=4=2400.5",
+                         "DVDList_ColumnPosition1=2=2", "DVDList_ColumnText1=8=Caption 1",
+                         "DVDList_ColumnWidth2=4=1500", "DVDList_ColumnPosition2=2=1",
+                         "DVDList_ColumnText2=8=Schindler's \"List\""}));
 
   ListLayout loaded = Columns(2, 900);
   loaded.columns[0].caption = "other";
@@ -139,24 +122,16 @@ TEST_F(ListLayoutTest, TheStoredColumnCountTrimsOrExtendsTheList) {
                          "sorted 0 by 0 order 0"}));
 }
 
-struct WidthCase {
-  float stored;
-  float expected;
-};
-
-class StoredWidthTest : public ListLayoutTest, public ::testing::WithParamInterface<WidthCase> {};
-
-TEST_P(StoredWidthTest, WidthsBelowTheMinimumAreRaised) {
+TEST_F(ListLayoutTest, StoredWidthsBelowTheMinimumAreRaised) {
   WriteSetting("DVDList_HeaderCount", 1);
-  WriteSetting("DVDList_ColumnWidth1", GetParam().stored);
-  EXPECT_EQ(Loaded(1).columns[0].width, GetParam().expected);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const std::pair<float, float> widths[] = {{50, 200},  {300, 300}, {200, 200}, {199.5f, 200},
+                                            {-40, 200}, {0, 200},   {nan, 200}};
+  for (const auto& [stored, expected] : widths) {
+    WriteSetting("DVDList_ColumnWidth1", stored);
+    EXPECT_EQ(Loaded(1).columns[0].width, expected) << stored;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Widths, StoredWidthTest,
-    ::testing::Values(WidthCase{50, 200}, WidthCase{300, 300}, WidthCase{200, 200},
-                      WidthCase{199.5f, 200}, WidthCase{-40, 200}, WidthCase{0, 200},
-                      WidthCase{std::numeric_limits<float>::quiet_NaN(), 200}));
 
 // Values of the wrong kind fall back to the list's own; a damaged column count does not build
 // thousands of columns.
@@ -175,9 +150,7 @@ TEST_F(ListLayoutTest, DamagedValuesFallBackToTheCurrentOnes) {
 
 TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
   const WindowPlacement saved{1440.5f, -300, 7200, 9600, 2};
-  CommitCounter commits(database.Db()->Handle());
-  SettingsManager::SaveWindowPlacement("PhoneBookFrm", saved);
-  EXPECT_EQ(commits.Count(), 1);
+  EXPECT_EQ(Commits([&] { SettingsManager::SaveWindowPlacement("PhoneBookFrm", saved); }), 1);
   EXPECT_EQ(Stored(), QStringList({"PhoneBookFrmLeft=4=1440.5", "PhoneBookFrmTop=4=-300",
                                    "PhoneBookFrmHeight=4=7200", "PhoneBookFrmWidth=4=9600",
                                    "PhoneBookFrmWindowState=3=2"}));
@@ -208,23 +181,15 @@ TEST_F(ListLayoutTest, SeparatorRatioIsStoredAsSingleAndLoadedWithoutBound) {
   EXPECT_EQ(SettingsManager::LoadSeparatorRatio("PhoneBookFrm"), 0.5f);
 }
 
-struct RatioCase {
-  float ratio;
-  float expected;
-};
-
-class SeparatorClampTest : public ::testing::TestWithParam<RatioCase> {};
-
-TEST_P(SeparatorClampTest, HeldBetweenOneEighthAndSevenEighths) {
-  EXPECT_EQ(SettingsManager::ClampSeparatorRatio(GetParam().ratio), GetParam().expected);
+TEST(SeparatorRatioTest, HeldBetweenOneEighthAndSevenEighths) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const std::pair<float, float> ratios[] = {{0.5f, 0.5f},     {0.01f, 0.125f},  {-3, 0.125f},
+                                            {0.125f, 0.125f}, {0.875f, 0.875f}, {0.9f, 0.875f},
+                                            {12, 0.875f},     {inf, 0.875f},    {nan, 0.5f}};
+  for (const auto& [ratio, expected] : ratios) {
+    EXPECT_EQ(SettingsManager::ClampSeparatorRatio(ratio), expected) << ratio;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Ratios, SeparatorClampTest,
-    ::testing::Values(RatioCase{0.5f, 0.5f}, RatioCase{0.01f, 0.125f}, RatioCase{-3, 0.125f},
-                      RatioCase{0.125f, 0.125f}, RatioCase{0.875f, 0.875f}, RatioCase{0.9f, 0.875f},
-                      RatioCase{12, 0.875f},
-                      RatioCase{std::numeric_limits<float>::infinity(), 0.875f},
-                      RatioCase{std::numeric_limits<float>::quiet_NaN(), 0.5f}));
 
 }  // namespace

@@ -97,59 +97,49 @@ TEST(Recordset, GroupedResultsAreReadOnly) {
 }
 
 TEST(SqlText, LiteralsOfEachKind) {
-  EXPECT_EQ(SqlText(QString()), "''");
-  EXPECT_EQ(SqlText("Casablanca"), "'Casablanca'");
-  EXPECT_EQ(SqlText("O'Brien's"), "'O''Brien''s'");
-  EXPECT_EQ(SqlText(QVariant()), QString());
-  EXPECT_EQ(SqlText(QDate(2026, 12, 5)), "#12-05-2026#");
-  EXPECT_EQ(SqlText(QDateTime(QDate(2026, 1, 2), QTime(0, 0))), "#01-02-2026#");
-  EXPECT_EQ(SqlText(1), "1");
-  EXPECT_EQ(SqlText(QVariant::fromValue<qint16>(-7)), "-7");
-  EXPECT_EQ(SqlText(QVariant::fromValue<quint8>(5)), "5");
   // The decimal separator never follows the user's locale.
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  EXPECT_EQ(SqlText(0.5), "0.5");
-  EXPECT_EQ(SqlText(1.25f), "1.25");
+  EXPECT_EQ(QStringList({SqlText(QString()), SqlText("Casablanca"), SqlText("O'Brien's"),
+                         SqlText(QVariant()), SqlText(QDate(2026, 12, 5)),
+                         SqlText(QDateTime(QDate(2026, 1, 2), QTime(0, 0))), SqlText(1),
+                         SqlText(QVariant::fromValue<qint16>(-7)),
+                         SqlText(QVariant::fromValue<quint8>(5)), SqlText(0.5), SqlText(1.25f)}),
+            QStringList({"''", "'Casablanca'", "'O''Brien''s'", "", "#12-05-2026#", "#01-02-2026#",
+                         "1", "-7", "5", "0.5", "1.25"}));
   QLocale::setDefault(QLocale::c());
-
-  EXPECT_EQ(NoNull(QVariant()), QVariant(QString()));
-  EXPECT_EQ(NoNull(0), QVariant(0));
-  EXPECT_EQ(NoNull(QString()), QVariant(QString()));
+  EXPECT_EQ(QVariantList({NoNull(QVariant()), NoNull(0), NoNull(QString())}),
+            QVariantList({QString(), 0, QString()}));
 }
 
-class HostileTextTest : public ::testing::TestWithParam<QString> {};
-
-TEST_P(HostileTextTest, IsStoredFoundAndReadBackExactly) {
+// Texts that would break a naively built statement are stored, found and read back exactly.
+TEST(Recordset, HostileTextIsStoredFoundAndReadBackExactly) {
   TempDatabase db;
-  db.AddDvd("Other");
-  const QString text = GetParam();
-  RecordsetPtr add = OpenRecords("Select Inventory.* From Inventory");
-  add->AddNew();
-  add->SetValue("DVDTitle", text);
-  add->SetValue("Description", text);
-  add->SetValue("BarCode", text);
-  add->Update();
-  CloseRecords(add);
+  for (const QString& text :
+       {QString("Schindler's List"), QString("'; DROP TABLE Inventory; --"),
+        QString("x' Or '1'='1"), QString("100% *real* _x_ #1 [a] [!b] ?"), QString("#12-05-2026#"),
+        QString("\"quoted\" and \\back\\"), QString("日本語のタイトル"), QString("Ελληνικά Ταινία"),
+        QString("🎬 Film Night"), QString("007"), QString("  leading and trailing  "),
+        QString("line1\r\nline2"), QString(10000, u'x') + "'" + QString(10, u'y')}) {
+    SCOPED_TRACE(text.left(40).toStdString());
+    db.Db()->Execute("DELETE FROM Inventory");
+    db.AddDvd("Other");
+    RecordsetPtr add = OpenRecords("Select Inventory.* From Inventory");
+    add->AddNew();
+    for (const char* field : {"DVDTitle", "Description", "BarCode"}) add->SetValue(field, text);
+    add->Update();
+    CloseRecords(add);
 
-  RecordsetPtr found =
-      OpenRecords("Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText(text));
-  ASSERT_FALSE(NoRecords(found));
-  FetchAllRecords(found);
-  EXPECT_EQ(found->RecordCount(), 1);
-  EXPECT_EQ(found->Text("DVDTitle"), text);
-  EXPECT_EQ(found->Text("Description"), text);
-  EXPECT_EQ(found->Text("BarCode"), text);
-  CloseRecords(found);
-  EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory"), QStringList{"2"});
+    RecordsetPtr found = OpenRecords(
+        "Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText(text));
+    ASSERT_FALSE(NoRecords(found));
+    FetchAllRecords(found);
+    EXPECT_EQ(found->RecordCount(), 1);
+    EXPECT_EQ(
+        QStringList({found->Text("DVDTitle"), found->Text("Description"), found->Text("BarCode")}),
+        QStringList({text, text, text}));
+    CloseRecords(found);
+    EXPECT_EQ(db.Column("SELECT count(*) FROM Inventory"), QStringList{"2"});
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, HostileTextTest,
-                         ::testing::Values("Schindler's List", "'; DROP TABLE Inventory; --",
-                                           "x' Or '1'='1", "100% *real* _x_ #1 [a] [!b] ?",
-                                           "#12-05-2026#", "\"quoted\" and \\back\\",
-                                           "日本語のタイトル", "Ελληνικά Ταινία", "🎬 Film Night",
-                                           "007", "  leading and trailing  ", "line1\r\nline2",
-                                           QString(10000, QLatin1Char('x')) + "'" +
-                                               QString(10, QLatin1Char('y'))));
 
 }  // namespace
