@@ -1,5 +1,5 @@
-// The Add/Edit dialog's choice lists are kept between openings; whatever is written, they must
-// hold what reading them afresh would give.
+// The Add/Edit and search dialogs' choice lists are kept between openings; whatever is written,
+// they must hold what reading them afresh would give.
 #include "inventory/ChoiceLists.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +22,18 @@ DVDRecord Dvd(const char* title, const char* category, const char* rated, const 
 // After an added DVD (no title edited) or an edit, with the lists read before it.
 TEST(ChoiceListsTest, HoldWhatReadingAfreshGivesAfterEveryWrite) {
   const std::pair<const char*, DVDRecord> writes[] = {
-      {"", Dvd("D", "Action", "NC-17", "Cy")},  // new values
-      {"", Dvd("D", "Comedy", "PG", "Ann")},    // stored values
-      {"", Dvd("D", "COMEDY", "pg", "ANN")},    // another spelling
-      {"C", Dvd("C", "Western", "", "Cy")},     // the last of a value edited away
-      {"A", Dvd("A", "War", "", "")},           // one spelling edited away
-      {"C", Dvd("C", "comedy", "", "ann")}};    // only the letter case edited
-  const DVDField fields[] = {DVDField::Category, DVDField::Rated, DVDField::Starring};
+      {"", Dvd("D", "Action", "NC-17", "Cy")},   // new values
+      {"", Dvd("D", "Comedy", "PG", "Ann")},     // stored values
+      {"", Dvd("D", "COMEDY", "pg", "ANN")},     // another spelling
+      {"C", Dvd("C", "Western", "", "Cy")},      // the last of a value edited away
+      {"A", Dvd("A", "War", "", "")},            // one spelling edited away
+      {"C", Dvd("C", "comedy", "", "ann")},      // only the letter case edited
+      {"B", Dvd("Zorro", "drama", "R", "Bob")},  // a new title
+      {"C", Dvd("c", "Comedy", "", "Ann")}};     // only the title's letter case edited
+  const DVDField fields[] = {DVDField::Category, DVDField::Rated, DVDField::Starring,
+                             DVDField::Title};
   for (const auto& [edited, after] : writes) {
-    SCOPED_TRACE(after.category.toStdString());
+    SCOPED_TRACE((after.title + u' ' + after.category).toStdString());
     testsupport::TempDatabase db;
     AddDVD(Dvd("A", "Drama", "PG", "Ann"));
     AddDVD(Dvd("B", "drama", "R", "Bob"));
