@@ -144,8 +144,6 @@ class Program {
   }
 
   ~Program() { Kill(); }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
 
   // The exit status, or nullopt when it is still running after the timeout. A death by signal
   // counts as 128 + the signal.
