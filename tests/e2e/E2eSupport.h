@@ -45,7 +45,110 @@ struct LaunchOptions {
   QString program;           // another executable than the sandbox's copy (an installed one)
 };
 
-class Program;
+// A running (or finished) copy of the program, in a process group of its own.
+class Program {
+ public:
+  Program(const QDir& sandbox, const LaunchOptions& options) {
+    static int counter = 0;
+    stderr_ = sandbox.filePath(QStringLiteral("work/stderr-%1").arg(++counter));
+    process_.setWorkingDirectory(sandbox.filePath("work"));
+    process_.setStandardInputFile(QProcess::nullDevice());
+    process_.setStandardOutputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(stderr_);
+    process_.setProcessEnvironment(Environment(sandbox, options));
+    const passwd* nobody = ::getpwnam("nobody");
+    process_.setChildProcessModifier([limit = options.fileSizeLimit, asNobody = options.asNobody,
+                                      uid = nobody ? nobody->pw_uid : 65534,
+                                      gid = nobody ? nobody->pw_gid : 65534] {
+      ::setpgid(0, 0);
+      if (limit > 0) {
+        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+        const rlimit rl{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(122);
+      }
+      if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+        ::_exit(123);
+    });
+    if (!options.script.isEmpty()) {
+      // -a looks for a free display from -n on; starting the search at different numbers keeps
+      // two tests running at once from racing for the same display.
+      process_.start("/usr/bin/xvfb-run",
+                     {"-a", "-n", QString::number(100 + ::getpid() % 800), "-s",
+                      "-screen 0 1280x1024x24", "/bin/bash", "-c", options.script});
+    } else {
+      process_.start(
+          options.program.isEmpty() ? sandbox.filePath("prog/reelkeeper") : options.program,
+          options.arguments);
+    }
+    EXPECT_TRUE(process_.waitForStarted()) << qPrintable(process_.errorString());
+  }
+
+  ~Program() { Kill(); }
+
+  // The exit status, or nullopt when it is still running after the timeout. A death by signal
+  // counts as 128 + the signal.
+  std::optional<int> WaitForExit(int timeoutSeconds = 60) {
+    if (IsRunning() && !process_.waitForFinished(timeoutSeconds * 1000)) return std::nullopt;
+    return process_.exitCode() + (process_.exitStatus() == QProcess::CrashExit ? 128 : 0);
+  }
+
+  bool IsRunning() {
+    return process_.state() != QProcess::NotRunning && !process_.waitForFinished(0);
+  }
+
+  // True once the program reports its main window shown; false when it ended or timed out.
+  bool WaitForShown(int timeoutSeconds = 60) {
+    const QDeadlineTimer deadline(timeoutSeconds * 1000);
+    while (!WasShown() && IsRunning() && !deadline.hasExpired()) QThread::msleep(10);
+    return WasShown();
+  }
+
+  bool WasShown() const { return Stderr().contains("main window shown"); }
+  QString Stderr() const { return ReadFile(stderr_); }
+
+  void Kill() {
+    const qint64 pid = process_.processId();
+    if (!IsRunning() || pid <= 0) return;
+    ::kill(-pid_t(pid), SIGKILL);
+    process_.kill();
+    process_.waitForFinished(30000);
+  }
+
+ private:
+  static QProcessEnvironment Environment(const QDir& sandbox, const LaunchOptions& options) {
+    QProcessEnvironment env;
+    env.insert("PATH", "/usr/local/bin:/usr/bin:/bin");
+    env.insert("HOME", sandbox.filePath("work"));
+    env.insert("XDG_RUNTIME_DIR", sandbox.filePath("run"));
+    env.insert("XDG_CONFIG_HOME", sandbox.filePath("config"));
+    env.insert("XDG_DATA_HOME", sandbox.filePath("data"));
+    env.insert("XDG_CACHE_HOME", sandbox.filePath("cache"));
+    env.insert("REELKEEPER_MESSAGE_LOG", sandbox.filePath("work/messages.log"));
+    env.insert("REELKEEPER_STARTUP_TIMING", "1");
+    env.insert("RK", sandbox.filePath("prog/reelkeeper"));
+    if (options.script.isEmpty()) env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QProcessEnvironment outer = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LANG", "LC_ALL"}) {
+      if (outer.contains(name)) env.insert(name, outer.value(name));
+    }
+    // The leak checker must be able to read its suppressions as "nobody" too.
+    QString lsan = outer.value("LSAN_OPTIONS");
+    static const QRegularExpression suppressions("suppressions=([^:]*)");
+    const QRegularExpressionMatch file = suppressions.match(lsan);
+    if (file.hasMatch()) {
+      const QString copy = sandbox.filePath("work/lsan.supp");
+      QFile::remove(copy);
+      QFile::copy(file.captured(1), copy);
+      Chmod(copy, 0644);
+      lsan.replace(file.capturedStart(1), file.capturedLength(1), copy);
+    }
+    if (!lsan.isEmpty()) env.insert("LSAN_OPTIONS", lsan);
+    return env;
+  }
+
+  QProcess process_;
+  QString stderr_;
+};
 
 // One program folder with its copies of the executable and the scanner library.
 class Sandbox {
@@ -93,9 +196,14 @@ class Sandbox {
     return files;
   }
 
-  std::unique_ptr<Program> Start(const LaunchOptions& options = {}) const;
+  std::unique_ptr<Program> Start(const LaunchOptions& options = {}) const {
+    return std::make_unique<Program>(QDir(dir_.path()), options);
+  }
   // A first run that makes the collection file and is then killed.
-  void RunOnce() const;
+  void RunOnce() const {
+    auto first = Start();
+    ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
+  }
 
  private:
   static void Copy(const QString& from, const QString& to) {
@@ -105,119 +213,6 @@ class Sandbox {
 
   QTemporaryDir dir_;
 };
-
-// A running (or finished) copy of the program, in a process group of its own.
-class Program {
- public:
-  Program(const Sandbox& sandbox, const LaunchOptions& options) {
-    static int counter = 0;
-    stderr_ = sandbox.Path(QStringLiteral("work/stderr-%1").arg(++counter));
-    process_.setWorkingDirectory(sandbox.Path("work"));
-    process_.setStandardInputFile(QProcess::nullDevice());
-    process_.setStandardOutputFile(QProcess::nullDevice());
-    process_.setStandardErrorFile(stderr_);
-    process_.setProcessEnvironment(Environment(sandbox, options));
-    const passwd* nobody = ::getpwnam("nobody");
-    process_.setChildProcessModifier([limit = options.fileSizeLimit, asNobody = options.asNobody,
-                                      uid = nobody ? nobody->pw_uid : 65534,
-                                      gid = nobody ? nobody->pw_gid : 65534] {
-      ::setpgid(0, 0);
-      if (limit > 0) {
-        ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
-        const rlimit rl{limit, limit};
-        if (::setrlimit(RLIMIT_FSIZE, &rl) != 0) ::_exit(122);
-      }
-      if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
-        ::_exit(123);
-    });
-    if (!options.script.isEmpty()) {
-      // -a looks for a free display from -n on; starting the search at different numbers keeps
-      // two tests running at once from racing for the same display.
-      process_.start("/usr/bin/xvfb-run",
-                     {"-a", "-n", QString::number(100 + ::getpid() % 800), "-s",
-                      "-screen 0 1280x1024x24", "/bin/bash", "-c", options.script});
-    } else {
-      process_.start(options.program.isEmpty() ? sandbox.Path("prog/reelkeeper") : options.program,
-                     options.arguments);
-    }
-    EXPECT_TRUE(process_.waitForStarted()) << qPrintable(process_.errorString());
-  }
-
-  ~Program() { Kill(); }
-
-  // The exit status, or nullopt when it is still running after the timeout. A death by signal
-  // counts as 128 + the signal.
-  std::optional<int> WaitForExit(int timeoutSeconds = 60) {
-    if (IsRunning() && !process_.waitForFinished(timeoutSeconds * 1000)) return std::nullopt;
-    return process_.exitCode() + (process_.exitStatus() == QProcess::CrashExit ? 128 : 0);
-  }
-
-  bool IsRunning() {
-    return process_.state() != QProcess::NotRunning && !process_.waitForFinished(0);
-  }
-
-  // True once the program reports its main window shown; false when it ended or timed out.
-  bool WaitForShown(int timeoutSeconds = 60) {
-    const QDeadlineTimer deadline(timeoutSeconds * 1000);
-    while (!WasShown() && IsRunning() && !deadline.hasExpired()) QThread::msleep(10);
-    return WasShown();
-  }
-
-  bool WasShown() const { return Stderr().contains("main window shown"); }
-  QString Stderr() const { return ReadFile(stderr_); }
-
-  void Kill() {
-    const qint64 pid = process_.processId();
-    if (!IsRunning() || pid <= 0) return;
-    ::kill(-pid_t(pid), SIGKILL);
-    process_.kill();
-    process_.waitForFinished(30000);
-  }
-
- private:
-  static QProcessEnvironment Environment(const Sandbox& sandbox, const LaunchOptions& options) {
-    QProcessEnvironment env;
-    env.insert("PATH", "/usr/local/bin:/usr/bin:/bin");
-    env.insert("HOME", sandbox.Path("work"));
-    env.insert("XDG_RUNTIME_DIR", sandbox.Path("run"));
-    env.insert("XDG_CONFIG_HOME", sandbox.Path("config"));
-    env.insert("XDG_DATA_HOME", sandbox.Path("data"));
-    env.insert("XDG_CACHE_HOME", sandbox.Path("cache"));
-    env.insert("REELKEEPER_MESSAGE_LOG", sandbox.Path("work/messages.log"));
-    env.insert("REELKEEPER_STARTUP_TIMING", "1");
-    env.insert("RK", sandbox.Path("prog/reelkeeper"));
-    if (options.script.isEmpty()) env.insert("QT_QPA_PLATFORM", "offscreen");
-    const QProcessEnvironment outer = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LANG", "LC_ALL"}) {
-      if (outer.contains(name)) env.insert(name, outer.value(name));
-    }
-    // The leak checker must be able to read its suppressions as "nobody" too.
-    QString lsan = outer.value("LSAN_OPTIONS");
-    static const QRegularExpression suppressions("suppressions=([^:]*)");
-    const QRegularExpressionMatch file = suppressions.match(lsan);
-    if (file.hasMatch()) {
-      const QString copy = sandbox.Path("work/lsan.supp");
-      QFile::remove(copy);
-      QFile::copy(file.captured(1), copy);
-      Chmod(copy, 0644);
-      lsan.replace(file.capturedStart(1), file.capturedLength(1), copy);
-    }
-    if (!lsan.isEmpty()) env.insert("LSAN_OPTIONS", lsan);
-    return env;
-  }
-
-  QProcess process_;
-  QString stderr_;
-};
-
-inline std::unique_ptr<Program> Sandbox::Start(const LaunchOptions& options) const {
-  return std::make_unique<Program>(*this, options);
-}
-
-inline void Sandbox::RunOnce() const {
-  auto first = Start();
-  ASSERT_TRUE(first->WaitForShown()) << qPrintable(first->Stderr());
-}
 
 // A start that stops with status 1 before its window shows, after exactly one message box whose
 // title and text hold every one of `parts`, and leaves the collection file and the program folder
