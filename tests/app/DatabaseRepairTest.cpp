@@ -14,35 +14,60 @@ using seams::MsgAnswer;
 
 class DatabaseRepairTest : public ProgramTest {
  protected:
+  // Overwrites a page of DVDs in a collection of 300: the file opens, and loading the list meets
+  // the damage.
+  void MakeDamagedCollection() {
+    MakeCollection(300);
+    const QString leaf = testsupport::Sqlite3Shell(
+        Path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Inventory' AND "
+                               "pagetype = 'leaf' LIMIT 1 OFFSET 5"));
+    ASSERT_GT(leaf.toLongLong(), 1) << qPrintable(leaf);
+    Overwrite(Path(), (leaf.toLongLong() - 1) * 4096, QByteArray(4096, char(0xA5)));
+  }
+
+  void ExpectAsked() {
+    ASSERT_GE(boxes.Shown().size(), 1u);
+    const seams::MessageRequest& question = boxes.Shown()[0];
+    EXPECT_TRUE(question.text.contains(Path())) << qPrintable(question.text);
+    EXPECT_EQ(question.title, "ReelKeeper");
+    EXPECT_EQ(question.buttons, seams::MsgButtons::YesNo);
+    EXPECT_EQ(question.defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(seams::EscapeAnswer(question), MsgAnswer::No);
+  }
+
   void ExpectRepaired(int keptDvds) {
     EXPECT_EQ(testsupport::Sqlite3Shell(Path(), "PRAGMA integrity_check"), "ok");
     EXPECT_TRUE(QFileInfo::exists(Path() + ".damaged"));
     ASSERT_EQ(boxes.Shown().size(), 2u);
-    const seams::MessageRequest& question = boxes.Shown()[0];
-    EXPECT_TRUE(question.text.contains(Path())) << qPrintable(question.text);
-    EXPECT_EQ(question.buttons, seams::MsgButtons::YesNo);
-    EXPECT_EQ(question.defaultAnswer, MsgAnswer::No);
-    EXPECT_EQ(seams::EscapeAnswer(question), MsgAnswer::No);
+    ExpectAsked();
     EXPECT_TRUE(boxes.Shown()[1].text.contains(QStringLiteral("\r\nInventory: %1").arg(keptDvds)))
         << qPrintable(boxes.Shown()[1].text);
   }
 };
 
 TEST_F(DatabaseRepairTest, DamageMetAtStartIsRepairedOnYesAndTheProgramStarts) {
-  MakeCollection(300);
-  const QString leaf = testsupport::Sqlite3Shell(
-      Path(), QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Inventory' AND "
-                             "pagetype = 'leaf' LIMIT 1 OFFSET 5"));
-  ASSERT_GT(leaf.toLongLong(), 1) << qPrintable(leaf);
-  Overwrite(Path(), (leaf.toLongLong() - 1) * 4096, QByteArray(4096, char(0xA5)));
+  MakeDamagedCollection();
   boxes.Answer(MsgAnswer::Yes);
-
   int shownRows = -1;
   EXPECT_EQ(RunWhileShown([&] { shownRows = ListRows(); }), 0);
   // One page of DVDs was lost; the rest are kept and listed.
   EXPECT_GT(shownRows, 0);
   EXPECT_LT(shownRows, 300);
   ExpectRepaired(shownRows);
+}
+
+// Unattended, the question takes its default: the start ends with status 1 and the file and its
+// folder stay as they were.
+TEST_F(DatabaseRepairTest, DamageMetAtStartIsLeftAsItWasOnNo) {
+  MakeDamagedCollection();
+  const QByteArray before = testsupport::Checksum(Path());
+  bool shown = false;
+  EXPECT_EQ(RunWhileShown([&] { shown = true; }), 1);
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  ExpectAsked();
+  EXPECT_EQ(testsupport::Checksum(Path()), before);
+  EXPECT_EQ(Files(), QStringList{"ReelKeeper.mdb"});
 }
 
 TEST_F(DatabaseRepairTest, QuietDamageFoundAfterStartIsRepairedOnYesAndTheListReloaded) {

@@ -1,5 +1,6 @@
-// Another program holding the database file is a passing condition at the event boundary: the
-// user is told in plain words after a moment, the program goes on, and a later try works.
+// Another program holding the database file is a passing condition: at the event boundary the
+// user is told in plain words after a moment, the program goes on, and a later try works; at start
+// the user is asked whether to try again.
 #include "app/ReelKeeperApplication.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
-#include "TestSupport.h"
+#include "ProgramFixture.h"
 
 namespace {
 
@@ -53,6 +54,29 @@ TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
   QCoreApplication::sendEvent(&reader, &click);
   EXPECT_EQ(reader.dvds, 1);
   EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+// Unattended, the question at start takes its default: the start ends with status 1 and the file
+// and its folder stay as they were.
+TEST_F(ProgramTest, FileHeldAtStartEndsTheStartOnNoAndIsLeftAsItWas) {
+  MakeCollection(2);
+  const QByteArray before = testsupport::Checksum(Path());
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().toUtf8().constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  bool shown = false;
+  EXPECT_EQ(RunWhileShown([&] { shown = true; }), 1);
+  EXPECT_FALSE(shown);
+  ASSERT_EQ(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const seams::MessageRequest& asked = boxes.Shown()[0];
+  EXPECT_TRUE(asked.text.startsWith("The collection is in use by another program: "))
+      << qPrintable(asked.text);
+  EXPECT_TRUE(asked.text.contains(Path())) << qPrintable(asked.text);
+  EXPECT_EQ(asked.title, "ReelKeeper");
+  EXPECT_EQ(testsupport::Checksum(Path()), before);
+  EXPECT_EQ(Files(), QStringList{"ReelKeeper.mdb"});
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ class ProgramTest : public ::testing::Test {
   }
 
   QString Path() const { return folder_.Path() + "/ReelKeeper.mdb"; }
+  // The files beside the collection.
+  QStringList Files() const { return QDir(folder_.Path()).entryList(QDir::Files | QDir::Hidden); }
 
   // A collection of the program's own with `dvds` DVDs ("Title 0", ...), closed again.
   void MakeCollection(int dvds) {

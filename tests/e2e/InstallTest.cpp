@@ -24,22 +24,16 @@ struct ToolRun {
   QString output;  // standard output and standard error together
 };
 
-ToolRun RunTool(const QString& program, const QStringList& arguments,
-                const QString& folder = QString(),
-                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+ToolRun RunTool(const QString& program, const QStringList& arguments, const QString& folder = {}) {
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
-  process.setProcessEnvironment(environment);
-  if (!folder.isEmpty()) process.setWorkingDirectory(folder);
+  process.setWorkingDirectory(folder);
   process.start(program, arguments);
-  ToolRun run;
   if (!process.waitForFinished(300000)) {
-    run.output = program + QStringLiteral(" did not finish: ") + process.errorString();
-    return run;
+    return {-1, program + " did not finish: " + process.errorString()};
   }
-  run.output = QString::fromUtf8(process.readAll());
-  run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-  return run;
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAll())};
 }
 
 // The build installed into a DESTDIR of its own with the prefix /usr/local, once per test process.
@@ -56,13 +50,9 @@ class Installation {
   QString Path(const QString& relative) const { return QDir(Prefix()).filePath(relative); }
 
  private:
-  Installation() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DESTDIR"), destdir_.path());
-    run_ = RunTool(QStringLiteral(REELKEEPER_CMAKE),
-                   {"--install", REELKEEPER_BUILD_DIR, "--prefix", "/usr/local"}, QString(),
-                   environment);
-  }
+  Installation()
+      : run_(RunTool("env", {"DESTDIR=" + destdir_.path(), REELKEEPER_CMAKE, "--install",
+                             REELKEEPER_BUILD_DIR, "--prefix", "/usr/local"})) {}
 
   QTemporaryDir destdir_;
   ToolRun run_;
@@ -95,10 +85,9 @@ class InstallTest : public ::testing::Test {
 // The stock validators, as a distribution's review runs them; a warning counts as a failure.
 struct ValidatorCase {
   const char* name;
-  const char* tool;
-  QStringList arguments;  // the installed file (relative to the prefix) comes last
-  QString file;
-  bool quiet;  // success is silent; anything said is a warning
+  const char* command;  // for bash; $0 is the installed file
+  QString file;         // relative to the prefix
+  bool quiet;           // success is silent; anything said is a warning
 };
 
 void PrintTo(const ValidatorCase& c, std::ostream* os) { *os << c.name; }
@@ -108,12 +97,11 @@ class InstalledFileTest : public InstallTest,
 
 TEST_P(InstalledFileTest, PassesItsValidator) {
   const ValidatorCase& c = GetParam();
-  if (QStandardPaths::findExecutable(c.tool).isEmpty()) GTEST_SKIP() << "needs " << c.tool;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
-  environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-  const ToolRun run = RunTool(c.tool, c.arguments + QStringList{Installation::Get().Path(c.file)},
-                              QString(), environment);
+  const QString tool = QString(c.command).section(u' ', 0, 0);
+  if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << "needs " << c.command;
+  const ToolRun run =
+      RunTool("bash", {"-c", QStringLiteral("export LC_ALL=C.UTF-8 MANWIDTH=80; ") + c.command,
+                       Installation::Get().Path(c.file)});
   EXPECT_EQ(run.status, 0) << qPrintable(run.output);
   if (c.quiet) {
     EXPECT_EQ(run.output, QString());
@@ -122,45 +110,20 @@ TEST_P(InstalledFileTest, PassesItsValidator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Desktop, InstalledFileTest,
-    ::testing::Values(ValidatorCase{"DesktopEntry",
-                                    "desktop-file-validate",
-                                    {},
-                                    "share/applications/" + kAppId + ".desktop",
-                                    true},
-                      ValidatorCase{"Metainfo",
-                                    "appstreamcli",
-                                    {"validate", "--no-net", "--strict"},
-                                    "share/metainfo/" + kAppId + ".metainfo.xml",
-                                    false},
+    ::testing::Values(ValidatorCase{"DesktopEntry", "desktop-file-validate \"$0\"",
+                                    "share/applications/" + kAppId + ".desktop", true},
+                      ValidatorCase{"Metainfo", "appstreamcli validate --no-net --strict \"$0\"",
+                                    "share/metainfo/" + kAppId + ".metainfo.xml", false},
                       // The page is formatted to /dev/null; groff's warnings go to standard error.
-                      ValidatorCase{"ManualPage",
-                                    "bash",
-                                    {"-c", "man --warnings -l \"$0\" >/dev/null"},
-                                    "share/man/man1/reelkeeper.1.gz",
-                                    true}),
+                      ValidatorCase{"ManualPage", "man --warnings -l \"$0\" >/dev/null",
+                                    "share/man/man1/reelkeeper.1.gz", true}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Where the installed program looks for its library and guide is where they were installed.
-TEST_F(InstallTest, ProgramFindsItsLibraryAndGuide) {
-  const QString bin = Installation::Get().Path("bin");
-  EXPECT_TRUE(AppFunctions::IsInstalledCopy(bin));
-  EXPECT_TRUE(QFileInfo(QDir(AppFunctions::InstalledLibraryFolder(bin))
-                            .filePath(AppFunctions::kScannerLibraryFileName))
-                  .isFile());
-  for (const char* guide : {"OfflineDoc.htm", "OnlineDoc.htm"}) {
-    EXPECT_TRUE(QFileInfo(QDir(AppFunctions::DocumentationFolder(bin)).filePath(guide)).isFile())
-        << guide;
-  }
-}
 
 // A user starts the program from the menu: the desktop entry's command, found on the PATH, from a
 // prefix the user may not write. The collection lands in the user's data folder, readable by that
 // user alone, and the prefix stays as it was.
 TEST_F(InstallTest, StartsFromAReadOnlyPrefixAndKeepsItsDataInTheUsersFolder) {
-  if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
-      QStandardPaths::findExecutable("xdotool").isEmpty()) {
-    GTEST_SKIP() << "needs xvfb-run and xdotool";
-  }
+  if (!e2e::HasScreenTools()) GTEST_SKIP() << "needs xvfb-run and xdotool";
   e2e::Sandbox sandbox(/*withScannerLibrary=*/false);
   const QString prefix = sandbox.Path("prefix");
   ASSERT_EQ(RunTool("cp", {"-a", Installation::Get().Prefix(), prefix}).status, 0);
@@ -170,22 +133,12 @@ TEST_F(InstallTest, StartsFromAReadOnlyPrefixAndKeepsItsDataInTheUsersFolder) {
 
   e2e::LaunchOptions options;
   options.asNobody = true;
-  options.throughXvfb = true;
-  options.script = QStringLiteral(R"(
-    set -e
-    export PATH="%1/bin:$PATH"
-    command=$(sed -n 's/^Exec=//p' "%1/share/applications/%2.desktop")
-    $command 2> program.err & pid=$!
-    for i in $(seq 600); do grep -q "window shown" program.err && break; sleep 0.1; done
-    wid=$(timeout 20 xdotool search --sync --name '^Reel Keeper$' | head -1)
-    xdotool windowfocus --sync "$wid" key Escape
-    wait $pid
-  )")
-                       .arg(prefix, kAppId);
-  auto run = sandbox.Start(options);
-  ASSERT_EQ(run->WaitForExit(120), 0)
-      << qPrintable(e2e::ReadFile(sandbox.Path("work/program.err")));
-  EXPECT_TRUE(sandbox.Messages().isEmpty()) << qPrintable(sandbox.Messages().join('|'));
+  // env looks the command up on the PATH it sets.
+  e2e::DriveMainWindow(
+      sandbox, {}, options,
+      QStringLiteral(
+          R"(env PATH="%1/bin:$PATH" $(sed -n 's/^Exec=//p' "%1/share/applications/%2.desktop"))")
+          .arg(prefix, kAppId));
 
   EXPECT_EQ(FilesUnder(prefix), before);
   const QString file = sandbox.DataFolderFile();
@@ -207,10 +160,8 @@ TEST_F(InstallTest, DataFolderThatCannotBeMadeStopsTheStartNamingIt) {
 
   e2e::LaunchOptions options;
   options.program = Installation::Get().Path("bin/reelkeeper");
-  auto program = sandbox.Start(options);
-  EXPECT_EQ(program->WaitForExit(), 1) << qPrintable(program->Stderr());
-  EXPECT_FALSE(program->WasShown());
-  sandbox.ExpectOneMessage({"Error\tError Number: ", QDir(data).filePath("ReelKeeper")});
+  e2e::ExpectStartStops(sandbox, {"Error\tError Number: ", QDir(data).filePath("ReelKeeper")},
+                        options);
   // The lock and the scanner's feed come first, in the runtime folder; the message log and the
   // program's output are the test's own.
   QStringList after = FilesUnder(sandbox.Path(""));

@@ -17,13 +17,11 @@ using scannerlib::BurstRecognizer;
 using Key = BurstRecognizer::Key;
 using ThisKey = BurstRecognizer::ThisKey;
 
-enum class Ending { Enter, Tab, CtrlKey, LateCharacter };
-
 struct Burst {
   const char* name;
   const char* text;
   int gapMs;
-  Ending ending;
+  Key end;               // Enter or Tab, another key (Ctrl), or a character half a second later
   const char* code;      // empty: no scan
   int pauseBefore = -1;  // index of a character typed after a pause of 70 ms
 };
@@ -42,19 +40,9 @@ TEST_P(BurstTest, IsAScanOnlyWhenFastLongAndEnded) {
     EXPECT_EQ(recognizer.Press(Key::Character, text.substr(i, 1), time).thisKey, ThisKey::Hold);
   }
   time += burst.gapMs;
-  BurstRecognizer::Decision last;
-  switch (burst.ending) {
-    case Ending::Enter:
-    case Ending::Tab:
-      last = recognizer.Press(Key::Terminator, {}, time);
-      break;
-    case Ending::CtrlKey:
-      last = recognizer.Press(Key::Other, {}, time);
-      break;
-    case Ending::LateCharacter:
-      last = recognizer.Press(Key::Character, "x", time + 500);
-      break;
-  }
+  const BurstRecognizer::Decision last = burst.end == Key::Character
+                                             ? recognizer.Press(Key::Character, "x", time + 500)
+                                             : recognizer.Press(burst.end, {}, time);
   if (*burst.code) {
     EXPECT_EQ(last.thisKey, ThisKey::Scan);
     EXPECT_FALSE(last.replayHeld);
@@ -68,18 +56,18 @@ TEST_P(BurstTest, IsAScanOnlyWhenFastLongAndEnded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Timings, BurstTest,
-    ::testing::Values(Burst{"ScannerEndedByEnter", "4006381333931", 5, Ending::Enter,
+    ::testing::Values(Burst{"ScannerEndedByEnter", "4006381333931", 5, Key::Terminator,
                             "4006381333931"},
-                      Burst{"ScannerEndedByTab", "AB-12/x", 10, Ending::Tab, "AB-12/x"},
-                      Burst{"GapsOfExactly50Ms", "123456", 50, Ending::Enter, "123456"},
-                      Burst{"GapsOf51Ms", "123456", 51, Ending::Enter, ""},
-                      Burst{"PersonTyping", "hello world", 120, Ending::Enter, ""},
-                      Burst{"BurstOfFive", "12345", 5, Ending::Enter, ""},
-                      Burst{"BurstWithoutEnter", "12345678", 5, Ending::LateCharacter, ""},
-                      Burst{"EndedByAnotherKey", "12345678", 5, Ending::CtrlKey, ""},
+                      Burst{"ScannerEndedByTab", "AB-12/x", 10, Key::Terminator, "AB-12/x"},
+                      Burst{"GapsOfExactly50Ms", "123456", 50, Key::Terminator, "123456"},
+                      Burst{"GapsOf51Ms", "123456", 51, Key::Terminator, ""},
+                      Burst{"PersonTyping", "hello world", 120, Key::Terminator, ""},
+                      Burst{"BurstOfFive", "12345", 5, Key::Terminator, ""},
+                      Burst{"BurstWithoutEnter", "12345678", 5, Key::Character, ""},
+                      Burst{"EndedByAnotherKey", "12345678", 5, Key::Other, ""},
                       // The pause starts a new run, and only its last four are fast.
-                      Burst{"PauseInside", "12345678", 5, Ending::Enter, "", 4},
-                      Burst{"PauseBeforeTheLastSix", "12345678", 5, Ending::Enter, "345678", 2}),
+                      Burst{"PauseInside", "12345678", 5, Key::Terminator, "", 4},
+                      Burst{"PauseBeforeTheLastSix", "12345678", 5, Key::Terminator, "345678", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Records the keys a window receives: "+x" a press, "-x" a release.

@@ -27,11 +27,13 @@ const bool kFastTemporaryFolder = [] {
   return true;
 }();
 
+void Run(const DatabaseHandle& db, const char* sql, const QStringList& values) {
+  Statement statement = db->PrepareRaw(QString::fromUtf8(sql));
+  for (int i = 0; i < values.size(); ++i) statement.BindText(i + 1, values[i]);
+  statement.Run();
+}
+
 }  // namespace
-
-ScriptedMessageBox::ScriptedMessageBox() { seams::SetMessages(this); }
-
-ScriptedMessageBox::~ScriptedMessageBox() { seams::SetMessages(nullptr); }
 
 seams::MsgAnswer ScriptedMessageBox::Show(const seams::MessageRequest& request) {
   shown_.push_back(request);
@@ -48,10 +50,6 @@ void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QS
   EXPECT_EQ(shown.buttons, buttons);
   EXPECT_EQ(shown.icon, icon);
 }
-
-FixedClock::FixedClock(QDate today) : today_(today) { seams::SetClock(this); }
-
-FixedClock::~FixedClock() { seams::SetClock(nullptr); }
 
 TempDatabase::TempDatabase() {
   if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
@@ -70,16 +68,6 @@ void TempDatabase::InitAllTables() {
   InventoryFunctions::InitInventory(db);
   CustomerFunctions::InitCustomers(db);
 }
-
-namespace {
-
-void Run(const DatabaseHandle& db, const char* sql, const QStringList& values) {
-  Statement statement = db->PrepareRaw(QString::fromUtf8(sql));
-  for (int i = 0; i < values.size(); ++i) statement.BindText(i + 1, values[i]);
-  statement.Run();
-}
-
-}  // namespace
 
 void TempDatabase::AddDvd(const QString& title, const QString& category, qint32 status,
                           const QString& name, const QString& date, const QString& dueDate,
@@ -117,20 +105,10 @@ QString TempCurrentFolder::ErrorLog() const {
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
     : name_(name), saved_(qgetenv(name)), wasSet_(qEnvironmentVariableIsSet(name)) {
-  if (value.isNull()) {
-    qunsetenv(name);
-  } else {
-    qputenv(name, value);
-  }
+  value.isNull() ? qunsetenv(name) : qputenv(name, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
-  if (wasSet_) {
-    qputenv(name_, saved_);
-  } else {
-    qunsetenv(name_);
-  }
-}
+ScopedEnvironment::~ScopedEnvironment() { wasSet_ ? qputenv(name_, saved_) : qunsetenv(name_); }
 
 ScannerFeed::ScannerFeed() : environment_("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path())) {
   ScannerFunctions::SetLibraryPath({});

@@ -22,8 +22,8 @@ namespace testsupport {
 // texts, titles, icons and buttons. With no scripted answer left, a box takes its default.
 class ScriptedMessageBox final : public seams::MessageBox {
  public:
-  ScriptedMessageBox();
-  ~ScriptedMessageBox() override;
+  ScriptedMessageBox() { seams::SetMessages(this); }
+  ~ScriptedMessageBox() override { seams::SetMessages(nullptr); }
 
   void Answer(seams::MsgAnswer answer) { answers_.push_back(answer); }
   seams::MsgAnswer Show(const seams::MessageRequest& request) override;
@@ -43,10 +43,9 @@ void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QS
 // Installs a fixed "today" for as long as it lives.
 class FixedClock final : public seams::Clock {
  public:
-  explicit FixedClock(QDate today);
-  ~FixedClock() override;
+  explicit FixedClock(QDate today) : today_(today) { seams::SetClock(this); }
+  ~FixedClock() override { seams::SetClock(nullptr); }
   QDate Today() const override { return today_; }
-  void Set(QDate today) { today_ = today; }
 
  private:
   QDate today_;
