@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -13,6 +12,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "app/Constants.h"
@@ -51,9 +51,15 @@ DatabaseError WithPath(const DatabaseError& error, const QString& path) {
 void EnsureFolder(const QString& path) {
   const QString folder = QFileInfo(path).absolutePath();
   if (QFileInfo(folder).isDir()) return;
-  if (!QDir().mkpath(folder)) {
+  // The system's own reason (no permission, a file in the way, a full or read-only disk) tells
+  // the user what to mend.
+  std::error_code error;
+  std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+  if (error) {
     throw DatabaseError::System(
-        EACCES, QStringLiteral("The folder '%1' for the database cannot be made.").arg(folder),
+        error.value(),
+        QStringLiteral("The folder '%1' for the database cannot be made: %2")
+            .arg(folder, QString::fromLocal8Bit(error.message().c_str())),
         kSource);
   }
 }

@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -160,7 +162,10 @@ TEST_F(InstallTest, DataFolderThatCannotBeMadeStopsTheStartNamingIt) {
 
   e2e::LaunchOptions options;
   options.program = Installation::Get().Path("bin/reelkeeper");
-  e2e::ExpectStartStops(sandbox, {"Error\tError Number: ", QDir(data).filePath("ReelKeeper")},
+  // The system's own reason: a file stands where a folder is needed (ENOTDIR).
+  e2e::ExpectStartStops(sandbox,
+                        {"Error\tError Number: 20", QDir(data).filePath("ReelKeeper"),
+                         QString::fromLocal8Bit(std::strerror(ENOTDIR))},
                         options);
   // The lock and the scanner's feed come first, in the runtime folder; the message log and the
   // program's output are the test's own.
