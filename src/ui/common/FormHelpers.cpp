@@ -5,8 +5,11 @@
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPointer>
+#include <QSignalBlocker>
+#include <QStringListModel>
 
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"
@@ -114,5 +117,26 @@ void MainMessage(const QString& text) { CallMessage(mainWindow, text); }
 void OpenDocument(const QString& target) { seams::CurrentDocumentOpener().Open(target); }
 
 bool IsConnected() { return seams::CurrentNetworkState().IsConnected(); }
+
+QComboBox* NewChoiceBox(QWidget* parent, int minimumContentsLength) {
+  auto* box = new QComboBox(parent);
+  box->setEditable(true);
+  box->setCompleter(nullptr);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setMaxVisibleItems(20);
+  box->setModel(new QStringListModel(box));
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  box->setMinimumContentsLength(minimumContentsLength);
+  if (auto* view = qobject_cast<QListView*>(box->view())) view->setUniformItemSizes(true);
+  return box;
+}
+
+void SetChoices(QComboBox* box, const QStringList& choices) {
+  const QString remembered = box->currentText();
+  const QSignalBlocker quiet(box);
+  static_cast<QStringListModel*>(box->model())->setStringList(choices);
+  box->setCurrentIndex(-1);
+  box->setEditText(remembered);
+}
 
 }  // namespace FormHelpers

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+class QComboBox;
 class QListWidget;
 class QWidget;
 
@@ -19,6 +21,14 @@ namespace FormHelpers {
 void AutoComplete(QWidget* box, QListWidget* list = nullptr);
 // Forgets the type-ahead state (the last box and what was typed into it).
 void ResetTypeAhead();
+
+// An editable drop-down for lists of tens of thousands of titles, stars or names: one string list
+// instead of an item per entry, no measuring of every entry to size the box, and neither Qt's
+// completer nor its insertion, which would fight AutoComplete.
+QComboBox* NewChoiceBox(QWidget* parent, int minimumContentsLength);
+// Replaces a drop-down's choices; the text in its box stays as it was, and no change is reported
+// for the refill.
+void SetChoices(QComboBox* box, const QStringList& choices);
 
 // Shows, through the window's Message, the hint (dynamic property "Tag") of the window's control
 // under the mouse pointer. Labels carry no hint: over a label the control holding it counts.

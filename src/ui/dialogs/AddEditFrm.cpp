@@ -104,7 +104,7 @@ void AddEditFrm::hideEvent(QHideEvent* event) {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  SetChoices(box, ChoiceLists::Values(field));
+  FormHelpers::SetChoices(box, ChoiceLists::Values(field));
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }

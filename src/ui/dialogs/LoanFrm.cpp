@@ -183,7 +183,9 @@ void LoanFrm::UpdateDays() {
   UpdatingDays = false;
 }
 
-void LoanFrm::LoadNameList() { SetChoices(nameTxt_, CustomerFunctions::BorrowerNames()); }
+void LoanFrm::LoadNameList() {
+  FormHelpers::SetChoices(nameTxt_, CustomerFunctions::BorrowerNames());
+}
 
 void LoanFrm::SetNameQuietly(const QString& name) {
   settingName_ = true;

@@ -6,12 +6,9 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QStatusBar>
-#include <QStringListModel>
 #include <QTimer>
 #include <algorithm>
 
@@ -75,28 +72,7 @@ QPlainTextEdit* SavingDialog::NewLinesBox(const QString& name, const QString& hi
   return box;
 }
 
-QComboBox* SavingDialog::ChoiceBox() {
-  auto* box = new QComboBox(content_);
-  box->setEditable(true);
-  box->setCompleter(nullptr);
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->setMaxVisibleItems(20);
-  // A list of tens of thousands of names or stars: one string list instead of an item per
-  // entry, and no measuring of every entry to size the box.
-  box->setModel(new QStringListModel(box));
-  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  box->setMinimumContentsLength(12);
-  if (auto* view = qobject_cast<QListView*>(box->view())) view->setUniformItemSizes(true);
-  return box;
-}
-
-void SavingDialog::SetChoices(QComboBox* box, const QStringList& choices) {
-  const QString remembered = box->currentText();
-  const QSignalBlocker quiet(box);
-  static_cast<QStringListModel*>(box->model())->setStringList(choices);
-  box->setCurrentIndex(-1);
-  box->setEditText(remembered);
-}
+QComboBox* SavingDialog::ChoiceBox() { return FormHelpers::NewChoiceBox(content_, 12); }
 
 void SavingDialog::FinishLayout(int minimumWidth) {
   auto* outer = new QVBoxLayout(this);

@@ -55,9 +55,6 @@ class SavingDialog : public QDialog {
   // An editable drop-down whose completing is AutoComplete's (Qt's own completer and insertion
   // are off), cheap to fill with many thousands of choices.
   QComboBox* ChoiceBox();
-  // Replaces a drop-down's choices; the text in its box stays as it was, and no change is
-  // reported for the refill.
-  static void SetChoices(QComboBox* box, const QStringList& choices);
   // Adds the button row and the hint line, fixes the dialog's size at least `minimumWidth` wide,
   // and places the title strip.
   void FinishLayout(int minimumWidth);

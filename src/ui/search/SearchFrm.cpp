@@ -185,16 +185,8 @@ SearchFrm::SearchFrm(ReelKeeperFrm* owner) : QDialog(owner), owner_(owner) {
 SearchFrm::~SearchFrm() = default;
 
 QComboBox* SearchFrm::AddCombo(const QString& name, const QString& hint) {
-  auto* box = new QComboBox(this);
+  QComboBox* box = FormHelpers::NewChoiceBox(this, 8);
   box->setObjectName(name);
-  box->setEditable(true);
-  // AutoComplete does the completing; Qt's own completer and insertion would fight it.
-  box->setCompleter(nullptr);
-  box->setInsertPolicy(QComboBox::NoInsert);
-  box->setMaxVisibleItems(20);
-  // Measuring every item of a large collection's title list would slow the opening down.
-  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  box->setMinimumContentsLength(8);
   box->setProperty("Tag", hint);
   connect(box, &QComboBox::editTextChanged, this, [box] { FormHelpers::AutoComplete(box); });
   return box;
@@ -238,14 +230,8 @@ bool SearchFrm::Reported(const QString& message, const std::function<void()>& wo
 // ---- choice lists and columns ----------------------------------------------------------------
 
 void SearchFrm::LoadChoices(QComboBox* box, DVDField field) {
-  const QString typed = box->currentText();
-  const QStringList values = ChoiceLists::Values(field);
   // Refilling is not typing: no completion runs.
-  const QSignalBlocker quiet(box);
-  box->clear();
-  box->addItems(values);
-  box->setCurrentIndex(-1);
-  box->setEditText(typed);
+  FormHelpers::SetChoices(box, ChoiceLists::Values(field));
 }
 
 void SearchFrm::LoadCategories() { LoadChoices(categoryTxt_, DVDField::Category); }
