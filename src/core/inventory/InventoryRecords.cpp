@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
@@ -318,13 +319,24 @@ InventoryMark CurrentInventoryMark() {
   // number, since the old one's handle has expired by then.
   static std::weak_ptr<Database> numbered;
   static quint64 number = 0;
+  // Rows of Inventory written on the numbered connection. Writes to the other tables (a saved
+  // layout, a phone book entry) leave every view of the DVDs as it is.
+  static qint64 inventoryChanges = 0;
   const DatabaseHandle db = InventoryDatabase();
   if (!db || !db->IsOpen()) return {};
   if (numbered.expired() || numbered.lock() != db) {
     numbered = db;
     ++number;
+    inventoryChanges = 0;
+    constexpr auto kCount = [](void* changes, int, const char* database, const char* table,
+                               sqlite3_int64) {
+      if (std::strcmp(database, "main") == 0 && sqlite3_stricmp(table, "Inventory") == 0) {
+        ++*static_cast<qint64*>(changes);
+      }
+    };
+    sqlite3_update_hook(db->Handle(), kCount, &inventoryChanges);
   }
-  return {number, sqlite3_total_changes64(db->Handle()),
+  return {number, inventoryChanges,
           db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
 }
 

@@ -98,12 +98,12 @@ bool TitleTakenByAnother(const QString& title, const QString& editedTitle);
 // accents kept.
 bool SameTitle(const QString& a, const QString& b);
 
-// Where table Inventory stands: the mark moves with every change written on the program's own
-// connection and with every commit of another connection or program. A view filled at one mark
-// still shows the table while the mark stays the same.
+// Where table Inventory stands: the mark moves with every row of Inventory written on the
+// program's own connection and with every commit of another connection or program. A view filled at
+// one mark still shows the table while the mark stays the same.
 struct InventoryMark {
   quint64 connection = 0;  // which connection: a new one (after a clean-up, say) gets a new number
-  qint64 changes = 0;
+  qint64 changes = 0;      // rows of Inventory written on it
   qint64 dataVersion = 0;
   bool operator==(const InventoryMark&) const = default;
 };
