@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
 #include "scanner/ScannerFunctions.h"
@@ -58,7 +59,11 @@ TempDatabase::TempDatabase() {
   InitAllTables();
 }
 
-TempDatabase::~TempDatabase() { DatabaseFunctions::CloseDatabase(); }
+TempDatabase::~TempDatabase() {
+  // As the program's end does: nothing reads the file on another thread once it is closed.
+  ChoiceLists::StopReadingAhead();
+  DatabaseFunctions::CloseDatabase();
+}
 
 DatabaseHandle TempDatabase::Db() const { return DatabaseFunctions::GetDatabase(); }
 

@@ -16,12 +16,14 @@ const QString kRowidField = QStringLiteral("rk_rowid_");
 // The table a Select reads, when it reads exactly one table and no row of the result stands for
 // several rows of that table; empty otherwise.
 QString UpdatableTable(const QString& sql) {
-  static const QRegularExpression select(
+  // One copy per thread: the choice lists are also read on a worker thread.
+  static thread_local const QRegularExpression select(
       QStringLiteral(
           R"(^\s*Select\s+(?!Distinct\b|DistinctRow\b|Top\b)(.*?)\s+From\s+([A-Za-z_]\w*)\s*(?:$|;|\bWhere\b|\bOrder\s+By\b))"),
       QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  static const QRegularExpression grouped(QStringLiteral(R"(\bGroup\s+By\b|\bJoin\b|\bUnion\b)"),
-                                          QRegularExpression::CaseInsensitiveOption);
+  static thread_local const QRegularExpression grouped(
+      QStringLiteral(R"(\bGroup\s+By\b|\bJoin\b|\bUnion\b)"),
+      QRegularExpression::CaseInsensitiveOption);
   const auto match = select.match(sql);
   if (!match.hasMatch() || grouped.match(sql).hasMatch()) return {};
   return match.captured(2);
@@ -35,8 +37,8 @@ Recordset::Recordset(DatabaseHandle db, const QString& sql) : db_(std::move(db))
   if (!table_.isEmpty()) {
     // Carry the rowid as a hidden first column so that the row can be written back. A statement
     // this cannot apply to (a view, say) is read-only instead.
-    static const QRegularExpression head(QStringLiteral(R"(^\s*Select\s+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static thread_local const QRegularExpression head(QStringLiteral(R"(^\s*Select\s+)"),
+                                                      QRegularExpression::CaseInsensitiveOption);
     QString withRowid = sql;
     withRowid.replace(head, QStringLiteral("Select %1.rowid AS %2, ").arg(table_, kRowidField));
     try {
