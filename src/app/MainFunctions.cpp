@@ -254,6 +254,7 @@ void RepairWhileRunning() {
     mainWindow->LoadDVDList();
     mainWindow->DVDSelected();
   }
+  ChoiceLists::ReadAhead();
 }
 
 void EndOnRequest() {

@@ -11,6 +11,7 @@
 #include "ReelKeeperFrmFixture.h"
 #include "ReelKeeperVersion.h"
 #include "app/DatabasePath.h"
+#include "inventory/ChoiceLists.h"
 #include "seams/AutostartEntry.h"
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"
@@ -170,6 +171,8 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   ExpectBox(boxes.Shown()[1], "Cleanup Complete.", "Complete.", MsgButtons::Ok,
             MsgIcon::Information);
   EXPECT_EQ(StatusBarText(), "Cleanup Complete.");
+  // The dialogs' choice lists are read ahead for the cleaned file.
+  EXPECT_TRUE(QTest::qWaitFor([] { return ChoiceLists::Ready(); }, 10000));
   // A command goes on to write to the cleaned file.
   Click("Schindler's List");
   boxes.Answer(MsgAnswer::Yes);

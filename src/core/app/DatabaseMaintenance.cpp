@@ -41,6 +41,7 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
     result.failure = error;
   }
   Reopen(result.path);
+  ChoiceLists::ReadAhead();
   result.salvaged = summary.salvaged;
   result.damagedFile = summary.damagedFile;
   for (const DatabaseFunctions::TableRows& table : summary.tables) {
