@@ -82,8 +82,6 @@ void Refresh(QStringList& list, DVDField field, const QString& value) {
   }
 }
 
-}  // namespace
-
 // Starts keeping lists that show the table as it stands now.
 void KeepFrom(const InventoryMark& now) {
   if (now != kept.mark) kept = Kept{now, {}};
@@ -97,6 +95,8 @@ void Adopt(const InventoryMark& start, const Lists& lists) {
     if (!kept.lists[slot]) kept.lists[slot] = lists[slot];
   }
 }
+
+}  // namespace
 
 QStringList Values(DVDField field) {
   const int slot = Slot(field);
