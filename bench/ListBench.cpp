@@ -23,15 +23,13 @@ namespace {
 
 using InventoryFunctions::DVDQuery;
 
-DatabaseHandle database;
-
 // The columns the main window shows with the stock display properties.
 std::vector<DVDListColumn> ListColumns() {
   return {{"DVDTitle", "Title"}, {"Category", "Category"}, {"Starring", "Starring"},
           {"Rated", "Rated"},    {"Status", "Status"},     {"DueDate", "Due Date"}};
 }
 
-double BareQueryMs() { return bench::BareQueryMs(database); }
+double BareQueryMs() { return bench::BareQueryMs(bench::Collection()); }
 
 void BM_BareQuery(benchmark::State& state) {
   for (auto _ : state) state.SetIterationTime(BareQueryMs() / 1e3);
@@ -136,10 +134,3 @@ void BM_ViewHeaderClick(benchmark::State& state) {
 BENCHMARK(BM_ViewHeaderClick)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  const int status =
-      bench::RunWindowBenchmarks(argc, argv, [](const DatabaseHandle& db) { database = db; });
-  database.reset();
-  return status;
-}

@@ -29,8 +29,6 @@
 
 namespace {
 
-DatabaseHandle database;
-
 // The question at start is answered No at once, as a user who does not want the report would.
 class AnswerNo final : public seams::MessageBox {
  public:
@@ -42,11 +40,14 @@ double BareListsMs() {
   const QString today = SqlText(QDate::currentDate());
   const QString head = QStringLiteral("Select Inventory.* From Inventory Where ");
   const QString tail = QStringLiteral(" Order By Inventory.DVDTitle");
-  return bench::BareQueryMs(database, head + QStringLiteral("Inventory.Status = 1 And ") + today +
-                                          QStringLiteral(" > Inventory.DueDate") + tail) +
-         bench::BareQueryMs(database, head + QStringLiteral("Inventory.Status = 1 And ") + today +
-                                          QStringLiteral(" <= Inventory.DueDate") + tail) +
-         bench::BareQueryMs(database, head + QStringLiteral("Inventory.Status = 0") + tail);
+  return bench::BareQueryMs(bench::Collection(),
+                            head + QStringLiteral("Inventory.Status = 1 And ") + today +
+                                QStringLiteral(" > Inventory.DueDate") + tail) +
+         bench::BareQueryMs(bench::Collection(),
+                            head + QStringLiteral("Inventory.Status = 1 And ") + today +
+                                QStringLiteral(" <= Inventory.DueDate") + tail) +
+         bench::BareQueryMs(bench::Collection(),
+                            head + QStringLiteral("Inventory.Status = 0") + tail);
 }
 
 void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
@@ -130,10 +131,3 @@ void BM_CheckOverdues(benchmark::State& state) {
 BENCHMARK(BM_CheckOverdues)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  const int status =
-      bench::RunWindowBenchmarks(argc, argv, [](const DatabaseHandle& db) { database = db; });
-  database.reset();
-  return status;
-}

@@ -28,8 +28,6 @@ namespace {
 
 using InventoryFunctions::SearchCriteria;
 
-DatabaseHandle database;
-
 SearchCriteria TitleOnly(const char* title) {
   SearchCriteria criteria;
   criteria.title = QString::fromUtf8(title);
@@ -81,7 +79,7 @@ void RunSearch(benchmark::State& state, const SearchCriteria& criteria, bool sor
   double bare = 0;
   double clicked = 0;
   for (auto _ : state) {
-    bare += bench::BareQueryMs(database, sql);
+    bare += bench::BareQueryMs(bench::Collection(), sql);
     QElapsedTimer timer;
     timer.start();
     search->click();
@@ -129,10 +127,3 @@ void BM_OpenDialog(benchmark::State& state) {
 BENCHMARK(BM_OpenDialog)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  const int status =
-      bench::RunWindowBenchmarks(argc, argv, [](const DatabaseHandle& db) { database = db; });
-  database.reset();
-  return status;
-}

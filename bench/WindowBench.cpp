@@ -11,29 +11,25 @@
 #include "app/DatabaseMaintenance.h"
 #include "data/DatabaseFunctions.h"
 
-namespace bench {
+DatabaseHandle bench::Collection() { return DatabaseFunctions::GetDatabase(); }
 
-int RunWindowBenchmarks(int argc, char** argv,
-                        const std::function<void(const DatabaseHandle&)>& ready) {
+int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  CollectionSize size;
+  bench::CollectionSize size;
   if (argc > 1) size.dvds = std::max(1, std::atoi(argv[1]));
 
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  GenerateCollection(path, size);
+  bench::GenerateCollection(path, size);
   {
-    DatabaseHandle database = DatabaseFunctions::OpenSharedDatabase(path);
+    const DatabaseHandle database = DatabaseFunctions::OpenSharedDatabase(path);
     DatabaseMaintenance::InitTablesOn(database);
-    BareQueryMs(database);  // the page cache is warm for everyone
-    if (ready) ready(database);
+    bench::BareQueryMs(database);  // the page cache is warm for everyone
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   DatabaseFunctions::CloseDatabase();
   return 0;
 }
-
-}  // namespace bench

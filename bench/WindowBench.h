@@ -1,15 +1,13 @@
 #pragma once
 
-#include <functional>
-
 #include "data/Database.h"
 
 namespace bench {
 
-// Runs the registered benchmarks of a window against a generated collection of argv[1] DVDs
-// (default 100,000) in an offscreen application: the collection is open as the shared database
-// with the three tables set up and its pages in the cache; `ready` gets it before the first run.
-int RunWindowBenchmarks(int argc, char** argv,
-                        const std::function<void(const DatabaseHandle&)>& ready = {});
+// The window benchmarks share one main() (in this library): it generates a collection of argv[1]
+// DVDs (default 100,000) in an offscreen application, opens it as the shared database with the
+// three tables set up and its pages in the cache, and runs the registered benchmarks.
+// The collection the benchmarks run against.
+DatabaseHandle Collection();
 
 }  // namespace bench
