@@ -18,6 +18,10 @@ else
   options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
 
+# A compiler cache, where the machine has one, lets several work trees share one build's objects.
+if command -v ccache >/dev/null 2>&1; then
+  options+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 600
