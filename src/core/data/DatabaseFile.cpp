@@ -228,7 +228,7 @@ DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
   try {
     // SQLite reads the header and the list of tables at the first statement; a damaged file
     // shows here rather than in the middle of the first command.
-    db = Database::Open(path);
+    db = purpose == Purpose::Inspect ? Database::OpenReadOnly(path) : Database::Open(path);
     schema = ReadSchema(*db);
     // Only tables and views decide whose file it is and whether the program can use it.
     std::erase_if(schema, [](const SchemaEntry& entry) {
@@ -240,6 +240,7 @@ DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
   }
   try {
     Inspect(*db, path, mark, schema, purpose);
+    if (purpose == Purpose::Inspect) return db;
     CheckWritable(*db, path);
   } catch (...) {
     db->CloseUntouched();
