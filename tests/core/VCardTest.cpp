@@ -95,6 +95,23 @@ TEST(VCardTest, WrittenCardsReadBackTheSame) {
   EXPECT_TRUE(VCard::Write({contact}, VCard::Version::V4).contains("\r\nVERSION:4.0\r\n"));
 }
 
+// A borrower exported as a card and imported again fills the same boxes.
+TEST(VCardTest, BorrowersComeBackFromTheirCards) {
+  ImportMapping::MappedRow borrower;
+  borrower.line = 1;
+  borrower.values = {"",         "Ann O'Neil", "1 Main St\nRear", "Springfield", "IL",      "62701",
+                     "555-0100", "555-0101",   "555-0199",        "Late; often", "a@b.org", "",
+                     ""};
+  for (const VCard::Version version : {VCard::Version::V3, VCard::Version::V4}) {
+    const VCard::ReadResult read =
+        VCard::Read(VCard::Write({VCard::FromBorrower(borrower)}, version));
+    ASSERT_TRUE(read.ok);
+    QStringList values = VCard::ToBorrowerRows(read.contacts)[0].values;
+    values[int(BorrowerField::FamilyName)].clear();
+    EXPECT_EQ(values, borrower.values);
+  }
+}
+
 TEST(VCardTest, BrokenFilesAreRefusedWithTheirLine) {
   const VCard::ReadResult unended =
       VCard::Read("BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\n");

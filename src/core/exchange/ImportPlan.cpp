@@ -166,4 +166,25 @@ Plan PlanBorrowers(const std::vector<MappedRow>& rows, const QStringList& existi
   return plan;
 }
 
+InventoryFunctions::DVDRecord DvdRecordOf(const MappedRow& row) {
+  auto date = [&row](DvdField field) {
+    const QString text = row.Value(field).trimmed();
+    QDate day = QDate::fromString(text, Qt::ISODate);
+    if (!day.isValid()) day = QDateTime::fromString(text, Qt::ISODate).date();
+    return day.isValid() ? QDateTime(day, QTime(0, 0)) : QDateTime();
+  };
+  InventoryFunctions::DVDRecord dvd;
+  dvd.title = row.Value(DvdField::Title).trimmed();
+  dvd.category = row.Value(DvdField::Category).trimmed();
+  dvd.starring = row.Value(DvdField::Starring).trimmed();
+  dvd.rated = row.Value(DvdField::Rated).trimmed();
+  dvd.status = row.Value(DvdField::Status).trimmed().toInt();
+  dvd.name = row.Value(DvdField::Name).trimmed();
+  dvd.outDate = date(DvdField::Date);
+  dvd.dueDate = date(DvdField::DueDate);
+  dvd.description = row.Value(DvdField::Description);
+  dvd.barCode = row.Value(DvdField::BarCode).trimmed();
+  return dvd;
+}
+
 }  // namespace ImportPlan

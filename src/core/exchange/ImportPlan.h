@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exchange/ImportMapping.h"
+#include "inventory/DVDRecord.h"
 
 // The dry run of an import: what each mapped row would do to the collection, decided before
 // anything is written. It knows the collection only through the look-ups passed in.
@@ -50,5 +51,10 @@ Plan PlanDvds(const std::vector<ImportMapping::MappedRow>& rows,
 // A name is required (trimmed); a row matches an existing borrower by name, letter case ignored.
 Plan PlanBorrowers(const std::vector<ImportMapping::MappedRow>& rows,
                    const QStringList& existingNames, Duplicates duplicates);
+
+// What a row that the plan adds or updates writes: the title and the short texts trimmed, the
+// status as its number (0 when blank), the dates at midnight (invalid when blank). The
+// description keeps its line breaks.
+InventoryFunctions::DVDRecord DvdRecordOf(const ImportMapping::MappedRow& row);
 
 }  // namespace ImportPlan

@@ -363,4 +363,28 @@ std::vector<ImportMapping::MappedRow> ToBorrowerRows(const std::vector<Contact>&
   return rows;
 }
 
+Contact FromBorrower(const ImportMapping::MappedRow& borrower) {
+  using ImportMapping::BorrowerField;
+  Contact contact;
+  contact.formattedName = borrower.Value(BorrowerField::Name).trimmed();
+  contact.familyName = contact.formattedName;
+  contact.street = borrower.Value(BorrowerField::Address);
+  contact.city = borrower.Value(BorrowerField::City);
+  contact.region = borrower.Value(BorrowerField::State);
+  contact.postalCode = borrower.Value(BorrowerField::Zip);
+  const std::pair<BorrowerField, QStringList> phones[] = {
+      {BorrowerField::Phone, {QStringLiteral("home"), QStringLiteral("voice")}},
+      {BorrowerField::Cell, {QStringLiteral("cell")}},
+      {BorrowerField::Fax, {QStringLiteral("fax")}}};
+  for (const auto& [field, types] : phones) {
+    const QString number = borrower.Value(field).trimmed();
+    if (!number.isEmpty()) contact.phones.push_back({number, types});
+  }
+  if (const QString email = borrower.Value(BorrowerField::Email).trimmed(); !email.isEmpty()) {
+    contact.emails << email;
+  }
+  contact.note = borrower.Value(BorrowerField::Notes);
+  return contact;
+}
+
 }  // namespace VCard

@@ -47,4 +47,9 @@ QByteArray Write(const std::vector<Contact>& contacts, Version version);
 // the first e-mail address and the note.
 std::vector<ImportMapping::MappedRow> ToBorrowerRows(const std::vector<Contact>& contacts);
 
+// A borrower (values indexed by BorrowerField) as a card: the name as the formatted name and as
+// the family name (a name is not split into parts it may not have), the phone as home voice,
+// and the cell and fax phones typed as such.
+Contact FromBorrower(const ImportMapping::MappedRow& borrower);
+
 }  // namespace VCard
