@@ -65,6 +65,11 @@ TEST_F(BackupTest, CopyOfTheOpenCollectionIsWholePrivateAndDescribed) {
   EXPECT_EQ(described.borrowers, 1);
   EXPECT_EQ(described.loansOut, 1);
   EXPECT_TRUE(described.made.isValid());
+
+  const QString before = Shell(db_.Path());
+  EXPECT_THROW(DatabaseBackup::BackUp(db_.Db(), db_.Path()), DatabaseError);
+  db_.AddDvd("Written after the refusal");
+  EXPECT_TRUE(Shell(db_.Path()).contains("Written after the refusal"));
 }
 
 TEST_F(BackupTest, AutomaticCopiesKeepTheNewestOnly) {

@@ -47,12 +47,12 @@ TEST(ImportPlanTest, DvdRowsAreClassifiedWithTheirReasons) {
   ASSERT_EQ(plan.rows.size(), 11u);
   std::vector<Action> actions;
   for (const auto& row : plan.rows) actions.push_back(row.action);
-  EXPECT_EQ(actions, (std::vector{Action::Add, Action::Skip, Action::Skip, Action::Unusable,
-                                  Action::Unusable, Action::Unusable, Action::Unusable,
-                                  Action::Unusable, Action::Skip, Action::Unusable, Action::Add}));
+  EXPECT_EQ(actions,
+            (std::vector{Action::Add, Action::Skip, Action::Skip, Action::Unusable,
+                         Action::Unusable, Action::Unusable, Action::Unusable, Action::Unusable,
+                         Action::Unusable, Action::Unusable, Action::Add}));
   EXPECT_EQ(plan.rows[1].existing, "Alien");
   EXPECT_EQ(plan.rows[2].existing, "Heat");
-  EXPECT_EQ(plan.rows[8].existing, "Alien");
   EXPECT_EQ(plan.rows[3].reason,
             "Line 5: its title is that of \"Heat\" and its bar code that of \"Solaris\"; which one "
             "to change is unclear.");
@@ -62,15 +62,24 @@ TEST(ImportPlanTest, DvdRowsAreClassifiedWithTheirReasons) {
             "Line 8: the due date \"31/12/2024\" is not a date "
             "(year-month-day).");
   EXPECT_EQ(plan.rows[7].reason, "Line 9: the same title as line 2.");
+  EXPECT_EQ(plan.rows[8].reason, "Line 10: it is \"Alien\" of the collection, as line 3 is.");
   EXPECT_EQ(plan.rows[9].reason, "Line 11: the same bar code as line 10.");
   EXPECT_EQ(plan.adds, 2);
-  EXPECT_EQ(plan.skips, 3);
-  EXPECT_EQ(plan.unusable, 6);
+  EXPECT_EQ(plan.skips, 2);
+  EXPECT_EQ(plan.unusable, 7);
 
   const ImportPlan::Plan update = ImportPlan::PlanDvds(DvdRows(), kCollection, Duplicates::Update);
+  // Line 4 renames "Heat", so line 5 no longer names two DVDs: it updates "Solaris".
   EXPECT_EQ(update.updates, 3);
-  EXPECT_EQ(update.rows[2].action, Action::Update);
   EXPECT_EQ(update.rows[2].existing, "Heat");
+  EXPECT_EQ(update.rows[3].existing, "Solaris");
+
+  // Updated through its bar code, a DVD takes the row's title and leaves its own to a new one.
+  const ImportPlan::Plan renamed =
+      ImportPlan::PlanDvds({Dvd(2, "Alien (Director's Cut)", "5039036009296"), Dvd(3, "Alien")},
+                           kCollection, Duplicates::Update);
+  EXPECT_EQ(renamed.rows[0].existing, "Alien");
+  EXPECT_EQ(renamed.rows[1].action, Action::Add);
 }
 
 // The program's own export, read back, maps column for column and writes the same DVD.

@@ -98,6 +98,17 @@ void BackUp(const DatabaseHandle& db, const QString& given) {
                         kSource);
   }
   const QString target = DatabaseFile::ResolvedPath(given);
+  // Renamed over the open collection, the copy would leave the program writing to a file that
+  // no longer has a name, and every later change would be lost.
+  const QFileInfo source(db->Name());
+  if (QFileInfo::exists(target) &&
+      QFileInfo(target).canonicalFilePath() == source.canonicalFilePath()) {
+    throw DatabaseError(SQLITE_MISUSE,
+                        QStringLiteral("'%1' is the collection itself; choose another file for "
+                                       "the backup.")
+                            .arg(given),
+                        kSource);
+  }
   const QString part = Part(target);
   RemovePart(part);
   try {

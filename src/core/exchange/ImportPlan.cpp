@@ -86,6 +86,7 @@ Plan PlanDvds(const std::vector<MappedRow>& rows, const std::vector<ExistingDvd>
   // The lines of the file's own rows already planned, so a repeat names its first line.
   QHash<QString, int> fileTitles;
   QHash<QString, int> fileCodes;
+  QHash<QString, int> claimed;  // the collection's DVDs that a row matched, by title
   Plan plan;
   plan.rows.reserve(rows.size());
   for (qsizetype i = 0; i < qsizetype(rows.size()); ++i) {
@@ -122,13 +123,24 @@ Plan PlanDvds(const std::vector<MappedRow>& rows, const std::vector<ExistingDvd>
                                                             : nullptr;
     if (!match) {
       Add(plan, {row.line, i, Action::Add, {}, {}});
-    } else {
-      Add(plan, {row.line,
-                 i,
-                 duplicates == Duplicates::Update ? Action::Update : Action::Skip,
-                 *match,
-                 {}});
+      continue;
     }
+    const QString existingTitle = *match;
+    if (const int first = claimed.value(TitleKey(existingTitle)); first > 0) {
+      Add(plan, Unusable(row, i,
+                         QStringLiteral("it is \"%1\" of the collection, as line %2 is.")
+                             .arg(existingTitle)
+                             .arg(first)));
+      continue;
+    }
+    claimed.insert(TitleKey(existingTitle), row.line);
+    if (duplicates == Duplicates::Update && TitleKey(existingTitle) != title) {
+      // Found by its bar code, the DVD takes the row's title: its old one is free for a later
+      // row.
+      byTitle.remove(TitleKey(existingTitle));
+    }
+    const Action action = duplicates == Duplicates::Update ? Action::Update : Action::Skip;
+    Add(plan, {row.line, i, action, existingTitle, {}});
   }
   return plan;
 }

@@ -16,7 +16,8 @@ enum class Duplicates { Skip, Update };
 
 enum class Action {
   Add,       // a new DVD or borrower
-  Update,    // overwrite the existing one named in `existing`
+  Update,    // overwrite the existing one named in `existing` (found by its bar code, it takes
+             // the row's title)
   Skip,      // the existing one named in `existing` stays as it is
   Unusable,  // `reason` says why; also a repeat of an earlier row of the same file
 };
