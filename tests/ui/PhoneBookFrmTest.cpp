@@ -109,9 +109,9 @@ TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
 // ErrorBoundaryTest), not the phone book's own: the save hands the error on, keeping the window.
 TEST_F(PhoneBookFrmTest, SaveOnAHeldFileHandsTheBusyErrorOnAndKeepsWhatWasTyped) {
   Open();
+  QTest::keyClicks(Box("NameTxt"), "Dora");
   const DatabaseHandle other = Database::Open(db.Path());
   other->ExecuteRaw("BEGIN EXCLUSIVE");
-  QTest::keyClicks(Box("NameTxt"), "Dora");
   try {
     frm->SavePhoneInfo();
     ADD_FAILURE() << "saved on a held file";
