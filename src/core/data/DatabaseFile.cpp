@@ -289,7 +289,13 @@ DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
     return db;
   } catch (const DatabaseError& error) {
     const int primary = error.EngineCode();
-    if (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB) throw;
+    if (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB) {
+      // Not played (another program is writing, say), or played into a file that is fine but
+      // cannot be used for another reason: the copies are of no use.
+      FileSystem::RemoveIfExists(keptFile);
+      FileSystem::RemoveIfExists(keptJournal);
+      throw;
+    }
     FileSystem::CopyFlushed(keptFile, path);
     FileSystem::CopyFlushed(keptJournal, journal);
     throw DatabaseError(
