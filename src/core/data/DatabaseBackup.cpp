@@ -224,18 +224,23 @@ void Restore(const QString& backup, const QString& given) {
       RemovePart(keeping);
       if (::link(QFile::encodeName(current).constData(), QFile::encodeName(keeping).constData()) !=
           0) {
-        if (!QFile::copy(current, keeping)) {
-          throw DatabaseError::System(
-              EIO, QStringLiteral("Could not keep the collection '%1' as '%2'.").arg(given, kept),
-              kSource);
-        }
-        FileSystem::SyncFile(keeping);
+        FileSystem::CopyFlushed(current, keeping);
       }
       FileSystem::RenameReplacing(keeping, kept);
       // Where an interrupted restore had already kept this very file, the rename found both
       // names on one file and left the extra one.
       RemovePart(keeping);
       Step(RestoreStep::CurrentKept);
+    }
+    // Another connection to the collection (another copy of the program, another tool) would
+    // go on writing into the file that the rename sets aside, and what it wrote would be lost.
+    if (const long pid = FileSystem::OpenElsewhere(current)) {
+      throw DatabaseError(SQLITE_BUSY,
+                          QStringLiteral("The collection '%1' is open in another program "
+                                         "(process %2); nothing was restored.")
+                              .arg(given)
+                              .arg(pid),
+                          kSource);
     }
   } catch (...) {
     RemovePart(part);
