@@ -95,7 +95,10 @@ class EscapeCloser final : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress) return false;
-    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // A repeat is an Escape held down since before: it may have been meant for a box that has
+    // closed, or for a window of another program.
+    if (key->key() != Qt::Key_Escape || key->isAutoRepeat()) return false;
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_ || QApplication::activePopupWidget()) return false;
     window_->close();
@@ -570,7 +573,7 @@ void ReelKeeperFrm::closeEvent(QCloseEvent* event) {
 
 void ReelKeeperFrm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    close();
+    if (!event->isAutoRepeat()) close();
     return;
   }
   QMainWindow::keyPressEvent(event);
