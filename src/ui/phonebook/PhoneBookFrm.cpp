@@ -227,7 +227,10 @@ bool PhoneBookFrm::Reported(const std::function<void()>& work) {
     work();
     return true;
   } catch (const DatabaseError& error) {
-    // The file was taken away or is held by another program: say so, and keep what is typed.
+    // Another program's lock, a full disk or a read-only folder gets the program's one message
+    // for them, at the error boundary, and the window stays as it is for another try.
+    if (ErrorFunctions::IsPassing(error)) throw;
+    // The file was taken away: say so, and keep what is typed.
     try {
       ErrorFunctions::ShowError(QStringLiteral("The phone book could not be read or changed."),
                                 false, error);
