@@ -26,6 +26,7 @@
 #include "ui/common/DVDListView.h"
 #include "ui/dialogs/AddEditFrm.h"
 #include "ui/dialogs/LoanFrm.h"
+#include "ui/main/InventoryCommands.h"
 #include "ui/main/ReelKeeperFrm.h"
 
 namespace {
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     OnOpen<AddEditFrm>(pressed, [&](AddEditFrm& d) {
       d.findChild<QLineEdit*>(QStringLiteral("TitleTxt"))->setText(title);
     });
-    frm.AddDVD(QString());
+    frm.Commands().AddDVD();
     times.add.push_back(Ms() - pressed);
     if (frm.GetSelectedDVD() != title) std::abort();
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "CollectionGenerator.h"
-#include "app/DatabaseMaintenance.h"
+#include "upkeep/DatabaseMaintenance.h"
 #include "data/DatabaseFunctions.h"
 
 DatabaseHandle bench::Collection() { return DatabaseFunctions::GetDatabase(); }

@@ -19,7 +19,7 @@
 #include "ReelKeeperVersion.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
-#include "app/DatabaseMaintenance.h"
+#include "upkeep/DatabaseMaintenance.h"
 #include "app/DatabasePath.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/DVDRecord.h"
@@ -156,10 +156,7 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
   connect(command3, &QPushButton::clicked, this, &AboutFrm::OpenDocumentation);
   connect(command2, &QPushButton::clicked, this, &AboutFrm::close);
 
-  tagTimer_ = new QTimer(this);
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+  tagTimer_ = FormHelpers::HintTimer(this);
 }
 
 AboutFrm::~AboutFrm() = default;
@@ -263,15 +260,15 @@ void AboutFrm::CleanUpDatabase() {
         Constants::kAppTitle, MsgIcon::Exclamation);
     return;
   }
-  if (result.salvaged) {
+  if (result.cleaned.salvaged) {
     // The file was damaged: what could be read was kept, and the user must know what that is.
     QString text = QStringLiteral("The database '%1' was damaged. Rows kept:").arg(result.path);
-    for (const DatabaseMaintenance::TableRows& table : result.tables) {
+    for (const TableRows& table : result.cleaned.tables) {
       text += kCrLf + QStringLiteral("%1: %2").arg(table.table).arg(table.rows);
     }
     text +=
         kCrLf + kCrLf +
-        QStringLiteral("The damaged original is kept beside it as '%1'.").arg(result.damagedFile);
+        QStringLiteral("The damaged original is kept beside it as '%1'.").arg(result.cleaned.damagedFile);
     seams::ShowMessage(text, Constants::kAppTitle, MsgIcon::Exclamation);
   }
   seams::ShowMessage(QStringLiteral("Cleanup Complete."), QStringLiteral("Complete."),

@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPointer>
+#include <QTimer>
 #include <QSignalBlocker>
 #include <QStringListModel>
 
@@ -106,6 +107,14 @@ void ShowHint(QWidget* window) {
   if (!control) return;
   const QString hint = control->property("Tag").toString();
   if (!CallMessage(window, hint)) MainMessage(hint);
+}
+
+QTimer* HintTimer(QWidget* window) {
+  auto* timer = new QTimer(window);
+  timer->setObjectName(QStringLiteral("TagTimer"));
+  timer->setInterval(100);
+  QObject::connect(timer, &QTimer::timeout, window, [window] { ShowHint(window); });
+  return timer;
 }
 
 void SetMainWindow(QWidget* window) { mainWindow = window; }

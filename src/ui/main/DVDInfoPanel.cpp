@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "ui/common/Twips.h"
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 namespace {
 
