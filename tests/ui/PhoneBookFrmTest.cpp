@@ -6,6 +6,9 @@
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
+#include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
+#include "data/Database.h"
 #include "settings/SettingsManager.h"
 
 using seams::MsgAnswer;
@@ -101,6 +104,25 @@ TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
   EXPECT_TRUE(frm->isVisible());
   EXPECT_EQ(Name(), "Dora");
   EXPECT_EQ(Box("PhoneCityTxt")->text(), "Oslo");
+}
+
+// A file held by another program gets the message every command gives (at the error boundary,
+// ErrorBoundaryTest), not the phone book's own: the save hands the error on, keeping the window.
+TEST_F(PhoneBookFrmTest, SaveOnAHeldFileHandsTheBusyErrorOnAndKeepsWhatWasTyped) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "Dora");
+  const DatabaseHandle other = Database::Open(db.Path());
+  other->ExecuteRaw("BEGIN EXCLUSIVE");
+  try {
+    frm->SavePhoneInfo();
+    ADD_FAILURE() << "saved on a held file";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(ErrorFunctions::IsBusy(error)) << error.what();
+  }
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Name(), "Dora");
+  other->ExecuteRaw("ROLLBACK");
 }
 
 // How far the separator may go is the ratio's own rule (the main window's splitter tests); here

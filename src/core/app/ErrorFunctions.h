@@ -23,7 +23,8 @@ void LogError(const QString& text);
 
 // "Report this error and carry on": runs work; a DatabaseError it throws is shown with `message`
 // (ShowError, which logs it too) or only logged, and the program goes on. False when work failed.
-enum class Report { Show, LogOnly };
+// ShowUnlessPassing leaves a passing fault (IsPassing) to the error boundary's one message for it.
+enum class Report { Show, ShowUnlessPassing, LogOnly };
 bool CarryOn(const QString& message, Report report, const std::function<void()>& work);
 
 // Ends the process at once: no window is unloaded and nothing is saved.
@@ -43,5 +44,19 @@ bool IsDamaged(const DatabaseError& error);
 // "The collection is in use by another program: ...", the file, and what the user can do;
 // `afterwards` is the last sentence (what happens next).
 QString BusyText(const DatabaseError& error, const QString& path, const QString& afterwards);
+
+// Faults the user can mend while the program goes on: the command under way has been rolled
+// back, and the same command works once the cause is gone.
+enum class PassingFault {
+  None,      // not one of them
+  Busy,      // another program holds the file
+  DiskFull,  // no room left on the disk (or the user's share of it)
+  ReadOnly,  // the file or its folder was made read-only while the program ran
+};
+PassingFault PassingFaultOf(const DatabaseError& error);
+bool IsPassing(const DatabaseError& error);
+
+// The passing fault in plain words: what happened, the file, what to do, then `afterwards`.
+QString PassingText(const DatabaseError& error, const QString& path, const QString& afterwards);
 
 }  // namespace ErrorFunctions

@@ -219,9 +219,11 @@ bool PhoneBookFrm::LoadForm() {
 }
 
 bool PhoneBookFrm::Reported(const std::function<void()>& work) {
-  // The file was taken away or is held by another program: say so, and keep what is typed.
+  // Another program's lock, a full disk or a read-only folder gets the program's one message
+  // for them, at the error boundary, and the window stays as it is for another try. The file
+  // taken away is said here, and what is typed stays.
   return ErrorFunctions::CarryOn(QStringLiteral("The phone book could not be read or changed."),
-                                 ErrorFunctions::Report::Show, work);
+                                 ErrorFunctions::Report::ShowUnlessPassing, work);
 }
 
 // ---- the record operations -------------------------------------------------------------------
