@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "app/Constants.h"
-#include "upkeep/DatabaseCheck.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
+#include "upkeep/DatabaseCheck.h"
 
 namespace DatabaseRepair {
 namespace {

@@ -1,14 +1,12 @@
 #include "app/ErrorFunctions.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
 #include <sqlite3.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstdio>

@@ -6,9 +6,9 @@
 
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
+#include "data/Database.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
-#include "data/Database.h"
 #include "settings/SettingsManager.h"
 
 using namespace InventoryFunctions;

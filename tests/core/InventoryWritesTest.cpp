@@ -78,10 +78,10 @@ TEST_F(InventoryWritesTest, AddAndEditWriteOnlyTheCatalogueAndAnnounceWhatChange
             DVDOutcome::Saved);
   dvd.title = "O'Brien's Night";
   dvd.rated = "PG";
-  EXPECT_EQ(UpdateDVD("o'brien's day", dvd), DVDOutcome::Saved);
+  EXPECT_EQ(UpdateDVD("O'Brien's Day", dvd), DVDOutcome::Saved);
   EXPECT_EQ(Rows("DVDTitle, Status, Name, DueDate, Rated"),
             QStringList({"O'Brien's Night|1|Ann|2026-12-08|PG"}));
-  EXPECT_EQ(Change(2).titles, QStringList({"o'brien's day", "O'Brien's Night"}));
+  EXPECT_EQ(Change(2).titles, QStringList({"O'Brien's Day", "O'Brien's Night"}));
   EXPECT_EQ(Change(2).was->title, "O'Brien's Day");
   EXPECT_EQ(UpdateDVD("Missing", dvd), DVDOutcome::Gone);
   EXPECT_EQ(dvds.size(), 3u);
@@ -125,9 +125,9 @@ TEST_F(InventoryWritesTest, LendingAddsANewBorrowerOrUpdatesTheStoredOneInOneCha
 
   ASSERT_EQ(LendDVD("Heat", Borrower("Bob", "555"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
             DVDOutcome::Saved);
-  ASSERT_EQ(ChangeLoan("Alien", Borrower("ANN LEE", "new"), QDate(2026, 12, 2),
-                       QDate(2026, 11, 30)),
-            DVDOutcome::Saved);
+  ASSERT_EQ(
+      ChangeLoan("Alien", Borrower("ANN LEE", "new"), QDate(2026, 12, 2), QDate(2026, 11, 30)),
+      DVDOutcome::Saved);
   EXPECT_EQ(
       Rows("DVDTitle, Status, Name, Date, DueDate", "Inventory ORDER BY DVDTitle"),
       QStringList({"Alien|1|ANN LEE|2026-12-02|2026-11-30", "Heat|1|Bob|2026-12-01|2026-12-08"}));

@@ -70,7 +70,6 @@ class Database {
   qint64 writesCounted_ = 0;
 };
 
-
 // Groups writes that belong together; rolled back unless Commit() is called. Nests.
 class Transaction {
  public:

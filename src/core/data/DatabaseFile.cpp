@@ -164,7 +164,8 @@ void Inspect(Database& db, const QString& path, quint32 mark,
   }
   if (purpose == Purpose::Repair) return;
   for (const SchemaEntry& entry : schema) {
-    if (IsOneOf(entry.name, DatabaseFunctions::DeclaredTables()) || IsOneOf(entry.name, kEngineTables)) {
+    if (IsOneOf(entry.name, DatabaseFunctions::DeclaredTables()) ||
+        IsOneOf(entry.name, kEngineTables)) {
       CheckShape(db, path, entry);
     }
   }

@@ -133,7 +133,6 @@ void Untouched(const InventoryMark& start) {
   if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark();
 }
 
-
 // Set by the first ReadAhead: from then on the lists are read again after every change the
 // program could not take in, so that the next dialog finds them ready.
 bool keepReady = false;

@@ -8,8 +8,8 @@
 // The choice lists of the Add/Edit and search dialogs: the distinct stored categories, ratings,
 // stars and titles. Reading them means grouping the whole collection once per list, so they are
 // kept between openings while the table stays as it was read, and brought up to date from the
-// change notice after the program's own writes. What they hold is always what their statements would
-// return at that moment; anything else that writes the table makes them be read again.
+// change notice after the program's own writes. What they hold is always what their statements
+// would return at that moment; anything else that writes the table makes them be read again.
 namespace ChoiceLists {
 
 // The distinct stored values of Category, Rated, Starring or Title, in the engine's order.

@@ -7,7 +7,8 @@ namespace {
 
 DatabaseHandle inventoryDatabase;
 // The file check knows the table as one of the program's and checks its shape.
-[[maybe_unused]] const bool kDeclared = DatabaseFunctions::DeclareTable(QStringLiteral("Inventory"));
+[[maybe_unused]] const bool kDeclared =
+    DatabaseFunctions::DeclareTable(QStringLiteral("Inventory"));
 
 }  // namespace
 

@@ -76,8 +76,7 @@ QString LoanLine(const DVDRecord& dvd, bool overdue, const QDate& today, Borrowe
 void AddList(QStringList& lines, const DVDQuery& query,
              const std::function<QString(const DVDRecord&)>& line) {
   const qsizetype before = lines.size();
-  ReadDVDs(query, {DVDField::Name},
-           [&](const DVDRecord& dvd) { lines << line(dvd); });
+  ReadDVDs(query, {DVDField::Name}, [&](const DVDRecord& dvd) { lines << line(dvd); });
   if (lines.size() == before) lines << QStringLiteral("None.");
 }
 

@@ -81,10 +81,10 @@ EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling) {
   if (customer.name.isEmpty()) return EntryOutcome::NameMissing;
   Changes::Batch batch;
   Transaction transaction(CustomersDatabase());
-  RecordsetPtr records = OpenRecords(
-      QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") +
-          SqlText(customer.name),
-      CustomersDatabase());
+  RecordsetPtr records =
+      OpenRecords(QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") +
+                      SqlText(customer.name),
+                  CustomersDatabase());
   if (NoRecords(records)) {
     CloseRecords(records);
     records = OpenRecords(QStringLiteral("Select Customers.* From Customers"), CustomersDatabase());

@@ -25,7 +25,8 @@ QuickCheck::Result QuickCheck::Run() {
     const DatabaseHandle db = Database::Open(path_);
     db->StopWhen(&cancelled_);
     if (cancelled_) return result;
-    Statement check = db->PrepareRaw(QStringLiteral("PRAGMA quick_check"), QStringLiteral("QuickCheck"));
+    Statement check =
+        db->PrepareRaw(QStringLiteral("PRAGMA quick_check"), QStringLiteral("QuickCheck"));
     while (check.Step()) lines << check.Text(0);
   } catch (const DatabaseError& error) {
     // Not readable now (another program holds it, or it went away): nothing can be said.

@@ -19,7 +19,6 @@
 #include "ReelKeeperVersion.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
-#include "upkeep/DatabaseMaintenance.h"
 #include "app/DatabasePath.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/DVDRecord.h"
@@ -27,6 +26,7 @@
 #include "seams/MessageBox.h"
 #include "seams/ProgressSink.h"
 #include "ui/common/FormHelpers.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using seams::MsgAnswer;
 using seams::MsgButtons;
@@ -266,9 +266,9 @@ void AboutFrm::CleanUpDatabase() {
     for (const TableRows& table : result.cleaned.tables) {
       text += kCrLf + QStringLiteral("%1: %2").arg(table.table).arg(table.rows);
     }
-    text +=
-        kCrLf + kCrLf +
-        QStringLiteral("The damaged original is kept beside it as '%1'.").arg(result.cleaned.damagedFile);
+    text += kCrLf + kCrLf +
+            QStringLiteral("The damaged original is kept beside it as '%1'.")
+                .arg(result.cleaned.damagedFile);
     seams::ShowMessage(text, Constants::kAppTitle, MsgIcon::Exclamation);
   }
   seams::ShowMessage(QStringLiteral("Cleanup Complete."), QStringLiteral("Complete."),

@@ -8,9 +8,9 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPointer>
-#include <QTimer>
 #include <QSignalBlocker>
 #include <QStringListModel>
+#include <QTimer>
 
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"

@@ -14,8 +14,8 @@
 #include "inventory/InventoryWrites.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
 #include "ui/common/PanelRows.h"
 
 using InventoryFunctions::DVDField;

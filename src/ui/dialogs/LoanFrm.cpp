@@ -16,8 +16,8 @@
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
 #include "ui/common/PanelRows.h"
 
 using CustomerFunctions::Field;

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
 
 SavingDialog::SavingDialog(QWidget* parent)
     : QDialog(parent),

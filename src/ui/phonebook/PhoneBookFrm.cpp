@@ -18,9 +18,9 @@
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/common/WindowLayout.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
+#include "ui/common/WindowLayout.h"
 
 namespace PhoneBookLayout {
 

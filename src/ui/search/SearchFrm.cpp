@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -23,10 +24,9 @@
 #include "seams/MessageBox.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
 #include "ui/common/PanelRows.h"
-#include "app/ChangeNotice.h"
 
 using InventoryFunctions::DVDField;
 
