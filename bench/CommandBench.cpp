@@ -26,6 +26,7 @@
 #include "ui/common/DVDListView.h"
 #include "ui/dialogs/AddEditFrm.h"
 #include "ui/dialogs/LoanFrm.h"
+#include "ui/main/InventoryCommands.h"
 #include "ui/main/ReelKeeperFrm.h"
 
 namespace {
@@ -116,24 +117,24 @@ int main(int argc, char** argv) {
     OnOpen<AddEditFrm>(pressed, [&](AddEditFrm& d) {
       d.findChild<QLineEdit*>(QStringLiteral("TitleTxt"))->setText(title);
     });
-    frm.AddDVD(QString());
+    frm.Commands().AddDVD();
     times.add.push_back(Ms() - pressed);
     if (frm.GetSelectedDVD() != title) std::abort();
 
     OnOpen<AddEditFrm>(pressed, [](AddEditFrm& d) {
       d.findChild<QComboBox*>(QStringLiteral("RatedTxt"))->setEditText(QStringLiteral("PG"));
     });
-    frm.EditDVD();
+    frm.Commands().EditDVD();
     times.edit.push_back(Ms() - pressed);
 
     OnOpen<LoanFrm>(pressed, [](LoanFrm& d) {
       d.findChild<QComboBox*>(QStringLiteral("NameTxt"))->setEditText(QStringLiteral("Bench"));
       d.findChild<QLineEdit*>(QStringLiteral("DaysDueTxt"))->setText(QStringLiteral("7"));
     });
-    frm.LoanDVD(QString());
+    frm.Commands().LoanDVD();
     times.lend.push_back(Ms() - pressed);
 
-    frm.LoanDVD(QString());
+    frm.Commands().LoanDVD();
     times.giveBack.push_back(Ms() - yes.answered);
     if (list->Model()->rowCount() != size.dvds + added) std::abort();
   };

@@ -5,6 +5,7 @@
 //   report_bench [--benchmark_filter=...] [DVDS]   (default 100,000 DVDs)
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -77,7 +78,7 @@ void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
     };
     QTimer::singleShot(0, whenFilled);
     timer.start();
-    main.ButtonClick(QStringLiteral("StatusReport"));
+    main.findChild<QAction*>(QStringLiteral("StatusReport"))->trigger();
   }
   state.counters["lines"] = double(lines);
   state.counters["bare_lists_ms"] = bare / double(state.iterations());

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "CollectionGenerator.h"
-#include "app/DatabaseMaintenance.h"
 #include "data/DatabaseFunctions.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 DatabaseHandle bench::Collection() { return DatabaseFunctions::GetDatabase(); }
 

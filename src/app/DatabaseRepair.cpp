@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "app/Constants.h"
-#include "app/DatabaseCheck.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
+#include "upkeep/DatabaseCheck.h"
 
 namespace DatabaseRepair {
 namespace {
@@ -22,7 +22,7 @@ const QString& kCrLf = Constants::kCrLf;
 // thread; deleting it drops a result that has not been delivered yet.
 struct RunningCheck {
   explicit RunningCheck(const QString& path) : check(path) {}
-  AppFunctions::QuickCheck check;
+  DatabaseMaintenance::QuickCheck check;
   std::unique_ptr<QObject> context = std::make_unique<QObject>();
   std::thread worker;
 };
@@ -93,7 +93,7 @@ void StartQuickCheck(const QString& path, std::function<void()> repair) {
   RunningCheck* check = running.get();
   QObject* context = check->context.get();
   check->worker = std::thread([=] {
-    const AppFunctions::QuickCheck::Result result = check->check.Run();
+    const DatabaseMaintenance::QuickCheck::Result result = check->check.Run();
     if (!result.completed || result.faults.isEmpty()) return;
     QMetaObject::invokeMethod(
         context,

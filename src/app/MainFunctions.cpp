@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/ChangeNotice.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
-#include "app/DatabaseMaintenance.h"
 #include "app/DatabasePath.h"
 #include "app/DatabaseRepair.h"
 #include "app/ErrorFunctions.h"
@@ -29,6 +29,7 @@
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/main/ReelKeeperFrm.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace MainFunctions {
 namespace {
@@ -270,11 +271,7 @@ void RepairWhileRunning() {
   // The clean-up leaves the database closed, repaired or not. Failing to open it again ends
   // the program at the error boundary: without it nothing can go on.
   OpenDatabase(path);
-  if (mainWindow) {
-    mainWindow->LoadDVDList();
-    mainWindow->DVDSelected();
-  }
-  ChoiceLists::ReadAhead();
+  Changes::AnnounceEverything();
 }
 
 void EndOnRequest() {

@@ -1,4 +1,4 @@
-#include "app/DatabaseCheck.h"
+#include "upkeep/DatabaseCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,8 @@ TEST(QuickCheckTest, FindsDamageAndPassesASoundFile) {
       ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(damage.offset));
       ASSERT_EQ(file.write(damage.bytes), damage.bytes.size());
     }
-    const AppFunctions::QuickCheck::Result result = AppFunctions::QuickCheck(db.Path()).Run();
+    const DatabaseMaintenance::QuickCheck::Result result =
+        DatabaseMaintenance::QuickCheck(db.Path()).Run();
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.faults.isEmpty(), damage.bytes.isEmpty())
         << qPrintable(result.faults.join('|'));

@@ -1,6 +1,6 @@
 // The clean-up the running program starts: afterwards every table owner works on the cleaned
 // file, also when the clean-up failed part-way.
-#include "app/DatabaseMaintenance.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ class CleanUpTest : public ::testing::Test {
 TEST_F(CleanUpTest, OwnersWorkOnTheCleanedFile) {
   const DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
   EXPECT_EQ(result.path, db.Path());
-  EXPECT_FALSE(result.salvaged);
+  EXPECT_FALSE(result.cleaned.salvaged);
   EXPECT_FALSE(result.failure);
   ExpectOwnerOnTheOpenFile();
 }

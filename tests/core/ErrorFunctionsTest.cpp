@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
@@ -64,6 +65,18 @@ TEST(ErrorReportTest, ContinueAllowedAsksAndLogsTheWholeText) {
       "file\r\nSource: Database");
   testsupport::ExpectBox(box.Shown()[1], second, "Error", MsgButtons::Ok, seams::MsgIcon::Critical);
   EXPECT_EQ(folder.ErrorLog(), expected + "\r\n" + second + "\r\n");
+}
+
+// Carrying on after an error logs it (only) and answers false; a log that cannot be written
+// raises nothing more, so no caller needs a second guard around its report.
+TEST(ErrorReportTest, CarryOnLogsAndAnUnwritableLogRaisesNothing) {
+  testsupport::TempCurrentFolder folder;
+  const auto fail = [] { throw kFailure; };
+  EXPECT_FALSE(ErrorFunctions::CarryOn("Saving failed.", ErrorFunctions::Report::LogOnly, fail));
+  EXPECT_TRUE(folder.ErrorLog().startsWith("Saving failed.\r\n\r\nError Number: 14"));
+  EXPECT_TRUE(ErrorFunctions::CarryOn("Unused.", ErrorFunctions::Report::LogOnly, [] {}));
+  ASSERT_TRUE(QFile::remove("ErrorLog") && QDir().mkdir("ErrorLog"));
+  EXPECT_NO_THROW(ErrorFunctions::CarryOn("Again.", ErrorFunctions::Report::LogOnly, fail));
 }
 
 TEST(ErrorReportTest, AnsweringNoEndsTheProgramWithoutALogEntry) {

@@ -175,7 +175,7 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
       Press(&about, "Command4");
       Press(&about, "Command2");
     });
-    frm->About();
+    frm->Commands().About();
   };
   cleanUp(MsgAnswer::No);
   ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -194,7 +194,7 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   // A command goes on to write to the cleaned file.
   Click("Schindler's List");
   boxes.Answer(MsgAnswer::Yes);
-  frm->DeleteDVD();
+  frm->Commands().DeleteDVD();
   EXPECT_EQ(db.Column("SELECT COUNT(*) FROM Inventory"), QStringList{"0"});
 }
 

@@ -62,7 +62,8 @@ void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 class AddEditSaveTest : public AddEditFrmTest, public ::testing::WithParamInterface<SaveCase> {};
 
 // A refused save shows its message, writes nothing and keeps the dialog open with what was
-// typed; an accepted one writes the DVD under the typed title.
+// typed; an accepted one writes the DVD under the typed title. Which write is refused is the
+// inventory owner's (InventoryWritesTest); here each answer becomes its message.
 TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const SaveCase& c = GetParam();
   Open(c.edited);
@@ -97,12 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         SaveCase{"TitleInAnotherCase", "", "ALIEN", "", "Enter Another Title", "TitleTxt"},
         SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"},
         SaveCase{"NoBarCode", "", "Heat", "", "", ""},
-        SaveCase{"EditToAnothersTitle", "star wars", "alien", "", "Enter Another Title",
-                 "TitleTxt"},
-        SaveCase{"EditToAnothersBarCode", "star wars", "star wars", "222",
-                 "Bar Code Already Entered", "BarCodeTxt"},
-        SaveCase{"EditOnlyTheLetterCase", "star wars", "Star Wars", "", "", ""},
-        SaveCase{"EditKeepingTitle", "star wars", "star wars", "9", "", ""}),
+        SaveCase{"EditOnlyTheLetterCase", "star wars", "Star Wars", "", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, Esc and the X leave without writing; a close asked for by the window manager saves as

@@ -1,4 +1,4 @@
-#include "ui/dialogs/DialogChrome.h"
+#include "ui/common/DialogChrome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // The main window's commands that change DVDs, driven as the user drives them: the toolbar, the
 // list's gestures, the dialogs they open and the questions they ask.
+#include <QAction>
 #include <QLabel>
 #include <QTest>
 
@@ -53,7 +54,7 @@ TEST_F(InventoryCommandsTest, AddedDVDIsSelectedAndCancelKeepsTheSelection) {
     EXPECT_EQ(dialog.BarCode, "0042");
     Press(&dialog, "CancelButton");
   });
-  frm->AddDVD("0042");
+  frm->Commands().AddDVD("0042");
   EXPECT_EQ(Titles(), QStringList({"Alien", "O'Brien"}));
   EXPECT_EQ(frm->GetSelectedDVD(), "O'Brien");
 }
@@ -80,7 +81,7 @@ TEST_F(InventoryCommandsTest, EditKeepsTheSelectionUnlessTheTitleChanged) {
     Fill(&dialog, "TitleTxt", "Heat 2");
     Press(&dialog, "OkButton");
   });
-  frm->EditDVD();
+  frm->Commands().EditDVD();
   EXPECT_EQ(Titles(), QStringList({"Heat 2"}));
   EXPECT_EQ(frm->GetSelectedDVD(), QString());
   EXPECT_EQ(Text("TitleTxt"), QString());
@@ -143,8 +144,8 @@ TEST_F(InventoryCommandsTest, ScannedCodeTakesBackItsOwnDVD) {
   Load();
   Click("Alien");
   boxes.Answer(MsgAnswer::Yes);
-  frm->LoanDVD("42");
-  frm->LoanDVD("0042");
+  frm->Commands().LoanDVD("42");
+  frm->Commands().LoanDVD("0042");
   ASSERT_EQ(boxes.Shown().size(), 2u);
   EXPECT_EQ(boxes.Shown()[0].text, "There was an error with the program.");
   EXPECT_EQ(Stored("Heat"), "0|");
@@ -209,7 +210,7 @@ TEST_P(CommandRefusalTest, SaysWhyAndChangesNothing) {
     Click("Gone");
     db.Db()->Execute("DELETE FROM Inventory WHERE DVDTitle = 'Gone'");
   }
-  frm->ButtonClick(r.key);
+  frm->findChild<QAction*>(r.key)->trigger();
   ASSERT_FALSE(boxes.Shown().empty());
   ExpectBox(boxes.Shown().back(), r.text, r.selected ? "Error" : "Select A DVD", r.buttons, r.icon);
   EXPECT_EQ(db.Column("SELECT DVDTitle || Status FROM Inventory"),

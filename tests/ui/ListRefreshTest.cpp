@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/InventoryWrites.h"
 #include "phonebook/CustomerRecords.h"
 #include "ui/common/DVDListModel.h"
 

@@ -114,9 +114,6 @@ TEST_F(LoanFrmTest, ChangingALoanWhoseBorrowerIsGoneKeepsTheStoredLoan) {
 }
 
 // The due date is today plus the number the days text starts with, held to the picker's range;
-// the text stays as typed. (Each due date differs from the one before, so a text that moved
-// nothing would show.)
-// The due date is today plus the number the days text starts with, held to the picker's range;
 // the text stays as typed. Each due date differs from the one before it.
 TEST_F(LoanFrmTest, DueDateFollowsTheDaysText) {
   Open();
@@ -189,7 +186,7 @@ TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {
 
 // A write the engine refuses ends the save with the engine's error (shown with its number by the
 // program's error boundary), and the dialog keeps what was typed. (That no half loan is written
-// is the loan's own transaction: InventoryRecordsTest.)
+// is the loan's own transaction: InventoryWritesTest.)
 TEST_F(LoanFrmTest, RefusedWriteLeavesNoHalfLoanAndTheDialogOpen) {
   db.Db()->Execute(
       "CREATE TRIGGER refuse BEFORE INSERT ON Customers BEGIN SELECT RAISE(ABORT, "

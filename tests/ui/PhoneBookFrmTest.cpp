@@ -1,5 +1,6 @@
 #include "ui/phonebook/PhoneBookFrm.h"
 
+#include <QAction>
 #include <QListWidget>
 #include <QTest>
 
@@ -225,7 +226,7 @@ TEST_F(PhoneBookCommandTest, OpensTheWindowModallyAndRefreshesTheTabAfterwards) 
     Press(&opened, "SaveButton");
     Press(&opened, "CloseButton");
   });
-  frm->ButtonClick("PhoneBook");
+  frm->findChild<QAction*>("PhoneBook")->trigger();
   EXPECT_TRUE(seen);
   auto* tabNames = Find<QComboBox>("PhoneNameTxt");
   ASSERT_EQ(tabNames->count(), 1);

@@ -14,6 +14,7 @@
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/main/InventoryCommands.h"
 #include "ui/main/ReelKeeperFrm.h"
 
 // The real main window over a fresh database, with today fixed at 10 April 2024 and every

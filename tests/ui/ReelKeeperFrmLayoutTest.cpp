@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "ReelKeeperFrmFixture.h"
-#include "ui/main/MainLayout.h"
+#include "ui/common/MainLayout.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "ui/search/SearchFrm.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QRadioButton>
@@ -199,7 +200,7 @@ TEST_P(GoToTest, SelectsTheDVDInTheMainWindowRefreshesItAndCloses) {
     }
     ran = true;
   });
-  frm->ButtonClick("Search");
+  frm->findChild<QAction*>("Search")->trigger();
   EXPECT_TRUE(ran);
   EXPECT_EQ(frm->GetSelectedDVD(), "Star Wars");
   EXPECT_EQ(Text("TitleTxt"), "Star Wars");

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/Constants.h"
@@ -43,16 +44,28 @@ void ShowError(const QString& message, bool allowContinue, const DatabaseError& 
 
 void LogError(const QString& text) {
   QFile log(Constants::kErrorLogName);
-  if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-    throw DatabaseError::System(
-        EACCES, QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
-        QStringLiteral("LogError"));
-  }
   const QByteArray entry = (text + Constants::kCrLf).toUtf8();
-  if (log.write(entry) != entry.size() || !log.flush()) {
-    throw DatabaseError::System(
-        EIO, QStringLiteral("Could not write the error log: %1").arg(log.errorString()),
-        QStringLiteral("LogError"));
+  if (log.open(QIODevice::WriteOnly | QIODevice::Append) && log.write(entry) == entry.size() &&
+      log.flush()) {
+    return;
+  }
+  std::fprintf(stderr, "ReelKeeper: could not write %s (%s):\n%s\n",
+               qUtf8Printable(Constants::kErrorLogName), qUtf8Printable(log.errorString()),
+               entry.constData());
+}
+
+bool CarryOn(const QString& message, Report report, const std::function<void()>& work) {
+  try {
+    work();
+    return true;
+  } catch (const DatabaseError& error) {
+    if (report == Report::ShowUnlessPassing && IsPassing(error)) throw;
+    if (report != Report::LogOnly) {
+      ShowError(message, false, error);
+    } else {
+      LogError(ErrorText(message, false, error));
+    }
+    return false;
   }
 }
 

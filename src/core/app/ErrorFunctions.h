@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class DatabaseError;
 
@@ -16,9 +17,15 @@ QString ErrorText(const QString& message, bool allowContinue, const DatabaseErro
 // a stray key must not end the program.
 void ShowError(const QString& message, bool allowContinue, const DatabaseError& error);
 
-// Appends text and CR LF to "ErrorLog" in the current folder. Throws DatabaseError when the
-// log cannot be written.
+// Appends text and CR LF to "ErrorLog" in the current folder. A log that cannot be written is
+// said on standard error instead: reporting an error never raises another.
 void LogError(const QString& text);
+
+// "Report this error and carry on": runs work; a DatabaseError it throws is shown with `message`
+// (ShowError, which logs it too) or only logged, and the program goes on. False when work failed.
+// ShowUnlessPassing leaves a passing fault (IsPassing) to the error boundary's one message for it.
+enum class Report { Show, ShowUnlessPassing, LogOnly };
+bool CarryOn(const QString& message, Report report, const std::function<void()>& work);
 
 // Ends the process at once: no window is unloaded and nothing is saved.
 [[noreturn]] void EndProcessNow();

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cstring>
 
 #include "app/DatabaseError.h"
 #include "data/JetDialect.h"
@@ -57,6 +58,20 @@ void Database::StopWhen(const std::atomic<bool>* stop) {
     return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
   };
   sqlite3_progress_handler(db_, 1000, kStopped, const_cast<std::atomic<bool>*>(stop));
+}
+
+void Database::CountWritesTo(const QString& table) {
+  countedTable_ = table.toUtf8();
+  writesCounted_ = 0;
+  constexpr auto kCount = [](void* self, int, const char* database, const char* written,
+                             sqlite3_int64) {
+    auto* db = static_cast<Database*>(self);
+    if (std::strcmp(database, "main") == 0 &&
+        sqlite3_stricmp(written, db->countedTable_.constData()) == 0) {
+      ++db->writesCounted_;
+    }
+  };
+  if (db_) sqlite3_update_hook(db_, kCount, this);
 }
 
 void Database::Close() {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 
+#include "app/DatabaseHandle.h"
 #include "data/Statement.h"
 
 struct sqlite3;
@@ -53,6 +54,10 @@ class Database {
   // connection's statements.
   void StopWhen(const std::atomic<bool>* stop);
 
+  // Counts the rows written to `table` on this connection from now on: a view knows from the
+  // count whether the table has moved since it was filled, without reading it. One table.
+  void CountWritesTo(const QString& table);
+  qint64 WritesCounted() const { return writesCounted_; }
   // Closes the connection; statements still open keep it alive until they are finalized.
   void Close();
   // Closes without folding a write-ahead log into the file, for a file that is refused.
@@ -64,9 +69,9 @@ class Database {
 
   sqlite3* db_;
   QString name_;
+  QByteArray countedTable_;
+  qint64 writesCounted_ = 0;
 };
-
-using DatabaseHandle = std::shared_ptr<Database>;
 
 // Groups writes that belong together; rolled back unless Commit() is called. Nests.
 class Transaction {

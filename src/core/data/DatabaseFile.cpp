@@ -59,8 +59,6 @@ bool IsOneOf(const QString& name, const QStringList& names) {
   return names.contains(name, Qt::CaseInsensitive);
 }
 
-const QStringList kProgramTables = {QStringLiteral("Inventory"), QStringLiteral("Customers"),
-                                    QStringLiteral("Settings")};
 const QStringList kEngineTables = {QStringLiteral("ColumnProperties")};
 
 // SQLite's text when it will not prepare sql, empty when it will. Nothing is run.
@@ -155,7 +153,7 @@ void Inspect(Database& db, const QString& path, quint32 mark,
     bool programs = false;
     for (const SchemaEntry& entry : schema) {
       tables << entry.name;
-      programs = programs || IsOneOf(entry.name, kProgramTables);
+      programs = programs || IsOneOf(entry.name, DatabaseFunctions::DeclaredTables());
     }
     if (!tables.isEmpty() && !programs) {
       Refuse(SQLITE_NOTADB, path,
@@ -166,7 +164,8 @@ void Inspect(Database& db, const QString& path, quint32 mark,
   }
   if (purpose == Purpose::Repair) return;
   for (const SchemaEntry& entry : schema) {
-    if (IsOneOf(entry.name, kProgramTables) || IsOneOf(entry.name, kEngineTables)) {
+    if (IsOneOf(entry.name, DatabaseFunctions::DeclaredTables()) ||
+        IsOneOf(entry.name, kEngineTables)) {
       CheckShape(db, path, entry);
     }
   }

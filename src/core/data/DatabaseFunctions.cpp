@@ -13,6 +13,18 @@
 #include "data/Recordset.h"
 
 namespace DatabaseFunctions {
+
+QStringList& TablesDeclared() {
+  static QStringList tables;
+  return tables;
+}
+
+bool DeclareTable(const QString& name) {
+  TablesDeclared() << name;
+  return true;
+}
+
+const QStringList& DeclaredTables() { return TablesDeclared(); }
 namespace {
 
 DatabaseHandle sharedDatabase;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include "app/CleanupSummary.h"
 #include "data/Database.h"
 
 namespace seams {
@@ -53,6 +55,11 @@ DatabaseHandle OpenSharedDatabase(const QString& path);
 DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp& setUpNew = {});
 QString GetDatabasePath();
 void SetDatabasePath(const QString& path);
+
+// The program's own tables, each declared once beside its owner (a constant of the owner's file):
+// a file is known as the program's by them, and their shape is checked at open.
+bool DeclareTable(const QString& name);
+const QStringList& DeclaredTables();
 
 struct FieldDef {
   QString name;
@@ -116,17 +123,8 @@ struct CleanupOptions {
   std::function<void(bool busy)> busy;
 };
 
-struct TableRows {
-  QString table;
-  qint64 rows = 0;
-};
-
-// What a clean-up did, for telling the user.
-struct CleanupSummary {
-  bool salvaged = false;  // the file was damaged: the rows below are those that could be read
-  QString damagedFile;    // where the damaged original was kept, when salvaged
-  std::vector<TableRows> tables;  // the rows each table of the cleaned file holds
-};
+using ::CleanupSummary;
+using ::TableRows;
 
 // Repairs and compacts the database file: a quick check, then a compacted copy (or, for a
 // damaged file, a salvaged copy, keeping the original as "<name>.damaged"), checked, flushed and

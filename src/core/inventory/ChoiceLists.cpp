@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
 #include "inventory/InventoryFunctions.h"
@@ -44,7 +45,7 @@ int Slot(DVDField field) {
   return int(std::find(kFields.begin(), kFields.end(), field) - kFields.begin());
 }
 
-const QString& FieldText(const InventoryFunctions::DVDRecord& dvd, DVDField field) {
+const QString& FieldText(const Changes::CatalogueValues& dvd, DVDField field) {
   switch (field) {
     case DVDField::Category:
       return dvd.category;
@@ -96,6 +97,61 @@ void Adopt(const InventoryMark& start, const Lists& lists) {
   }
 }
 
+// Takes in a write whose only change to the four columns was one DVD's going from `before` to
+// `after` (an added DVD has no before); `start` is where the table stood just before the write.
+void TakeIn(const InventoryMark& start, const Changes::CatalogueValues* before,
+            const Changes::CatalogueValues& after) {
+  if (start != kept.mark) return;
+  for (size_t slot = 0; slot < kFields.size(); ++slot) {
+    std::optional<QStringList>& list = kept.lists[slot];
+    if (!list) continue;
+    const DVDField field = kFields[slot];
+    const QString& now = FieldText(after, field);
+    const QString was = before ? FieldText(*before, field) : QString();
+    if (was == now) continue;
+    // A value only ever added to a group alone of its spelling needs no look-up; any other
+    // change asks the engine what the group now shows.
+    const bool sameGroup = !was.isEmpty() && InventoryFunctions::SameTitle(was, now);
+    if (!now.isEmpty()) {
+      const auto at = GroupOf(*list, now);
+      if (at == list->end()) {
+        list->insert(std::lower_bound(list->begin(), list->end(), now, Before), now);
+      } else if (*at != now || sameGroup) {
+        Refresh(*list, field, now);
+      }
+    }
+    if (!was.isEmpty() && !sameGroup) Refresh(*list, field, was);
+  }
+  kept.mark = InventoryFunctions::CurrentInventoryMark();
+}
+
+// A write that left the four columns as they were (a loan, a return).
+void Untouched(const InventoryMark& start) {
+  if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark();
+}
+
+// Set by the first ReadAhead: from then on the lists are read again after every change the
+// program could not take in, so that the next dialog finds them ready.
+bool keepReady = false;
+
+void OnDVDsChanged(const Changes::DVDs& change) {
+  if (change.catalogueKept) {
+    Untouched(change.before);
+  } else if (change.now) {
+    TakeIn(change.before, change.was ? &*change.was : nullptr, *change.now);
+  }
+  if (keepReady) ReadAhead();
+}
+
+// The lists follow the change notice from the start: a clean-up or a repair replaces the file,
+// and they are read ahead again at once.
+[[maybe_unused]] const bool kListening = [] {
+  ChangeNotice& notice = ChangeNotice::Instance();
+  QObject::connect(&notice, &ChangeNotice::DVDsChanged, &OnDVDsChanged);
+  QObject::connect(&notice, &ChangeNotice::EverythingChanged, &ReadAhead);
+  return true;
+}();
+
 }  // namespace
 
 QStringList Values(DVDField field) {
@@ -108,6 +164,7 @@ QStringList Values(DVDField field) {
 }
 
 void ReadAhead() {
+  keepReady = true;
   const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
   if (!db || !db->IsOpen()) return;
   const InventoryMark start = InventoryFunctions::CurrentInventoryMark();
@@ -147,35 +204,6 @@ bool Ready() {
                      [](const std::optional<QStringList>& list) { return list.has_value(); });
 }
 
-void TakeIn(const InventoryFunctions::InventoryMark& start,
-            const InventoryFunctions::DVDRecord* before,
-            const InventoryFunctions::DVDRecord& after) {
-  if (start != kept.mark) return;
-  for (size_t slot = 0; slot < kFields.size(); ++slot) {
-    std::optional<QStringList>& list = kept.lists[slot];
-    if (!list) continue;
-    const DVDField field = kFields[slot];
-    const QString& now = FieldText(after, field);
-    const QString was = before ? FieldText(*before, field) : QString();
-    if (was == now) continue;
-    // A value only ever added to a group alone of its spelling needs no look-up; any other
-    // change asks the engine what the group now shows.
-    const bool sameGroup = !was.isEmpty() && InventoryFunctions::SameTitle(was, now);
-    if (!now.isEmpty()) {
-      const auto at = GroupOf(*list, now);
-      if (at == list->end()) {
-        list->insert(std::lower_bound(list->begin(), list->end(), now, Before), now);
-      } else if (*at != now || sameGroup) {
-        Refresh(*list, field, now);
-      }
-    }
-    if (!was.isEmpty() && !sameGroup) Refresh(*list, field, was);
-  }
-  kept.mark = InventoryFunctions::CurrentInventoryMark();
-}
-
-void Untouched(const InventoryFunctions::InventoryMark& start) {
-  if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark();
-}
-
 }  // namespace ChoiceLists
+
+QStringList InventoryFunctions::ChoiceValues(DVDField field) { return ChoiceLists::Values(field); }

@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <vector>
 
-#include "data/Database.h"
+#include "app/DatabaseHandle.h"
 
 // The DVD record: table Inventory, its status codes and the overdue rule.
 namespace InventoryFunctions {

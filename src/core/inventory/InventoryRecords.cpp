@@ -3,15 +3,12 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
-#include "phonebook/CustomerFunctions.h"
-#include "phonebook/CustomerRecords.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -33,38 +30,6 @@ int RequireField(const Recordset& records, const QString& name) {
                         QStringLiteral("Recordset"));
   }
   return index;
-}
-
-// The six fields the Add/Edit dialog owns, in the order they are written.
-void WriteCatalogueFields(Recordset& records, const DVDRecord& dvd) {
-  records.SetValue(QStringLiteral("DVDTitle"), dvd.title);
-  records.SetValue(QStringLiteral("Category"), dvd.category);
-  records.SetValue(QStringLiteral("Rated"), dvd.rated);
-  records.SetValue(QStringLiteral("Starring"), dvd.starring);
-  records.SetValue(QStringLiteral("Description"), dvd.description);
-  records.SetValue(QStringLiteral("BarCode"), dvd.barCode);
-  records.Update();
-}
-
-void SaveBorrower(const CustomerFunctions::Customer& borrower) {
-  using namespace CustomerFunctions;
-  const DatabaseHandle db = CustomersDatabase();
-  RecordsetPtr records =
-      OpenRecords(QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") +
-                      SqlText(borrower.name),
-                  db);
-  if (NoRecords(records)) {
-    CloseRecords(records);
-    records = OpenRecords(QStringLiteral("Select Customers.* From Customers"), db);
-    records->AddNew();
-    records->SetValue(QStringLiteral("Name"), borrower.name);
-  } else {
-    // The stored spelling of the name stays; only the entry's fields follow the dialog.
-    records->Edit();
-  }
-  for (const Field field : kFields) records->SetValue(ColumnName(field), borrower.Text(field));
-  records->Update();
-  CloseRecords(records);
 }
 
 }  // namespace
@@ -233,85 +198,6 @@ QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
   return values;
 }
 
-void AddDVD(const DVDRecord& dvd) {
-  RecordsetPtr records = Open(kWholeTable);
-  records->AddNew();
-  WriteCatalogueFields(*records, dvd);
-  CloseRecords(records);
-}
-
-bool UpdateDVD(const QString& title, const DVDRecord& dvd) {
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
-  const bool found = !NoRecords(records);
-  if (found) {
-    records->Edit();
-    WriteCatalogueFields(*records, dvd);
-  }
-  CloseRecords(records);
-  return found;
-}
-
-bool DeleteDVD(const QString& title) {
-  Transaction transaction(InventoryDatabase());
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
-  const bool found = !NoRecords(records);
-  for (; !records->Eof(); records->MoveNext()) records->Delete();
-  CloseRecords(records);
-  transaction.Commit();
-  return found;
-}
-
-bool LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-             const QDate& outDate, const QDate& dueDate) {
-  Transaction transaction(InventoryDatabase());
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
-  if (NoRecords(records)) {
-    CloseRecords(records);
-    return false;
-  }
-  records->Edit();
-  records->SetValue(QStringLiteral("Name"), borrower.name);
-  records->SetValue(QStringLiteral("Status"), qint32(Loaned));
-  records->SetValue(QStringLiteral("Date"), outDate);
-  records->SetValue(QStringLiteral("DueDate"), dueDate);
-  records->Update();
-  CloseRecords(records);
-  SaveBorrower(borrower);
-  transaction.Commit();
-  return true;
-}
-
-bool ReturnDVD(const QString& title) {
-  RecordsetPtr records = Open(kLoanStateOfTitle + SqlText(title));
-  const bool found = !NoRecords(records);
-  if (found) {
-    records->Edit();
-    records->SetValue(QStringLiteral("Status"), qint32(InStock));
-    records->SetValue(QStringLiteral("Name"), QString(u""_qs));
-    records->Update();
-  }
-  CloseRecords(records);
-  return found;
-}
-
-bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
-  int found = 0;
-  bool editedFound = false;
-  const QByteArray edited = editedTitle.toUtf8();
-  for (; !records->Eof() && found < 2; records->MoveNext()) {
-    ++found;
-    // The engine's own text equality decides whether the row found is the edited DVD.
-    const QByteArray stored = records->Text(QStringLiteral("DVDTitle")).toUtf8();
-    if (JetDialect::CompareNoCase(stored.constData(), int(stored.size()), edited.constData(),
-                                  int(edited.size())) == 0) {
-      editedFound = true;
-    }
-  }
-  CloseRecords(records);
-  return found > 1 || (found == 1 && !editedFound);
-}
-
 bool SameTitle(const QString& a, const QString& b) { return CompareText(a, b) == 0; }
 
 InventoryMark CurrentInventoryMark() {
@@ -319,24 +205,16 @@ InventoryMark CurrentInventoryMark() {
   // number, since the old one's handle has expired by then.
   static std::weak_ptr<Database> numbered;
   static quint64 number = 0;
-  // Rows of Inventory written on the numbered connection. Writes to the other tables (a saved
-  // layout, a phone book entry) leave every view of the DVDs as it is.
-  static qint64 inventoryChanges = 0;
   const DatabaseHandle db = InventoryDatabase();
   if (!db || !db->IsOpen()) return {};
   if (numbered.expired() || numbered.lock() != db) {
     numbered = db;
     ++number;
-    inventoryChanges = 0;
-    constexpr auto kCount = [](void* changes, int, const char* database, const char* table,
-                               sqlite3_int64) {
-      if (std::strcmp(database, "main") == 0 && sqlite3_stricmp(table, "Inventory") == 0) {
-        ++*static_cast<qint64*>(changes);
-      }
-    };
-    sqlite3_update_hook(db->Handle(), kCount, &inventoryChanges);
+    // Rows of Inventory only: writes to the other tables (a saved layout, a phone book entry)
+    // leave every view of the DVDs as it is.
+    db->CountWritesTo(QStringLiteral("Inventory"));
   }
-  return {number, inventoryChanges,
+  return {number, db->WritesCounted(),
           db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
 }
 

@@ -8,19 +8,18 @@
 #include <optional>
 #include <vector>
 
+#include "app/ChangeNotice.h"
+#include "app/DatabaseHandle.h"
 #include "inventory/DVDRecord.h"
 
-class Database;
-
-namespace CustomerFunctions {
-struct Customer;
-}
-
 // Every statement the program runs on table Inventory: the DVD list and its columns, the look-ups
-// by title and by bar code, the choice lists, and the writes (add, edit, delete, lend, return).
+// by title and by bar code, the choice lists. The writes are InventoryWrites'.
 // All of them run on the database the Inventory owner keeps, and every value enters the SQL text
 // through SqlText. Failures propagate as DatabaseError.
 namespace InventoryFunctions {
+
+struct PlacedDVD;
+struct SearchCriteria;
 
 // A statement that returns whole Inventory rows, made only by the program's own builders, so that
 // a window can fill a list without holding SQL of its own.
@@ -28,12 +27,18 @@ class DVDQuery {
  public:
   // Every DVD: lent DVDs first, then by due date, then by title.
   static DVDQuery List();
-  // Every DVD of a search clause (already built from SqlText pieces), by title.
-  static DVDQuery Where(const QString& clause);
 
   const QString& Sql() const { return sql_; }
 
  private:
+  // Every DVD of a clause built from SqlText pieces, by title: only the search's builder and the
+  // owner's own look-ups make one.
+  static DVDQuery Where(const QString& clause);
+  friend std::optional<DVDQuery> SearchQuery(const SearchCriteria& criteria);
+  friend QStringList StatusReportLines(const QDate& today);
+  friend std::vector<PlacedDVD> PlaceInList(const QStringList& titles,
+                                            const std::vector<DVDField>& wanted);
+
   explicit DVDQuery(QString sql) : sql_(std::move(sql)) {}
   QString sql_;
 };
@@ -72,41 +77,17 @@ std::optional<LoanState> FindLoanState(const QString& title);
 // The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
 // inventory's database or from `db`, another connection to its file.
 QStringList DistinctValues(DVDField field);
-QStringList DistinctValues(DVDField field, const std::shared_ptr<Database>& db);
-
-// A new DVD with its six catalogue fields; the loan columns take the table's defaults, so it is in
-// stock.
-void AddDVD(const DVDRecord& dvd);
-// Writes the six catalogue fields over the first DVD titled `title`; false when there is none.
-bool UpdateDVD(const QString& title, const DVDRecord& dvd);
-// Deletes every DVD titled `title`; false when there was none.
-bool DeleteDVD(const QString& title);
-// Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
-// borrower to the phone book, or updates the stored entry's fields (its name stays as stored).
-// Both writes or neither. False when there is no such DVD (nothing is written).
-bool LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-             const QDate& outDate, const QDate& dueDate);
-// Takes the first DVD titled `title` back: status 0, no borrower; the dates stay.
-bool ReturnDVD(const QString& title);
-
-// The edit dialog's duplicate check for a changed title: true when the title look-up (letter case
-// ignored) finds any DVD but the one being edited, the first titled `editedTitle`. Changing only
-// the letter case of a title ("star wars" to "Star Wars") therefore finds no duplicate.
-bool TitleTakenByAnother(const QString& title, const QString& editedTitle);
+// The same lists as the dialogs show them: kept between openings while the table stays as it
+// was read (ChoiceLists).
+QStringList ChoiceValues(DVDField field);
+QStringList DistinctValues(DVDField field, const DatabaseHandle& db);
 
 // Whether two titles are one DVD's title by the engine's text equality: letter case ignored,
 // accents kept.
 bool SameTitle(const QString& a, const QString& b);
 
-// Where table Inventory stands: the mark moves with every row of Inventory written on the
-// program's own connection and with every commit of another connection or program. A view filled at
-// one mark still shows the table while the mark stays the same.
-struct InventoryMark {
-  quint64 connection = 0;  // which connection: a new one (after a clean-up, say) gets a new number
-  qint64 changes = 0;      // rows of Inventory written on it
-  qint64 dataVersion = 0;
-  bool operator==(const InventoryMark&) const = default;
-};
+// Where table Inventory stands (see Changes::TableMark).
+using InventoryMark = Changes::TableMark;
 InventoryMark CurrentInventoryMark();
 
 // The DVDs now titled any of `titles` (letter case ignored), each with the number of DVDs the DVD

@@ -73,11 +73,10 @@ QString LoanLine(const DVDRecord& dvd, bool overdue, const QDate& today, Borrowe
 }
 
 // The lines of one list of loans, or "None." when the statement gives no DVD.
-void AddList(QStringList& lines, const QString& clause,
+void AddList(QStringList& lines, const DVDQuery& query,
              const std::function<QString(const DVDRecord&)>& line) {
   const qsizetype before = lines.size();
-  ReadDVDs(DVDQuery::Where(clause), {DVDField::Name},
-           [&](const DVDRecord& dvd) { lines << line(dvd); });
+  ReadDVDs(query, {DVDField::Name}, [&](const DVDRecord& dvd) { lines << line(dvd); });
   if (lines.size() == before) lines << QStringLiteral("None.");
 }
 
@@ -105,10 +104,10 @@ QStringList StatusReportLines(const QDate& today) {
   Borrowers borrowers;
   ShortDateTexts dates;
   lines << QStringLiteral("-- DVDs Overdue --");
-  AddList(lines, LentClause(today, " >"),
+  AddList(lines, DVDQuery::Where(LentClause(today, " >")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, true, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(Loaned) + QStringLiteral("--");
-  AddList(lines, LentClause(today, " <="),
+  AddList(lines, DVDQuery::Where(LentClause(today, " <=")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, false, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
   // Only the titles: most of a large collection is in stock, and reading each row's dates would

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "data/Database.h"
+#include "app/DatabaseHandle.h"
 
 // The phone book: table Customers, one row per person DVDs are lent to, found by name.
 namespace CustomerFunctions {

@@ -1,5 +1,7 @@
 #include "phonebook/CustomerRecords.h"
 
+#include "app/ChangeNotice.h"
+#include "data/Database.h"
 #include "data/Recordset.h"
 #include "phonebook/CustomerFunctions.h"
 
@@ -75,13 +77,46 @@ bool HasCustomer(const QString& name) {
   return found;
 }
 
-bool DeleteCustomer(const QString& name) {
+EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling) {
+  if (customer.name.isEmpty()) return EntryOutcome::NameMissing;
+  Changes::Batch batch;
+  Transaction transaction(CustomersDatabase());
+  RecordsetPtr records =
+      OpenRecords(QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") +
+                      SqlText(customer.name),
+                  CustomersDatabase());
+  if (NoRecords(records)) {
+    CloseRecords(records);
+    records = OpenRecords(QStringLiteral("Select Customers.* From Customers"), CustomersDatabase());
+    records->AddNew();
+    records->SetValue(QStringLiteral("Name"), customer.name);
+  } else {
+    records->Edit();
+    if (spelling == NameSpelling::Typed) records->SetValue(QStringLiteral("Name"), customer.name);
+  }
+  // Every column as text: an empty box is stored as empty text, never as Null.
+  for (const Field field : kFields) records->SetValue(ColumnName(field), customer.Text(field));
+  records->Update();
+  CloseRecords(records);
+  Changes::AnnounceBorrowers({customer.name});
+  transaction.Commit();
+  batch.Commit();
+  return EntryOutcome::Saved;
+}
+
+EntryOutcome DeleteCustomer(const QString& name) {
+  Changes::Batch batch;
+  Transaction transaction(CustomersDatabase());
   RecordsetPtr records = OpenName(name);
   const bool found = !NoRecords(records);
-  // The first row is current right after opening.
+  // Only the first row of that name goes, even if another writer stored it twice.
   if (found) records->Delete();
   CloseRecords(records);
-  return found;
+  if (!found) return EntryOutcome::Gone;
+  Changes::AnnounceBorrowers({name});
+  transaction.Commit();
+  batch.Commit();
+  return EntryOutcome::Saved;
 }
 
 }  // namespace CustomerFunctions

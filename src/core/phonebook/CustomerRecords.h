@@ -32,9 +32,18 @@ std::optional<Customer> FindCustomer(const QString& name);
 // Every stored name that is neither empty nor absent, in name order (the loan dialog's list).
 QStringList BorrowerNames();
 
-// The loan dialog's "Del From List": whether an entry of that name (letter case ignored) exists,
-// and deleting the first such entry. DeleteCustomer is false when there was none.
+// Whether an entry of that name (letter case ignored) exists.
 bool HasCustomer(const QString& name);
-bool DeleteCustomer(const QString& name);
+
+// The phone book's writes. Each is one transaction (or part of the caller's: a loan saves its
+// borrower inside its own), and the change notice names the entry once it has committed.
+enum class EntryOutcome { Saved, NameMissing, Gone };
+// Whose spelling of the name an overwritten entry keeps: the one typed (the phone book's Save)
+// or the one stored (a loan's borrower).
+enum class NameSpelling { Typed, Stored };
+// Stores a new entry, or overwrites every field of the first stored entry of that name.
+EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling);
+// Deletes the first entry of that name; Gone when there was none.
+EntryOutcome DeleteCustomer(const QString& name);
 
 }  // namespace CustomerFunctions

@@ -11,9 +11,6 @@ const QString kAllNames =
     QStringLiteral("Select Customers.* From Customers Order By Customers.Name");
 const QString kEntryOf =
     QStringLiteral("Select Customers.* From Customers Where Customers.Name = ");
-const QString kNameOf =
-    QStringLiteral("Select Customers.Name From Customers Where Customers.Name = ");
-const QString kWholeTable = QStringLiteral("Select Customers.* From Customers");
 
 bool NameMissing(Form& form, const QString& text) {
   if (!form.NameText().isEmpty()) return false;
@@ -28,11 +25,11 @@ bool Confirmed(const QString& question) {
                             seams::MsgAnswer::Yes) == seams::MsgAnswer::Yes;
 }
 
-// Every column from the boxes, as text: an empty box is stored as empty text, never as Null.
-void WriteEntry(Recordset& records, const Form& form) {
-  records.SetValue(QStringLiteral("Name"), form.NameText());
-  for (const Field field : kFields) records.SetValue(ColumnName(field), form.FieldText(field));
-  records.Update();
+CustomerFunctions::Customer Typed(const Form& form) {
+  CustomerFunctions::Customer customer;
+  customer.name = form.NameText();
+  for (const Field field : kFields) customer.Text(field) = form.FieldText(field);
+  return customer;
 }
 
 }  // namespace
@@ -71,19 +68,11 @@ void SavePhoneInfo(Form& form) {
   if (NameMissing(form,
                   QStringLiteral("You must enter a name before you can save a phone book entry.")))
     return;
-  RecordsetPtr records =
-      OpenRecords(kEntryOf + SqlText(form.NameText()), CustomerFunctions::CustomersDatabase());
-  if (NoRecords(records)) {
-    CloseRecords(records);
-    records = OpenRecords(kWholeTable, CustomerFunctions::CustomersDatabase());
-    records->AddNew();
-    WriteEntry(*records, form);
-  } else if (Confirmed(QStringLiteral("Are you sure you wish to save this info?"))) {
-    // Name included, so the stored spelling (letter case too) becomes the one typed.
-    records->Edit();
-    WriteEntry(*records, form);
+  // A new entry is stored without asking; the name typed over a stored one becomes its spelling.
+  if (!CustomerFunctions::HasCustomer(form.NameText()) ||
+      Confirmed(QStringLiteral("Are you sure you wish to save this info?"))) {
+    CustomerFunctions::SaveCustomer(Typed(form), CustomerFunctions::NameSpelling::Typed);
   }
-  CloseRecords(records);
   form.Refresh();
 }
 
@@ -91,16 +80,14 @@ void DelPhoneInfo(Form& form) {
   if (NameMissing(
           form, QStringLiteral("You must enter a name before you can delete a phone book entry.")))
     return;
-  RecordsetPtr records =
-      OpenRecords(kNameOf + SqlText(form.NameText()), CustomerFunctions::CustomersDatabase());
-  if (!NoRecords(records)) {
-    // Only the first row of that name goes, even if another writer stored it twice.
-    if (Confirmed(QStringLiteral("Are you sure you wish to delete this entry?"))) records->Delete();
+  if (CustomerFunctions::HasCustomer(form.NameText())) {
+    if (Confirmed(QStringLiteral("Are you sure you wish to delete this entry?"))) {
+      CustomerFunctions::DeleteCustomer(form.NameText());
+    }
   } else {
     seams::ShowMessage(QStringLiteral("Could not find the name you entered."),
                        QStringLiteral("Name Not Found"), seams::MsgIcon::Information);
   }
-  CloseRecords(records);
   form.Refresh();
 }
 

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <charconv>
 
+#include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
@@ -16,6 +17,8 @@ namespace SettingsManager {
 namespace {
 
 DatabaseHandle settingsDatabase;
+// The file check knows the table as one of the program's and checks its shape.
+[[maybe_unused]] const bool kDeclared = DatabaseFunctions::DeclareTable(QStringLiteral("Settings"));
 
 QString Lookup(const QString& name) {
   return QStringLiteral("Select Settings.* From Settings Where SettingName = ") + SqlText(name);
@@ -123,6 +126,7 @@ void WriteSetting(const QString& name, const QVariant& value) {
     records->Update();
   }
   CloseRecords(records);
+  Changes::AnnounceSettings({name});
 }
 
 int KindOf(const QVariant& value) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVariant>
 
-#include "data/Database.h"
+#include "app/DatabaseHandle.h"
 
 // Named, typed values in table Settings: preferences and window layout.
 namespace SettingsManager {

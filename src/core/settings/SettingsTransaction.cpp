@@ -15,6 +15,7 @@ SettingsTransaction::~SettingsTransaction() = default;
 
 void SettingsTransaction::Commit() {
   if (transaction_) transaction_->Commit();
+  batch_.Commit();
 }
 
 }  // namespace SettingsManager

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "app/ChangeNotice.h"
+
 class Transaction;
 
 namespace SettingsManager {
@@ -19,6 +21,7 @@ class SettingsTransaction {
   void Commit();
 
  private:
+  Changes::Batch batch_;  // the settings written are announced once, after the commit
   std::unique_ptr<Transaction> transaction_;
 };
 

@@ -19,7 +19,6 @@
 #include "ReelKeeperVersion.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
-#include "app/DatabaseMaintenance.h"
 #include "app/DatabasePath.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/DVDRecord.h"
@@ -28,6 +27,7 @@
 #include "seams/ProgressSink.h"
 #include "ui/about/GuideFrm.h"
 #include "ui/common/FormHelpers.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using seams::MsgAnswer;
 using seams::MsgButtons;
@@ -157,10 +157,7 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
   connect(command3, &QPushButton::clicked, this, &AboutFrm::OpenDocumentation);
   connect(command2, &QPushButton::clicked, this, &AboutFrm::close);
 
-  tagTimer_ = new QTimer(this);
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+  tagTimer_ = FormHelpers::HintTimer(this);
 }
 
 AboutFrm::~AboutFrm() = default;
@@ -276,15 +273,15 @@ void AboutFrm::CleanUpDatabase() {
         Constants::kAppTitle, MsgIcon::Exclamation);
     return;
   }
-  if (result.salvaged) {
+  if (result.cleaned.salvaged) {
     // The file was damaged: what could be read was kept, and the user must know what that is.
     QString text = QStringLiteral("The database '%1' was damaged. Rows kept:").arg(result.path);
-    for (const DatabaseMaintenance::TableRows& table : result.tables) {
+    for (const TableRows& table : result.cleaned.tables) {
       text += kCrLf + QStringLiteral("%1: %2").arg(table.table).arg(table.rows);
     }
-    text +=
-        kCrLf + kCrLf +
-        QStringLiteral("The damaged original is kept beside it as '%1'.").arg(result.damagedFile);
+    text += kCrLf + kCrLf +
+            QStringLiteral("The damaged original is kept beside it as '%1'.")
+                .arg(result.cleaned.damagedFile);
     seams::ShowMessage(text, Constants::kAppTitle, MsgIcon::Exclamation);
   }
   seams::ShowMessage(QStringLiteral("Cleanup Complete."), QStringLiteral("Complete."),

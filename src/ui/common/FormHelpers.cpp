@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStringListModel>
+#include <QTimer>
 
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"
@@ -106,6 +107,14 @@ void ShowHint(QWidget* window) {
   if (!control) return;
   const QString hint = control->property("Tag").toString();
   if (!CallMessage(window, hint)) MainMessage(hint);
+}
+
+QTimer* HintTimer(QWidget* window) {
+  auto* timer = new QTimer(window);
+  timer->setObjectName(QStringLiteral("TagTimer"));
+  timer->setInterval(100);
+  QObject::connect(timer, &QTimer::timeout, window, [window] { ShowHint(window); });
+  return timer;
 }
 
 void SetMainWindow(QWidget* window) { mainWindow = window; }

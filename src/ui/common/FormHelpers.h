@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QListWidget;
+class QTimer;
 class QWidget;
 
 // Small operations every window shares: type-ahead completion, the hover hint in a window's
@@ -35,6 +36,10 @@ void SetChoices(QComboBox* box, const QStringList& choices);
 // A window without a Message of its own shows its hints in the main window. Nothing under the
 // pointer belongs to the window: nothing changes. Never fails.
 void ShowHint(QWidget* window);
+
+// The window's hint poll ("TagTimer", every 100 ms: ShowHint), made but not started: a window
+// starts it once loaded and stops it as it unloads.
+QTimer* HintTimer(QWidget* window);
 
 // The window whose Message MainMessage uses (the main window registers itself).
 void SetMainWindow(QWidget* window);

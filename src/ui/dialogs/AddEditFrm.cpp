@@ -10,13 +10,13 @@
 #include <QVBoxLayout>
 
 #include "app/Constants.h"
-#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/InventoryWrites.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 using InventoryFunctions::DVDField;
 using seams::MsgIcon;
@@ -104,7 +104,7 @@ void AddEditFrm::hideEvent(QHideEvent* event) {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  FormHelpers::SetChoices(box, ChoiceLists::Values(field));
+  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }
@@ -133,58 +133,36 @@ InventoryFunctions::DVDRecord AddEditFrm::Typed() const {
   return dvd;
 }
 
-bool AddEditFrm::RefuseTitle() {
-  seams::ShowMessage(
-      QStringLiteral("There is a DVD with the title you entered. Please enter another title."),
-      QStringLiteral("Enter Another Title"), MsgIcon::Exclamation);
-  titleTxt_->setFocus();
-  return false;
-}
-
-bool AddEditFrm::RefuseBarCode() {
-  seams::ShowMessage(
-      QStringLiteral("There is already a DVD with the barcode you have entered. Please re-enter."),
-      QStringLiteral("Bar Code Already Entered"), MsgIcon::Information);
-  if (barCodeTxt_->isEnabled()) barCodeTxt_->setFocus();
-  return false;
-}
-
 bool AddEditFrm::SaveStuff() {
   if (Cancelled) return true;
   const InventoryFunctions::DVDRecord dvd = Typed();
-  if (dvd.title.isEmpty()) {
-    seams::ShowMessage(QStringLiteral("You need to enter a title for the DVD."),
-                       QStringLiteral("Enter Title"), MsgIcon::Exclamation);
-    return false;
+  using InventoryFunctions::DVDOutcome;
+  const DVDOutcome outcome =
+      AddMode ? InventoryFunctions::AddDVD(dvd) : InventoryFunctions::UpdateDVD(DVDTitle, dvd);
+  switch (outcome) {
+    case DVDOutcome::Saved:
+      if (AddMode) DVDTitle = dvd.title;
+      savedTitle_ = dvd.title;
+      return true;
+    case DVDOutcome::TitleMissing:
+      seams::ShowMessage(QStringLiteral("You need to enter a title for the DVD."),
+                         QStringLiteral("Enter Title"), MsgIcon::Exclamation);
+      return false;
+    case DVDOutcome::TitleTaken:
+      seams::ShowMessage(
+          QStringLiteral("There is a DVD with the title you entered. Please enter another title."),
+          QStringLiteral("Enter Another Title"), MsgIcon::Exclamation);
+      titleTxt_->setFocus();
+      return false;
+    case DVDOutcome::BarCodeTaken:
+      seams::ShowMessage(QStringLiteral("There is already a DVD with the barcode you have "
+                                        "entered. Please re-enter."),
+                         QStringLiteral("Bar Code Already Entered"), MsgIcon::Information);
+      if (barCodeTxt_->isEnabled()) barCodeTxt_->setFocus();
+      return false;
+    default:
+      // Deleted behind the dialog; the user can still leave with Cancel.
+      seams::ShowMessage(QStringLiteral("Error"), Constants::kAppTitle);
+      return false;
   }
-  if (AddMode) {
-    if (InventoryFunctions::FindDVD(dvd.title)) return RefuseTitle();
-    if (!dvd.barCode.isEmpty() && InventoryFunctions::IsDVD(dvd.barCode)) return RefuseBarCode();
-    const InventoryFunctions::InventoryMark start = InventoryFunctions::CurrentInventoryMark();
-    InventoryFunctions::AddDVD(dvd);
-    ChoiceLists::TakeIn(start, nullptr, dvd);
-    DVDTitle = dvd.title;
-    savedTitle_ = dvd.title;
-    return true;
-  }
-  // A changed title may not be another DVD's; the edited DVD itself does not count, so a title
-  // whose letter case alone changed is accepted.
-  if (dvd.title != DVDTitle && InventoryFunctions::TitleTakenByAnother(dvd.title, DVDTitle)) {
-    return RefuseTitle();
-  }
-  if (!dvd.barCode.isEmpty()) {
-    const std::optional<QString> owner = InventoryFunctions::TitleOfBarCode(dvd.barCode);
-    if (owner && *owner != DVDTitle) return RefuseBarCode();
-  }
-  // What the write replaces, for the choice lists kept between openings.
-  const InventoryFunctions::InventoryMark start = InventoryFunctions::CurrentInventoryMark();
-  const std::optional<InventoryFunctions::DVDRecord> before = InventoryFunctions::FindDVD(DVDTitle);
-  if (!before || !InventoryFunctions::UpdateDVD(DVDTitle, dvd)) {
-    // Deleted behind the dialog; the user can still leave with Cancel.
-    seams::ShowMessage(QStringLiteral("Error"), Constants::kAppTitle);
-    return false;
-  }
-  ChoiceLists::TakeIn(start, &*before, dvd);
-  savedTitle_ = dvd.title;
-  return true;
 }

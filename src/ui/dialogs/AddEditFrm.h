@@ -12,8 +12,8 @@ class QStringListModel;
 class QTimer;
 
 // The modal dialog through which a DVD's catalogue data is added or edited. The caller sets the
-// public variables before exec() and reads Cancelled and DVDTitle afterwards; the dialog checks
-// the title and bar code and writes the DVD itself. The loan columns are never touched here.
+// public variables before exec() and reads Cancelled and DVDTitle afterwards; Ok asks the
+// inventory owner to write the DVD and shows its answer. The loan columns are never touched here.
 class AddEditFrm final : public SavingDialog {
   Q_OBJECT
 
@@ -56,8 +56,6 @@ class AddEditFrm final : public SavingDialog {
   void FillChoices(QComboBox* box, InventoryFunctions::DVDField field);
   void CheckCheck();
   InventoryFunctions::DVDRecord Typed() const;
-  bool RefuseTitle();
-  bool RefuseBarCode();
 
   QLineEdit* titleTxt_;
   QComboBox* categoryTxt_;

@@ -12,12 +12,13 @@
 #include <cmath>
 
 #include "inventory/InventoryRecords.h"
+#include "inventory/InventoryWrites.h"
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 using CustomerFunctions::Field;
 using seams::MsgAnswer;
@@ -259,20 +260,21 @@ bool LoanFrm::SaveStuff() {
   if (Cancelled) return true;
   CustomerFunctions::Customer borrower;
   borrower.name = nameTxt_->currentText();
-  if (borrower.name.isEmpty()) {
-    seams::ShowMessage(QStringLiteral("You must enter a Name to continue."),
-                       QStringLiteral("Enter Name"), MsgIcon::Information);
-    nameTxt_->setFocus();
-    return false;
-  }
   for (size_t i = 0; i < boxes_.size(); ++i)
     borrower.Text(CustomerFunctions::kFields[i]) = boxes_[i]->text();
   borrower.Text(Field::Notes) = PanelRows::FromEditor(notesTxt_->toPlainText());
-  // The DVD and its borrower are written together or not at all.
-  if (!InventoryFunctions::LendDVD(DVDTitle, borrower, outDateTxt_->date(), dueDateTxt_->date())) {
-    seams::ShowMessage(QStringLiteral("Could not save data."), QStringLiteral("Error"),
-                       MsgIcon::Critical);
-    return false;
+  const auto write = EditMode ? &InventoryFunctions::ChangeLoan : &InventoryFunctions::LendDVD;
+  switch (write(DVDTitle, borrower, outDateTxt_->date(), dueDateTxt_->date(), Seen)) {
+    case InventoryFunctions::DVDOutcome::Saved:
+      return true;
+    case InventoryFunctions::DVDOutcome::NameMissing:
+      seams::ShowMessage(QStringLiteral("You must enter a Name to continue."),
+                         QStringLiteral("Enter Name"), MsgIcon::Information);
+      nameTxt_->setFocus();
+      return false;
+    default:
+      seams::ShowMessage(QStringLiteral("Could not save data."), QStringLiteral("Error"),
+                         MsgIcon::Critical);
+      return false;
   }
-  return true;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 
+#include "inventory/InventoryWrites.h"
 #include "ui/dialogs/SavingDialog.h"
 
 class QComboBox;
@@ -28,6 +29,8 @@ class LoanFrm final : public SavingDialog {
   QString DVDTitle;
   // True: change the current loan (the fields start from it). False: a new loan.
   bool EditMode = false;
+  // The DVD's loan as the caller found it before opening the dialog; the write is made over it.
+  InventoryFunctions::LoanSeen Seen;
 
   bool SaveStuff() override;
 

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
 
 SavingDialog::SavingDialog(QWidget* parent)
     : QDialog(parent),
@@ -22,7 +22,7 @@ SavingDialog::SavingDialog(QWidget* parent)
       rows_(new QGridLayout(content_)),
       ok_(new QPushButton(QStringLiteral("&Ok"), this)),
       cancel_(new QPushButton(QStringLiteral("&Cancel"), this)),
-      tagTimer_(new QTimer(this)) {
+      tagTimer_(FormHelpers::HintTimer(this)) {
   rows_->setContentsMargins(10, 8, 10, 4);
   rows_->setHorizontalSpacing(6);
   rows_->setVerticalSpacing(4);
@@ -36,10 +36,6 @@ SavingDialog::SavingDialog(QWidget* parent)
   });
   connect(cancel_, &QPushButton::clicked, this, &SavingDialog::CancelClose);
   connect(chrome_, &DialogChrome::XClicked, this, &SavingDialog::CancelClose);
-
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
 }
 
 SavingDialog::~SavingDialog() = default;

@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <algorithm>
 
+#include "ui/common/PanelRows.h"
 #include "ui/common/Twips.h"
-#include "ui/main/PanelRows.h"
 
 namespace {
 

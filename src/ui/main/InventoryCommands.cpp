@@ -1,19 +1,23 @@
-// The main window's commands that change DVDs: add, edit, delete, lend or take back, and change
-// a loan. Each ends by reloading the list and refreshing the detail panel.
-#include "ui/main/ReelKeeperFrm.h"
+#include "ui/main/InventoryCommands.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include "app/Constants.h"
-#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/InventoryWrites.h"
+#include "inventory/StatusReport.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
-#include "ui/common/DVDListView.h"
+#include "ui/about/AboutFrm.h"
 #include "ui/dialogs/AddEditFrm.h"
 #include "ui/dialogs/LoanFrm.h"
+#include "ui/main/ReelKeeperFrm.h"
+#include "ui/phonebook/PhoneBookFrm.h"
+#include "ui/report/DVDReportFrm.h"
+#include "ui/search/SearchFrm.h"
 
 using seams::MsgAnswer;
 using seams::MsgButtons;
@@ -53,45 +57,31 @@ void ShowWithoutScannerPoll(QDialog& dialog, QTimer* scannerTimer) {
 
 }  // namespace
 
-ReelKeeperFrm::ListCheck ReelKeeperFrm::CheckList() const {
-  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  return {now, now == listMark_ && listDay_ == seams::Today()};
+InventoryCommands::InventoryCommands(ReelKeeperFrm* window)
+    : QObject(window), window_(window), scannerTimer_(new QTimer(this)) {
+  scannerTimer_->setObjectName(QStringLiteral("ScannerTimer"));
+  scannerTimer_->setInterval(100);
+  connect(scannerTimer_, &QTimer::timeout, this, &InventoryCommands::ScannerTick);
 }
 
-void ReelKeeperFrm::ReloadListAfter(const ListCheck& check, const QStringList& titles) {
-  // Reading the whole list again means reading and sorting every DVD; taking in the changed ones
-  // costs two look-ups each. Whatever the command cannot vouch for is read again in full.
-  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  if (!check.current || now.connection != check.start.connection ||
-      now.dataVersion != check.start.dataVersion || listDay_ != seams::Today()) {
-    LoadDVDList();
-  } else {
-    if (!titles.isEmpty()) {
-      const QString selected = GetSelectedDVD();
-      list_->ReplaceTitles(titles);
-      if (!selected.isEmpty()) SelectDVD(selected);
-    }
-    listMark_ = now;
-  }
-  // Choice lists the command could not bring up to date are read again before the next dialog.
-  ChoiceLists::ReadAhead();
+void InventoryCommands::Finish() {
+  window_->RefreshList();
+  window_->FocusList();
+  window_->DVDSelected();
 }
 
-void ReelKeeperFrm::AddDVD(const QString& barCode) {
-  const ListCheck check = CheckList();
-  AddEditFrm dialog(this);
+void InventoryCommands::AddDVD(const QString& barCode) {
+  AddEditFrm dialog(window_);
   dialog.BarCode = barCode;
   dialog.AddMode = true;
   dialog.TitleCaption = QStringLiteral("Add DVD");
   ShowWithoutScannerPoll(dialog, scannerTimer_);
-  ReloadListAfter(check, dialog.Cancelled ? QStringList() : QStringList{dialog.SavedTitle()});
-  if (!dialog.Cancelled) SelectDVD(dialog.DVDTitle);
-  list_->setFocus();
-  DVDSelected();
+  if (!dialog.Cancelled) window_->SelectDVD(dialog.DVDTitle);
+  Finish();
 }
 
-void ReelKeeperFrm::EditDVD() {
-  const QString title = GetSelectedDVD();
+void InventoryCommands::EditDVD() {
+  const QString title = window_->GetSelectedDVD();
   if (title.isEmpty()) {
     SelectFirst(QStringLiteral("You must select a DVD before you can edit it."));
     return;
@@ -102,8 +92,7 @@ void ReelKeeperFrm::EditDVD() {
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
   }
-  const ListCheck check = CheckList();
-  AddEditFrm dialog(this);
+  AddEditFrm dialog(window_);
   dialog.BarCode = dvd->barCode;
   dialog.DVDTitle = dvd->title;
   dialog.Category = dvd->category;
@@ -112,17 +101,13 @@ void ReelKeeperFrm::EditDVD() {
   dialog.Description = dvd->description;
   dialog.AddMode = false;
   dialog.TitleCaption = QStringLiteral("Edit ") + title;
-  ShowWithoutScannerPoll(dialog, scannerTimer_);
   // A changed title is no longer in the list: nothing stays selected.
-  ReloadListAfter(
-      check, dialog.Cancelled ? QStringList() : QStringList{dialog.DVDTitle, dialog.SavedTitle()});
-  ScannerFunctions::SetCodeComplete(0);
-  list_->setFocus();
-  DVDSelected();
+  ShowWithoutScannerPoll(dialog, scannerTimer_);
+  Finish();
 }
 
-void ReelKeeperFrm::DeleteDVD() {
-  const QString title = GetSelectedDVD();
+void InventoryCommands::DeleteDVD() {
+  const QString title = window_->GetSelectedDVD();
   if (title.isEmpty()) {
     SelectFirst(QStringLiteral("You must select a DVD before you can delete it."));
     return;
@@ -131,22 +116,18 @@ void ReelKeeperFrm::DeleteDVD() {
              QStringLiteral("Delete?"))) {
     return;
   }
-  const ListCheck check = CheckList();
-  if (!InventoryFunctions::DeleteDVD(title)) {
+  if (InventoryFunctions::DeleteDVD(title) != InventoryFunctions::DVDOutcome::Saved) {
     seams::ShowMessage(QStringLiteral("There was an error deleting a DVD."), kError,
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
   }
-  ReloadListAfter(check, {title});
-  UpdateDVDInfo();
-  list_->setFocus();
-  DVDSelected();
+  Finish();
 }
 
-void ReelKeeperFrm::LoanDVD(const QString& barCode) {
+void InventoryCommands::LoanDVD(const QString& barCode) {
   QString title;
   if (barCode.isEmpty()) {
-    title = GetSelectedDVD();
+    title = window_->GetSelectedDVD();
     if (title.isEmpty()) {
       SelectFirst(QStringLiteral("You must select a DVD if you wish to loan it."));
       return;
@@ -166,32 +147,27 @@ void ReelKeeperFrm::LoanDVD(const QString& barCode) {
     ProgramError();
     return;
   }
-  const ListCheck check = CheckList();
-  bool written = false;
+  const InventoryFunctions::LoanSeen seen{state->status, state->name};
   if (state->status == InventoryFunctions::Loaned) {
     if (Asked(QStringLiteral("Are you sure you want to return this DVD?"),
               QStringLiteral("Return DVD?"))) {
-      written = InventoryFunctions::ReturnDVD(title);
+      InventoryFunctions::ReturnDVD(title, seen);
     }
   } else {
     // The main window's scanner poll runs on while the loan dialog is open.
-    LoanFrm dialog(this);
+    LoanFrm dialog(window_);
     dialog.DVDTitle = title;
     dialog.TitleCaption = QStringLiteral("Loan ") + title;
     dialog.EditMode = false;
+    dialog.Seen = seen;
     dialog.exec();
-    written = !dialog.Cancelled;
   }
   ScannerFunctions::SetCodeComplete(0);
-  ChoiceLists::Untouched(check.start);
-  ReloadListAfter(check, written ? QStringList{title} : QStringList());
-  UpdateDVDInfo();
-  list_->setFocus();
-  DVDSelected();
+  Finish();
 }
 
-void ReelKeeperFrm::EditLoan() {
-  const QString title = GetSelectedDVD();
+void InventoryCommands::EditLoan() {
+  const QString title = window_->GetSelectedDVD();
   if (title.isEmpty()) {
     SelectFirst(QStringLiteral("You must select a DVD if you wish to edit loan info."));
     return;
@@ -206,15 +182,74 @@ void ReelKeeperFrm::EditLoan() {
     seams::ShowMessage(QStringLiteral("This DVD has not been loaded."), Constants::kAppTitle);
     return;
   }
-  const ListCheck check = CheckList();
-  LoanFrm dialog(this);
+  LoanFrm dialog(window_);
   dialog.DVDTitle = title;
   dialog.TitleCaption = QStringLiteral("Loan ") + title;
   dialog.EditMode = true;
+  dialog.Seen = {state->status, state->name};
   dialog.exec();
   ScannerFunctions::SetCodeComplete(0);
-  ChoiceLists::Untouched(check.start);
-  ReloadListAfter(check, dialog.Cancelled ? QStringList() : QStringList{title});
-  list_->setFocus();
-  DVDSelected();
+  Finish();
+}
+
+void InventoryCommands::GetStatus() {
+  DVDReportFrm report(window_);
+  report.LoadForm();
+  report.Clear();
+  // The window is up (and takes no clicks meanwhile) while the collection is read.
+  report.setWindowModality(Qt::ApplicationModal);
+  report.show();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  for (const QString& line : InventoryFunctions::StatusReportLines(seams::Today())) {
+    report.AddLine(line);
+  }
+  report.ShowModal();
+}
+
+void InventoryCommands::GoPhoneBook() {
+  PhoneBookFrm phoneBook(window_);
+  if (phoneBook.LoadForm()) phoneBook.exec();
+}
+
+void InventoryCommands::SearchForDVD() {
+  SearchFrm search(window_);
+  // The whole refresh of a selection, loan buttons included: the toolbar must offer to return a
+  // DVD that is lent, not to lend it.
+  connect(&search, &SearchFrm::DVDChosen, this, [this](const QString& title) {
+    window_->SelectDVD(title);
+    window_->DVDSelected();
+  });
+  if (search.LoadForm()) search.exec();
+}
+
+void InventoryCommands::About() {
+  AboutFrm about(window_);
+  about.LoadForm();
+  about.exec();
+}
+
+void InventoryCommands::ScannerTick() {
+  if (!ScannerFunctions::CheckScanner()) return;
+  // Taken while another window is open (the Add/Edit dialog polls for itself), a scan is dropped:
+  // it must not start a second command over the one under way.
+  if (QApplication::activeModalWidget()) return;
+  const QString code = ScannerFunctions::ScannedCode();
+  if (code.isEmpty()) {
+    seams::ShowMessage(QStringLiteral("There was a problem reading the scanned bar code. It is "
+                                      "possible the scanner you are using does not support the "
+                                      "bar code type you are trying to scan. Try to restart your "
+                                      "computer to rectify the situation."),
+                       QStringLiteral("Uh Oh"), seams::MsgIcon::Information);
+    return;
+  }
+  if (window_->isMinimized()) window_->showNormal();
+  // Only the window's own events: a click queued meanwhile must not start a command first.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  window_->raise();
+  window_->activateWindow();
+  if (InventoryFunctions::IsDVD(code)) {
+    LoanDVD(code);
+  } else {
+    AddDVD(code);
+  }
 }

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "seams/Clock.h"
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "phonebook/PhoneBookEntry.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 // The tab as the entry form of the shared phone book operations.
 class PhoneBookPanel::Form final : public PhoneBookEntry::Form {

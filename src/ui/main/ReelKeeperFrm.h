@@ -3,12 +3,14 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <optional>
+#include <vector>
 
 #include "inventory/DVDRecord.h"
 #include "inventory/InventoryRecords.h"
 
 class DVDInfoPanel;
 class DVDListView;
+class InventoryCommands;
 class LoanInfoPanel;
 class PhoneBookPanel;
 class QFrame;
@@ -17,8 +19,9 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 
-// The program's main window: the DVD list, the detail tabs and the toolbar. Closing it ends the
-// program.
+// The program's main window: the DVD list, the detail tabs and the toolbar. It shows the
+// collection and follows the change notice; its commands are InventoryCommands'. Closing it ends
+// the program.
 class ReelKeeperFrm : public QMainWindow {
   Q_OBJECT
 
@@ -41,61 +44,28 @@ class ReelKeeperFrm : public QMainWindow {
   void ResizeMe();
   // The splitter's centre as a fraction of the width between list and tabs.
   float SeparatorRatio = 0.5f;
-
-  // Layout persistence under the window's name and the list's.
-  void LoadWindow();
-  void SaveWindow();
-  void LoadListSettings();
-  void SaveListSettings();
-  void LoadSeparatorRatio();
-  void SaveSeparatorRatio();
   // Everything the unload writes (placement, list layout, separator) in one transaction; a
   // failure is logged to "ErrorLog" and does not stop the unload.
   void SaveLayout();
-  // SeparatorRatio from where the splitter stands now, held within 1/8 and 7/8.
-  void ResetSeparatorRatio();
+  void LoadListSettings();
 
-  // The list: its columns, and all rows again with the selection kept.
-  void LoadListColumns();
+  // All rows again with the selection kept; RefreshList only when the list no longer shows the
+  // table (another program wrote, or the day changed).
   void LoadDVDList();
+  void RefreshList();
+  void FocusList();
 
   // The selected DVD's title, or empty text.
   QString GetSelectedDVD() const;
   // Selects (and scrolls to) the first row with that title, letter case ignored; the detail
   // panel is not refreshed.
   void SelectDVD(const QString& title);
-  // True when some DVD has that bar code.
-  bool IsDVD(const QString& barCode) const;
 
-  // The detail panel: the loan buttons, then the three tabs.
+  // The detail panel: the loan buttons, then the tabs.
   void DVDSelected();
-  void UpdateLoanButton();
   void UpdateDVDInfo();
-  void ClearDVDInfo();
-  void ClearLoanInfo();
-  // Shows the panel of the selected tab, fitted to the tab strip.
-  void UpdateTabs();
 
-  // The phone book tab's record operations.
-  void LoadPhoneNames();
-  void LoadPhoneBookInfo();
-  void ClearPhoneBookInfo();
-  void SavePhoneInfo();
-  void DelPhoneInfo();
-
-  // Runs the toolbar command of a button key ("AddDVD", "EditDVD", ...); other keys do nothing.
-  void ButtonClick(const QString& key);
-
-  // The commands behind the toolbar, the list's gestures and the scanner.
-  void AddDVD(const QString& barCode);
-  void EditDVD();
-  void DeleteDVD();
-  void LoanDVD(const QString& barCode);
-  void EditLoan();
-  void GetStatus();
-  void GoPhoneBook();
-  void SearchForDVD();
-  void About();
+  InventoryCommands& Commands() const { return *commands_; }
 
  signals:
   // Emitted once, as the last step of the unload handling (after the layout is saved); the
@@ -111,34 +81,32 @@ class ReelKeeperFrm : public QMainWindow {
   // The selected DVD's row. During DVDSelected the row read once serves both the loan buttons and
   // the panel: each read is a scan of the whole collection.
   std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;
+  void UpdateLoanButton();
+  // A committed write to the DVDs. When the list showed the whole table just before it (and no
+  // other program wrote meanwhile, the same day) only the DVDs written are read again; else the
+  // whole list is. The rows and their order are the same either way.
+  void TakeIn(const Changes::DVDs& change);
 
-  // The list after a command that wrote only the DVDs of some titles. When the list showed the
-  // whole table before the command (nothing written since it was filled, the same day) and no
-  // other program wrote meanwhile, only those DVDs are read again; else the whole list is. The
-  // rows and their order are the same either way.
-  struct ListCheck {
-    InventoryFunctions::InventoryMark start;
-    bool current = false;
+  // One detail tab: its page in the tab strip and the panel laid out in it.
+  struct Tab {
+    QWidget* page;
+    QFrame* panel;
   };
-  ListCheck CheckList() const;
-  void ReloadListAfter(const ListCheck& check, const QStringList& titles);
-
-  void BuildToolbar();
+  void AddTab(const QString& caption, QFrame* panel, QWidget* page);
+  void FitPanel(int tab);
   void StretchPanel(int tab);
-  void FitPanel(QWidget* page);
+  void ResetSeparatorRatio();
   void SeparatorMouse(QEvent* event);
-  void ScannerTick();
 
+  InventoryCommands* commands_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   DVDListView* list_ = nullptr;
   QLabel* separator_ = nullptr;
   QTabWidget* tabs_ = nullptr;
-  QWidget* pages_[3] = {};
-  QFrame* panels_[3] = {};
+  std::vector<Tab> tabPanels_;
   DVDInfoPanel* dvdInfo_ = nullptr;
   LoanInfoPanel* loanInfo_ = nullptr;
   PhoneBookPanel* phoneBook_ = nullptr;
-  QTimer* scannerTimer_ = nullptr;
   QTimer* tagTimer_ = nullptr;
 
   bool loaded_ = false;

@@ -18,9 +18,9 @@
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/common/MainLayout.h"
+#include "ui/common/PanelRows.h"
 #include "ui/common/WindowLayout.h"
-#include "ui/main/MainLayout.h"
-#include "ui/main/PanelRows.h"
 
 namespace PhoneBookLayout {
 
@@ -197,10 +197,7 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   connect(buttons_[1], &QPushButton::clicked, this, &PhoneBookFrm::DelPhoneInfo);
   connect(buttons_[2], &QPushButton::clicked, this, &PhoneBookFrm::close);
 
-  tagTimer_ = new QTimer(this);
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+  tagTimer_ = FormHelpers::HintTimer(this);
 }
 
 PhoneBookFrm::~PhoneBookFrm() = default;
@@ -223,22 +220,11 @@ bool PhoneBookFrm::LoadForm() {
 }
 
 bool PhoneBookFrm::Reported(const std::function<void()>& work) {
-  try {
-    work();
-    return true;
-  } catch (const DatabaseError& error) {
-    // Another program's lock, a full disk or a read-only folder gets the program's one message
-    // for them, at the error boundary, and the window stays as it is for another try.
-    if (ErrorFunctions::IsPassing(error)) throw;
-    // The file was taken away: say so, and keep what is typed.
-    try {
-      ErrorFunctions::ShowError(QStringLiteral("The phone book could not be read or changed."),
-                                false, error);
-    } catch (const DatabaseError&) {
-      // The log could not be written; the message has been shown.
-    }
-    return false;
-  }
+  // Another program's lock, a full disk or a read-only folder gets the program's one message
+  // for them, at the error boundary, and the window stays as it is for another try. The file
+  // taken away is said here, and what is typed stays.
+  return ErrorFunctions::CarryOn(QStringLiteral("The phone book could not be read or changed."),
+                                 ErrorFunctions::Report::ShowUnlessPassing, work);
 }
 
 // ---- the record operations -------------------------------------------------------------------
@@ -359,20 +345,14 @@ void PhoneBookFrm::Message(const QString& text) {
 // ---- events ----------------------------------------------------------------------------------
 
 void PhoneBookFrm::SaveLayout() {
-  try {
-    SettingsManager::SettingsTransaction batch;
-    SaveSeparatorRatio();
-    SaveWindow();
-    batch.Commit();
-  } catch (const DatabaseError& error) {
-    // The layout is a convenience: a file that cannot take it now must not keep the window open.
-    try {
-      ErrorFunctions::LogError(ErrorFunctions::ErrorText(
-          QStringLiteral("The phone book window's layout could not be saved."), false, error));
-    } catch (const DatabaseError&) {
-      // Nowhere left to tell it.
-    }
-  }
+  // The layout is a convenience: a file that cannot take it now must not keep the window open.
+  ErrorFunctions::CarryOn(QStringLiteral("The phone book window's layout could not be saved."),
+                          ErrorFunctions::Report::LogOnly, [this] {
+                            SettingsManager::SettingsTransaction batch;
+                            SaveSeparatorRatio();
+                            SaveWindow();
+                            batch.Commit();
+                          });
 }
 
 void PhoneBookFrm::done(int result) {

@@ -120,10 +120,7 @@ DVDReportFrm::DVDReportFrm(QWidget* parent) : QDialog(parent) {
   resize(std::max(minimumWidth(), TwipsToPixels(kInnerWidth, this)),
          std::max(minimumHeight(), TwipsToPixels(kInnerHeight, this)));
 
-  tagTimer_ = new QTimer(this);
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+  tagTimer_ = FormHelpers::HintTimer(this);
 }
 
 DVDReportFrm::~DVDReportFrm() = default;
@@ -239,21 +236,15 @@ void DVDReportFrm::done(int result) {
   if (!unloaded_) {
     unloaded_ = true;
     tagTimer_->stop();
+    // The placement is a convenience: a file that cannot take it now must not keep the window
+    // open.
     if (loaded_) {
-      try {
-        SettingsManager::SettingsTransaction batch;
-        SaveWindow();
-        batch.Commit();
-      } catch (const DatabaseError& error) {
-        // The placement is a convenience: a file that cannot take it now must not keep the
-        // window open.
-        try {
-          ErrorFunctions::LogError(ErrorFunctions::ErrorText(
-              QStringLiteral("The report window's placement could not be saved."), false, error));
-        } catch (const DatabaseError&) {
-          // Nowhere left to tell it.
-        }
-      }
+      ErrorFunctions::CarryOn(QStringLiteral("The report window's placement could not be saved."),
+                              ErrorFunctions::Report::LogOnly, [this] {
+                                SettingsManager::SettingsTransaction batch;
+                                SaveWindow();
+                                batch.Commit();
+                              });
     }
   }
   QDialog::done(result);

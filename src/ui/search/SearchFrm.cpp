@@ -18,18 +18,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryRecords.h"
 #include "inventory/SearchQuery.h"
 #include "seams/MessageBox.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
+#include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
-#include "ui/dialogs/DialogChrome.h"
-#include "ui/main/PanelRows.h"
-#include "ui/main/ReelKeeperFrm.h"
+#include "ui/common/PanelRows.h"
 
 using InventoryFunctions::DVDField;
 
@@ -53,7 +52,7 @@ QLabel* BuddyLabel(const QString& caption, QWidget* box, QWidget* parent) {
 
 }  // namespace
 
-SearchFrm::SearchFrm(ReelKeeperFrm* owner) : QDialog(owner), owner_(owner) {
+SearchFrm::SearchFrm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("SearchFrm"));
   chrome_ = new DialogChrome(this);
   chrome_->SetTitle(QStringLiteral("Search For DVD"));
@@ -123,6 +122,15 @@ SearchFrm::SearchFrm(ReelKeeperFrm* owner) : QDialog(owner), owner_(owner) {
   results_->setMinimumSize(kListWidth, kListHeight);
   results_->Model()->SetStatusCellStyle(InventoryFunctions::StatusCellStyle::SearchResults);
   connect(results_, &DVDListView::ItemDoubleClicked, this, &SearchFrm::GoToDVD);
+  // The rows shown follow every change, keeping the selection.
+  const auto reread = [this] {
+    if (!shown_) return;
+    const QString selected = GetSelectedDVD();
+    Reported(QStringLiteral("The search could not be run."), [&] { results_->Reload(*shown_); });
+    if (!selected.isEmpty()) results_->SelectTitle(selected);
+  };
+  connect(&ChangeNotice::Instance(), &ChangeNotice::DVDsChanged, this, reread);
+  connect(&ChangeNotice::Instance(), &ChangeNotice::EverythingChanged, this, reread);
   // The list takes Enter for itself (the main window edits with it); here it searches, as Enter
   // does everywhere else in the dialog.
   connect(results_, &DVDListView::EnterPressed, this, &SearchFrm::Search);
@@ -184,10 +192,7 @@ SearchFrm::SearchFrm(ReelKeeperFrm* owner) : QDialog(owner), owner_(owner) {
                       results_};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  tagTimer_ = new QTimer(this);
-  tagTimer_->setObjectName(QStringLiteral("TagTimer"));
-  tagTimer_->setInterval(100);
-  connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
+  tagTimer_ = FormHelpers::HintTimer(this);
 }
 
 SearchFrm::~SearchFrm() = default;
@@ -232,7 +237,7 @@ bool SearchFrm::LoadForm() {
   if (!loaded) return false;
   resize(sizeHint());
   chrome_->Fit();
-  chrome_->CenterOver(owner_);
+  chrome_->CenterOver(parentWidget());
   titleTxt_->setFocus();
   loaded_ = true;
   tagTimer_->start();
@@ -240,25 +245,15 @@ bool SearchFrm::LoadForm() {
 }
 
 bool SearchFrm::Reported(const QString& message, const std::function<void()>& work) {
-  try {
-    work();
-    return true;
-  } catch (const DatabaseError& error) {
-    // The file was taken away or is held by another program: say so, and keep what is typed.
-    try {
-      ErrorFunctions::ShowError(message, false, error);
-    } catch (const DatabaseError&) {
-      // The log could not be written; the message has been shown.
-    }
-    return false;
-  }
+  // The file was taken away or is held by another program: say so, and keep what is typed.
+  return ErrorFunctions::CarryOn(message, ErrorFunctions::Report::Show, work);
 }
 
 // ---- choice lists and columns ----------------------------------------------------------------
 
 void SearchFrm::LoadChoices(QComboBox* box, DVDField field) {
   // Refilling is not typing: no completion runs.
-  FormHelpers::SetChoices(box, ChoiceLists::Values(field));
+  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
 }
 
 void SearchFrm::LoadCategories() { LoadChoices(categoryTxt_, DVDField::Category); }
@@ -300,6 +295,7 @@ void SearchFrm::Search() {
     titleTxt_->setFocus();
     return;
   }
+  shown_ = query;
   const bool done =
       Reported(QStringLiteral("The search could not be run."), [&] { results_->Reload(*query); });
   ShowState(
@@ -316,12 +312,7 @@ void SearchFrm::GoToDVD() {
                        QStringLiteral("Select A DVD"), seams::MsgIcon::Information);
     return;
   }
-  if (owner_) {
-    owner_->SelectDVD(title);
-    // The whole refresh of a selection, loan buttons included: the toolbar must offer to return
-    // a DVD that is lent, not to lend it.
-    owner_->DVDSelected();
-  }
+  emit DVDChosen(title);
   accept();
 }
 
@@ -342,19 +333,10 @@ void SearchFrm::done(int result) {
   if (!unloaded_) {
     unloaded_ = true;
     tagTimer_->stop();
+    // The layout is a convenience: a file that cannot take it now must not keep the dialog open.
     if (loaded_) {
-      try {
-        SaveListSettings();
-      } catch (const DatabaseError& error) {
-        // The layout is a convenience: a file that cannot take it now must not keep the dialog
-        // open.
-        try {
-          ErrorFunctions::LogError(ErrorFunctions::ErrorText(
-              QStringLiteral("The search list's layout could not be saved."), false, error));
-        } catch (const DatabaseError&) {
-          // Nowhere left to tell it.
-        }
-      }
+      ErrorFunctions::CarryOn(QStringLiteral("The search list's layout could not be saved."),
+                              ErrorFunctions::Report::LogOnly, [this] { SaveListSettings(); });
     }
   }
   QDialog::done(result);

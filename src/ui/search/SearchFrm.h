@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "inventory/DVDRecord.h"
+#include "inventory/InventoryRecords.h"
 
 class DialogChrome;
 class DVDListView;
@@ -16,16 +18,16 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTimer;
-class ReelKeeperFrm;
 
 // "Search For DVD": finds DVDs by up to five criteria and shows them in a list built like the main
-// list; "Go To DVD..." selects the chosen one in the main window. Opened modally, one use each.
+// list; "Go To DVD..." hands the chosen one to whoever opened it. Opened modally, one use each.
+// The results follow the change notice while they are shown.
 class SearchFrm final : public QDialog {
   Q_OBJECT
 
  public:
-  // owner: the main window that Go To selects in (none: Go To only closes).
-  explicit SearchFrm(ReelKeeperFrm* owner = nullptr);
+  // Centred over the parent.
+  explicit SearchFrm(QWidget* parent = nullptr);
   ~SearchFrm() override;
 
   // The load: the four choice lists, the result columns and the stored list layout; centred over
@@ -47,13 +49,16 @@ class SearchFrm final : public QDialog {
   void Search();
   // The selected result's title, or empty text.
   QString GetSelectedDVD() const;
-  // Selects the chosen DVD in the main window and closes; asks for a selection first.
+  // Announces the chosen DVD (DVDChosen) and closes; asks for a selection first.
   void GoToDVD();
   // Empties the five criteria; results, matching and conjunction stay.
   void Clear();
 
   // Shows a text (a hover hint) in the status bar.
   Q_INVOKABLE void Message(const QString& text);
+
+ signals:
+  void DVDChosen(const QString& title);
 
  public slots:
   // Every way of closing ends here: the unload stores the list layout once.
@@ -72,7 +77,8 @@ class SearchFrm final : public QDialog {
   // Runs the work; a failure of the database engine is reported and the dialog stays usable.
   bool Reported(const QString& message, const std::function<void()>& work);
 
-  ReelKeeperFrm* owner_;
+  // The statement whose rows the list shows, run again when the DVDs change.
+  std::optional<InventoryFunctions::DVDQuery> shown_;
   DialogChrome* chrome_ = nullptr;
   QComboBox* titleTxt_ = nullptr;
   QComboBox* categoryTxt_ = nullptr;

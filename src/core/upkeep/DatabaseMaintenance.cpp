@@ -1,5 +1,6 @@
-#include "app/DatabaseMaintenance.h"
+#include "upkeep/DatabaseMaintenance.h"
 
+#include "app/ChangeNotice.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
@@ -15,8 +16,6 @@ QString DatabaseFile() {
   return db ? db->Name() : DatabaseFunctions::GetDatabasePath();
 }
 
-void Reopen(const QString& path) { InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path)); }
-
 }  // namespace
 
 void InitTablesOn(const DatabaseHandle& db) {
@@ -27,6 +26,11 @@ void InitTablesOn(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
+void Reopen(const QString& path) {
+  InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path));
+  Changes::AnnounceEverything();
+}
+
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy) {
   // The clean-up renames and replaces the file; no other connection of ours may be reading it.
@@ -34,19 +38,12 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
   CleanUpResult result;
   result.path = DatabaseFile();
-  DatabaseFunctions::CleanupSummary summary;
   try {
-    summary = DatabaseFunctions::CleanDatabase(db, {progress, busy});
+    result.cleaned = DatabaseFunctions::CleanDatabase(db, {progress, busy});
   } catch (const DatabaseError& error) {
     result.failure = error;
   }
   Reopen(result.path);
-  ChoiceLists::ReadAhead();
-  result.salvaged = summary.salvaged;
-  result.damagedFile = summary.damagedFile;
-  for (const DatabaseFunctions::TableRows& table : summary.tables) {
-    result.tables.append({table.table, table.rows});
-  }
   return result;
 }
 

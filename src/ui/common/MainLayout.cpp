@@ -1,4 +1,4 @@
-#include "ui/main/MainLayout.h"
+#include "ui/common/MainLayout.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -8,7 +8,7 @@
 // worker thread while the program goes on. Some damage (a free page beyond the end of the file,
 // bad bytes in a page header) lets the program start and shows only at a later write; the check
 // finds it first.
-namespace AppFunctions {
+namespace DatabaseMaintenance {
 
 class QuickCheck {
  public:
@@ -29,4 +29,4 @@ class QuickCheck {
   std::atomic<bool> cancelled_{false};
 };
 
-}  // namespace AppFunctions
+}  // namespace DatabaseMaintenance

@@ -1,35 +1,29 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
 
+#include "app/CleanupSummary.h"
 #include "app/DatabaseError.h"
-#include "data/Database.h"
+#include "app/DatabaseHandle.h"
 
 namespace seams {
 class ProgressSink;
 }
 
-// What the running program does with its database as a whole: bringing the tables up to date
-// through their owners, and the clean-up the user starts from the About window.
+// What the running program does with its database as a whole, above the table owners: bringing
+// the tables up to date through their owners, and the clean-up the user starts from the About
+// window. After a clean-up the change notice tells every view to read everything again.
 namespace DatabaseMaintenance {
 
 // Hands the database to the three table owners in their fixed order (settings, inventory, phone
 // book); each creates or extends its table and keeps the handle. One transaction, one flush.
 void InitTablesOn(const DatabaseHandle& db);
 
-struct TableRows {
-  QString table;
-  qint64 rows = 0;
-};
-
 struct CleanUpResult {
-  QString path;           // the database file
-  bool salvaged = false;  // it was damaged: the rows below are those that could be read
-  QString damagedFile;    // where the damaged original was kept, when salvaged
-  QList<TableRows> tables;
+  QString path;  // the database file
+  CleanupSummary cleaned;
   // Set when the clean-up failed: the file is as it was, and open again.
   std::optional<DatabaseError> failure;
 };
@@ -41,5 +35,9 @@ struct CleanUpResult {
 // Only a file that cannot be opened again throws (DatabaseError): nothing can go on without it.
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy = {});
+
+// Opens the file again after the engine replaced it (a clean-up or a repair), hands it to the
+// table owners and tells every view to read everything again.
+void Reopen(const QString& path);
 
 }  // namespace DatabaseMaintenance

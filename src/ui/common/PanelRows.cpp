@@ -1,4 +1,4 @@
-#include "ui/main/PanelRows.h"
+#include "ui/common/PanelRows.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

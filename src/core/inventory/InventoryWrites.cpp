@@ -1,0 +1,176 @@
+#include "inventory/InventoryWrites.h"
+
+#include "app/ChangeNotice.h"
+#include "data/Recordset.h"
+#include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
+#include "phonebook/CustomerRecords.h"
+
+namespace InventoryFunctions {
+namespace {
+
+const QString kWholeTable = QStringLiteral("Select Inventory.* From Inventory");
+const QString kWholeRowOfTitle =
+    QStringLiteral("Select Inventory.* From Inventory Where Inventory.DVDTitle = ");
+
+// One write: its transaction, and the change it announces once that has committed.
+class Write {
+ public:
+  Write() : transaction_(InventoryDatabase()), before_(CurrentInventoryMark()) {}
+
+  void Commit(Changes::DVDs change) {
+    change.before = before_;
+    change.after = CurrentInventoryMark();
+    Changes::Announce(change);
+    transaction_.Commit();
+    batch_.Commit();
+  }
+
+ private:
+  Changes::Batch batch_;
+  Transaction transaction_;
+  InventoryMark before_;
+};
+
+Changes::CatalogueValues Catalogue(const DVDRecord& dvd) {
+  return {dvd.title, dvd.category, dvd.rated, dvd.starring};
+}
+
+// The six fields the Add/Edit dialog owns, in the order they are written.
+void WriteCatalogueFields(Recordset& records, const DVDRecord& dvd) {
+  records.SetValue(QStringLiteral("DVDTitle"), dvd.title);
+  records.SetValue(QStringLiteral("Category"), dvd.category);
+  records.SetValue(QStringLiteral("Rated"), dvd.rated);
+  records.SetValue(QStringLiteral("Starring"), dvd.starring);
+  records.SetValue(QStringLiteral("Description"), dvd.description);
+  records.SetValue(QStringLiteral("BarCode"), dvd.barCode);
+  records.Update();
+}
+
+// Whether the title look-up (letter case ignored) finds any DVD but the one being edited, the
+// first titled `editedTitle`.
+bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  int found = 0;
+  bool editedFound = false;
+  for (; !records->Eof() && found < 2; records->MoveNext()) {
+    ++found;
+    // The engine's own text equality decides whether the row found is the edited DVD.
+    if (SameTitle(records->Text(QStringLiteral("DVDTitle")), editedTitle)) editedFound = true;
+  }
+  CloseRecords(records);
+  return found > 1 || (found == 1 && !editedFound);
+}
+
+DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrower,
+                const QDate& outDate, const QDate& dueDate) {
+  if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
+  Write write;
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  if (NoRecords(records)) {
+    CloseRecords(records);
+    return DVDOutcome::Gone;
+  }
+  records->Edit();
+  records->SetValue(QStringLiteral("Name"), borrower.name);
+  records->SetValue(QStringLiteral("Status"), qint32(Loaned));
+  records->SetValue(QStringLiteral("Date"), outDate);
+  records->SetValue(QStringLiteral("DueDate"), dueDate);
+  records->Update();
+  CloseRecords(records);
+  CustomerFunctions::SaveCustomer(borrower, CustomerFunctions::NameSpelling::Stored);
+  Changes::DVDs change;
+  change.titles = {title};
+  change.catalogueKept = true;
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
+}  // namespace
+
+DVDOutcome AddDVD(const DVDRecord& dvd) {
+  if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
+  Write write;
+  if (FindDVD(dvd.title)) return DVDOutcome::TitleTaken;
+  if (!dvd.barCode.isEmpty() && IsDVD(dvd.barCode)) return DVDOutcome::BarCodeTaken;
+  RecordsetPtr records = OpenRecords(kWholeTable, InventoryDatabase());
+  records->AddNew();
+  WriteCatalogueFields(*records, dvd);
+  CloseRecords(records);
+  Changes::DVDs change;
+  change.titles = {dvd.title};
+  change.now = Catalogue(dvd);
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
+DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd) {
+  if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
+  Write write;
+  if (dvd.title != title && TitleTakenByAnother(dvd.title, title)) return DVDOutcome::TitleTaken;
+  if (!dvd.barCode.isEmpty()) {
+    const std::optional<QString> owner = TitleOfBarCode(dvd.barCode);
+    if (owner && *owner != title) return DVDOutcome::BarCodeTaken;
+  }
+  const std::optional<DVDRecord> before = FindDVD(title);
+  if (!before) return DVDOutcome::Gone;
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  records->Edit();
+  WriteCatalogueFields(*records, dvd);
+  CloseRecords(records);
+  Changes::DVDs change;
+  change.titles = {title};
+  if (dvd.title != title) change.titles << dvd.title;
+  change.was = Catalogue(*before);
+  change.now = Catalogue(dvd);
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
+DVDOutcome DeleteDVD(const QString& title) {
+  Write write;
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  const bool found = !NoRecords(records);
+  for (; !records->Eof(); records->MoveNext()) records->Delete();
+  CloseRecords(records);
+  if (!found) return DVDOutcome::Gone;
+  Changes::DVDs change;
+  change.titles = {title};
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
+DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
+                   const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
+  return Lend(title, borrower, outDate, dueDate);
+}
+
+DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
+                      const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
+  return Lend(title, borrower, outDate, dueDate);
+}
+
+DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
+  Write write;
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral("Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory "
+                     "Where Inventory.DVDTitle = ") +
+          SqlText(title),
+      InventoryDatabase());
+  const bool found = !NoRecords(records);
+  if (found) {
+    records->Edit();
+    records->SetValue(QStringLiteral("Status"), qint32(InStock));
+    records->SetValue(QStringLiteral("Name"), QString(u""_qs));
+    records->Update();
+  }
+  CloseRecords(records);
+  if (!found) return DVDOutcome::Gone;
+  Changes::DVDs change;
+  change.titles = {title};
+  change.catalogueKept = true;
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
+}  // namespace InventoryFunctions
