@@ -11,6 +11,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/ListOrder.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -190,6 +191,8 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
     addDvd.Text(10, QStringLiteral("%1").arg(i, 12, 10, QLatin1Char('0')));
     addDvd.Run();
   }
+  // The list's index as the program keeps it once it has read the collection.
+  InventoryFunctions::RebuildListOrder(db);
   transaction.Commit();
   db->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
   DatabaseFunctions::CloseDatabase();

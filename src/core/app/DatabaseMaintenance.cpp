@@ -3,6 +3,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/ListOrder.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -41,6 +42,9 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
     result.failure = error;
   }
   Reopen(result.path);
+  // A salvaged file may keep places of rows that are gone; they are worked out afresh.
+  if (result.failure == std::nullopt)
+    InventoryFunctions::RebuildListOrder(DatabaseFunctions::GetDatabase());
   ChoiceLists::ReadAhead();
   result.salvaged = summary.salvaged;
   result.damagedFile = summary.damagedFile;

@@ -61,7 +61,9 @@ bool IsOneOf(const QString& name, const QStringList& names) {
 
 const QStringList kProgramTables = {QStringLiteral("Inventory"), QStringLiteral("Customers"),
                                     QStringLiteral("Settings")};
-const QStringList kEngineTables = {QStringLiteral("ColumnProperties")};
+const QStringList kDerivedTables = {QStringLiteral("ListOrder"), QStringLiteral("ListStale")};
+// Tables of the program's own that do not make a file the program's: checked like the others.
+const QStringList kEngineTables = QStringList{QStringLiteral("ColumnProperties")} + kDerivedTables;
 
 // SQLite's text when it will not prepare sql, empty when it will. Nothing is run.
 QString Refusal(Database& db, const QString& sql) {
@@ -185,6 +187,8 @@ void CheckWritable(const Database& db, const QString& path) {
 }
 
 }  // namespace
+
+bool IsDerivedTable(const QString& name) { return IsOneOf(name, kDerivedTables); }
 
 QString ResolvedPath(const QString& path) {
   const QByteArray name = QFile::encodeName(path);

@@ -24,6 +24,10 @@ struct SchemaEntry {
 // The entries in the order they were made. Throws DatabaseError when the list cannot be read.
 std::vector<SchemaEntry> ReadSchema(Database& db);
 
+// Tables of the program's own whose rows are worked out from other tables (the DVD list's index):
+// a salvage leaves them empty for their owner to fill again, and a clean-up does not count them.
+bool IsDerivedTable(const QString& name);
+
 // The file a path stands for: the target of a link, so that a new file or a clean-up's rename
 // lands there and the link stays. A link that leads nowhere (a drive not mounted, a circle of
 // links) is refused with a message that names the link and its target.

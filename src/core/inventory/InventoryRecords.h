@@ -32,10 +32,13 @@ class DVDQuery {
   static DVDQuery Where(const QString& clause);
 
   const QString& Sql() const { return sql_; }
+  // The rowids of the query's DVDs, in its order.
+  std::vector<qint64> Ids() const;
 
  private:
-  explicit DVDQuery(QString sql) : sql_(std::move(sql)) {}
+  DVDQuery(QString sql, QString clause) : sql_(std::move(sql)), clause_(std::move(clause)) {}
   QString sql_;
+  QString clause_;  // empty for the whole list
 };
 
 // One column of a DVD list: key is the program's name of the Inventory column, caption its
@@ -52,6 +55,14 @@ std::vector<ListColumn> ListColumns();
 // other fields only those in `wanted` (the rest stay empty).
 void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
               const std::function<void(const DVDRecord&)>& row);
+
+// Reads the DVDs of these rowids, in no particular order (a rowid no longer stored is left out),
+// with the fields of ReadDVDs.
+void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
+                  const std::function<void(qint64, const DVDRecord&)>& row);
+// Reads every DVD, in no particular order, with the fields of ReadDVDs.
+void ReadAllDVDs(const std::vector<DVDField>& wanted,
+                 const std::function<void(qint64, const DVDRecord&)>& row);
 
 // The first DVD whose title equals `title`, letter case ignored.
 std::optional<DVDRecord> FindDVD(const QString& title);
@@ -108,16 +119,6 @@ struct InventoryMark {
   bool operator==(const InventoryMark&) const = default;
 };
 InventoryMark CurrentInventoryMark();
-
-// The DVDs now titled any of `titles` (letter case ignored), each with the number of DVDs the DVD
-// list's order puts before it, in that order: what a list needs to take in a change to those DVDs
-// without reading the whole collection again. Of the fields other than title, status and the two
-// dates only those in `wanted` are read.
-struct PlacedDVD {
-  DVDRecord dvd;
-  int before = 0;
-};
-std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted);
 
 // The engine's order of texts (letter case ignored, accents next to their base letters): below,
 // equal to or above zero as a sorts before, with or after b.

@@ -1,0 +1,176 @@
+#include "inventory/ListOrder.h"
+
+#include <QStringList>
+
+#include "app/DatabaseError.h"
+#include "data/JetDialect.h"
+#include "data/Statement.h"
+#include "inventory/InventoryFunctions.h"
+
+namespace InventoryFunctions {
+namespace {
+
+const QString kSource = QStringLiteral("ListOrder");
+
+const QString kShownIndex = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS ListOrderShown ON ListOrder (Status DESC, DueDate, TitleKey)");
+const QString kTitleIndex =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
+
+const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
+                               QStringLiteral("ListStaleOnUpdate"),
+                               QStringLiteral("ListStaleOnDelete")};
+
+bool InSchema(Database& db, const QString& type, const QString& name) {
+  Statement found = db.PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "
+                     "COLLATE BINARY"),
+      kSource);
+  found.BindText(1, type);
+  found.BindText(2, name);
+  return found.Number() > 0;
+}
+
+// Brings the kept places up to date with the rows written since the last read. False when they
+// cannot be (a file that may not be written): the caller then reads Inventory itself.
+bool MakeCurrent(const DatabaseHandle& db) {
+  if (db->QueryNumber(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ListStale)"), kSource) == 0)
+    return true;
+  if (db->IsReadOnly()) return false;
+  try {
+    // Many rows written at once (another program's import): all places are worked out anew,
+    // which costs less than finding each one.
+    const qint64 stale = db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListStale"), kSource);
+    if (stale > 10000 &&
+        stale > db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource) / 8) {
+      RebuildListOrder(db);
+      return true;
+    }
+    Transaction transaction(db);
+    db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder WHERE DVD IN (SELECT DVD FROM ListStale)"),
+                   kSource);
+    db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
+                                  "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
+                                  "NoCaseKey(Inventory.DVDTitle) FROM Inventory "
+                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ListStale)"),
+                   kSource);
+    db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
+    transaction.Commit();
+    return true;
+  } catch (const DatabaseError&) {
+    // Busy or read-only for now: the list is still read right, only more slowly.
+    return false;
+  }
+}
+
+std::vector<qint64> Ids(Statement statement) {
+  std::vector<qint64> ids;
+  while (statement.Step()) ids.push_back(statement.Int64(0));
+  return ids;
+}
+
+}  // namespace
+
+void CreateListOrderTable(const DatabaseHandle& db) {
+  bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder"));
+  for (const QString& trigger : kTriggers)
+    complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
+  // Status and DueDate are declared as in Inventory, so that copied values keep their kind and
+  // sort alike; no index touches a NOCASE column.
+  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListOrder (DVD INTEGER PRIMARY KEY, "
+                                "Status INTEGER, DueDate DATE, TitleKey BLOB)"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
+                 kSource);
+  db->ExecuteRaw(kShownIndex, kSource);
+  db->ExecuteRaw(kTitleIndex, kSource);
+  // Plain SQL, so that other programs writing the file keep the notes too.
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnInsert AFTER INSERT ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnUpdate AFTER UPDATE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(old.rowid); INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnDelete AFTER DELETE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(old.rowid); END"),
+                 kSource);
+  // A salvaged file keeps the triggers but not the places.
+  complete =
+      complete && db->QueryNumber(QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM Inventory) OR "
+                                                 "EXISTS (SELECT 1 FROM ListOrder) OR "
+                                                 "EXISTS (SELECT 1 FROM ListStale)"),
+                                  kSource) != 0;
+  if (!complete) RebuildListOrder(db);
+}
+
+void RebuildListOrder(const DatabaseHandle& db) {
+  Transaction transaction(db);
+  // Indexes made after the rows are sorted once instead of growing row by row.
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
+  db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
+                                "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
+                                "NoCaseKey(Inventory.DVDTitle) FROM Inventory"),
+                 kSource);
+  db->ExecuteRaw(kShownIndex, kSource);
+  db->ExecuteRaw(kTitleIndex, kSource);
+  transaction.Commit();
+}
+
+std::vector<qint64> ListOrderIds() {
+  const DatabaseHandle db = InventoryDatabase();
+  if (MakeCurrent(db)) {
+    return Ids(db->PrepareRaw(
+        QStringLiteral("SELECT DVD FROM ListOrder ORDER BY Status DESC, DueDate, TitleKey"),
+        kSource));
+  }
+  return Ids(db->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Order By "
+                                        "Inventory.Status DESC, Inventory.DueDate, "
+                                        "Inventory.DVDTitle, Inventory.rowid"),
+                         kSource));
+}
+
+std::vector<qint64> IdsOfTitle(const QString& title) {
+  const DatabaseHandle db = InventoryDatabase();
+  Statement statement =
+      MakeCurrent(db)
+          ? db->PrepareRaw(
+                QStringLiteral("SELECT DVD FROM ListOrder WHERE TitleKey = NoCaseKey(?1)"), kSource)
+          : db->PrepareRaw(QStringLiteral("SELECT rowid FROM Inventory WHERE DVDTitle = ?1"),
+                           kSource);
+  statement.BindText(1, title);
+  return Ids(std::move(statement));
+}
+
+std::vector<std::pair<qint64, QString>> TitlesStartingWith(const QString& prefix) {
+  const DatabaseHandle db = InventoryDatabase();
+  Statement statement;
+  if (MakeCurrent(db)) {
+    // The keys that begin with the prefix's base letters: every title that starts with the
+    // prefix, letter case ignored, and some whose accents differ.
+    const QByteArray text = prefix.toUtf8();
+    QByteArray low = JetDialect::NoCaseKey(text.constData(), int(text.size()));
+    low.truncate(low.indexOf('\0'));
+    const QByteArray high = low + char(0xFF);
+    statement = db->PrepareRaw(
+        QStringLiteral("SELECT ListOrder.DVD, Inventory.DVDTitle FROM ListOrder JOIN Inventory ON "
+                       "Inventory.rowid = ListOrder.DVD WHERE ListOrder.TitleKey >= ?1 AND "
+                       "ListOrder.TitleKey < ?2"),
+        kSource);
+    statement.Bind(1, low);
+    statement.Bind(2, high);
+  } else {
+    statement = db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
+  }
+  std::vector<std::pair<qint64, QString>> titles;
+  while (statement.Step()) titles.emplace_back(statement.Int64(0), statement.Text(1));
+  return titles;
+}
+
+}  // namespace InventoryFunctions
