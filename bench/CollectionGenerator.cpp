@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSet>
 #include <QStringList>
 #include <random>
@@ -89,6 +90,15 @@ double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
   static volatile size_t sink = 0;
   sink = sink + bytes;
   return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void GenerateOrCopyCollection(const QString& path, const CollectionSize& size) {
+  const QString made = qEnvironmentVariable("REELKEEPER_BENCH_COLLECTION");
+  if (made.isEmpty()) {
+    GenerateCollection(path, size);
+  } else if (!QFile::copy(made, path)) {
+    throw std::runtime_error("cannot copy REELKEEPER_BENCH_COLLECTION");
+  }
 }
 
 void GenerateCollection(const QString& path, const CollectionSize& size, QDate today) {

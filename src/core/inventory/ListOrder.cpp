@@ -173,4 +173,15 @@ std::vector<std::pair<qint64, QString>> TitlesStartingWith(const QString& prefix
   return titles;
 }
 
+std::optional<int> CountDueBefore(qint32 status, const QDate& day) {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return std::nullopt;
+  // The columns keep Inventory's kinds, so the comparison is the one of Inventory's own query.
+  Statement count = db->PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1 AND DueDate < ?2"), kSource);
+  count.Bind(1, status);
+  count.Bind(2, day);
+  return int(count.Number());
+}
+
 }  // namespace InventoryFunctions

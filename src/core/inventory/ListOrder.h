@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,5 +29,9 @@ std::vector<qint64> IdsOfTitle(const QString& title);
 // The rowids and titles of at least every DVD whose title starts with `prefix`, letter case
 // ignored; the caller keeps those whose title really does.
 std::vector<std::pair<qint64, QString>> TitlesStartingWith(const QString& prefix);
+
+// The number of DVDs of a status due before `day`, counted on the index; nothing when the index
+// cannot be brought up to date (the caller counts on Inventory then).
+std::optional<int> CountDueBefore(qint32 status, const QDate& day);
 
 }  // namespace InventoryFunctions
