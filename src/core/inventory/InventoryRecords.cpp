@@ -117,7 +117,7 @@ std::vector<ListColumn> ListColumns() {
 
 namespace {
 
-void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted,
+void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted, bool textOnly,
                  const std::function<void(qint64, const DVDRecord&)>& row) {
   RecordsetPtr records = Open(sql);
   if (NoRecords(records)) {
@@ -131,10 +131,17 @@ void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted,
   auto optional = [&](DVDField field) {
     return isWanted(field) ? RequireField(*records, ColumnOfField(field)) : -1;
   };
+  // A sort by a text column reads neither status nor dates: parsing two dates per row would
+  // cost more than the rest.
+  const bool loan = !textOnly || isWanted(DVDField::Status) || isWanted(DVDField::Date) ||
+                    isWanted(DVDField::DueDate);
+  auto loanField = [&](const char* name) {
+    return loan ? RequireField(*records, QLatin1String(name)) : -1;
+  };
   const int title = RequireField(*records, QStringLiteral("DVDTitle"));
-  const int status = RequireField(*records, QStringLiteral("Status"));
-  const int outDate = RequireField(*records, QStringLiteral("Date"));
-  const int dueDate = RequireField(*records, QStringLiteral("DueDate"));
+  const int status = loanField("Status");
+  const int outDate = loanField("Date");
+  const int dueDate = loanField("DueDate");
   const int category = optional(DVDField::Category);
   const int starring = optional(DVDField::Starring);
   const int rated = optional(DVDField::Rated);
@@ -150,10 +157,12 @@ void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted,
     dvd.category = text(category);
     dvd.starring = text(starring);
     dvd.rated = text(rated);
-    dvd.status = records->Long(status);
     dvd.name = text(name);
-    dvd.outDate = records->Date(outDate);
-    dvd.dueDate = records->Date(dueDate);
+    if (loan) {
+      dvd.status = records->Long(status);
+      dvd.outDate = records->Date(outDate);
+      dvd.dueDate = records->Date(dueDate);
+    }
     dvd.description = text(description);
     dvd.barCode = text(barCode);
     row(records->RowId(), dvd);
@@ -165,7 +174,7 @@ void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted,
 
 void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
               const std::function<void(const DVDRecord&)>& row) {
-  ReadRecords(query.Sql(), wanted, [&row](qint64, const DVDRecord& dvd) { row(dvd); });
+  ReadRecords(query.Sql(), wanted, false, [&row](qint64, const DVDRecord& dvd) { row(dvd); });
 }
 
 void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
@@ -176,12 +185,12 @@ void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& w
   for (const qint64 id : ids) numbers << QString::number(id);
   ReadRecords(
       kWholeTable + QStringLiteral(" Where Inventory.rowid In (") + numbers.join(u',') + u')',
-      wanted, row);
+      wanted, false, row);
 }
 
 void ReadAllDVDs(const std::vector<DVDField>& wanted,
                  const std::function<void(qint64, const DVDRecord&)>& row) {
-  ReadRecords(kWholeTable, wanted, row);
+  ReadRecords(kWholeTable, wanted, true, row);
 }
 
 std::optional<DVDRecord> FindDVD(const QString& title) {

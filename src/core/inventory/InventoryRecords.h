@@ -60,7 +60,8 @@ void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
 // with the fields of ReadDVDs.
 void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
                   const std::function<void(qint64, const DVDRecord&)>& row);
-// Reads every DVD, in no particular order, with the fields of ReadDVDs.
+// Reads every DVD, in no particular order, with the title and the fields in `wanted` only (status
+// and dates too when one of them is wanted).
 void ReadAllDVDs(const std::vector<DVDField>& wanted,
                  const std::function<void(qint64, const DVDRecord&)>& row);
 

@@ -1,6 +1,7 @@
 #include "inventory/ListOrder.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "app/DatabaseError.h"
 #include "data/JetDialect.h"
@@ -67,6 +68,38 @@ std::vector<qint64> Ids(Statement statement) {
   std::vector<qint64> ids;
   while (statement.Step()) ids.push_back(statement.Int64(0));
   return ids;
+}
+
+// The byte length of one unit of a key (see JetDialect::NoCaseKey).
+int UnitLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return 4;
+}
+
+// The folded letters of a key, one unit each (a plain ASCII letter as the one byte).
+std::vector<QByteArray> FoldedUnits(const QByteArray& key) {
+  std::vector<QByteArray> units;
+  qsizetype at = key.indexOf('\0');
+  const qsizetype letters = at;
+  for (qsizetype i = 0; i < letters; i += UnitLength(uchar(key[i]))) units.emplace_back();
+  size_t n = 0;
+  for (++at; at < key.size() && n < units.size(); ++n) {
+    const int length = UnitLength(uchar(key[at]));
+    units[n] = key.mid(at, length);
+    at += length;
+  }
+  for (; n < units.size(); ++n) units[n] = QByteArray(1, '\x01');  // left out at the end
+  return units;
+}
+
+// Whether the text of `key` starts with the text of `prefix`, given that its base letters do.
+bool SameFoldedStart(const QByteArray& key, const QByteArray& prefix) {
+  const std::vector<QByteArray> text = FoldedUnits(key);
+  const std::vector<QByteArray> start = FoldedUnits(prefix);
+  if (start.size() > text.size()) return false;
+  return std::equal(start.begin(), start.end(), text.begin());
 }
 
 }  // namespace
@@ -148,29 +181,38 @@ std::vector<qint64> IdsOfTitle(const QString& title) {
   return Ids(std::move(statement));
 }
 
-std::vector<std::pair<qint64, QString>> TitlesStartingWith(const QString& prefix) {
+std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix) {
   const DatabaseHandle db = InventoryDatabase();
-  Statement statement;
-  if (MakeCurrent(db)) {
-    // The keys that begin with the prefix's base letters: every title that starts with the
-    // prefix, letter case ignored, and some whose accents differ.
-    const QByteArray text = prefix.toUtf8();
-    QByteArray low = JetDialect::NoCaseKey(text.constData(), int(text.size()));
-    low.truncate(low.indexOf('\0'));
-    const QByteArray high = low + char(0xFF);
-    statement = db->PrepareRaw(
-        QStringLiteral("SELECT ListOrder.DVD, Inventory.DVDTitle FROM ListOrder JOIN Inventory ON "
-                       "Inventory.rowid = ListOrder.DVD WHERE ListOrder.TitleKey >= ?1 AND "
-                       "ListOrder.TitleKey < ?2"),
-        kSource);
-    statement.Bind(1, low);
-    statement.Bind(2, high);
-  } else {
-    statement = db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
+  const QByteArray text = prefix.toUtf8();
+  const QByteArray wanted = JetDialect::NoCaseKey(text.constData(), int(text.size()));
+  const qsizetype letters = wanted.indexOf('\0');
+  if (!MakeCurrent(db)) {
+    // Without the index: every title's key, compared the same way.
+    Statement all =
+        db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
+    std::vector<qint64> ids;
+    while (all.Step()) {
+      const QByteArray title = all.Text(1).toUtf8();
+      const QByteArray key = JetDialect::NoCaseKey(title.constData(), int(title.size()));
+      if (key.startsWith(wanted.left(letters)) && SameFoldedStart(key, wanted)) {
+        ids.push_back(all.Int64(0));
+      }
+    }
+    return ids;
   }
-  std::vector<std::pair<qint64, QString>> titles;
-  while (statement.Step()) titles.emplace_back(statement.Int64(0), statement.Text(1));
-  return titles;
+  // The keys that begin with the prefix's base letters, read from the title index alone; of
+  // those, the ones whose first letters also fold alike.
+  Statement range = db->PrepareRaw(
+      QStringLiteral("SELECT DVD, TitleKey FROM ListOrder WHERE TitleKey >= ?1 AND TitleKey < ?2"),
+      kSource);
+  range.Bind(1, wanted.left(letters));
+  range.Bind(2, wanted.left(letters) + char(0xFF));
+  std::vector<qint64> ids;
+  while (range.Step()) {
+    const QByteArray key = range.Blob(1);
+    if (SameFoldedStart(key, wanted)) ids.push_back(range.Int64(0));
+  }
+  return ids;
 }
 
 std::optional<int> CountDueBefore(qint32 status, const QDate& day) {

@@ -26,9 +26,9 @@ void RebuildListOrder(const DatabaseHandle& db);
 std::vector<qint64> ListOrderIds();
 // The rowids of the DVDs titled `title`, letter case ignored, accents kept.
 std::vector<qint64> IdsOfTitle(const QString& title);
-// The rowids and titles of at least every DVD whose title starts with `prefix`, letter case
-// ignored; the caller keeps those whose title really does.
-std::vector<std::pair<qint64, QString>> TitlesStartingWith(const QString& prefix);
+// The rowids of the DVDs whose title starts with `prefix`, letter case ignored, accents kept (the
+// list's type-ahead).
+std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix);
 
 // The number of DVDs of a status due before `day`, counted on the index; nothing when the index
 // cannot be brought up to date (the caller counts on Inventory then).

@@ -247,15 +247,20 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
   if (!sortRanks_ || sortRanks_->first != column) sortRanks_.emplace(column, Ranks(column));
   const std::vector<int>& ranks = sortRanks_->second;
 
-  // Ties keep the load order, so the result does not depend on earlier sorts.
+  // A counting sort on the ranks: ties keep the load order, so the result does not depend on
+  // earlier sorts.
+  const int rankCount = ranks.empty() ? 0 : *std::max_element(ranks.begin(), ranks.end()) + 1;
+  std::vector<int> start(size_t(rankCount) + 1, 0);
+  for (const int rank : ranks) {
+    const int slot = order == Qt::AscendingOrder ? rank : rankCount - 1 - rank;
+    ++start[size_t(slot) + 1];
+  }
+  std::partial_sum(start.begin(), start.end(), start.begin());
   std::vector<int> sorted(ids_.size());
-  std::iota(sorted.begin(), sorted.end(), 0);
-  if (order == Qt::AscendingOrder) {
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](int a, int b) { return ranks[size_t(a)] < ranks[size_t(b)]; });
-  } else {
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](int a, int b) { return ranks[size_t(a)] > ranks[size_t(b)]; });
+  for (size_t loaded = 0; loaded < ranks.size(); ++loaded) {
+    const int rank = ranks[loaded];
+    const int slot = order == Qt::AscendingOrder ? rank : rankCount - 1 - rank;
+    sorted[size_t(start[size_t(slot)]++)] = int(loaded);
   }
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -318,27 +323,36 @@ QModelIndexList DVDListModel::match(const QModelIndex& start, int role, const QV
       text.isEmpty() || ids_.empty()) {
     return QAbstractTableModel::match(start, role, value, hits, flags);
   }
-  std::unordered_set<qint64> wanted;
+  std::vector<qint64> wanted;
   try {
-    ShortDateTexts dates;
-    for (const auto& [id, title] : TitlesStartingWith(text)) {
-      DVDRecord dvd;
-      dvd.title = title;
-      if (ListCellText(dvd, DVDField::Title, {}, statusStyle_, dates)
-              .startsWith(text, Qt::CaseInsensitive))
-        wanted.insert(id);
-    }
+    wanted = IdsOfTitlesStartingWith(text);
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(error.Description());
     return {};
   }
+  if (wanted.empty()) return {};
+  // The found DVDs marked by rowid (rowids are mostly dense), then the shown order walked once
+  // from the start row.
+  const qint64 maxId = *std::max_element(ids_.begin(), ids_.end());
+  const bool dense = maxId <= qint64(ids_.size()) * 4 + 4096;
+  std::vector<bool> marked(dense ? size_t(std::max<qint64>(maxId, 0)) + 1 : 0, false);
+  const std::unordered_set<qint64> sparse =
+      dense ? std::unordered_set<qint64>()
+            : std::unordered_set<qint64>(wanted.begin(), wanted.end());
+  for (const qint64 id : wanted) {
+    if (dense && id >= 0 && id <= maxId) marked[size_t(id)] = true;
+  }
+  auto isMarked = [&](qint64 id) {
+    return dense ? id >= 0 && id <= maxId && marked[size_t(id)] : sparse.count(id) > 0;
+  };
   QModelIndexList found;
   const int rows = rowCount();
   const int from = std::clamp(start.row(), 0, rows);
   const int span = flags & Qt::MatchWrap ? rows : rows - from;
-  for (int step = 0; step < span && !wanted.empty(); ++step) {
+  for (int step = 0; step < span; ++step) {
     const int row = (from + step) % rows;
-    if (!wanted.count(ids_[size_t(order_[size_t(row)])])) continue;
+    const qint64 id = ids_[size_t(order_[size_t(row)])];
+    if (!isMarked(id)) continue;
     found.append(index(row, 0));
     if (hits != -1 && found.size() >= hits) break;
   }
