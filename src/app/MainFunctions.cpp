@@ -22,6 +22,7 @@
 #include "app/DatabaseRepair.h"
 #include "app/ErrorFunctions.h"
 #include "app/InstanceLock.h"
+#include "app/RunningCopy.h"
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
@@ -112,10 +113,10 @@ void DiscardStart() {
 }
 
 bool AskRetryWhileBusy(const DatabaseError& error, const QString& path) {
-  return seams::ShowMessage(ErrorFunctions::BusyText(error, path,
-                                                     QStringLiteral("Try again now? No ends "
-                                                                    "ReelKeeper; the file is "
-                                                                    "left as it is.")),
+  return seams::ShowMessage(ErrorFunctions::PassingText(error, path,
+                                                        QStringLiteral("Try again now? No ends "
+                                                                       "ReelKeeper; the file is "
+                                                                       "left as it is.")),
                             Constants::kAppTitle, seams::MsgIcon::Exclamation,
                             seams::MsgButtons::YesNo, seams::MsgAnswer::No,
                             seams::MsgAnswer::No) == seams::MsgAnswer::Yes;
@@ -134,7 +135,7 @@ bool OpenAndLoad(const QString& path) {
       return true;
     } catch (const DatabaseError& error) {
       DiscardStart();
-      if (ErrorFunctions::IsBusy(error)) {
+      if (ErrorFunctions::IsPassing(error)) {
         if (!AskRetryWhileBusy(error, path)) return false;
       } else if (ErrorFunctions::IsDamaged(error) && !repaired) {
         if (!DatabaseRepair::OfferRepair(path, error.Description(),
@@ -171,6 +172,13 @@ void PressEscape(QWidget* modal) {
   }
 }
 
+// The same answer as the instance lock's, for a copy in another session on the same file.
+void ShowAlreadyRunning() {
+  seams::ShowMessage(QStringLiteral("There is already an instance of the ReelKeeper running."),
+                     QStringLiteral("It's Running"), seams::MsgIcon::Information,
+                     seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
+}
+
 }  // namespace
 
 StartMode StartModeFor(const QString& argumentText) {
@@ -188,6 +196,8 @@ void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
 
 Started Main(const QString& databasePath) {
   if (!AppFunctions::InstanceLock(false)) {
+    // The user who starts the program again is looking for its window.
+    RunningCopy::AskToShow();
     seams::ShowMessage(QStringLiteral("There is already an instance of the ReelKeeper running."),
                        QStringLiteral("It's Running"), seams::MsgIcon::Information,
                        seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
@@ -201,6 +211,13 @@ Started StartProgram(const QString& databasePath) {
   QString path = databasePath;
   try {
     if (path.isEmpty()) path = AppFunctions::DatabasePath();
+    // A copy in another session (another log-in, a remote desktop) has another runtime folder,
+    // so the instance lock alone does not keep two copies off one file.
+    EnsureFolder(path);
+    if (!AppFunctions::CollectionLock(path)) {
+      ShowAlreadyRunning();
+      return Started::Finished;
+    }
     if (!OpenAndLoad(path)) return Started::Declined;
     const StartMode mode = StartModeFor(ArgumentText(QCoreApplication::arguments()));
     if (mode == StartMode::CheckOnly) {
@@ -213,15 +230,17 @@ Started StartProgram(const QString& databasePath) {
       mainWindow->CheckOverdues();
     }
   } catch (const DatabaseError& error) {
-    if (!ErrorFunctions::IsBusy(error)) throw WithPath(error, path);
-    // Another program took the file after it was opened (during the overdue check).
+    if (!ErrorFunctions::IsPassing(error)) throw WithPath(error, path);
+    // Another program took the file after it was opened (during the overdue check), or the disk
+    // filled up meanwhile.
     DiscardStart();
     seams::ShowMessage(
-        ErrorFunctions::BusyText(error, path, QStringLiteral("Then start ReelKeeper again.")),
+        ErrorFunctions::PassingText(error, path, QStringLiteral("Then start ReelKeeper again.")),
         Constants::kAppTitle, seams::MsgIcon::Exclamation);
     return Started::Declined;
   }
   mainWindow->show();
+  RunningCopy::Listen(mainWindow.get());
   ReportShown();
   // Damage that lets the file open may still fail a later write; the check runs while the user
   // works and offers the repair when it finds some.
@@ -237,6 +256,7 @@ void EndProgram() {
   ChoiceLists::StopReadingAhead();
   ScannerFunctions::UnhookScanner();
   DatabaseFunctions::CloseDatabase();
+  AppFunctions::ReleaseCollectionLock();
   AppFunctions::InstanceLock(true);
 }
 

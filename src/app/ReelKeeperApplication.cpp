@@ -16,9 +16,10 @@ bool ReelKeeperApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const DatabaseError& error) {
-    if (!ErrorFunctions::IsBusy(error)) EndWithError(error);
-    // The statement that met the lock has ended and its transaction rolled back on the way here;
-    // the windows still hold what the user typed, so a later try can succeed.
+    if (!ErrorFunctions::IsPassing(error)) EndWithError(error);
+    // The statement that met the lock (or found no room, or no right to write) has ended and its
+    // transaction rolled back on the way here; the windows still hold what the user typed, so a
+    // later try can succeed.
     ReportBusy(error);
   } catch (const std::exception& error) {
     EndWithError(DatabaseError(0, QString::fromLocal8Bit(error.what()), QStringLiteral("Program")));
@@ -34,11 +35,20 @@ void ReelKeeperApplication::ReportBusy(const DatabaseError& error) {
   static bool reporting = false;
   if (reporting) return;
   reporting = true;
-  seams::ShowMessage(
-      ErrorFunctions::BusyText(error, DatabaseFunctions::GetDatabasePath(),
-                               QStringLiteral("Then try again: nothing was changed, and "
-                                              "everything you typed is still there.")),
-      Constants::kAppTitle, seams::MsgIcon::Exclamation);
+  const QString text = ErrorFunctions::PassingText(
+      error, DatabaseFunctions::GetDatabasePath(),
+      QStringLiteral("Then try again: nothing was changed, and everything you typed is still "
+                     "there."));
+  seams::ShowMessage(text, Constants::kAppTitle, seams::MsgIcon::Exclamation);
+  // Another program's lock passes by itself; a full disk or a folder made read-only is a fault
+  // of the system worth keeping in the log (which may well be on the same full disk).
+  if (ErrorFunctions::PassingFaultOf(error) != ErrorFunctions::PassingFault::Busy) {
+    try {
+      ErrorFunctions::LogError(ErrorFunctions::ErrorText(text, false, error));
+    } catch (const DatabaseError&) {
+      // The message has been shown; the log cannot take it now.
+    }
+  }
   reporting = false;
 }
 

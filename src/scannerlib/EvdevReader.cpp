@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "ScannerLog.h"
 
@@ -76,8 +79,28 @@ char EvdevReader::KeyCharacter(int code, bool shift) {
   }
 }
 
+namespace {
+
+// Empty when fd is an input device (or a FIFO standing in for one), else what it is instead.
+std::string NotAnInputDevice(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return std::strerror(errno);
+  if (S_ISFIFO(info.st_mode)) return {};
+  if (S_ISDIR(info.st_mode)) return "it is a folder";
+  if (!S_ISCHR(info.st_mode)) return "it is a file, not a device";
+  int version = 0;
+  if (::ioctl(fd, EVIOCGVERSION, &version) != 0) return "it is a device that gives no key events";
+  return {};
+}
+
+}  // namespace
+
 void EvdevReader::Run() {
-  bool told = false;  // the user knows the device is not there; no warning at every try
+  // Tries grow apart up to this while the device stays away or ends at once, so that a setting
+  // that names the wrong thing costs no processor time.
+  constexpr int kLongestWaitMs = 4000;
+  int waitMs = retryMs_;
+  bool told = false;  // the user knows of the present outage; no warning at every try
   while (true) {
     const int fd = ::open(device_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -86,27 +109,41 @@ void EvdevReader::Run() {
              "); it is used as soon as it can be");
       }
       told = true;
-      if (WaitFor(-1, retryMs_) == Wait::Stopping) return;
-      continue;
+    } else if (const std::string what = NotAnInputDevice(fd); !what.empty()) {
+      ::close(fd);
+      Warn("the scanner device " + device_ + " is not an input device (" + what +
+           "); REELKEEPER_SCANNER_DEVICE must name one, such as /dev/input/by-id/...-event-kbd");
+      WaitFor(-1, -1);
+      return;
+    } else {
+      // A device that cannot be grabbed still works, but its keys also reach the focused
+      // window. A FIFO standing in for a device has nothing to grab.
+      if (::ioctl(fd, EVIOCGRAB, 1) != 0 && errno != ENOTTY && errno != EINVAL) {
+        Warn("the scanner device " + device_ + " cannot be taken for ReelKeeper alone (" +
+             std::strerror(errno) + "); its keys also reach the window in front");
+      }
+      Note("reading the scanner device " + device_);
+      leftShift_ = rightShift_ = false;
+      code_.clear();
+      bool read = false;
+      const bool stopping = ReadDevice(fd, read);
+      ::close(fd);  // which also lets go of the grab
+      if (stopping) return;
+      if (read) {
+        // It worked for a while: a new outage begins, tried again soon and told again.
+        told = false;
+        waitMs = retryMs_;
+      }
+      if (!told)
+        Warn("the scanner device " + device_ + " is gone; it is used again when it comes back");
+      told = true;
     }
-    // A device that cannot be grabbed still works, but its keys also reach the focused window.
-    // Something that is no input device (a FIFO standing in for one) has nothing to grab.
-    if (::ioctl(fd, EVIOCGRAB, 1) != 0 && errno != ENOTTY && errno != EINVAL) {
-      Warn("the scanner device " + device_ + " cannot be taken for ReelKeeper alone (" +
-           std::strerror(errno) + "); its keys also reach the window in front");
-    }
-    Note("reading the scanner device " + device_);
-    leftShift_ = rightShift_ = false;
-    code_.clear();
-    const bool stopping = ReadDevice(fd);
-    ::close(fd);  // which also lets go of the grab
-    if (stopping) return;
-    Warn("the scanner device " + device_ + " is gone; it is used again when it comes back");
-    told = true;
+    if (WaitFor(-1, waitMs) == Wait::Stopping) return;
+    waitMs = std::min(waitMs * 2, std::max(retryMs_, kLongestWaitMs));
   }
 }
 
-bool EvdevReader::ReadDevice(int fd) {
+bool EvdevReader::ReadDevice(int fd, bool& read) {
   input_event events[64];
   std::size_t have = 0;  // bytes in events, a partial event at the end kept for the next read
   auto* bytes = reinterpret_cast<char*>(events);
@@ -115,6 +152,7 @@ bool EvdevReader::ReadDevice(int fd) {
     const ssize_t count = ::read(fd, bytes + have, sizeof events - have);
     if (count < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     if (count <= 0) return false;  // ENODEV once unplugged; the end of a stand-in FIFO
+    read = true;
     have += std::size_t(count);
     const std::size_t whole = have / sizeof(input_event);
     for (std::size_t i = 0; i < whole; ++i) {

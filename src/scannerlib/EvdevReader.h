@@ -10,7 +10,9 @@ namespace scannerlib {
 // A scanner read straight from its input device (REELKEEPER_SCANNER_DEVICE, for example
 // /dev/input/by-id/usb-...-event-kbd), grabbed so that its keys reach no window. Its keys are
 // read as a US keyboard would type them; Enter or Tab ends a code. A device that goes away (the
-// scanner unplugged) is opened again when it comes back.
+// scanner unplugged) is opened again when it comes back, tried less and less often while it stays
+// away. Something that is no input device (a file, a folder, /dev/zero) is refused; a FIFO may
+// stand in for a device.
 class EvdevReader final : public ReaderThread {
  public:
   EvdevReader(CodeHandover& handover, std::string device, int retryMs = 500);
@@ -24,8 +26,9 @@ class EvdevReader final : public ReaderThread {
 
  private:
   void Run() override;
-  // Reads until the device is gone (false) or the reader is stopped (true).
-  bool ReadDevice(int fd);
+  // Reads until the device is gone (false) or the reader is stopped (true); read tells whether
+  // anything came at all.
+  bool ReadDevice(int fd, bool& read);
   void Key(int code, int value);
 
   CodeHandover& handover_;

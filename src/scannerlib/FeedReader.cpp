@@ -47,6 +47,10 @@ FeedReader::~FeedReader() {
 std::string FeedReader::FeedFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (IsPrivateFolder(runtime)) return std::string(runtime) + "/ReelKeeper";
+  return FallbackFolder();
+}
+
+std::string FeedReader::FallbackFolder() {
   char folder[64];
   std::snprintf(folder, sizeof folder, "/tmp/ReelKeeper-%lu",
                 static_cast<unsigned long>(::geteuid()));
@@ -107,6 +111,15 @@ bool FeedReader::Start(const std::string& folder) {
   }
   Note("reading the feed " + path_);
   return StartThread();
+}
+
+bool FeedReader::Start() {
+  const std::string folder = FeedFolder();
+  if (Start(folder)) return true;
+  const std::string fallback = FallbackFolder();
+  if (folder == fallback) return false;
+  Note("the feed is made in " + fallback + " instead");
+  return Start(fallback);
 }
 
 void FeedReader::Run() {

@@ -22,6 +22,8 @@ class FeedReader final : public ReaderThread {
 
   // The folder for this user and environment.
   static std::string FeedFolder();
+  // /tmp/ReelKeeper-<uid>: where the feed goes when the runtime folder cannot take it.
+  static std::string FallbackFolder();
   // Makes the folder and the FIFO when missing and opens the FIFO for reading. -1 when they are
   // not safe to use; why says what is wrong.
   static int OpenFeed(const std::string& folder, std::string& why);
@@ -29,6 +31,9 @@ class FeedReader final : public ReaderThread {
   // Opens the feed and starts reading it. False (with a warning on the error log) when the feed
   // is refused.
   bool Start(const std::string& folder);
+  // Starts in FeedFolder(), else (a runtime folder that cannot be written, say) in
+  // FallbackFolder(), as the program's instance lock does.
+  bool Start();
   const std::string& Path() const { return path_; }
 
  private:

@@ -62,7 +62,7 @@ void SetHook(void) {
     app->installEventFilter(library.keys);
   }
   library.feed = std::make_unique<FeedReader>(library.handover);
-  library.feed->Start(FeedReader::FeedFolder());
+  library.feed->Start();
   const char* device = std::getenv("REELKEEPER_SCANNER_DEVICE");
   if (device != nullptr && device[0] != '\0') {
     library.device = std::make_unique<EvdevReader>(library.handover, device);

@@ -4,10 +4,13 @@
 #include "app/ReelKeeperApplication.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 
 #include "ProgramFixture.h"
 
@@ -53,6 +56,54 @@ TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
   sqlite3_close(other);
   QCoreApplication::sendEvent(&reader, &click);
   EXPECT_EQ(reader.dvds, 1);
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+// Writes in an event handler, as a command does.
+class Writer final : public QObject {
+ public:
+  explicit Writer(DatabaseHandle db) : db_(std::move(db)) {}
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    db_->Execute("INSERT INTO Inventory (DVDTitle) VALUES ('Heat')");
+    written = true;
+    return true;
+  }
+  bool written = false;
+
+ private:
+  DatabaseHandle db_;
+};
+
+// A disk that fills up while the program runs (a file-size limit on this process): the user is
+// told in plain words what to do, the report is logged, the program goes on, and the same command
+// works once there is room again. (A folder made read-only takes the same way: ErrorFunctionsTest.)
+TEST(ErrorBoundaryTest, FullDiskIsReportedAndLoggedAndTheCommandWorksOnceThereIsRoom) {
+  testsupport::TempCurrentFolder folder;
+  testsupport::TempDatabase db;
+  testsupport::ScriptedMessageBox boxes;
+  Writer writer(db.Db());
+  QEvent click(QEvent::User);
+  rlimit normal{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &normal), 0);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{2048, normal.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  QCoreApplication::sendEvent(&writer, &click);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &normal), 0);
+  ::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(writer.written);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  const QString text = boxes.Shown()[0].text;
+  EXPECT_TRUE(text.startsWith("The disk that holds the collection is full: ")) << qPrintable(text);
+  EXPECT_TRUE(text.contains("Free some space")) << qPrintable(text);
+  QFile log(folder.Path() + "/ErrorLog");
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains("The disk that holds the collection is full"));
+
+  QCoreApplication::sendEvent(&writer, &click);
+  EXPECT_TRUE(writer.written);
   EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "seams/ProgressSink.h"
 #include "settings/SettingsManager.h"
@@ -16,6 +19,11 @@ namespace {
 
 using DatabaseFunctions::CleanupStep;
 using testsupport::Checksum;
+
+ino_t Inode(const QString& path) {
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
 
 class RecordedProgress final : public seams::ProgressSink {
  public:
@@ -173,6 +181,41 @@ TEST_F(CleanupTest, FullDiskChangesNothing) {
   EXPECT_EQ(Checksum(Path()), before);
   EXPECT_FALSE(QFileInfo::exists(Copy()));
   EXPECT_FALSE(QFileInfo::exists(Copy() + "-journal"));
+}
+
+// Another process with a connection to the file (a second copy, a tool) would write on into the
+// file that a rename sets aside, and its writes would be lost: the clean-up leaves the file.
+TEST_F(CleanupTest, FileOpenInAnotherProcessIsNotReplaced) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t other = ::fork();
+  if (other == 0) {
+    sqlite3* db = nullptr;
+    const bool read =
+        sqlite3_open(Path().toUtf8().constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, "SELECT count(*) FROM Inventory", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (::write(ready[1], read ? "y" : "n", 1) != 1) ::_exit(2);
+    ::pause();
+    ::_exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ASSERT_EQ(answer, 'y');
+  const QByteArray before = Checksum(Path());
+  const ino_t inode = Inode(Path());
+  try {
+    DatabaseFunctions::CleanDatabase(db_.Db());
+    ADD_FAILURE() << "replaced a file open elsewhere";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(ErrorFunctions::IsBusy(error)) << error.what();
+  }
+  ::kill(other, SIGKILL);
+  ::waitpid(other, nullptr, 0);
+  EXPECT_EQ(Inode(Path()), inode);
+  EXPECT_EQ(Checksum(Path()), before);
+  EXPECT_FALSE(QFileInfo::exists(Copy()));
 }
 
 TEST_F(CleanupTest, FileThatIsNotADatabaseIsRefusedUntouched) {

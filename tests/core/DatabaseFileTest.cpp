@@ -319,6 +319,48 @@ TEST(DatabaseFile, OpeningRemovesTheCopyAnInterruptedCleanupLeft) {
   EXPECT_TRUE(QFileInfo::exists(dir.filePath("ReelKeeper.mdb1")));
 }
 
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A journal that belongs to another database, beside the collection: SQLite would play it into
+// the file. The file is then found damaged or not the program's, and both are put back as they
+// were, byte for byte, with copies beside them that the message names.
+TEST(DatabaseFile, ForeignJournalIsPutBackWithTheFileExactlyAsTheyWere) {
+  TempDatabase db;
+  db.AddDvd("Casablanca");
+  DatabaseFunctions::CloseDatabase();
+  // Another database in the middle of a large change: its journal is on disk, synced.
+  const QString other = db.Folder() + "/other.db";
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(other.toUtf8().constData(), &writer), SQLITE_OK);
+  const auto exec = [&](const char* sql) {
+    ASSERT_EQ(sqlite3_exec(writer, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  };
+  exec(
+      "PRAGMA page_size=1024; CREATE TABLE other(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION "
+      "ALL SELECT i + 1 FROM n WHERE i < 300) INSERT INTO other SELECT randomblob(600) FROM n");
+  exec("PRAGMA cache_size=2; BEGIN; UPDATE other SET x = randomblob(600)");
+  ASSERT_TRUE(QFile::copy(other + "-journal", db.Path() + "-journal"));
+  exec("ROLLBACK");
+  sqlite3_close(writer);
+  const QByteArray file = Bytes(db.Path());
+  const QByteArray journal = Bytes(db.Path() + "-journal");
+  ASSERT_GT(journal.size(), 4096);
+
+  try {
+    DatabaseFunctions::OpenSharedDatabase(db.Path());
+    ADD_FAILURE() << "a file with another database's journal played in was used";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(error.Description().contains(db.Path() + "-journal.kept")) << error.what();
+  }
+  EXPECT_TRUE(Bytes(db.Path()) == file);
+  EXPECT_TRUE(Bytes(db.Path() + "-journal") == journal);
+  EXPECT_TRUE(Bytes(db.Path() + ".kept") == file);
+  EXPECT_TRUE(Bytes(db.Path() + "-journal.kept") == journal);
+}
+
 TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
   TempDatabase db;
   const DatabaseHandle first = DatabaseFunctions::GetDatabase();

@@ -3,10 +3,18 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cerrno>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+
+#include "ChildProcess.h"
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
+#include "data/Database.h"
+#include "data/DatabaseFunctions.h"
 #include "seams/MessageBox.h"
 
 namespace {
@@ -86,3 +94,65 @@ TEST(ErrorFunctionsTest, SystemErrorsAreNeverTakenForTheEnginesCodes) {
   EXPECT_FALSE(IsBusy(DatabaseError::System(ENXIO, "no such device", {})));
   EXPECT_FALSE(IsDamaged(DatabaseError::System(EAGAIN, "try again", {})));
 }
+
+namespace {
+
+// A full disk and a folder made read-only while the program runs, injected in a child process
+// (a file-size limit; the folder's owner alone may write and the child is not the owner): each
+// is a passing fault with its own plain words, and the same write works once the cause is gone.
+enum class Cause { DiskFull, ReadOnly };
+
+class PassingFaultTest : public ::testing::TestWithParam<Cause> {};
+
+TEST_P(PassingFaultTest, ToldInPlainWordsAndTheWriteWorksOnceTheCauseIsGone) {
+  testsupport::TempDatabase db;
+  db.AddDvd("Casablanca");
+  DatabaseFunctions::CloseDatabase();
+  ASSERT_EQ(::chmod(QFile::encodeName(db.Folder()).constData(), 0755), 0);
+  const auto result = childtest::RunInChild([&] {
+    const DatabaseHandle handle = Database::Open(db.Path());
+    rlimit normal{};
+    ::getrlimit(RLIMIT_FSIZE, &normal);
+    if (GetParam() == Cause::DiskFull) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit small{1024, normal.rlim_max};
+      if (::setrlimit(RLIMIT_FSIZE, &small) != 0) return 10;
+    } else if (::seteuid(65534) != 0) {
+      return 10;
+    }
+    const QString insert = "INSERT INTO Inventory (DVDTitle) VALUES ('Heat')";
+    try {
+      handle->Execute(insert);
+      return 1;
+    } catch (const DatabaseError& error) {
+      const bool full = GetParam() == Cause::DiskFull;
+      if (ErrorFunctions::PassingFaultOf(error) != (full
+                                                        ? ErrorFunctions::PassingFault::DiskFull
+                                                        : ErrorFunctions::PassingFault::ReadOnly)) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 2;
+      }
+      const QString text = ErrorFunctions::PassingText(error, db.Path(), "Then try again.");
+      if (!text.contains(full ? "Free some space" : "writable for you") ||
+          !text.contains(db.Path())) {
+        return 3;
+      }
+    }
+    if (::setrlimit(RLIMIT_FSIZE, &normal) != 0 || ::seteuid(0) != 0) return 11;
+    handle->Execute(insert);
+    return 0;
+  });
+  EXPECT_EQ(result.code, 0) << result.signal;
+  EXPECT_EQ(testsupport::Sqlite3Shell(db.Path(),
+                                      "PRAGMA integrity_check; SELECT group_concat(DVDTitle) FROM "
+                                      "(SELECT DVDTitle FROM Inventory ORDER BY DVDTitle)"),
+            "ok\nCasablanca,Heat");
+}
+
+INSTANTIATE_TEST_SUITE_P(Causes, PassingFaultTest,
+                         ::testing::Values(Cause::DiskFull, Cause::ReadOnly), [](const auto& info) {
+                           return std::string(info.param == Cause::DiskFull ? "DiskFull"
+                                                                            : "ReadOnly");
+                         });
+
+}  // namespace

@@ -159,3 +159,41 @@ TEST_F(InstanceLockTest, NoUsableLockFileAtAllIsAnErrorNotAnotherInstance) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two copies of one user on one collection, each in a session of its own (another log-in, a
+// remote desktop): the runtime folders differ, the collection lock is the same, also when one
+// copy reaches the file through a link.
+TEST_F(InstanceLockTest, CollectionLockKeepsASecondProcessOffTheSameFileWhateverItsSession) {
+  const QString file = QDir(data_.path()).filePath("ReelKeeper.mdb");
+  const QString link = QDir(runtime_.path()).filePath("collection.mdb");
+  QFile(file).open(QIODevice::WriteOnly);
+  ASSERT_TRUE(QFile::link(file, link));
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    qputenv("XDG_RUNTIME_DIR", "/nonexistent/other-session");
+    const char answer = AppFunctions::CollectionLock(file) ? 'y' : 'n';
+    if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
+    ::pause();
+    ::_exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_EQ(answer, 'y');
+
+  EXPECT_FALSE(AppFunctions::CollectionLock(link));
+  EXPECT_FALSE(AppFunctions::CollectionLock(file));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_TRUE(AppFunctions::CollectionLock(link));
+  EXPECT_TRUE(AppFunctions::CollectionLock(file));  // held already: asking again is no refusal
+  AppFunctions::ReleaseCollectionLock();
+  EXPECT_EQ(QDir(data_.path()).entryList(QDir::Files), QStringList{"ReelKeeper.mdb"});
+}
+
+}  // namespace

@@ -43,6 +43,7 @@ struct LaunchOptions {
   rlim_t fileSizeLimit = 0;  // > 0: a "full disk" for every file the program writes
   QString script;            // if set, run by bash under xvfb-run instead ($RK: the program)
   QString program;           // another executable than the sandbox's copy (an installed one)
+  QString runtime = "run";   // the sandbox's folder for XDG_RUNTIME_DIR (a session of its own)
 };
 
 // A running (or finished) copy of the program, in a process group of its own.
@@ -119,7 +120,7 @@ class Program {
     QProcessEnvironment env;
     env.insert("PATH", "/usr/local/bin:/usr/bin:/bin");
     env.insert("HOME", sandbox.filePath("work"));
-    env.insert("XDG_RUNTIME_DIR", sandbox.filePath("run"));
+    env.insert("XDG_RUNTIME_DIR", sandbox.filePath(options.runtime));
     env.insert("XDG_CONFIG_HOME", sandbox.filePath("config"));
     env.insert("XDG_DATA_HOME", sandbox.filePath("data"));
     env.insert("XDG_CACHE_HOME", sandbox.filePath("cache"));
@@ -156,7 +157,7 @@ class Sandbox {
   explicit Sandbox(bool withScannerLibrary = true) {
     // Others may pass through, so that the program can also run as "nobody".
     Chmod(dir_.path(), 0755);
-    for (const char* sub : {"prog", "run", "config", "data", "cache", "work"}) {
+    for (const char* sub : {"prog", "run", "run2", "config", "data", "cache", "work"}) {
       QDir().mkpath(Path(sub));
       Chmod(Path(sub), 0700);
     }
@@ -188,10 +189,12 @@ class Sandbox {
     }
   }
 
-  // Files in the program folder other than the program's own two and its database.
+  // Files in the program folder other than the program's own two, its database and the lock a
+  // killed copy leaves.
   QStringList StrayFiles() const {
     QStringList files = QDir(Path("prog")).entryList(QDir::Files | QDir::Hidden);
-    for (const char* own : {"reelkeeper", "libreelkeeper_scanner.so", "ReelKeeper.mdb"})
+    for (const char* own :
+         {"reelkeeper", "libreelkeeper_scanner.so", "ReelKeeper.mdb", "ReelKeeper.mdb.lock"})
       files.removeAll(own);
     return files;
   }

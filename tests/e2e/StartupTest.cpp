@@ -31,11 +31,16 @@ TEST(StartupTest, FirstStartMakesTheFileSecondCopyIsRefusedFirstKeepsRunning) {
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));
   const QByteArray before = Checksum(sandbox.DatabaseFile());
 
-  auto second = sandbox.Start();
-  EXPECT_EQ(second->WaitForExit(), 0);
-  EXPECT_FALSE(second->WasShown());
-  EXPECT_EQ(sandbox.Messages(),
-            QStringList{"It's Running\tThere is already an instance of the ReelKeeper running."});
+  // The same session, and another (another log-in: another runtime folder) on the same file.
+  LaunchOptions otherSession;
+  otherSession.runtime = "run2";
+  for (const LaunchOptions& options : {LaunchOptions{}, otherSession}) {
+    auto second = sandbox.Start(options);
+    EXPECT_EQ(second->WaitForExit(), 0);
+    EXPECT_FALSE(second->WasShown());
+  }
+  const QString running = "It's Running\tThere is already an instance of the ReelKeeper running.";
+  EXPECT_EQ(sandbox.Messages(), QStringList({running, running}));
   EXPECT_TRUE(first->IsRunning());
   EXPECT_EQ(Checksum(sandbox.DatabaseFile()), before);
 }

@@ -1,8 +1,11 @@
 // The sources that read on threads of their own: the feed (a FIFO any script can write codes
 // into) and an input device. This machine has no input devices, so a FIFO stands in for one.
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/input.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -12,12 +15,14 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "CodeHandover.h"
 #include "EvdevReader.h"
 #include "FeedReader.h"
+#include "ScannerLog.h"
 
 namespace {
 
@@ -150,6 +155,34 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FeedRefusedTest,
                                            Refusal{"FolderIsALink", "a link is not accepted"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A runtime folder the user cannot write in: the feed goes where the instance lock goes then.
+// Run as "nobody" in a child, since root may write anywhere.
+TEST(FeedTest, RuntimeFolderThatCannotBeWrittenFallsBackToTmp) {
+  const passwd* nobody = ::getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  QTemporaryDir runtime;
+  const std::string folder = Native(runtime.path());
+  ASSERT_EQ(::chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+  const std::string fallback = "/tmp/ReelKeeper-" + std::to_string(nobody->pw_uid);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+        ::setuid(nobody->pw_uid) != 0) {
+      ::_exit(2);
+    }
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    CodeHandover handover;
+    FeedReader feed(handover);
+    ::_exit(feed.Start() && feed.Path() == fallback + "/scanner" ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ::unlink((fallback + "/scanner").c_str());
+  ::rmdir(fallback.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 std::string KeyEvents(std::initializer_list<std::pair<int, int>> keys) {
   std::string bytes;
   for (const auto& [code, value] : keys) {
@@ -194,5 +227,61 @@ TEST(EvdevReaderTest, ReadsAUsKeyboardAndWaitsForTheDeviceToComeBack) {
   EXPECT_EQ(TakeCodes(handover, 1), std::vector<std::string>{"9"});
   ::close(writer);
 }
+
+}  // namespace
+
+namespace {
+
+// What the library has said, through its debug routine.
+std::mutex saidMutex;
+std::string said;
+void Hear(unsigned char byte) {
+  std::lock_guard<std::mutex> lock(saidMutex);
+  said.push_back(char(byte));
+}
+std::size_t Count(const std::string& text) {
+  std::lock_guard<std::mutex> lock(saidMutex);
+  std::size_t count = 0;
+  for (std::size_t at = 0; (at = said.find(text, at)) != std::string::npos; at += text.size()) {
+    ++count;
+  }
+  return count;
+}
+
+// A device setting that names something else is refused once, and never read: reading /dev/zero
+// or a file again and again would keep a processor busy.
+class EvdevRefusedTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(EvdevRefusedTest, RefusedWithOneMessageAndNeverRead) {
+  QTemporaryDir dir;
+  std::string device = GetParam();
+  if (device == "file") {
+    device = Native(dir.path()) + "/scanner";
+    QFile file(QFile::decodeName(device.c_str()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(KeyEvents({{KEY_1, 1}, {KEY_ENTER, 1}}).c_str(), 48);
+  } else if (device == "folder") {
+    device = Native(dir.path());
+  }
+  said.clear();
+  scannerlib::SetDebugCallback(&Hear);
+  CodeHandover handover;
+  {
+    EvdevReader reader(handover, device, 1);
+    reader.Start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Count("is not an input device") > 0; }, 5000));
+    QTest::qWait(200);
+  }
+  scannerlib::SetDebugCallback(nullptr);
+  EXPECT_EQ(Count("is not an input device"), 1u);
+  EXPECT_EQ(Count("reading the scanner device"), 0u);
+  EXPECT_FALSE(handover.Waiting());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EvdevRefusedTest, ::testing::Values("/dev/zero", "file", "folder"),
+                         [](const auto& info) {
+                           const std::string kind = info.param;
+                           return kind == "file" ? "File" : kind == "folder" ? "Folder" : "DevZero";
+                         });
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
+#include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
+#include "data/Database.h"
 #include "settings/SettingsManager.h"
 
 using seams::MsgAnswer;
@@ -56,6 +59,21 @@ TEST_F(PhoneBookFrmTest, OpensWithEveryNameAndTypingCompletesAndShowsTheEntry) {
   EXPECT_EQ(Name() + '|' + Phone(), "Cx|");
 }
 
+// Tab moves into the list without picking a name: a new name typed before stays, to be saved as
+// a new entry rather than over the first one.
+TEST_F(PhoneBookFrmTest, TabbingIntoTheListKeepsTheTypedNameAndAnArrowKeyPicks) {
+  Open();
+  frm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+  Box("NameTxt")->setFocus();
+  QTest::keyClicks(Box("NameTxt"), "Zoe Park");
+  QTest::keyClick(Box("NameTxt"), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), NameList());
+  EXPECT_EQ(Name() + '|' + Phone(), "Zoe Park|");
+  QTest::keyClick(NameList(), Qt::Key_Down);
+  EXPECT_EQ(Name() + '|' + Phone(), "Carl|555-0002");
+}
+
 // A click into the name box shows the stored entry again, over what was typed in its boxes.
 TEST_F(PhoneBookFrmTest, PickingANameOrClickingIntoTheNameBoxShowsTheStoredEntry) {
   Open();
@@ -100,6 +118,25 @@ TEST_F(PhoneBookFrmTest, AFailingFileIsReportedAndTheWindowKeepsWhatWasTyped) {
   EXPECT_TRUE(frm->isVisible());
   EXPECT_EQ(Name(), "Dora");
   EXPECT_EQ(Box("PhoneCityTxt")->text(), "Oslo");
+}
+
+// A file held by another program gets the message every command gives (at the error boundary,
+// ErrorBoundaryTest), not the phone book's own: the save hands the error on, keeping the window.
+TEST_F(PhoneBookFrmTest, SaveOnAHeldFileHandsTheBusyErrorOnAndKeepsWhatWasTyped) {
+  Open();
+  QTest::keyClicks(Box("NameTxt"), "Dora");
+  const DatabaseHandle other = Database::Open(db.Path());
+  other->ExecuteRaw("BEGIN EXCLUSIVE");
+  try {
+    frm->SavePhoneInfo();
+    ADD_FAILURE() << "saved on a held file";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(ErrorFunctions::IsBusy(error)) << error.what();
+  }
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Name(), "Dora");
+  other->ExecuteRaw("ROLLBACK");
 }
 
 // How far the separator may go is the ratio's own rule (the main window's splitter tests); here

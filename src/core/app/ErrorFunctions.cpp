@@ -82,4 +82,46 @@ QString BusyText(const DatabaseError& error, const QString& path, const QString&
          QStringLiteral("Close the other program, or wait until it has finished. ") + afterwards;
 }
 
+PassingFault PassingFaultOf(const DatabaseError& error) {
+  if (IsBusy(error)) return PassingFault::Busy;
+  if (error.From() == DatabaseError::Origin::System) {
+    const int number = error.Number();
+    if (number == ENOSPC || number == EDQUOT || number == EFBIG) return PassingFault::DiskFull;
+    return number == EROFS ? PassingFault::ReadOnly : PassingFault::None;
+  }
+  if (error.EngineCode() == SQLITE_FULL) return PassingFault::DiskFull;
+  // A file replaced under the program (by a clean-up elsewhere) is no passing matter: what the
+  // program holds open is no longer the collection.
+  if (error.EngineCode() == SQLITE_READONLY && error.Number() != SQLITE_READONLY_DBMOVED) {
+    return PassingFault::ReadOnly;
+  }
+  return PassingFault::None;
+}
+
+bool IsPassing(const DatabaseError& error) { return PassingFaultOf(error) != PassingFault::None; }
+
+QString PassingText(const DatabaseError& error, const QString& path, const QString& afterwards) {
+  const QString& crlf = Constants::kCrLf;
+  QString what;
+  QString mend;
+  switch (PassingFaultOf(error)) {
+    case PassingFault::DiskFull:
+      what = QStringLiteral("The disk that holds the collection is full");
+      mend = QStringLiteral(
+          "Free some space on that disk: empty the wastebasket, or move or delete files you no "
+          "longer need. ");
+      break;
+    case PassingFault::ReadOnly:
+      what = QStringLiteral("The collection's file or folder cannot be written");
+      mend = QStringLiteral(
+          "Make the folder and the file writable for you again (in the file manager: "
+          "Properties, Permissions), or mount the drive for writing. ");
+      break;
+    default:
+      return BusyText(error, path, afterwards);
+  }
+  return what + QStringLiteral(": %1.").arg(error.Description()) + crlf + QStringLiteral("File: ") +
+         path + crlf + crlf + mend + afterwards;
+}
+
 }  // namespace ErrorFunctions

@@ -38,4 +38,18 @@ bool IsDamaged(const DatabaseError& error);
 // `afterwards` is the last sentence (what happens next).
 QString BusyText(const DatabaseError& error, const QString& path, const QString& afterwards);
 
+// Faults the user can mend while the program goes on: the command under way has been rolled
+// back, and the same command works once the cause is gone.
+enum class PassingFault {
+  None,      // not one of them
+  Busy,      // another program holds the file
+  DiskFull,  // no room left on the disk (or the user's share of it)
+  ReadOnly,  // the file or its folder was made read-only while the program ran
+};
+PassingFault PassingFaultOf(const DatabaseError& error);
+bool IsPassing(const DatabaseError& error);
+
+// The passing fault in plain words: what happened, the file, what to do, then `afterwards`.
+QString PassingText(const DatabaseError& error, const QString& path, const QString& afterwards);
+
 }  // namespace ErrorFunctions

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -19,6 +20,9 @@ namespace {
 
 // The held lock file, -1 while none is held.
 int lockFile = -1;
+// The held collection lock and its file's path.
+int collectionFile = -1;
+QString collectionPath;
 
 const QString kSource = QStringLiteral("InstanceLock");
 
@@ -47,7 +51,64 @@ int OpenOwnFile(const QString& path) {
   return fd;
 }
 
+// True when fd is still the file at path: a copy that ended meanwhile may have removed the file
+// this one locked, and a lock on a removed file guards nothing.
+bool StillNamed(int fd, const QString& path) {
+  struct stat held {};
+  struct stat named {};
+  return ::fstat(fd, &held) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 }  // namespace
+
+QString CollectionLockPath(const QString& databasePath) {
+  // Every way to the same file (a link, a relative path) leads to the same lock.
+  const QFileInfo file(databasePath);
+  QString target = file.canonicalFilePath();
+  if (target.isEmpty()) {
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    target = QDir(folder.isEmpty() ? file.absolutePath() : folder).filePath(file.fileName());
+  }
+  return target + QStringLiteral(".lock");
+}
+
+bool CollectionLock(const QString& databasePath) {
+  const QString path = CollectionLockPath(databasePath);
+  if (collectionFile >= 0) {
+    if (path == collectionPath) return true;
+    ReleaseCollectionLock();
+  }
+  while (true) {
+    const int fd = OpenOwnFile(path);
+    if (fd < 0) return true;
+    int rc;
+    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (rc != 0) {
+      const bool held = errno == EWOULDBLOCK;
+      ::close(fd);
+      return !held;  // a file system without locks: as without a lock file
+    }
+    if (StillNamed(fd, path)) {
+      collectionFile = fd;
+      collectionPath = path;
+      return true;
+    }
+    ::close(fd);
+  }
+}
+
+void ReleaseCollectionLock() {
+  if (collectionFile < 0) return;
+  // Removed while still held, so that no other copy can lock the name in between.
+  if (StillNamed(collectionFile, collectionPath)) {
+    ::unlink(QFile::encodeName(collectionPath).constData());
+  }
+  ::close(collectionFile);
+  collectionFile = -1;
+  collectionPath.clear();
+}
 
 QString InstanceLockPath() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

@@ -15,4 +15,15 @@ bool InstanceLock(bool release);
 // else /tmp/ReelKeeperMutex-<uid>.
 QString InstanceLockPath();
 
+// The lock on one collection file, which every copy that opens the file takes, whatever its
+// session or runtime folder: an exclusive flock on "<file>.lock" beside the file (not on the file
+// itself, which a clean-up replaces). True when this process now holds it for that file (asking
+// again for the same file is true too), false when another process holds it. Where no lock file
+// can be made (a folder that cannot be written), true without a lock: no copy can write there,
+// and the opening says why.
+bool CollectionLock(const QString& databasePath);
+// Gives the collection lock back and removes its file.
+void ReleaseCollectionLock();
+QString CollectionLockPath(const QString& databasePath);
+
 }  // namespace AppFunctions

@@ -355,6 +355,9 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
   Step(CleanupStep::LeftoverRemoved);
 
   CleanupSummary summary;
+  // Holds a read lock on the original from before the copy until after the rename, so that no
+  // other connection can commit into it meanwhile: such a commit would miss the copy.
+  DatabaseHandle guard;
   try {
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
       throw DatabaseError::System(
@@ -363,6 +366,9 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
     // A file that is not the program's is refused untouched, and a journal left by a crash is
     // rolled back first.
     DatabaseHandle source = DatabaseFile::OpenExisting(path, DatabaseFile::Purpose::Repair);
+    guard = Database::Open(path);
+    Exec(*guard, QStringLiteral("BEGIN"), path);
+    Number(*guard, QStringLiteral("PRAGMA schema_version"));
     bool damaged = !PassesCheck(*source, QStringLiteral("PRAGMA quick_check"));
     Step(CleanupStep::Checked);
     say(QStringLiteral("Compacting DB...       Please wait."));
@@ -401,6 +407,16 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
                               .arg(given),
                           kSource);
     }
+    // Another connection to the original (another copy of the program, another tool) would go
+    // on writing into the file that the rename sets aside, and what it wrote would be lost.
+    if (const long pid = FileSystem::OpenElsewhere(path)) {
+      throw DatabaseError(SQLITE_BUSY,
+                          QStringLiteral("The database file '%1' is open in another program "
+                                         "(process %2); the clean-up changed nothing.")
+                              .arg(given)
+                              .arg(pid),
+                          kSource);
+    }
     if (damaged) {
       summary.salvaged = true;
       summary.damagedFile = KeepDamaged(path);
@@ -415,6 +431,7 @@ CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& opt
     throw;
   }
   FileSystem::RenameReplacing(copy, path);
+  guard.reset();
   Step(CleanupStep::Replaced);
   say(QStringLiteral("Cleanup Complete."));
   Step(CleanupStep::Finished);

@@ -186,6 +186,53 @@ void CheckWritable(const Database& db, const QString& path) {
   }
 }
 
+// After a journal was played in: a full quick check, since a journal of another database
+// writes its pages anywhere in the file.
+void CheckPlayedJournal(Database& db, const QString& path) {
+  QStringList findings;
+  try {
+    Statement check = db.PrepareRaw(QStringLiteral("PRAGMA quick_check"), kSource);
+    while (check.Step()) findings << check.Text(0);
+  } catch (const DatabaseError& error) {
+    findings << error.Description();
+  }
+  if (findings == QStringList{QStringLiteral("ok")}) return;
+  throw DatabaseError(SQLITE_CORRUPT,
+                      QStringLiteral("The database file '%1' is damaged. SQLite says: %2.")
+                          .arg(path, findings.join(QStringLiteral("; "))),
+                      kSource);
+}
+
+DatabaseHandle OpenKnown(const QString& path, Purpose purpose, quint32 mark, bool replayed) {
+  DatabaseHandle db;
+  std::vector<SchemaEntry> schema;
+  try {
+    // SQLite reads the header and the list of tables at the first statement; a damaged file
+    // shows here rather than in the middle of the first command.
+    db = Database::Open(path);
+    schema = ReadSchema(*db);
+    // Only tables and views decide whose file it is and whether the program can use it.
+    std::erase_if(schema, [](const SchemaEntry& entry) {
+      return entry.type != u"table" && entry.type != u"view";
+    });
+  } catch (const DatabaseError& error) {
+    if (db) db->CloseUntouched();
+    Unreadable(error, path, mark);
+  }
+  try {
+    // A journal just played in may have been another database's: the file must still read.
+    if (replayed && purpose == Purpose::Use) CheckPlayedJournal(*db, path);
+    Inspect(*db, path, mark, schema, purpose);
+    CheckWritable(*db, path);
+  } catch (...) {
+    db->CloseUntouched();
+    throw;
+  }
+  // The first write: the file is the program's from here on.
+  db->UseRollbackJournal();
+  return db;
+}
+
 }  // namespace
 
 bool IsDerivedTable(const QString& name) { return IsOneOf(name, kDerivedTables); }
@@ -227,31 +274,46 @@ std::vector<SchemaEntry> ReadSchema(Database& db) {
 
 DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
   const quint32 mark = ReadMark(path);
-  DatabaseHandle db;
-  std::vector<SchemaEntry> schema;
+  // SQLite plays a journal left beside the file into it at the first read. After a crash that is
+  // the file's own and must be played; one that belongs to another database damages the file,
+  // so both are copied first and put back when the file then proves damaged or is refused.
+  const QString journal = path + QStringLiteral("-journal");
+  if (QFileInfo(journal).size() == 0) return OpenKnown(path, purpose, mark, false);
+  const QString keptFile = path + QStringLiteral(".kept");
+  const QString keptJournal = journal + QStringLiteral(".kept");
+  FileSystem::CopyFlushed(path, keptFile);
+  FileSystem::CopyFlushed(journal, keptJournal);
   try {
-    // SQLite reads the header and the list of tables at the first statement; a damaged file
-    // shows here rather than in the middle of the first command.
-    db = Database::Open(path);
-    schema = ReadSchema(*db);
-    // Only tables and views decide whose file it is and whether the program can use it.
-    std::erase_if(schema, [](const SchemaEntry& entry) {
-      return entry.type != u"table" && entry.type != u"view";
-    });
+    DatabaseHandle db = OpenKnown(path, purpose, mark, true);
+    // A repair works on what the journal made of the file; the copies keep what was there.
+    if (purpose == Purpose::Use) {
+      FileSystem::RemoveIfExists(keptFile);
+      FileSystem::RemoveIfExists(keptJournal);
+    }
+    return db;
   } catch (const DatabaseError& error) {
-    if (db) db->CloseUntouched();
-    Unreadable(error, path, mark);
+    const int primary = error.EngineCode();
+    if (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB) {
+      // Not played (another program is writing, say), or played into a file that is fine but
+      // cannot be used for another reason: the copies are of no use.
+      FileSystem::RemoveIfExists(keptFile);
+      FileSystem::RemoveIfExists(keptJournal);
+      throw;
+    }
+    FileSystem::CopyFlushed(keptFile, path);
+    FileSystem::CopyFlushed(keptJournal, journal);
+    throw DatabaseError(
+        error.Number(),
+        error.Description() +
+            QStringLiteral(" A journal '%1' lay beside the file (left by a write that did not "
+                           "finish, or put there by another program) and was played into it "
+                           "first. The file and the journal have been put back exactly as they "
+                           "were, and copies of both are kept as '%2' and '%3'. If the journal "
+                           "belongs to another database, move it away and start ReelKeeper "
+                           "again.")
+                .arg(journal, keptFile, keptJournal),
+        error.Source(), error.From());
   }
-  try {
-    Inspect(*db, path, mark, schema, purpose);
-    CheckWritable(*db, path);
-  } catch (...) {
-    db->CloseUntouched();
-    throw;
-  }
-  // The first write: the file is the program's from here on.
-  db->UseRollbackJournal();
-  return db;
 }
 
 }  // namespace DatabaseFile

@@ -13,5 +13,10 @@ void RenameReplacing(const QString& from, const QString& to);
 // Removes a file if it exists; a missing file is not an error.
 void RemoveIfExists(const QString& path);
 bool CanWrite(const QString& path);
+// The id of another process that has the file open (as far as this user may see), 0 when none.
+long OpenElsewhere(const QString& path);
+// Replaces `to` with an exact copy of `from` (bytes and permissions), flushed to disk, through a
+// temporary name: `to` is never half written. Throws DatabaseError with errno.
+void CopyFlushed(const QString& from, const QString& to);
 
 }  // namespace FileSystem

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QDateTime>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -19,6 +20,12 @@ DatabaseError EngineError(sqlite3* db, int rc, const QString& source, const QStr
     text += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(systemError)) + u')';
   }
   if (!context.isEmpty()) text = context + QStringLiteral(": ") + text;
+  // A write that found no room fails as "disk I/O error" when not even one byte fit, and as
+  // "database or disk is full" when some did: both are a full disk to the user.
+  if (primary == SQLITE_IOERR &&
+      (systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG)) {
+    return DatabaseError(SQLITE_FULL, text, source);
+  }
   return DatabaseError(code, text, source);
 }
 

@@ -95,7 +95,10 @@ class EscapeCloser final : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress) return false;
-    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // A repeat is an Escape held down since before: it may have been meant for a box that has
+    // closed, or for a window of another program.
+    if (key->key() != Qt::Key_Escape || key->isAutoRepeat()) return false;
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_ || QApplication::activePopupWidget()) return false;
     window_->close();
@@ -176,13 +179,15 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   tagTimer_->setInterval(100);
   connect(tagTimer_, &QTimer::timeout, this, [this] { FormHelpers::ShowHint(this); });
 
-  // Below this size the phone book tab's buttons would cover its boxes and the boxes would
-  // shrink to nothing; the window manager keeps the window at least this large.
+  // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
+  // nothing and the loan's notes would be cut off; the window manager keeps the window at least
+  // this large.
   const int tabChrome = tabs_->tabBar()->sizeHint().height() +
                         2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
   const int half = labelWidth + 12 * fontMetrics().averageCharWidth() + 2 * kPanelMargin;
   band->setMinimumSize(2 * half + kSeparatorWidth,
-                       phoneBook_->ContentHeight() + 2 * kPanelMargin + tabChrome);
+                       std::max(phoneBook_->ContentHeight(), loanInfo_->ContentHeight()) +
+                           2 * kPanelMargin + tabChrome);
 
   qApp->installEventFilter(new EscapeCloser(this));
 }
@@ -568,7 +573,7 @@ void ReelKeeperFrm::closeEvent(QCloseEvent* event) {
 
 void ReelKeeperFrm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    close();
+    if (!event->isAutoRepeat()) close();
     return;
   }
   QMainWindow::keyPressEvent(event);

@@ -117,6 +117,7 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   nameList_->setObjectName(QStringLiteral("NameList"));
   nameList_->setAccessibleName(QStringLiteral("Names"));
   nameList_->setSortingEnabled(false);
+  nameList_->installEventFilter(this);
 
   separator_ = new QLabel(this);
   separator_->setObjectName(QStringLiteral("SeparatorButton"));
@@ -226,7 +227,10 @@ bool PhoneBookFrm::Reported(const std::function<void()>& work) {
     work();
     return true;
   } catch (const DatabaseError& error) {
-    // The file was taken away or is held by another program: say so, and keep what is typed.
+    // Another program's lock, a full disk or a read-only folder gets the program's one message
+    // for them, at the error boundary, and the window stays as it is for another try.
+    if (ErrorFunctions::IsPassing(error)) throw;
+    // The file was taken away: say so, and keep what is typed.
     try {
       ErrorFunctions::ShowError(QStringLiteral("The phone book could not be read or changed."),
                                 false, error);
@@ -385,6 +389,12 @@ bool PhoneBookFrm::eventFilter(QObject* watched, QEvent* event) {
     SeparatorMouse(event);
   } else if (watched == nameTxt_ && event->type() == QEvent::MouseButtonPress) {
     LoadPhoneBookInfo();
+  } else if (watched == nameList_ && event->type() == QEvent::FocusIn &&
+             nameList_->currentRow() < 0 && nameList_->count() > 0) {
+    // Tabbing into the list makes its first row current; that is not the user's pick, and taking
+    // it would replace the name being typed (and then save over that entry).
+    const QSignalBlocker quiet(nameList_);
+    nameList_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -96,7 +96,8 @@ class PhoneBookFrm final : public QDialog {
   void NamePicked(int row);
   void SeparatorMouse(QEvent* event);
   void SaveLayout();
-  // Runs the work; a failure of the database engine is reported and the window stays usable.
+  // Runs the work; a failure of the database engine is reported and the window stays usable. A
+  // passing fault (a busy file, a full disk) goes on to the error boundary, as in every window.
   bool Reported(const std::function<void()>& work);
 
   QLineEdit* nameTxt_ = nullptr;
