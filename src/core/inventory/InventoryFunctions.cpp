@@ -1,6 +1,7 @@
 #include "inventory/InventoryFunctions.h"
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ListOrder.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -50,6 +51,7 @@ void CreateInventoryTable(const DatabaseHandle& db) {
     EnsureFieldProperty(table, column.name, QStringLiteral("ShowInList"), dbBoolean,
                         column.showInList);
   }
+  CreateListOrderTable(db);
 }
 
 DatabaseHandle InventoryDatabase() { return inventoryDatabase; }
