@@ -32,7 +32,19 @@ HistoryPanel::HistoryPanel(QWidget* page, int labelWidth) : QFrame(page) {
   loansList_->setHeaderLabels({QStringLiteral("Borrower"), QStringLiteral("Out"),
                                QStringLiteral("Due"), QStringLiteral("Returned"),
                                QStringLiteral("Days Late")});
-  loansList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Widths from the texts' shapes rather than measured over every row: a DVD lent a thousand
+  // times fills at once.
+  QHeaderView* header = loansList_->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  const QFontMetrics metrics = loansList_->fontMetrics();
+  const int dateWidth =
+      metrics.horizontalAdvance(InventoryFunctions::ShortDateText(QDate(2000, 12, 28))) +
+      3 * metrics.averageCharWidth();
+  for (int column = 1; column <= 3; ++column) header->resizeSection(column, dateWidth);
+  header->resizeSection(
+      4, metrics.horizontalAdvance(QStringLiteral("Days Late")) + 3 * metrics.averageCharWidth());
   findChild<QLabel*>(QStringLiteral("LoansLbl"))->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   const auto choose = [this](QTreeWidgetItem* item) {
     if (item) emit BorrowerChosen(item->text(kBorrowerColumn));
