@@ -2,12 +2,16 @@
 
 #include <QCursor>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
 #include "inventory/DVDRecord.h"
+#include "inventory/InventoryWrites.h"
+#include "phonebook/CustomerRecords.h"
 #include "settings/SettingsManager.h"
 
 using seams::MsgAnswer;
@@ -224,7 +228,35 @@ TEST_F(MainWindowTest, ToolbarHasTheNineButtonsInOrderWithTheirPictures) {
 TEST_F(MainWindowTest, ScreenReaderNamesEveryControl) {
   Load();
   frm->show();
-  EXPECT_EQ(ExpectReadableControls(frm.get()), 6 + 12 + 9);
+  EXPECT_EQ(ExpectReadableControls(frm.get()), 6 + 12 + 9 + 2);
 }
 
 }  // namespace
+
+TEST_F(MainWindowTest, HistoryTabFollowsTheLoansAndLeadsToTheBorrower) {
+  db.AddDvd("Heat");
+  Load();
+  Click("Heat");
+  auto* tabs = Find<QTabWidget>("Tabs");
+  tabs->setCurrentIndex(3);
+  EXPECT_EQ(tabs->tabText(3), "History");
+  CustomerFunctions::Customer ann;
+  ann.name = "Ann Lee";
+  ann.Text(CustomerFunctions::Field::Phone) = "555-0100";
+  using namespace InventoryFunctions;
+  for (int days : {-20, -5}) {
+    ASSERT_EQ(LendDVD("Heat", ann, Today().addDays(days), Today().addDays(days + 2)),
+              DVDOutcome::Saved);
+    ASSERT_EQ(ReturnDVD("Heat"), DVDOutcome::Saved);
+  }
+  auto* loans = Find<QTreeWidget>("LoansTxt");
+  ASSERT_EQ(loans->topLevelItemCount(), 2);
+  EXPECT_EQ(loans->topLevelItem(0)->text(1), ShortDateText(Today().addDays(-5)));
+  EXPECT_EQ(loans->topLevelItem(0)->text(4), "3");
+  EXPECT_EQ(Text("SummaryTxt"), "Lent 2 times, 25 days out in all, late 2 times");
+
+  emit loans->itemActivated(loans->topLevelItem(1), 0);
+  EXPECT_EQ(tabs->currentIndex(), 2);
+  EXPECT_EQ(Find<QComboBox>("PhoneNameTxt")->currentText(), "Ann Lee");
+  EXPECT_EQ(Text("PhonePhoneTxt"), "555-0100");
+}

@@ -1,6 +1,7 @@
 #include "inventory/InventoryFunctions.h"
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/LoanJournal.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -34,6 +35,7 @@ QDate DefaultLoanDate() { return QDate(2000, 1, 1); }
 void InitInventory(const DatabaseHandle& db) {
   inventoryDatabase = db;
   CreateInventoryTable(db);
+  InitLoanJournal(db);
 }
 
 void CreateInventoryTable(const DatabaseHandle& db) {

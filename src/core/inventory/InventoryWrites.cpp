@@ -4,7 +4,9 @@
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/LoanJournal.h"
 #include "phonebook/CustomerRecords.h"
+#include "seams/Clock.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -62,8 +64,10 @@ bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
   return found > 1 || (found == 1 && !editedFound);
 }
 
+enum class LoanWrite { New, Change };
+
 DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrower,
-                const QDate& outDate, const QDate& dueDate) {
+                const QDate& outDate, const QDate& dueDate, LoanWrite kind) {
   if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
   Write write;
   RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
@@ -79,6 +83,11 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
   records->Update();
   CloseRecords(records);
   CustomerFunctions::SaveCustomer(borrower, CustomerFunctions::NameSpelling::Stored);
+  if (kind == LoanWrite::New) {
+    JournalLend(title, borrower.name, outDate, dueDate);
+  } else {
+    JournalChangeLoan(title, borrower.name, outDate, dueDate);
+  }
   Changes::DVDs change;
   change.titles = {title};
   change.catalogueKept = true;
@@ -118,6 +127,7 @@ DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd) {
   records->Edit();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
+  if (dvd.title != title) JournalRename(title, dvd.title);
   Changes::DVDs change;
   change.titles = {title};
   if (dvd.title != title) change.titles << dvd.title;
@@ -142,12 +152,12 @@ DVDOutcome DeleteDVD(const QString& title) {
 
 DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
                    const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
-  return Lend(title, borrower, outDate, dueDate);
+  return Lend(title, borrower, outDate, dueDate, LoanWrite::New);
 }
 
 DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
                       const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
-  return Lend(title, borrower, outDate, dueDate);
+  return Lend(title, borrower, outDate, dueDate, LoanWrite::Change);
 }
 
 DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
@@ -166,6 +176,7 @@ DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
   }
   CloseRecords(records);
   if (!found) return DVDOutcome::Gone;
+  JournalReturn(title, seams::Today());
   Changes::DVDs change;
   change.titles = {title};
   change.catalogueKept = true;

@@ -36,19 +36,21 @@ struct LoanSeen {
 DVDOutcome AddDVD(const DVDRecord& dvd);
 // Writes the six catalogue fields over the first DVD titled `title`. A new title may not be
 // another DVD's; the edited DVD itself does not count, so a title whose letter case alone changed
-// is taken. A bar code may not be another DVD's.
+// is taken. A bar code may not be another DVD's. A renamed DVD keeps its loan history.
 DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd);
 // Deletes every DVD titled `title`.
 DVDOutcome DeleteDVD(const QString& title);
 // Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
 // borrower to the phone book, or updates the stored entry's fields (its name stays as stored).
-// Both writes or neither.
+// Both writes or neither, and the loan history gains the loan.
 DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
                    const QDate& outDate, const QDate& dueDate, const LoanSeen& seen = {});
-// The same writes over a DVD already lent: who has it and until when.
+// The same writes over a DVD already lent: who has it and until when; its open loan in the
+// history follows.
 DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
                       const QDate& outDate, const QDate& dueDate, const LoanSeen& seen = {});
-// Takes the first DVD titled `title` back: status 0, no borrower; the dates stay.
+// Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
+// in the history ends today.
 DVDOutcome ReturnDVD(const QString& title, const LoanSeen& seen = {});
 
 }  // namespace InventoryFunctions

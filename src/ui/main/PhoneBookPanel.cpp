@@ -133,6 +133,11 @@ void PhoneBookPanel::LoadPhoneNames() { PhoneBookEntry::LoadPhoneNames(*form_); 
 
 void PhoneBookPanel::LoadPhoneBookInfo() { PhoneBookEntry::LoadPhoneBookInfo(*form_); }
 
+void PhoneBookPanel::ShowEntry(const QString& name) {
+  nameTxt_->setEditText(name);
+  LoadPhoneBookInfo();
+}
+
 void PhoneBookPanel::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
 
 void PhoneBookPanel::SavePhoneInfo() { PhoneBookEntry::SavePhoneInfo(*form_); }

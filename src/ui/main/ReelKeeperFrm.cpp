@@ -37,6 +37,7 @@
 #include "ui/common/PanelRows.h"
 #include "ui/common/WindowLayout.h"
 #include "ui/main/DVDInfoPanel.h"
+#include "ui/main/HistoryPanel.h"
 #include "ui/main/InventoryCommands.h"
 #include "ui/main/LoanInfoPanel.h"
 #include "ui/main/MainToolbar.h"
@@ -53,9 +54,9 @@ constexpr int kSeparatorWidth = 6;  // pixels
 constexpr int kPanelMargin = 6;     // between the tab strip's frame and a panel
 
 const char* const kCaptions[] = {
-    "Title:", "Status:",  "Category:", "Rated:",    "Starring:", "Bar Code:",
-    "Name:",  "Address:", "City:",     "State:",    "Zip:",      "Phone:",
-    "Fax:",   "Cell:",    "Out Date:", "Due Date:", "Days Due:", "Notes:"};
+    "Title:",    "Status:",   "Category:", "Rated:", "Starring:", "Bar Code:", "Name:",
+    "Address:",  "City:",     "State:",    "Zip:",   "Phone:",    "Fax:",      "Cell:",
+    "Out Date:", "Due Date:", "Days Due:", "Notes:", "Summary:",  "Loans:"};
 
 }  // namespace
 
@@ -103,15 +104,19 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   // One label column for all the panels, so that their boxes line up. A tab is one line here.
   const int labelWidth = PanelRows::LabelWidth(this, kCaptions);
   const auto page = [] { return new QWidget; };
-  QWidget* pages[] = {page(), page(), page()};
+  QWidget* pages[] = {page(), page(), page(), page()};
   dvdInfo_ = new DVDInfoPanel(pages[0], labelWidth);
   loanInfo_ = new LoanInfoPanel(pages[1], labelWidth);
   phoneBook_ = new PhoneBookPanel(pages[2], labelWidth);
+  history_ = new HistoryPanel(pages[3], labelWidth);
   AddTab(QStringLiteral("DVD Info"), dvdInfo_, pages[0]);
   AddTab(QStringLiteral("Loan Info"), loanInfo_, pages[1]);
   AddTab(QStringLiteral("Phone Book"), phoneBook_, pages[2]);
+  AddTab(QStringLiteral("History"), history_, pages[3]);
   connect(phoneBook_, &PhoneBookPanel::EntryChanged, this, &ReelKeeperFrm::UpdateDVDInfo);
   connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ResizeMe);
+  connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ShowHistory);
+  connect(history_, &HistoryPanel::BorrowerChosen, this, &ReelKeeperFrm::ShowBorrower);
   tagTimer_ = FormHelpers::HintTimer(this);
 
   // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
@@ -348,6 +353,23 @@ void ReelKeeperFrm::UpdateDVDInfo() {
   }
   phoneBook_->LoadPhoneNames();
   phoneBook_->LoadPhoneBookInfo();
+  ShowHistory();
+}
+
+void ReelKeeperFrm::ShowBorrower(const QString& name) {
+  tabs_->setCurrentWidget(tabPanels_[2].page);
+  phoneBook_->ShowEntry(name);
+}
+
+void ReelKeeperFrm::ShowHistory() {
+  // Read only while the tab is in view: a DVD lent a thousand times costs a read of its own.
+  if (tabs_->currentWidget() != tabPanels_.back().page) return;
+  const QString title = GetSelectedDVD();
+  if (title.isEmpty()) {
+    history_->Clear();
+  } else {
+    history_->Show(title, seams::Today());
+  }
 }
 
 // ---- events ---------------------------------------------------------------------------------

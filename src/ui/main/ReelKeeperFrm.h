@@ -10,6 +10,7 @@
 
 class DVDInfoPanel;
 class DVDListView;
+class HistoryPanel;
 class InventoryCommands;
 class LoanInfoPanel;
 class PhoneBookPanel;
@@ -82,6 +83,10 @@ class ReelKeeperFrm : public QMainWindow {
   // the panel: each read is a scan of the whole collection.
   std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;
   void UpdateLoanButton();
+  // Fills the History tab for the selected DVD when it is the tab in view.
+  void ShowHistory();
+  // Shows the borrower's entry in the Phone Book tab.
+  void ShowBorrower(const QString& name);
   // A committed write to the DVDs. When the list showed the whole table just before it (and no
   // other program wrote meanwhile, the same day) only the DVDs written are read again; else the
   // whole list is. The rows and their order are the same either way.
@@ -107,6 +112,7 @@ class ReelKeeperFrm : public QMainWindow {
   DVDInfoPanel* dvdInfo_ = nullptr;
   LoanInfoPanel* loanInfo_ = nullptr;
   PhoneBookPanel* phoneBook_ = nullptr;
+  HistoryPanel* history_ = nullptr;
   QTimer* tagTimer_ = nullptr;
 
   bool loaded_ = false;
