@@ -60,6 +60,9 @@ void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
 
 // The first DVD whose title equals `title`, letter case ignored.
 std::optional<DVDRecord> FindDVD(const QString& title);
+// A bar code as a scan gives it: its ASCII letters and digits. Bar codes are compared in this
+// form (letter case ignored) and stored as typed.
+QString ScanForm(const QString& barCode);
 // True when some DVD has that bar code.
 bool IsDVD(const QString& barCode);
 // The title of the first DVD with that bar code (a scan, or the edit dialog's check that a code

@@ -46,6 +46,12 @@ double LeadingNumber(const QString& text) {
   return QStringView(text).mid(start, i - start).toDouble();
 }
 
+bool IsNumber(const QString& text) {
+  static const QRegularExpression number(
+      QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)\\s*$"));
+  return number.match(text).hasMatch();
+}
+
 QDate DueDate(const QDate& today, double days, const QDate& earliest, const QDate& latest) {
   const double whole = std::floor(days);
   if (whole <= double(today.daysTo(earliest))) return earliest;
@@ -256,8 +262,22 @@ void LoanFrm::DelFromList() {
   LoadNameList();
 }
 
+void LoanFrm::SayLoanMoved() {
+  seams::ShowMessage(QStringLiteral("This DVD has been lent or returned meanwhile. The list now "
+                                    "shows it as it is."),
+                     QStringLiteral("DVD Changed"), MsgIcon::Information);
+}
+
 bool LoanFrm::SaveStuff() {
   if (Cancelled) return true;
+  const QString daysDue = QStringLiteral("Enter Days Due");
+  // Any other text would silently stand for 0 days.
+  if (!LoanDates::IsNumber(daysDueTxt_->text())) {
+    seams::ShowMessage(QStringLiteral("You must enter the number of days to continue."), daysDue,
+                       MsgIcon::Information);
+    daysDueTxt_->setFocus();
+    return false;
+  }
   CustomerFunctions::Customer borrower;
   borrower.name = nameTxt_->currentText();
   for (size_t i = 0; i < boxes_.size(); ++i)
@@ -272,6 +292,16 @@ bool LoanFrm::SaveStuff() {
                          QStringLiteral("Enter Name"), MsgIcon::Information);
       nameTxt_->setFocus();
       return false;
+    case InventoryFunctions::DVDOutcome::DueBeforeOut:
+      seams::ShowMessage(QStringLiteral("The Due Date cannot be before the Out Date."), daysDue,
+                         MsgIcon::Information);
+      daysDueTxt_->setFocus();
+      return false;
+    case InventoryFunctions::DVDOutcome::LoanMoved:
+      // The dialog was filled for a loan that no longer is; the list shows the DVD as it is now.
+      SayLoanMoved();
+      Cancelled = true;
+      return true;
     default:
       seams::ShowMessage(QStringLiteral("Could not save data."), QStringLiteral("Error"),
                          MsgIcon::Critical);
