@@ -74,10 +74,11 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
   EXPECT_TRUE(searched);
 }
 
-// Shift+Tab from the list walks the buttons backwards; Space on one runs its command.
+// The window opens on the list; Shift+Tab from there walks the buttons backwards; Space on one runs
+// its command.
 TEST_F(ToolbarTest, TabReachesTheButtons) {
   Show();
-  List()->setFocus();
+  EXPECT_EQ(QApplication::focusWidget(), List());
   QStringList reached;
   for (int step = 0; step < 7; ++step) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);

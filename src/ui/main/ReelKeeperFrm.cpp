@@ -156,6 +156,8 @@ void ReelKeeperFrm::LoadForm() {
   ResetSeparatorRatio();
   ResizeMe();
   DVDSelected();
+  // The buttons come first in the Tab chain; the window still opens on the list.
+  list_->setFocus();
   loaded_ = true;
   commands_->ScannerTimer()->start();
   tagTimer_->start();
