@@ -124,17 +124,17 @@ int main(int argc, char** argv) {
     OnOpen<AddEditFrm>(pressed, [](AddEditFrm& d) {
       d.findChild<QComboBox*>(QStringLiteral("RatedTxt"))->setEditText(QStringLiteral("PG"));
     });
-    frm.EditDVD();
+    frm.Commands().EditDVD();
     times.edit.push_back(Ms() - pressed);
 
     OnOpen<LoanFrm>(pressed, [](LoanFrm& d) {
       d.findChild<QComboBox*>(QStringLiteral("NameTxt"))->setEditText(QStringLiteral("Bench"));
       d.findChild<QLineEdit*>(QStringLiteral("DaysDueTxt"))->setText(QStringLiteral("7"));
     });
-    frm.LoanDVD(QString());
+    frm.Commands().LoanDVD();
     times.lend.push_back(Ms() - pressed);
 
-    frm.LoanDVD(QString());
+    frm.Commands().LoanDVD();
     times.giveBack.push_back(Ms() - yes.answered);
     if (list->Model()->rowCount() != size.dvds + added) std::abort();
   };

@@ -22,6 +22,7 @@
 #include "app/DatabaseRepair.h"
 #include "app/ErrorFunctions.h"
 #include "app/InstanceLock.h"
+#include "app/RunningCopy.h"
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
@@ -196,6 +197,8 @@ void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
 
 Started Main(const QString& databasePath) {
   if (!AppFunctions::InstanceLock(false)) {
+    // The user who starts the program again is looking for its window.
+    RunningCopy::AskToShow();
     seams::ShowMessage(QStringLiteral("There is already an instance of the ReelKeeper running."),
                        QStringLiteral("It's Running"), seams::MsgIcon::Information,
                        seams::MsgButtons::Ok, seams::MsgAnswer::Ok);
@@ -238,6 +241,7 @@ Started StartProgram(const QString& databasePath) {
     return Started::Declined;
   }
   mainWindow->show();
+  RunningCopy::Listen(mainWindow.get());
   ReportShown();
   // Damage that lets the file open may still fail a later write; the check runs while the user
   // works and offers the repair when it finds some.

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
-void DesktopDocumentOpener::Open(const QString& target) {
-  QDesktopServices::openUrl(DocumentUrl(target));
+bool DesktopDocumentOpener::Open(const QString& target) {
+  return QDesktopServices::openUrl(DocumentUrl(target));
 }
 
 QUrl DesktopDocumentOpener::DocumentUrl(const QString& target) {

@@ -9,7 +9,7 @@
 // web address to the browser.
 class DesktopDocumentOpener final : public seams::DocumentOpener {
  public:
-  void Open(const QString& target) override;
+  bool Open(const QString& target) override;
 
   // A web address (it has a scheme such as https: or mailto:) as it stands; anything else is a
   // file name, taken relative to the current folder as the system's "open" action would.

@@ -83,7 +83,7 @@ TEST_F(InventoryWritesTest, AddAndEditWriteOnlyTheCatalogueAndAnnounceWhatChange
             QStringList({"O'Brien's Night|1|Ann|2026-12-08|PG"}));
   EXPECT_EQ(Change(2).titles, QStringList({"O'Brien's Day", "O'Brien's Night"}));
   EXPECT_EQ(Change(2).was->title, "O'Brien's Day");
-  EXPECT_EQ(UpdateDVD("Missing", dvd), DVDOutcome::Gone);
+  EXPECT_EQ(UpdateDVD("Missing", Dvd("Missing")), DVDOutcome::Gone);
   EXPECT_EQ(dvds.size(), 3u);
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
@@ -41,10 +42,14 @@ class FakeAutostart final : public seams::AutostartEntry {
 // Records what is opened instead of opening it, on a network that is there or not.
 class FakeDesktop final : public seams::DocumentOpener, public seams::NetworkState {
  public:
-  void Open(const QString& target) override { opened << target; }
+  bool Open(const QString& target) override {
+    opened << target;
+    return opens;
+  }
   bool IsConnected() override { return connected; }
   QStringList opened;
   bool connected = false;
+  bool opens = true;
 };
 
 class AboutFrmTest : public ReelKeeperFrmTest {
@@ -89,6 +94,7 @@ TEST_F(AboutFrmTest, BoxTickedOnlyForAnEntryThatRunsSomething) {
 
 TEST_F(AboutFrmTest, ClosingWritesTheEntryWhenTickedAndRemovesItWhenClear) {
   auto about = Open();
+  EXPECT_EQ(Box(*about)->text(), "Check Overdue Status When I Log In.");  // on Linux, the log-in
   Box(*about)->setChecked(true);
   EXPECT_EQ(autostart.writes, 0);  // nothing happens before the window closes
   Press(about.get(), "Command2");
@@ -130,6 +136,18 @@ TEST_P(DocumentationTest, OpenedFromTheProgramsFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Connected, DocumentationTest, ::testing::Bool());
+
+// A desktop without a program to open the guide: the program shows it in a window of its own.
+TEST_F(AboutFrmTest, WithoutADesktopOpenerTheGuideIsShownInItsOwnWindow) {
+  desktop.opens = false;
+  auto about = Open();
+  Press(about.get(), "Command3");
+  auto* guide = about->findChild<QTextBrowser*>("GuideTxt");
+  ASSERT_NE(guide, nullptr);
+  EXPECT_TRUE(guide->isVisible());
+  EXPECT_EQ(guide->source(), QUrl::fromLocalFile(desktop.opened.value(0)));
+  EXPECT_TRUE(guide->toPlainText().contains("ReelKeeper"));
+}
 
 TEST_F(AboutFrmTest, LinkAndLogoOpenTheHomePageSetByTheBuild) {
   const QString homePage = QString::fromUtf8(BuildInfo::kHomePage);

@@ -5,10 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPageLayout>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,6 +99,30 @@ TEST(ReportLinesTest, SplitAtCrLfWithTheTextAfterTheLastOneALineToo) {
   EXPECT_EQ(texts("one\r\ntwo\r\nthree\r\n"), QStringList({"one", "two", "three", ""}));
   EXPECT_EQ(texts(""), QStringList({""}));
   EXPECT_EQ(texts("a\nb\rc"), QStringList({"a b c"}));
+}
+
+// Making the pages of a long list tells how far it is, and stops with nothing made when told to
+// (the print window's Cancel).
+TEST(RenderPdfTest, ReportsProgressAndStopsWhenTold) {
+  const std::vector<ReportPages::Line> lines(3000, {QStringLiteral("A title"), 10, false});
+  const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                           QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+  qint64 last = 0;
+  qint64 total = 0;
+  const QByteArray pdf = ReportPages::RenderPdf(lines, layout, "t", [&](qint64 done, qint64 all) {
+    EXPECT_GE(done, last);
+    last = done;
+    total = all;
+    return true;
+  });
+  EXPECT_FALSE(pdf.isEmpty());
+  EXPECT_EQ(total, 6000);
+  EXPECT_GE(last, 5500);
+  int calls = 0;
+  EXPECT_TRUE(ReportPages::RenderPdf(lines, layout, "t", [&](qint64, qint64) {
+                return ++calls < 3;
+              }).isEmpty());
+  EXPECT_EQ(calls, 3);
 }
 
 // ---- printing through the window --------------------------------------------------------------
@@ -265,7 +291,12 @@ TEST_F(DVDReportFrmTest, InventoryPrintsTheFilesTitlesUnderTheirHeading) {
 // No printer: the user is asked; No changes nothing, Yes offers a file in the documents folder,
 // and the pages the printer would have had are saved there.
 TEST_F(DVDReportFrmTest, WithoutAPrinterTheReportCanBeSavedAsPdf) {
+  // A home without a documents folder: the chooser starts at home, not where the program runs.
+  QTemporaryDir home;
+  testsupport::ScopedEnvironment homeVariable("HOME", QFile::encodeName(home.path()));
+  testsupport::ScopedEnvironment dirsFile("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
   printer.name.clear();
+  Load();  // whose status bar says what became of the report
   DVDReportFrm& window = Open();
   window.AddLine(QStringLiteral("Hello"));
   boxes.Answer(MsgAnswer::No);
@@ -281,9 +312,7 @@ TEST_F(DVDReportFrmTest, WithoutAPrinterTheReportCanBeSavedAsPdf) {
   boxes.Answer(MsgAnswer::Yes);  // and the chooser is cancelled
   Press("PrintButton");
   ASSERT_EQ(printer.proposed.size(), 1);
-  EXPECT_EQ(printer.proposed[0],
-            QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                .filePath("DVD Status Report.pdf"));
+  EXPECT_EQ(printer.proposed[0], home.filePath("DVD Status Report.pdf"));
 
   const QString saved = printer.folder.filePath("report.pdf");
   printer.chosen = saved;
@@ -291,6 +320,7 @@ TEST_F(DVDReportFrmTest, WithoutAPrinterTheReportCanBeSavedAsPdf) {
   Press("PrintButton");
   EXPECT_EQ(PageTexts(saved), QStringList{"Hello"});
   EXPECT_TRUE(printer.jobs.isEmpty());
+  EXPECT_EQ(StatusBarText(), "The report was saved as \"" + saved + "\".");
 
   printer.chosen = printer.folder.filePath("no such folder/report.pdf");
   boxes.Answer(MsgAnswer::Yes);
@@ -321,6 +351,23 @@ TEST_F(DVDReportFrmTest, RefusedJobIsReportedAndCanBePrintedAgain) {
 }
 
 // ---- the window -------------------------------------------------------------------------------
+
+// What the window shows is what prints, a note typed into it included; it opens wide enough
+// for the report's widest line.
+TEST_F(DVDReportFrmTest, ANoteTypedIntoTheReportIsPrintedAndTheWidestLineShows) {
+  DVDReportFrm& window = Open();
+  window.AddLine(QStringLiteral("Hello"));
+  window.AddLine(QString(50, u'W'));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
+  text->moveCursor(QTextCursor::End);
+  QTest::keyClicks(text, "Ask Ann");
+  Press("PrintButton");
+  ASSERT_EQ(printer.jobs.size(), 1);
+  EXPECT_EQ(PageTexts(printer.jobs[0]), QStringList{"Hello " + QString(50, u'W') + " Ask Ann"});
+}
 
 TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
   DVDReportFrm& window = Open();

@@ -60,6 +60,21 @@ TEST_F(PhoneBookFrmTest, OpensWithEveryNameAndTypingCompletesAndShowsTheEntry) {
   EXPECT_EQ(Name() + '|' + Phone(), "Cx|");
 }
 
+// Tab moves into the list without picking a name: a new name typed before stays, to be saved as
+// a new entry rather than over the first one.
+TEST_F(PhoneBookFrmTest, TabbingIntoTheListKeepsTheTypedNameAndAnArrowKeyPicks) {
+  Open();
+  frm->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+  Box("NameTxt")->setFocus();
+  QTest::keyClicks(Box("NameTxt"), "Zoe Park");
+  QTest::keyClick(Box("NameTxt"), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), NameList());
+  EXPECT_EQ(Name() + '|' + Phone(), "Zoe Park|");
+  QTest::keyClick(NameList(), Qt::Key_Down);
+  EXPECT_EQ(Name() + '|' + Phone(), "Carl|555-0002");
+}
+
 // A click into the name box shows the stored entry again, over what was typed in its boxes.
 TEST_F(PhoneBookFrmTest, PickingANameOrClickingIntoTheNameBoxShowsTheStoredEntry) {
   Open();

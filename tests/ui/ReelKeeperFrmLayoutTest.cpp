@@ -134,6 +134,12 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   EXPECT_LE(notes->geometry().bottom(), save->y());
   EXPECT_GT(notes->height(), 0);
   EXPECT_GT(Find("PhoneCellTxt")->width(), 40);
+  // The loan's tab has the most rows: its notes box is whole too, with three lines of room.
+  Find<QTabWidget>("Tabs")->setCurrentIndex(1);
+  auto* loanNotes = Find<QPlainTextEdit>("NotesTxt");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loanNotes->isVisible(); }));
+  EXPECT_EQ(loanNotes->visibleRegion().boundingRect(), loanNotes->rect());
+  EXPECT_GE(loanNotes->height(), 3 * Find("NameTxt")->height());
 }
 
 TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {

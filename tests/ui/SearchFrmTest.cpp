@@ -118,7 +118,7 @@ TEST_F(SearchFrmTest, ClearThenSearchAsksForCriteriaAndLeavesNoResults) {
   testsupport::ExpectBox(OnlyMessage(), "You need to enter search criteria.", "Enter Criteria",
                          seams::MsgButtons::Ok, MsgIcon::Information);
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(State(), "Searching...");
+  EXPECT_EQ(State(), "");
   EXPECT_EQ(search->focusWidget(), Box("TitleTxt"));
 }
 
@@ -142,6 +142,31 @@ TEST_F(SearchFrmTest, ExactSearchFindsATypedMultiLineDescriptionAndEnterSearches
   QTest::keyClicks(Box("RatedTxt")->lineEdit(), "r");
   QTest::keyClick(Box("RatedTxt")->lineEdit(), Qt::Key_Return);
   EXPECT_EQ(State(), "Search complete. Matches found: 0");
+}
+
+// A completion still selected behind the caret is a proposal: the search is for what was typed,
+// whether Search is clicked or Enter pressed; moving the caret accepts it.
+TEST_F(SearchFrmTest, AProposedCompletionIsNotSearchedForAndEnterInTheResultsSearches) {
+  Open();
+  QLineEdit* title = Box("TitleTxt")->lineEdit();
+  QTest::keyClicks(title, "sta");
+  ASSERT_EQ(title->selectedText(), "r Wars");
+  Press("SearchButton");
+  EXPECT_EQ(Column(0), (QStringList{"Star Wars", "Stardust"}));
+
+  title->setFocus();
+  Box("TitleTxt")->setEditText({});
+  QTest::keyClicks(title, "sta");
+  QTest::keyClick(title, Qt::Key_Return);
+  EXPECT_EQ(Column(0), (QStringList{"Star Wars", "Stardust"}));
+  QTest::keyClick(title, Qt::Key_End);
+  QTest::keyClick(title, Qt::Key_Return);
+  EXPECT_EQ(Column(0), QStringList{"Star Wars"});
+
+  Box("TitleTxt")->setEditText("alien");
+  Results()->setFocus();
+  QTest::keyClick(Results(), Qt::Key_Return);
+  EXPECT_EQ(Column(0), QStringList{"Alien"});
 }
 
 TEST_F(SearchFrmTest, GoToWithoutASelectionAsksForOneAndStaysOpen) {

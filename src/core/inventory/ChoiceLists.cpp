@@ -83,11 +83,8 @@ void Refresh(QStringList& list, DVDField field, const QString& value) {
   }
 }
 
-void Listen();
-
 // Starts keeping lists that show the table as it stands now.
 void KeepFrom(const InventoryMark& now) {
-  Listen();
   if (now != kept.mark) kept = Kept{now, {}};
 }
 
@@ -146,17 +143,14 @@ void OnDVDsChanged(const Changes::DVDs& change) {
   if (keepReady) ReadAhead();
 }
 
-void Listen() {
-  static const bool listening = [] {
-    ChangeNotice& notice = ChangeNotice::Instance();
-    QObject::connect(&notice, &ChangeNotice::DVDsChanged, &OnDVDsChanged);
-    QObject::connect(&notice, &ChangeNotice::EverythingChanged, [] {
-      if (keepReady) ReadAhead();
-    });
-    return true;
-  }();
-  Q_UNUSED(listening);
-}
+// The lists follow the change notice from the start: a clean-up or a repair replaces the file,
+// and they are read ahead again at once.
+[[maybe_unused]] const bool kListening = [] {
+  ChangeNotice& notice = ChangeNotice::Instance();
+  QObject::connect(&notice, &ChangeNotice::DVDsChanged, &OnDVDsChanged);
+  QObject::connect(&notice, &ChangeNotice::EverythingChanged, &ReadAhead);
+  return true;
+}();
 
 }  // namespace
 

@@ -5,7 +5,8 @@ namespace {
 
 class NoOpener final : public DocumentOpener {
  public:
-  void Open(const QString&) override {}
+  // Nothing is installed to open documents with; nor is there anyone to tell.
+  bool Open(const QString&) override { return true; }
 };
 
 NoOpener noOpener;

@@ -9,8 +9,8 @@ namespace seams {
 class DocumentOpener {
  public:
   virtual ~DocumentOpener() = default;
-  // Whatever the system answers is ignored: there is nothing the caller could do about it.
-  virtual void Open(const QString& target) = 0;
+  // False when the system has no program to open it with (the caller then shows it another way).
+  virtual bool Open(const QString& target) = 0;
 };
 
 // The opener in use. Until the program installs the desktop's, nothing is opened.

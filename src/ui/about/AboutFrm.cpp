@@ -25,6 +25,7 @@
 #include "seams/AutostartEntry.h"
 #include "seams/MessageBox.h"
 #include "seams/ProgressSink.h"
+#include "ui/about/GuideFrm.h"
 #include "ui/common/FormHelpers.h"
 #include "upkeep/DatabaseMaintenance.h"
 
@@ -119,7 +120,7 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
   auto* label5 = NewLabel(this, "Label5",
                           QStringLiteral("For questions, help, support, and updates click go to "
                                          "our website..."));
-  checkChk_ = new QCheckBox(QStringLiteral("Check Overdue Status When Windows Starts."), this);
+  checkChk_ = new QCheckBox(QStringLiteral("Check Overdue Status When I Log In."), this);
   checkChk_->setObjectName(QStringLiteral("CheckChk"));
   auto* command4 = NewButton(this, "Command4", QStringLiteral("Clean Up Database"),
                              QStringLiteral("Click here to clean the database."));
@@ -221,7 +222,13 @@ bool AboutFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AboutFrm::OpenHomePage() {
-  FormHelpers::OpenDocument(QString::fromUtf8(BuildInfo::kHomePage));
+  const QString page = QString::fromUtf8(BuildInfo::kHomePage);
+  if (FormHelpers::OpenDocument(page)) return;
+  seams::ShowMessage(QStringLiteral("No web browser could be started to open %1.").arg(page) +
+                         kCrLf +
+                         QStringLiteral("Install one (and the package xdg-utils), or open the "
+                                        "address in a browser yourself."),
+                     Constants::kAppTitle, MsgIcon::Information);
 }
 
 void AboutFrm::OpenDocumentation() {
@@ -236,7 +243,13 @@ void AboutFrm::OpenDocumentation() {
                        Constants::kAppTitle, MsgIcon::Information);
     return;
   }
-  FormHelpers::OpenDocument(path);
+  if (FormHelpers::OpenDocument(path)) return;
+  // The desktop has no program for it (no xdg-open, or nothing behind it): the guide is read here.
+  auto* guide = new GuideFrm(path, this);
+  guide->show();
+  FormHelpers::MainMessage(
+      QStringLiteral("No program to open the guide with was found; it is "
+                     "shown in a window of ReelKeeper's own."));
 }
 
 void AboutFrm::CleanUpDatabase() {

@@ -123,7 +123,7 @@ QWidget* MainWindow() { return mainWindow; }
 
 void MainMessage(const QString& text) { CallMessage(mainWindow, text); }
 
-void OpenDocument(const QString& target) { seams::CurrentDocumentOpener().Open(target); }
+bool OpenDocument(const QString& target) { return seams::CurrentDocumentOpener().Open(target); }
 
 bool IsConnected() { return seams::CurrentNetworkState().IsConnected(); }
 

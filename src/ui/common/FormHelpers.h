@@ -47,8 +47,8 @@ QWidget* MainWindow();
 // Shows text in the main window's status bar; without a main window nothing happens.
 void MainMessage(const QString& text);
 
-// Asks the desktop to open a file or web address; its answer is ignored.
-void OpenDocument(const QString& target);
+// Asks the desktop to open a file or web address; false when it could not.
+bool OpenDocument(const QString& target);
 // True when the system reports an Internet connection.
 bool IsConnected();
 

@@ -71,6 +71,7 @@ LoanInfoPanel::LoanInfoPanel(QWidget* page, int labelWidth) : QFrame(page) {
   notesTxt_ = rows.Add(QStringLiteral("Notes:"), QStringLiteral("NotesTxt"),
                        PanelRows::NotesBox(this, true), kLoanHint, 3 * rowHeight);
   findChild<QLabel*>(QStringLiteral("NotesLbl"))->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  contentHeight_ = rows.Top() - PanelRows::kRowGap;
 }
 
 void LoanInfoPanel::Show(const InventoryFunctions::DVDRecord& dvd,

@@ -23,8 +23,11 @@ class LoanInfoPanel final : public QFrame {
             const QDate& today);
   // Empty boxes, both pickers at today.
   void Clear();
+  // The height every row needs, the notes box's whole included.
+  int ContentHeight() const { return contentHeight_; }
 
  private:
+  int contentHeight_ = 0;
   QLineEdit* nameTxt_ = nullptr;
   QLineEdit* addressTxt_ = nullptr;
   QLineEdit* cityTxt_ = nullptr;

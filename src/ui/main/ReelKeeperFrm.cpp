@@ -115,13 +115,15 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ResizeMe);
   tagTimer_ = FormHelpers::HintTimer(this);
 
-  // Below this size the phone book tab's buttons would cover its boxes and the boxes would
-  // shrink to nothing; the window manager keeps the window at least this large.
+  // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
+  // nothing and the loan's notes would be cut off; the window manager keeps the window at least
+  // this large.
   const int tabChrome = tabs_->tabBar()->sizeHint().height() +
                         2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
   const int half = labelWidth + 12 * fontMetrics().averageCharWidth() + 2 * kPanelMargin;
   band->setMinimumSize(2 * half + kSeparatorWidth,
-                       phoneBook_->ContentHeight() + 2 * kPanelMargin + tabChrome);
+                       std::max(phoneBook_->ContentHeight(), loanInfo_->ContentHeight()) +
+                           2 * kPanelMargin + tabChrome);
 
   qApp->installEventFilter(new EscapeCloser(this));
 
@@ -374,7 +376,7 @@ void ReelKeeperFrm::closeEvent(QCloseEvent* event) {
 
 void ReelKeeperFrm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    close();
+    if (!event->isAutoRepeat()) close();
     return;
   }
   QMainWindow::keyPressEvent(event);

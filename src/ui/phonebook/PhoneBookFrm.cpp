@@ -118,6 +118,7 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   nameList_->setObjectName(QStringLiteral("NameList"));
   nameList_->setAccessibleName(QStringLiteral("Names"));
   nameList_->setSortingEnabled(false);
+  nameList_->installEventFilter(this);
 
   separator_ = new QLabel(this);
   separator_->setObjectName(QStringLiteral("SeparatorButton"));
@@ -370,6 +371,12 @@ bool PhoneBookFrm::eventFilter(QObject* watched, QEvent* event) {
     SeparatorMouse(event);
   } else if (watched == nameTxt_ && event->type() == QEvent::MouseButtonPress) {
     LoadPhoneBookInfo();
+  } else if (watched == nameList_ && event->type() == QEvent::FocusIn &&
+             nameList_->currentRow() < 0 && nameList_->count() > 0) {
+    // Tabbing into the list makes its first row current; that is not the user's pick, and taking
+    // it would replace the name being typed (and then save over that entry).
+    const QSignalBlocker quiet(nameList_);
+    nameList_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageLayout>
@@ -9,11 +11,14 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -82,7 +87,8 @@ DVDReportFrm::DVDReportFrm(QWidget* parent) : QDialog(parent) {
   reportTxt_ = new QPlainTextEdit(this);
   reportTxt_->setObjectName(QStringLiteral("ReportTxt"));
   reportTxt_->setAccessibleName(QStringLiteral("Report"));
-  reportTxt_->setReadOnly(true);
+  // A note may be added before printing; it is printed, never stored.
+  reportTxt_->setReadOnly(false);
   reportTxt_->setLineWrapMode(QPlainTextEdit::NoWrap);
   reportTxt_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   reportTxt_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -119,6 +125,14 @@ DVDReportFrm::DVDReportFrm(QWidget* parent) : QDialog(parent) {
 
 DVDReportFrm::~DVDReportFrm() = default;
 
+void DVDReportFrm::Message(const QString& text) {
+  // Hints go to the main window's status bar when the pointer meets another control, so that
+  // what printing says there stays until the user moves on.
+  if (text == lastHint_) return;
+  lastHint_ = text;
+  FormHelpers::MainMessage(text);
+}
+
 void DVDReportFrm::LoadForm() {
   // Where the window opens when no placement is stored: over its owner, or mid-screen when the
   // owner is hidden (a check-only start).
@@ -129,7 +143,10 @@ void DVDReportFrm::LoadForm() {
       over = screen->availableGeometry();
   }
   if (!over.isEmpty()) move(over.center() - rect().center());
+  const QRect unplaced = geometry();
   LoadWindow();
+  // A size the user chose is kept; the default one widens to the report's lines.
+  fitToText_ = geometry() == unplaced;
   ResizeMe();
   loaded_ = true;
   tagTimer_->start();
@@ -159,6 +176,29 @@ void DVDReportFrm::ShowText() {
   // The text box would take CR and LF for two line ends each.
   shown.replace(kLineEnd, QStringLiteral("\n"));
   reportTxt_->setPlainText(shown);
+  if (fitToText_) FitToText(shown);
+}
+
+void DVDReportFrm::FitToText(const QString& shown) {
+  const QFontMetrics metrics(reportTxt_->font());
+  int widest = 0;
+  for (const QStringView line : QStringView(shown).split(u'\n'))
+    widest = std::max(widest, metrics.horizontalAdvance(line.toString()));
+  const int frame = 2 * (reportTxt_->frameWidth() + int(reportTxt_->document()->documentMargin()));
+  const int wanted = widest + frame + reportTxt_->verticalScrollBar()->sizeHint().width() +
+                     metrics.averageCharWidth();
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (wanted <= width() || !screen) return;
+  const QRect available = screen->availableGeometry();
+  QRect outer = frameGeometry();
+  const int inner = std::min(wanted, available.width() - (outer.width() - width()));
+  if (inner <= width()) return;
+  // Grown about its centre, and kept on the screen.
+  const int extra = inner - width();
+  outer.adjust(-extra / 2, 0, extra - extra / 2, 0);
+  outer = FitOnScreen(outer, available, minimumWidth(), minimumHeight());
+  resize(inner, height());
+  move(outer.topLeft());
 }
 
 void DVDReportFrm::showEvent(QShowEvent* event) {
@@ -213,8 +253,12 @@ void DVDReportFrm::done(int result) {
 // ---- printing --------------------------------------------------------------------------------
 
 void DVDReportFrm::PrintReport() {
+  // What the window shows, with any note the user added to it.
+  ShowText();
+  QString shown = reportTxt_->toPlainText();
+  shown.replace(u'\n', kLineEnd);
   Print(QStringLiteral("DVD Status Report"), QStringLiteral("report"),
-        ReportPages::ReportLines(text_, InventoryFunctions::ReportPointSize()));
+        ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize()));
 }
 
 void DVDReportFrm::PrintInventory() {
@@ -237,15 +281,37 @@ void DVDReportFrm::Print(const QString& document, const QString& what,
         QStringLiteral("No Printer"), seams::MsgIcon::Exclamation, seams::MsgButtons::YesNo,
         seams::MsgAnswer::Yes);
     if (answer != seams::MsgAnswer::Yes) return;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Without a documents folder the chooser would start in whatever folder the program runs in.
+    if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
     pdfFile = seams::CurrentPrinter().ChoosePdfFile(
         QDir(documents).filePath(document + QStringLiteral(".pdf")));
     if (pdfFile.isEmpty()) return;
   }
 
   const QPageLayout layout = PageLayoutFor(printer);
+  // A long list takes seconds to make into pages: the window keeps being drawn, the work shows
+  // how far it is, and Cancel stops it with nothing printed or saved.
+  QProgressDialog progress(printer.isEmpty()
+                               ? QStringLiteral("Saving the %1 as a PDF file...").arg(what)
+                               : QStringLiteral("Printing the %1...").arg(what),
+                           QStringLiteral("&Cancel"), 0, 1000, this);
+  progress.setObjectName(QStringLiteral("PrintProgress"));
+  progress.setAccessibleName(QStringLiteral("Printing"));
+  progress.setWindowTitle(windowTitle());
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(400);
+  progress.setAutoReset(false);
+  const QByteArray pdf =
+      ReportPages::RenderPdf(lines, layout, document, [&progress](qint64 done, qint64 total) {
+        progress.setValue(total > 0 ? int(std::min<qint64>(done * 1000 / total, 999)) : 0);
+        return !progress.wasCanceled();
+      });
+  if (progress.wasCanceled()) {
+    FormHelpers::MainMessage(QStringLiteral("Cancelled: nothing was printed."));
+    return;
+  }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const QByteArray pdf = ReportPages::RenderPdf(lines, layout, document);
   QString failure;
   if (pdf.isEmpty()) {
     failure = QStringLiteral("The pages could not be made.");
@@ -255,7 +321,14 @@ void DVDReportFrm::Print(const QString& document, const QString& what,
     failure = SendToPrinter(printer, pdf, document, layout.pageSize().key());
   }
   QGuiApplication::restoreOverrideCursor();
-  if (failure.isEmpty()) return;
+  progress.close();
+  if (failure.isEmpty()) {
+    FormHelpers::MainMessage(
+        printer.isEmpty()
+            ? QStringLiteral("The %1 was saved as \"%2\".").arg(what, pdfFile)
+            : QStringLiteral("The %1 was sent to the printer \"%2\".").arg(what, printer));
+    return;
+  }
 
   const QString text =
       printer.isEmpty()

@@ -40,6 +40,9 @@ class DVDReportFrm final : public QDialog {
   void PrintReport();
   void PrintInventory();
 
+  // Shows a hover hint in the main window's status bar.
+  Q_INVOKABLE void Message(const QString& text);
+
  public slots:
   // Every way of closing ends here: the unload stores the placement once.
   void done(int result) override;
@@ -51,6 +54,8 @@ class DVDReportFrm final : public QDialog {
  private:
   // The text box gets the lines in one go: a large collection's report has 100,000 of them.
   void ShowText();
+  // Widens the window to the widest line of the text, as far as the screen allows.
+  void FitToText(const QString& shown);
   // Prints the lines as `document` ("DVD Status Report", "DVD Inventory Report"), which the user
   // knows as `what` ("report", "inventory list").
   void Print(const QString& document, const QString& what,
@@ -63,6 +68,8 @@ class DVDReportFrm final : public QDialog {
   QTimer* tagTimer_ = nullptr;
   QString text_;
   bool textShown_ = true;
+  bool fitToText_ = false;
+  QString lastHint_;
   bool loaded_ = false;
   bool unloaded_ = false;
 };

@@ -14,6 +14,9 @@ namespace ReportPages {
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
+// Lines between two reports of progress: often enough for a smooth bar, rarely enough to cost
+// nothing.
+constexpr qint64 kProgressStep = 500;
 
 // A stray line break inside a line (a title written by another tool) would not print as one.
 QString OneLine(QString text) { return text.replace(u'\r', u' ').replace(u'\n', u' '); }
@@ -105,7 +108,15 @@ std::vector<Page> LayOut(const std::vector<Line>& lines, const QSizeF& printable
 }
 
 QByteArray RenderPdf(const std::vector<Line>& lines, const QPageLayout& layout,
-                     const QString& title) {
+                     const QString& title, const Progress& progress) {
+  // Laying out measures each line about once and drawing handles each once: half the way each.
+  const qint64 total = 2 * qint64(lines.size());
+  qint64 done = 0;
+  bool stopped = false;
+  auto step = [&] {
+    if (stopped || !progress || ++done % kProgressStep != 0) return;
+    stopped = !progress(done, total);
+  };
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   QPdfWriter writer(&buffer);
@@ -126,12 +137,16 @@ QByteArray RenderPdf(const std::vector<Line>& lines, const QPageLayout& layout,
     return found->second;
   };
   const Measure measure{[&](const QString& text, double pointSize) {
-                          return font(pointSize).second.horizontalAdvance(text);
+                          step();
+                          // Once stopped, the rest is laid out at no cost and thrown away.
+                          return stopped ? 0.0 : font(pointSize).second.horizontalAdvance(text);
                         },
                         [&](double pointSize) { return font(pointSize).second.lineSpacing(); }};
   const QRect printable = layout.paintRectPixels(writer.resolution());
+  if (progress && !progress(0, total)) return {};
   const std::vector<Page> pages = LayOut(lines, QSizeF(printable.size()), measure);
-  if (pages.empty()) return {};
+  if (pages.empty() || stopped) return {};
+  done = qint64(lines.size());
 
   QPainter painter;
   if (!painter.begin(&writer)) return {};
@@ -141,6 +156,11 @@ QByteArray RenderPdf(const std::vector<Line>& lines, const QPageLayout& layout,
       const auto& [sized, metrics] = font(line.pointSize);
       painter.setFont(sized);
       painter.drawText(line.at + QPointF(0, metrics.ascent()), line.text);
+      step();
+    }
+    if (stopped) {
+      painter.end();
+      return {};
     }
   }
   if (!painter.end()) return {};

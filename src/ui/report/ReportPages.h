@@ -55,9 +55,13 @@ bool HasInk(const std::vector<Line>& lines);
 std::vector<Page> LayOut(const std::vector<Line>& lines, const QSizeF& printable,
                          const Measure& measure);
 
+// Told now and then how far the work is (done out of total steps); false stops it.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
 // The lines as a PDF document on pages of the given layout, in the default typeface at each
-// line's point size; title is the document's title. Empty when there is nothing to print.
+// line's point size; title is the document's title. Empty when there is nothing to print, or when
+// progress asked to stop.
 QByteArray RenderPdf(const std::vector<Line>& lines, const QPageLayout& layout,
-                     const QString& title);
+                     const QString& title, const Progress& progress = {});
 
 }  // namespace ReportPages

@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,6 +33,9 @@
 using InventoryFunctions::DVDField;
 
 namespace {
+
+// A criterion box's typed text while a completion of it is only proposed.
+const char* const kTypedPart = "TypedPart";
 
 // Room for the result list's usual columns, and for a dozen results.
 constexpr int kListWidth = 860;
@@ -126,6 +131,9 @@ SearchFrm::SearchFrm(QWidget* parent) : QDialog(parent) {
   };
   connect(&ChangeNotice::Instance(), &ChangeNotice::DVDsChanged, this, reread);
   connect(&ChangeNotice::Instance(), &ChangeNotice::EverythingChanged, this, reread);
+  // The list takes Enter for itself (the main window edits with it); here it searches, as Enter
+  // does everywhere else in the dialog.
+  connect(results_, &DVDListView::EnterPressed, this, &SearchFrm::Search);
 
   messBar_ = new QStatusBar(this);
   messBar_->setObjectName(QStringLiteral("MessBar"));
@@ -193,8 +201,27 @@ QComboBox* SearchFrm::AddCombo(const QString& name, const QString& hint) {
   QComboBox* box = FormHelpers::NewChoiceBox(this, 8);
   box->setObjectName(name);
   box->setProperty("Tag", hint);
-  connect(box, &QComboBox::editTextChanged, this, [box] { FormHelpers::AutoComplete(box); });
+  QLineEdit* edit = box->lineEdit();
+  connect(box, &QComboBox::editTextChanged, this, [box, edit] {
+    FormHelpers::AutoComplete(box);
+    // Right after a completion the proposed rest is selected behind the caret: until the user
+    // accepts it, only what was typed is searched for.
+    const bool proposed = edit->hasSelectedText() && edit->selectionStart() > 0 &&
+                          edit->selectionEnd() == edit->text().size();
+    box->setProperty(kTypedPart,
+                     proposed ? QVariant(edit->text().left(edit->selectionStart())) : QVariant());
+  });
+  // Moving the caret or leaving the box by keyboard takes the completion as it stands.
+  connect(edit, &QLineEdit::selectionChanged, this, [box, edit] {
+    if (edit->hasFocus() && !edit->hasSelectedText()) box->setProperty(kTypedPart, QVariant());
+  });
+  edit->installEventFilter(this);
   return box;
+}
+
+QString SearchFrm::Criterion(const QComboBox* box) {
+  const QVariant typed = box->property(kTypedPart);
+  return typed.isValid() ? typed.toString() : box->currentText();
 }
 
 bool SearchFrm::LoadForm() {
@@ -250,10 +277,10 @@ void SearchFrm::Search() {
   results_->Model()->Clear();
 
   InventoryFunctions::SearchCriteria criteria;
-  criteria.title = titleTxt_->currentText();
-  criteria.category = categoryTxt_->currentText();
-  criteria.rated = ratedTxt_->currentText();
-  criteria.starring = starringTxt_->currentText();
+  criteria.title = Criterion(titleTxt_);
+  criteria.category = Criterion(categoryTxt_);
+  criteria.rated = Criterion(ratedTxt_);
+  criteria.starring = Criterion(starringTxt_);
   // Stored descriptions end their lines in CR LF, the box in LF.
   criteria.description = PanelRows::FromEditor(descriptionTxt_->toPlainText());
   criteria.exactMatch = exactMatchChk_->isChecked();
@@ -264,6 +291,7 @@ void SearchFrm::Search() {
   if (!query) {
     seams::ShowMessage(QStringLiteral("You need to enter search criteria."),
                        QStringLiteral("Enter Criteria"), seams::MsgIcon::Information);
+    ShowState(QString());
     titleTxt_->setFocus();
     return;
   }
@@ -319,6 +347,20 @@ bool SearchFrm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == descriptionTxt_) {
     if (event->type() == QEvent::FocusIn) searchButton_->setDefault(false);
     if (event->type() == QEvent::FocusOut) searchButton_->setDefault(true);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+    auto* box = static_cast<QComboBox*>(edit->parentWidget());
+    if (event->type() == QEvent::FocusOut) {
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        box->setProperty(kTypedPart, QVariant());
+    } else if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      // The combo box would take Enter as accepting the completion before the search runs.
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        Search();
+        return true;
+      }
+    }
   }
   return QDialog::eventFilter(watched, event);
 }

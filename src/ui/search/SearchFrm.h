@@ -69,6 +69,8 @@ class SearchFrm final : public QDialog {
 
  private:
   QComboBox* AddCombo(const QString& name, const QString& hint);
+  // What the box gives the search: its text, without a completion the user has not accepted.
+  static QString Criterion(const QComboBox* box);
   void LoadChoices(QComboBox* box, InventoryFunctions::DVDField field);
   // The search's own line in the status bar, which hover hints never overwrite.
   void ShowState(const QString& text);
