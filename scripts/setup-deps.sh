@@ -7,6 +7,8 @@ packages=(
   cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libsqlite3-dev sqlite3 libcups2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # import and export: CSV, and iCalendar files (the tests read them back with python3-icalendar)
+  libcsv-dev libical-dev python3-icalendar
   xvfb xauth xdotool poppler-utils fonts-dejavu-core desktop-file-utils
   # the installed files and the Debian package: icons rendered from SVG, the stock validators,
   # the manual page's check, and what `cpack -G DEB` runs

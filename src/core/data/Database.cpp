@@ -39,6 +39,10 @@ std::shared_ptr<Database> Database::Open(const QString& path) {
   return OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
 }
 
+std::shared_ptr<Database> Database::OpenReadOnly(const QString& path) {
+  return OpenWith(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+}
+
 std::shared_ptr<Database> Database::Create(const QString& path) {
   auto handle = OpenWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
   handle->UseRollbackJournal();

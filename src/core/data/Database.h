@@ -17,6 +17,9 @@ class Database {
   // Opening writes nothing, so a file can be looked at before it is accepted; UseRollbackJournal
   // then sets the journal the program writes with. Throws DatabaseError when it cannot be opened.
   static std::shared_ptr<Database> Open(const QString& path);
+  // Opens an existing file for reading only: nothing can be written to it, not even a journal
+  // left by a crash (such a file fails instead).
+  static std::shared_ptr<Database> OpenReadOnly(const QString& path);
   // Creates a new, empty SQLite file with the program's journal.
   static std::shared_ptr<Database> Create(const QString& path);
 

@@ -206,7 +206,7 @@ DatabaseHandle OpenKnown(const QString& path, Purpose purpose, quint32 mark, boo
   try {
     // SQLite reads the header and the list of tables at the first statement; a damaged file
     // shows here rather than in the middle of the first command.
-    db = Database::Open(path);
+    db = purpose == Purpose::Inspect ? Database::OpenReadOnly(path) : Database::Open(path);
     schema = ReadSchema(*db);
     // Only tables and views decide whose file it is and whether the program can use it.
     std::erase_if(schema, [](const SchemaEntry& entry) {
@@ -220,6 +220,7 @@ DatabaseHandle OpenKnown(const QString& path, Purpose purpose, quint32 mark, boo
     // A journal just played in may have been another database's: the file must still read.
     if (replayed && purpose == Purpose::Use) CheckPlayedJournal(*db, path);
     Inspect(*db, path, mark, schema, purpose);
+    if (purpose == Purpose::Inspect) return db;
     CheckWritable(*db, path);
   } catch (...) {
     db->CloseUntouched();
@@ -273,7 +274,11 @@ DatabaseHandle OpenExisting(const QString& path, Purpose purpose) {
   // the file's own and must be played; one that belongs to another database damages the file,
   // so both are copied first and put back when the file then proves damaged or is refused.
   const QString journal = path + QStringLiteral("-journal");
-  if (QFileInfo(journal).size() == 0) return OpenKnown(path, purpose, mark, false);
+  // A candidate for a restore is never changed: with a journal beside it, it fails to read on
+  // its read-only connection instead.
+  if (purpose == Purpose::Inspect || QFileInfo(journal).size() == 0) {
+    return OpenKnown(path, purpose, mark, false);
+  }
   const QString keptFile = path + QStringLiteral(".kept");
   const QString keptJournal = journal + QStringLiteral(".kept");
   FileSystem::CopyFlushed(path, keptFile);

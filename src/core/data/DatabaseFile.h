@@ -10,8 +10,9 @@
 namespace DatabaseFile {
 
 enum class Purpose {
-  Use,     // the program is to work on it: its tables must have the shape the program needs
-  Repair,  // the clean-up is to copy it as it is: only whose file it is matters
+  Use,      // the program is to work on it: its tables must have the shape the program needs
+  Repair,   // the clean-up is to copy it as it is: only whose file it is matters
+  Inspect,  // a candidate for a restore: checked as for Use, but opened read-only and unchanged
 };
 
 // One entry of a file's schema that has SQL of its own (a table, view, index or trigger; not
@@ -32,7 +33,7 @@ QString ResolvedPath(const QString& path);
 // Opens an existing file that is the program's own, or refuses it untouched: another program's
 // file (SQLITE_NOTADB), a file of the program's own whose list of tables cannot be read
 // (SQLITE_CORRUPT), tables of the wrong shape (SQLITE_NOTADB), a file that cannot be written
-// (EACCES). Every message names the file.
+// (EACCES; not checked for Inspect). Every message names the file.
 DatabaseHandle OpenExisting(const QString& path, Purpose purpose);
 
 }  // namespace DatabaseFile

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "data/Database.h"
+
+// Copies of the collection a user can go back to: made from the open database with SQLite's
+// online backup API, kept in a "Backups" folder beside it, looked at before a restore, and put
+// back in one rename.
+namespace DatabaseBackup {
+
+// Writes a consistent copy of the open database to target: made under a temporary name in the
+// target's folder, readable by the user alone (0600), flushed and renamed into place, so that
+// target is never a partial copy. An existing target is replaced. Throws DatabaseError.
+void BackUp(const DatabaseHandle& db, const QString& target);
+
+// "<collection's folder>/Backups".
+QString BackupFolder(const QString& databasePath);
+// The automatic copies of the collection in its Backups folder, newest first.
+QStringList AutomaticBackups(const QString& databasePath);
+// Makes an automatic copy "<collection name>-<yyyyMMdd-HHmmss>.mdb" in the Backups folder (made
+// when missing), then removes the oldest beyond `keep`. Returns the new copy's path.
+QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now);
+
+// What a backup holds, read without changing it.
+struct BackupInfo {
+  bool usable = false;
+  QString problem;  // when not usable: why, naming the file
+  qint64 dvds = 0;
+  qint64 borrowers = 0;
+  qint64 loansOut = 0;
+  QDateTime made;  // when the copy was written
+};
+// Opens the file read-only and checks it as a start checks a collection (the program's own
+// file, its tables' shapes), then its integrity; counts what it holds.
+BackupInfo Inspect(const QString& backup);
+
+// The moments of a restore, in order, as the step hook sees them.
+enum class RestoreStep { Started, CopyWritten, CopyFlushed, CurrentKept, Replaced };
+
+// Puts a copy of backup in the place of the collection at `current` (closed by the caller),
+// keeping the collection as it was as "<current>.before-restore". A backup that Inspect does not
+// find usable is refused (SQLITE_NOTADB or SQLITE_CORRUPT) and nothing changes; killed at any
+// moment, `current` is the old collection or the whole new one. Throws DatabaseError.
+void Restore(const QString& backup, const QString& current);
+
+// Tests only: called at each step of a restore, so that a child process can end itself there.
+void SetRestoreStepHook(std::function<void(RestoreStep)> hook);
+
+}  // namespace DatabaseBackup
