@@ -159,12 +159,16 @@ TEST_F(LoanFrmTest, DueDateSetsTheDaysAndTheOutDateChangesNeither) {
 // "Del From List" asks before deleting a known name and says so for any other (an empty box is
 // no name either: CustomerFunctions::HasCustomer); the name stays in its box, and the deletion
 // stays even when the dialog is then cancelled.
+// Deleting a borrower who still has DVDs says which.
 TEST_F(LoanFrmTest, DelFromListAsksOrSaysTheNameIsNotThere) {
+  db.AddDvd("Alien", {}, 1, "ann o'neil");
   Open();
+  const char* const asked =
+      "Are you sure you want to delete this name?\n\nAnn O'Neil still has: Alien.";
   const std::tuple<const char*, MsgAnswer, const char*, int> steps[] = {
       {"Bob", MsgAnswer::Ok, "Name is not in list.", 1},
-      {"Ann O'Neil", MsgAnswer::No, "Are you sure you want to delete this name?", 1},
-      {"Ann O'Neil", MsgAnswer::Yes, "Are you sure you want to delete this name?", 0}};
+      {"Ann O'Neil", MsgAnswer::No, asked, 1},
+      {"Ann O'Neil", MsgAnswer::Yes, asked, 0}};
   for (const auto& [typed, answer, message, left] : steps) {
     SCOPED_TRACE(typed);
     Name()->setEditText(typed);
@@ -179,7 +183,8 @@ TEST_F(LoanFrmTest, DelFromListAsksOrSaysTheNameIsNotThere) {
   }
   Press(frm.get(), "CancelButton");
   EXPECT_EQ(People().size(), 0);
-  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
+  EXPECT_EQ(Loan(),
+            QStringList({"0||2000-01-01|2000-01-01", "1|ann o'neil|2000-01-01|2000-01-01"}));
 }
 
 // Another program lent the DVD while the dialog was open: it says so and closes, writing nothing.

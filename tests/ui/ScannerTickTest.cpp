@@ -57,7 +57,9 @@ TEST_F(ScannerTickTest, AScanWhileAnotherWindowIsOpenIsDropped) {
   boxes.Answer(seams::MsgAnswer::No);
   feed.Scan("4006381333931");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.Shown().empty(); }));
-  EXPECT_EQ(boxes.Shown().back().text, "Are you sure you want to return this DVD?");
+  EXPECT_EQ(boxes.Shown().back().text,
+            "Are you sure you want to return this DVD?\n\n'Vertigo': Ann has had it since "
+            "4/1/2024.");
 }
 
 // A code scanned after the Edit dialog's last poll and before the main window's next one is the

@@ -181,6 +181,17 @@ std::optional<LoanState> FindLoanState(const QString& title) {
   return state;
 }
 
+QStringList TitlesLentTo(const QString& name) {
+  RecordsetPtr records =
+      Open(QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
+           SqlText(qint32(Loaned)) + QStringLiteral(" And Inventory.Name = ") + SqlText(name) +
+           QStringLiteral(" Order By Inventory.DVDTitle"));
+  QStringList titles;
+  for (; !records->Eof(); records->MoveNext()) titles << records->Text(QStringLiteral("DVDTitle"));
+  CloseRecords(records);
+  return titles;
+}
+
 QStringList DistinctValues(DVDField field) { return DistinctValues(field, InventoryDatabase()); }
 
 QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {

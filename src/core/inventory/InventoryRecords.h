@@ -77,6 +77,10 @@ struct LoanState {
 };
 std::optional<LoanState> FindLoanState(const QString& title);
 
+// The titles of the DVDs lent to that borrower (names compared as the phone book compares them),
+// in title order: what a borrower still has before their entry goes.
+QStringList TitlesLentTo(const QString& name);
+
 // The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
 // inventory's database or from `db`, another connection to its file.
 QStringList DistinctValues(DVDField field);

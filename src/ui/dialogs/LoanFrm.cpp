@@ -18,6 +18,7 @@
 #include "seams/MessageBox.h"
 #include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/common/LoanWords.h"
 #include "ui/common/PanelRows.h"
 
 using CustomerFunctions::Field;
@@ -250,9 +251,11 @@ void LoanFrm::LoadControls() {
 void LoanFrm::DelFromList() {
   const QString name = nameTxt_->currentText();
   if (CustomerFunctions::HasCustomer(name)) {
-    if (seams::ShowMessage(QStringLiteral("Are you sure you want to delete this name?"),
-                           QStringLiteral("Delete?"), MsgIcon::Question, MsgButtons::YesNo,
-                           MsgAnswer::Yes) == MsgAnswer::Yes) {
+    if (seams::ShowMessage(
+            LoanWords::WithLine(QStringLiteral("Are you sure you want to delete this name?"),
+                                LoanWords::StillHas(name)),
+            QStringLiteral("Delete?"), MsgIcon::Question, MsgButtons::YesNo,
+            MsgAnswer::Yes) == MsgAnswer::Yes) {
       CustomerFunctions::DeleteCustomer(name);
     }
   } else {

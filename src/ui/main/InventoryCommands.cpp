@@ -12,6 +12,7 @@
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
 #include "ui/about/AboutFrm.h"
+#include "ui/common/LoanWords.h"
 #include "ui/dialogs/AddEditFrm.h"
 #include "ui/dialogs/LoanFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -113,7 +114,11 @@ void InventoryCommands::DeleteDVD() {
     SelectFirst(QStringLiteral("You must select a DVD before you can delete it."));
     return;
   }
-  if (!Asked(QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
+  // A lent DVD's question says who has it: deleting it forgets the loan too.
+  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+  if (!Asked(LoanWords::WithLine(
+                 QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
+                 dvd ? LoanWords::WhoHasIt(*dvd) : QString()),
              QStringLiteral("Delete?"))) {
     return;
   }
@@ -141,6 +146,9 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
       return;
     }
     title = *scanned;
+    // The user sees which DVD the scan found before answering for it.
+    window_->SelectDVD(title);
+    window_->DVDSelected();
   }
   const std::optional<InventoryFunctions::LoanState> state =
       InventoryFunctions::FindLoanState(title);
@@ -153,7 +161,10 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
   // what it takes meanwhile.
   ScannerFunctions::SetCodeComplete(0);
   if (state->status == InventoryFunctions::Loaned) {
-    if (Asked(QStringLiteral("Are you sure you want to return this DVD?"),
+    const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+    const QString who = dvd ? LoanWords::WhoHasIt(*dvd) : QString();
+    if (Asked(LoanWords::WithLine(QStringLiteral("Are you sure you want to return this DVD?"),
+                                  u'\'' + title + QStringLiteral("': ") + who),
               QStringLiteral("Return DVD?")) &&
         InventoryFunctions::ReturnDVD(title, seen) == InventoryFunctions::DVDOutcome::LoanMoved) {
       LoanFrm::SayLoanMoved();

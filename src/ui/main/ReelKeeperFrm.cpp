@@ -91,6 +91,7 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(list_, &DVDListView::ItemDoubleClicked, commands_, [this] { commands_->LoanDVD(); });
   connect(list_, &DVDListView::EnterPressed, commands_, &InventoryCommands::EditDVD);
   connect(list_, &DVDListView::RightButtonPressed, commands_, &InventoryCommands::EditDVD);
+  MainToolbar::ShareListKeys(toolbar_, list_);
 
   separator_ = new QLabel(band);
   separator_->setObjectName(QStringLiteral("SeparatorButton"));
@@ -162,6 +163,8 @@ void ReelKeeperFrm::LoadForm() {
   ResetSeparatorRatio();
   ResizeMe();
   DVDSelected();
+  // The buttons come first in the Tab chain; the window still opens on the list.
+  list_->setFocus();
   loaded_ = true;
   commands_->ScannerTimer()->start();
   tagTimer_->start();
@@ -306,19 +309,12 @@ void ReelKeeperFrm::DVDSelected() {
 }
 
 void ReelKeeperFrm::UpdateLoanButton() {
-  QAction* loan = toolbar_->findChild<QAction*>(QStringLiteral("LoanDVD"));
-  QAction* editLoan = toolbar_->findChild<QAction*>(QStringLiteral("EditLoan"));
   const QString title = GetSelectedDVD();
   const auto dvd = title.isEmpty() ? std::nullopt : ReadDVD(title);
-  if (dvd) {
-    const bool inStock = dvd->status == InventoryFunctions::InStock;
-    loan->setVisible(true);
-    loan->setText(inStock ? QStringLiteral("Loan DVD") : QStringLiteral("Return DVD"));
-    editLoan->setVisible(!inStock);
-  } else {
-    loan->setVisible(false);
-    editLoan->setVisible(false);
-  }
+  const bool inStock = dvd && dvd->status == InventoryFunctions::InStock;
+  MainToolbar::ShowLoanButtons(toolbar_, dvd.has_value(),
+                               inStock ? QStringLiteral("Loan DVD") : QStringLiteral("Return DVD"),
+                               dvd && !inStock);
 }
 
 void ReelKeeperFrm::UpdateDVDInfo() {
@@ -343,12 +339,14 @@ void ReelKeeperFrm::UpdateDVDInfo() {
     }
     const QDate today = seams::Today();
     dvdInfo_->Show(*dvd, today);
-    const auto borrower =
-        dvd->name.isEmpty() ? std::nullopt : CustomerFunctions::FindCustomer(dvd->name);
-    if (borrower) {
-      loanInfo_->Show(*dvd, *borrower, today);
-    } else {
+    if (dvd->name.isEmpty()) {
       loanInfo_->Clear();
+    } else {
+      // A borrower no longer in the phone book still has the DVD: the loan's own name and dates
+      // stay on show, with empty address boxes.
+      CustomerFunctions::Customer unlisted;
+      unlisted.name = dvd->name;
+      loanInfo_->Show(*dvd, CustomerFunctions::FindCustomer(dvd->name).value_or(unlisted), today);
     }
   }
   phoneBook_->LoadPhoneNames();
