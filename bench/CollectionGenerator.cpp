@@ -146,6 +146,7 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
                 "INSERT INTO Inventory (DVDTitle, Category, Starring, Rated, Status, Name, Date, "
                 "DueDate, Description, BarCode) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
   QSet<QString> titles;
+  QStringList titleList;
   const int loans = std::min(size.loans, size.dvds);
   const int overdue = std::min(size.overdue, loans);
   for (int i = 0; i < size.dvds; ++i) {
@@ -169,6 +170,7 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
       while (titles.contains(title.toCaseFolded())) title += QStringLiteral(" (%1)").arg(i);
     }
     titles.insert(title.toCaseFolded());
+    titleList << title;
 
     int status = 0;
     QString borrower;
@@ -201,6 +203,29 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
     addDvd.Text(10, QStringLiteral("%1").arg(i, 12, 10, QLatin1Char('0')));
     addDvd.Run();
   }
+
+  // The history: an open loan for each DVD out, and the past loans, back three days at most
+  // after their due dates.
+  Writer(db->Handle(),
+         "INSERT INTO Loans (DVDTitle, Name, OutDate, FirstDueDate, DueDate) "
+         "SELECT DVDTitle, Name, Date, DueDate, DueDate FROM Inventory WHERE Status = 1")
+      .Run();
+  Writer addPast(db->Handle(),
+                 "INSERT INTO Loans (DVDTitle, Name, OutDate, FirstDueDate, DueDate, ReturnDate) "
+                 "VALUES (?1, ?2, ?3, ?4, ?4, ?5)");
+  for (int i = 0; i < size.pastLoans && !titleList.isEmpty() && !customers.isEmpty(); ++i) {
+    const int dvd = i < 1000 ? std::min(loans, int(titleList.size()) - 1)
+                             : number(0, int(titleList.size()) - 1);
+    const QDate out = today.addDays(-number(30, 3000));
+    const QDate due = out.addDays(number(1, 21));
+    addPast.Text(1, titleList[dvd]);
+    addPast.Text(2, pick(customers));
+    addPast.Text(3, out.toString(Qt::ISODate));
+    addPast.Text(4, due.toString(Qt::ISODate));
+    addPast.Text(5, due.addDays(number(-3, 3)).toString(Qt::ISODate));
+    addPast.Run();
+  }
+
   // The list's index as the program keeps it once it has read the collection.
   InventoryFunctions::RebuildListOrder(db);
   transaction.Commit();

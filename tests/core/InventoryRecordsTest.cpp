@@ -86,6 +86,11 @@ TEST_F(InventoryRecordsTest, LookUpsIgnoreLetterCaseAndKeepQuotesAndLeadingZeros
   const auto loan = FindLoanState("schindler's list");
   ASSERT_TRUE(loan);
   EXPECT_EQ(std::pair(loan->status, loan->name), std::pair(1, QString("Ann")));
+
+  db.AddDvd("Alien", {}, 0, "Ann");  // in stock, whatever name is left in the row
+  db.AddDvd("Heat", {}, 1, "Ann O'Neil");
+  EXPECT_EQ(TitlesLentTo("ann"), QStringList({"Schindler's List"}));
+  EXPECT_EQ(TitlesLentTo("Ann O'Neil"), QStringList({"Heat"}));
 }
 
 TEST_F(InventoryRecordsTest, ChoiceListsHoldEachStoredValueOnceWithoutEmpties) {

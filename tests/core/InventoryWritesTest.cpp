@@ -8,6 +8,7 @@
 #include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
+#include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerRecords.h"
 
@@ -98,12 +99,32 @@ TEST_F(InventoryWritesTest, TitlesAndBarCodesBelongToOneDVDAndARefusalWritesNoth
   EXPECT_EQ(UpdateDVD("Star Wars", Dvd("alien")), DVDOutcome::TitleTaken);
   EXPECT_EQ(UpdateDVD("Star Wars", Dvd("Star Wars", "222")), DVDOutcome::BarCodeTaken);
   EXPECT_EQ(UpdateDVD("Star Wars", Dvd("")), DVDOutcome::TitleMissing);
+  // Blanks around a title are no part of it; bar codes compare as a scan gives them.
+  EXPECT_EQ(AddDVD(Dvd("    ")), DVDOutcome::TitleMissing);
+  EXPECT_EQ(AddDVD(Dvd("Alien ")), DVDOutcome::TitleTaken);
+  EXPECT_EQ(AddDVD(Dvd("Heat", "2-2 2")), DVDOutcome::BarCodeTaken);
   EXPECT_EQ(dvds.size(), 1u);
   // A second row of the same title (written by another tool) is another DVD.
   db.AddDvd("STAR WARS");
   EXPECT_EQ(UpdateDVD("Star Wars", Dvd("Star wars")), DVDOutcome::TitleTaken);
+  EXPECT_EQ(AddDVD(Dvd(" Heat ", "33-3")), DVDOutcome::Saved);
+  EXPECT_EQ(TitleOfBarCode("333"), "Heat");
   EXPECT_EQ(Rows("DVDTitle, BarCode", "Inventory ORDER BY rowid"),
-            QStringList({"Star Wars|111", "Alien|222", "STAR WARS|"}));
+            QStringList({"Star Wars|111", "Alien|222", "STAR WARS|", "Heat|33-3"}));
+}
+
+// Bytes another tool wrote that are not UTF-8 are read with U+FFFD in their place; the title the
+// list shows must still find its DVD.
+TEST_F(InventoryWritesTest, ATitleThatIsNotUtf8IsUsableByEveryCommand) {
+  db.Db()->Execute(
+      QStringLiteral("INSERT INTO Inventory (DVDTitle) VALUES (CAST(X'416DE96C6965' AS TEXT))"));
+  const QString title = DistinctValues(DVDField::Title).value(0);
+  ASSERT_EQ(title, QStringLiteral("Am\uFFFDlie"));
+  EXPECT_EQ(LendDVD(title, Borrower("Ann", "1"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
+            DVDOutcome::Saved);
+  EXPECT_EQ(ReturnDVD(title), DVDOutcome::Saved);
+  EXPECT_EQ(UpdateDVD(title, Dvd(title, "9")), DVDOutcome::Saved);
+  EXPECT_EQ(DeleteDVD(title), DVDOutcome::Saved);
 }
 
 TEST_F(InventoryWritesTest, DeleteRemovesEveryRowOfTheTitleAndNothingElse) {
@@ -125,12 +146,11 @@ TEST_F(InventoryWritesTest, LendingAddsANewBorrowerOrUpdatesTheStoredOneInOneCha
 
   ASSERT_EQ(LendDVD("Heat", Borrower("Bob", "555"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
             DVDOutcome::Saved);
-  ASSERT_EQ(
-      ChangeLoan("Alien", Borrower("ANN LEE", "new"), QDate(2026, 12, 2), QDate(2026, 11, 30)),
-      DVDOutcome::Saved);
+  ASSERT_EQ(ChangeLoan("Alien", Borrower("ANN LEE", "new"), QDate(2026, 12, 2), QDate(2026, 12, 2)),
+            DVDOutcome::Saved);
   EXPECT_EQ(
       Rows("DVDTitle, Status, Name, Date, DueDate", "Inventory ORDER BY DVDTitle"),
-      QStringList({"Alien|1|ANN LEE|2026-12-02|2026-11-30", "Heat|1|Bob|2026-12-01|2026-12-08"}));
+      QStringList({"Alien|1|ANN LEE|2026-12-02|2026-12-02", "Heat|1|Bob|2026-12-01|2026-12-08"}));
   // The stored spelling of a known name stays; its fields follow the loan.
   EXPECT_EQ(Rows("Name, Phone, Notes", "Customers ORDER BY Name"),
             QStringList({"Ann Lee|new|first line\r\nsecond", "Bob|555|first line\r\nsecond"}));
@@ -142,6 +162,8 @@ TEST_F(InventoryWritesTest, LendingAddsANewBorrowerOrUpdatesTheStoredOneInOneCha
             DVDOutcome::Gone);
   EXPECT_EQ(LendDVD("Heat", Borrower("", ""), QDate(2026, 12, 1), QDate(2026, 12, 2)),
             DVDOutcome::NameMissing);
+  EXPECT_EQ(ChangeLoan("Heat", Borrower("Cy", ""), QDate(2026, 12, 2), QDate(2026, 12, 1)),
+            DVDOutcome::DueBeforeOut);
   EXPECT_FALSE(CustomerFunctions::FindCustomer("Cy"));
   EXPECT_EQ(dvds.size(), 2u);
 }
@@ -159,6 +181,24 @@ TEST_F(InventoryWritesTest, ALoanThatCannotStoreItsBorrowerLeavesTheDVDInStockUn
   // What an unfinished write held back is gone: the next write announces only itself.
   ASSERT_EQ(ReturnDVD("Heat"), DVDOutcome::Saved);
   EXPECT_EQ(borrowers.size(), 0);
+}
+
+// Another program lent Heat and lent Alien to someone else while this one's dialogs were open.
+TEST_F(InventoryWritesTest, ALoanWriteOverADVDThatMovedMeanwhileWritesNothingAndAnnouncesIt) {
+  db.AddDvd("Heat", {}, 1, "Cy", "2026-11-01", "2026-11-08");
+  db.AddDvd("Alien", {}, 1, "Ann", "2026-11-01", "2026-11-08");
+  const LoanSeen inStock{InStock, ""};
+  const LoanSeen lentToBob{Loaned, "Bob"};
+  const QDate out(2026, 12, 1);
+  EXPECT_EQ(LendDVD("Heat", Borrower("Dee", "1"), out, out, inStock), DVDOutcome::LoanMoved);
+  EXPECT_EQ(ChangeLoan("Alien", Borrower("Dee", "1"), out, out, lentToBob), DVDOutcome::LoanMoved);
+  EXPECT_EQ(ReturnDVD("Alien", lentToBob), DVDOutcome::LoanMoved);
+  EXPECT_EQ(Rows("DVDTitle, Status, Name, Date", "Inventory ORDER BY DVDTitle"),
+            QStringList({"Alien|1|Ann|2026-11-01", "Heat|1|Cy|2026-11-01"}));
+  EXPECT_FALSE(CustomerFunctions::FindCustomer("Dee"));
+  ASSERT_EQ(dvds.size(), 3u);
+  EXPECT_EQ(Change().titles, QStringList({"Heat"}));
+  EXPECT_EQ(ReturnDVD("Alien", LoanSeen{Loaned, "Ann"}), DVDOutcome::Saved);
 }
 
 TEST_F(InventoryWritesTest, ReturningKeepsTheDatesAndForgetsTheBorrower) {

@@ -107,7 +107,7 @@ TEST_F(PhoneBookEntryTest, EmptyNameIsRefusedWithFocusOnTheNameBox) {
   for (const auto& [operation, message] :
        {Operation(PhoneBookEntry::SavePhoneInfo,
                   "You must enter a name before you can save a phone book entry."),
-        Operation(PhoneBookEntry::DelPhoneInfo,
+        Operation([](PhoneBookEntry::Form& f) { PhoneBookEntry::DelPhoneInfo(f); },
                   "You must enter a name before you can delete a phone book entry.")}) {
     boxes.Clear();
     form.focusRequests = 0;

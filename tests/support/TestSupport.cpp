@@ -38,6 +38,7 @@ void Run(const DatabaseHandle& db, const char* sql, const QStringList& values) {
 
 seams::MsgAnswer ScriptedMessageBox::Show(const seams::MessageRequest& request) {
   shown_.push_back(request);
+  if (onShow_) onShow_();
   if (answers_.empty()) return request.defaultAnswer;
   const seams::MsgAnswer answer = answers_.front();
   answers_.pop_front();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -26,6 +27,8 @@ class ScriptedMessageBox final : public seams::MessageBox {
   ~ScriptedMessageBox() override { seams::SetMessages(nullptr); }
 
   void Answer(seams::MsgAnswer answer) { answers_.push_back(answer); }
+  // Runs as each box is shown: what the window shows while the user is asked.
+  void OnShow(std::function<void()> hook) { onShow_ = std::move(hook); }
   seams::MsgAnswer Show(const seams::MessageRequest& request) override;
 
   const std::vector<seams::MessageRequest>& Shown() const { return shown_; }
@@ -34,6 +37,7 @@ class ScriptedMessageBox final : public seams::MessageBox {
  private:
   std::deque<seams::MsgAnswer> answers_;
   std::vector<seams::MessageRequest> shown_;
+  std::function<void()> onShow_;
 };
 
 // A message box as shown: its text, title, buttons and icon.

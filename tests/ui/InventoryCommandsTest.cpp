@@ -116,12 +116,12 @@ TEST_F(InventoryCommandsTest, DoubleClickLendsOrAsksToTakeBack) {
     EXPECT_FALSE(dialog.EditMode);
     EXPECT_TRUE(ScannerPolling());
     Fill(&dialog, "NameTxt", "Ann");
-    Fill(&dialog, "DaysDueTxt", "-3");
+    Fill(&dialog, "DaysDueTxt", "7");
     Press(&dialog, "OkButton");
   });
   emit List()->ItemDoubleClicked();
   EXPECT_EQ(Stored("Heat"), "1|Ann");
-  EXPECT_EQ(Text("StatusTxt"), "Loaned - 3 day(s) Overdue");
+  EXPECT_EQ(Text("StatusTxt"), "Loaned");
   EXPECT_EQ(Text("NameTxt"), "Ann");
   EXPECT_EQ(Button("LoanDVD")->text(), "Return DVD");
 
@@ -131,25 +131,41 @@ TEST_F(InventoryCommandsTest, DoubleClickLendsOrAsksToTakeBack) {
   boxes.Answer(MsgAnswer::Yes);
   emit List()->ItemDoubleClicked();
   ASSERT_EQ(boxes.Shown().size(), 2u);
-  ExpectBox(boxes.Shown()[1], "Are you sure you want to return this DVD?", "Return DVD?",
-            MsgButtons::YesNo, MsgIcon::Question);
+  ExpectBox(boxes.Shown()[1],
+            "Are you sure you want to return this DVD?\n\n'Heat': Ann has had it since 4/10/2024.",
+            "Return DVD?", MsgButtons::YesNo, MsgIcon::Question);
   EXPECT_EQ(Stored("Heat"), "0|");
   EXPECT_EQ(Text("StatusTxt"), "In Stock");
 }
 
-// A scanned code works on its own DVD, whatever is selected.
+// A scanned code works on its own DVD, whatever is selected, and selects it before asking.
 TEST_F(InventoryCommandsTest, ScannedCodeTakesBackItsOwnDVD) {
   db.AddDvd("Heat", {}, 1, "Ann", "2024-04-01", "2024-04-20", "0042");
   db.AddDvd("Alien");
   Load();
   Click("Alien");
+  QString selectedWhenAsked;
+  boxes.OnShow([&] { selectedWhenAsked = frm->GetSelectedDVD() + '|' + Text("TitleTxt"); });
   boxes.Answer(MsgAnswer::Yes);
   frm->Commands().LoanDVD("42");
   frm->Commands().LoanDVD("0042");
   ASSERT_EQ(boxes.Shown().size(), 2u);
   EXPECT_EQ(boxes.Shown()[0].text, "There was an error with the program.");
+  EXPECT_EQ(selectedWhenAsked, "Heat|Heat");
   EXPECT_EQ(Stored("Heat"), "0|");
-  EXPECT_EQ(frm->GetSelectedDVD(), "Alien");
+  EXPECT_EQ(frm->GetSelectedDVD(), "Heat");
+}
+
+// Deleting a lent DVD forgets its loan: the question says who has it.
+TEST_F(InventoryCommandsTest, DeletingALentDVDSaysWhoHasIt) {
+  db.AddDvd("Heat", {}, 1, "O'Brien", "2024-04-01", "2024-04-20");
+  Load();
+  Click("Heat");
+  boxes.Answer(MsgAnswer::No);
+  Button("DelDVD")->trigger();
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text,
+            "Are you sure you wish to delete 'Heat'?\n\nO'Brien has had it since 4/1/2024.");
 }
 
 TEST_F(InventoryCommandsTest, EditLoanChangesOnlyALentDVDsLoan) {

@@ -5,6 +5,7 @@
 
 #include "DialogDriver.h"
 #include "app/DatabaseError.h"
+#include "inventory/InventoryRecords.h"
 
 using seams::MsgAnswer;
 using seams::MsgButtons;
@@ -30,6 +31,8 @@ class LoanFrmTest : public DialogTest<LoanFrm> {
     frm->DVDTitle = "Heat";
     frm->TitleCaption = "Loan Heat";
     frm->EditMode = editMode;
+    const auto state = InventoryFunctions::FindLoanState("Heat");
+    frm->Seen = {state->status, state->name};
     frm->show();
     return *frm;
   }
@@ -130,6 +133,8 @@ TEST_F(LoanFrmTest, DueDateFollowsTheDaysText) {
   }
 }
 
+// Days count from today, whatever the out date. A loan due before it goes out, or a days text that
+// is no number, is refused with nothing written.
 TEST_F(LoanFrmTest, DueDateSetsTheDaysAndTheOutDateChangesNeither) {
   Open();
   QTest::keyClicks(Name()->lineEdit(), "Bob");
@@ -138,21 +143,32 @@ TEST_F(LoanFrmTest, DueDateSetsTheDaysAndTheOutDateChangesNeither) {
   Box<QDateEdit>("OutDateTxt")->setDate(QDate(2024, 1, 1));
   EXPECT_EQ(Days(), "-3");
   EXPECT_EQ(Date("DueDateTxt"), Today().addDays(-3));
-  // A due date before the out date is the user's to choose.
   Box<QDateEdit>("DueDateTxt")->setDate(QDate(2023, 12, 1));
   Ok();
-  EXPECT_EQ(Loan(), QStringList({"1|Bob|2024-01-01|2023-12-01"}));
+  Box("DaysDueTxt")->setText("abc");
+  Ok();
+  ASSERT_EQ(boxes.Shown().size(), 2u);
+  ExpectBox(boxes.Shown()[0], "The Due Date cannot be before the Out Date.", "Enter Days Due",
+            MsgButtons::Ok, MsgIcon::Information);
+  ExpectBox(boxes.Shown()[1], "You must enter the number of days to continue.", "Enter Days Due",
+            MsgButtons::Ok, MsgIcon::Information);
+  EXPECT_TRUE(frm->isVisible());
+  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
 }
 
 // "Del From List" asks before deleting a known name and says so for any other (an empty box is
 // no name either: CustomerFunctions::HasCustomer); the name stays in its box, and the deletion
 // stays even when the dialog is then cancelled.
+// Deleting a borrower who still has DVDs says which.
 TEST_F(LoanFrmTest, DelFromListAsksOrSaysTheNameIsNotThere) {
+  db.AddDvd("Alien", {}, 1, "ann o'neil");
   Open();
+  const char* const asked =
+      "Are you sure you want to delete this name?\n\nAnn O'Neil still has: Alien.";
   const std::tuple<const char*, MsgAnswer, const char*, int> steps[] = {
       {"Bob", MsgAnswer::Ok, "Name is not in list.", 1},
-      {"Ann O'Neil", MsgAnswer::No, "Are you sure you want to delete this name?", 1},
-      {"Ann O'Neil", MsgAnswer::Yes, "Are you sure you want to delete this name?", 0}};
+      {"Ann O'Neil", MsgAnswer::No, asked, 1},
+      {"Ann O'Neil", MsgAnswer::Yes, asked, 0}};
   for (const auto& [typed, answer, message, left] : steps) {
     SCOPED_TRACE(typed);
     Name()->setEditText(typed);
@@ -167,7 +183,23 @@ TEST_F(LoanFrmTest, DelFromListAsksOrSaysTheNameIsNotThere) {
   }
   Press(frm.get(), "CancelButton");
   EXPECT_EQ(People().size(), 0);
-  EXPECT_EQ(Loan(), QStringList({"0||2000-01-01|2000-01-01"}));
+  EXPECT_EQ(Loan(),
+            QStringList({"0||2000-01-01|2000-01-01", "1|ann o'neil|2000-01-01|2000-01-01"}));
+}
+
+// Another program lent the DVD while the dialog was open: it says so and closes, writing nothing.
+TEST_F(LoanFrmTest, ADVDLentMeanwhileIsNotLentAgain) {
+  Open();
+  Name()->setEditText("Bob");
+  db.Db()->Execute("UPDATE Inventory SET Status = 1, Name = 'Cy'");
+  Ok();
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  ExpectBox(boxes.Shown()[0],
+            "This DVD has been lent or returned meanwhile. The list now shows it as it is.",
+            "DVD Changed", MsgButtons::Ok, MsgIcon::Information);
+  EXPECT_FALSE(frm->isVisible());
+  EXPECT_EQ(Loan(), QStringList({"1|Cy|2000-01-01|2000-01-01"}));
+  EXPECT_EQ(People().size(), 1);
 }
 
 TEST_F(LoanFrmTest, NoNameOrNoDVDIsRefusedAndNothingWritten) {

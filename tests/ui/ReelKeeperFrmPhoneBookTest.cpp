@@ -96,4 +96,16 @@ TEST_F(PhoneTabTest, TheNameStaysWhileMovingBetweenDVDs) {
   EXPECT_EQ(Items(), QStringList{"Bob"});
 }
 
+// A borrower who still has a DVD is named with it before the entry goes.
+TEST_F(PhoneTabTest, DeletingABorrowerNamesTheirDVDs) {
+  db.AddDvd("Heat", {}, 1, "Bob", "2024-04-01", "2024-04-20");
+  NameBox()->setEditText("Bob");
+  boxes.Answer(MsgAnswer::Yes);
+  Press("DeleteButton");
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text,
+            "Are you sure you wish to delete this entry?\n\nBob still has: Heat.");
+  EXPECT_EQ(Stored("Name"), QStringList{"Carl"});
+}
+
 }  // namespace

@@ -57,6 +57,8 @@ QString DeclaredType(short type) {
       return QStringLiteral("DATE");
     case dbBoolean:
       return QStringLiteral("BOOLEAN");
+    case dbKey:
+      return QStringLiteral("INTEGER PRIMARY KEY");
     default:
       return QStringLiteral("TEXT");
   }
@@ -246,11 +248,19 @@ FieldDef EnsureField(TableDef& table, const QString& name, short type,
   if (auto found = FindField(table, name)) return *found;
   FieldDef field{name, type, defaultValue};
   if (table.stored) {
+    // A stored table cannot gain a primary key: a key column added later is a plain number that
+    // takes each row's rowid, and the owner numbers new rows itself.
+    const QString declared = type == dbKey ? QStringLiteral("INTEGER") : DeclaredType(type);
     QString sql = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                      .arg(QuotedName(table.storedName), QuotedName(name), DeclaredType(type));
+                      .arg(QuotedName(table.storedName), QuotedName(name), declared);
     const QString literal = DefaultLiteral(type, defaultValue);
     if (!literal.isEmpty()) sql += QStringLiteral(" DEFAULT ") + literal;
     table.db->ExecuteRaw(sql, kSource);
+    if (type == dbKey) {
+      table.db->ExecuteRaw(QStringLiteral("UPDATE %1 SET %2 = rowid")
+                               .arg(QuotedName(table.storedName), QuotedName(name)),
+                           kSource);
+    }
   }
   table.fields.push_back(field);
   return field;

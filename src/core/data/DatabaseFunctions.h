@@ -25,6 +25,8 @@ enum FieldType : short {
   dbDate = 8,
   dbText = 10,
   dbMemo = 12,
+  // A table's own key: a whole number the engine gives each new row, kept through clean-ups.
+  dbKey = 30,
 };
 
 // The program's mark in the SQLite header, so that its files can be told from other programs'.

@@ -13,28 +13,38 @@ namespace {
 
 // Lenient UTF-8 decoding: a malformed byte stands for itself, so that no stored text can make a
 // comparison fail.
+// Decodes one character as QString::fromUtf8 does, so that a text the program read from the file
+// compares equal to the stored bytes it came from: each byte of a malformed, overlong, surrogate
+// or out-of-range sequence is one U+FFFD. Titles written by other tools may hold such bytes.
 char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
+  constexpr char32_t kReplacement = 0xFFFD;
   const unsigned char c = *p++;
   if (c < 0x80) return c;
   int extra = 0;
   char32_t cp = 0;
+  char32_t least = 0;
   if ((c & 0xE0) == 0xC0) {
     extra = 1;
     cp = c & 0x1F;
+    least = 0x80;
   } else if ((c & 0xF0) == 0xE0) {
     extra = 2;
     cp = c & 0x0F;
+    least = 0x800;
   } else if ((c & 0xF8) == 0xF0) {
     extra = 3;
     cp = c & 0x07;
+    least = 0x10000;
   } else {
-    return c;
+    return kReplacement;
   }
-  if (end - p < extra) return c;
+  if (end - p < extra) return kReplacement;
   for (int i = 0; i < extra; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return c;
+    if ((p[i] & 0xC0) != 0x80) return kReplacement;
+    cp = (cp << 6) | (p[i] & 0x3F);
   }
-  for (int i = 0; i < extra; ++i) cp = (cp << 6) | (*p++ & 0x3F);
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+  p += extra;
   return cp;
 }
 
@@ -191,6 +201,24 @@ void NoCaseKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
+// The ASCII letters and digits of a text (a bar code as a scanner gives it); Null stays Null.
+void AsciiAlnumFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+  const auto* text = sqlite3_value_text(argv[0]);
+  if (!text) {
+    sqlite3_result_null(context);
+    return;
+  }
+  std::string kept;
+  const int length = sqlite3_value_bytes(argv[0]);
+  for (int i = 0; i < length; ++i) {
+    const unsigned char c = text[i];
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+      kept += char(c);
+    }
+  }
+  sqlite3_result_text(context, kept.data(), int(kept.size()), SQLITE_TRANSIENT);
+}
+
 int NoCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
   return CompareNoCase(static_cast<const char*>(a), lengthA, static_cast<const char*>(b), lengthB);
 }
@@ -251,6 +279,8 @@ void RegisterFunctions(sqlite3* db) {
                              nullptr);
   sqlite3_create_function_v2(db, "like", 3, flags, nullptr, LikeFunction, nullptr, nullptr,
                              nullptr);
+  sqlite3_create_function_v2(db, "AsciiAlnum", 1, flags, nullptr, AsciiAlnumFunction, nullptr,
+                             nullptr, nullptr);
   sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
   sqlite3_create_function_v2(db, "NoCaseKey", 1, flags, nullptr, NoCaseKeyFunction, nullptr,
                              nullptr, nullptr);

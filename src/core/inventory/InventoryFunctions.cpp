@@ -2,6 +2,7 @@
 
 #include "data/DatabaseFunctions.h"
 #include "inventory/ListOrder.h"
+#include "inventory/LoanJournal.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -35,6 +36,7 @@ QDate DefaultLoanDate() { return QDate(2000, 1, 1); }
 void InitInventory(const DatabaseHandle& db) {
   inventoryDatabase = db;
   CreateInventoryTable(db);
+  InitLoanJournal(db);
 }
 
 void CreateInventoryTable(const DatabaseHandle& db) {

@@ -26,7 +26,7 @@ const std::vector<ColumnSpec>& InventoryColumns();
 // Loan date and due date of a DVD never lent: equal dates mean "no due date to show".
 QDate DefaultLoanDate();
 
-// Keeps db as the inventory database and makes or extends its table.
+// Keeps db as the inventory database and makes or extends its tables (Inventory, Loans).
 void InitInventory(const DatabaseHandle& db);
 void CreateInventoryTable(const DatabaseHandle& db);
 DatabaseHandle InventoryDatabase();

@@ -181,19 +181,38 @@ std::optional<DVDRecord> FindDVD(const QString& title) {
   return found;
 }
 
+QString ScanForm(const QString& barCode) {
+  QString letters;
+  for (const QChar c : barCode) {
+    if (c.isLetterOrNumber() && c.unicode() < 0x80) letters += c;
+  }
+  return letters;
+}
+
+namespace {
+
+// Bar codes typed with dashes or blanks are stored as typed but compared as a scan gives them,
+// else a typed "0251-9205" and a scanned "02519205" would be two DVDs that one scan cannot tell
+// apart. A code with no letter or digit is no bar code.
+RecordsetPtr OpenByBarCode(const QString& barCode) {
+  const QString key = ScanForm(barCode);
+  return Open(QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where ") +
+              (key.isEmpty() ? QStringLiteral("0")
+                             : QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") + SqlText(key) +
+                                   QStringLiteral(" Collate NoCase")));
+}
+
+}  // namespace
+
 bool IsDVD(const QString& barCode) {
-  RecordsetPtr records =
-      Open(QStringLiteral("Select Inventory.BarCode From Inventory Where Inventory.BarCode = ") +
-           SqlText(barCode));
+  RecordsetPtr records = OpenByBarCode(barCode);
   const bool found = !NoRecords(records);
   CloseRecords(records);
   return found;
 }
 
 std::optional<QString> TitleOfBarCode(const QString& barCode) {
-  RecordsetPtr records = Open(QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From "
-                                             "Inventory Where Inventory.BarCode = ") +
-                              SqlText(barCode));
+  RecordsetPtr records = OpenByBarCode(barCode);
   std::optional<QString> title;
   if (!NoRecords(records)) title = records->Text(QStringLiteral("DVDTitle"));
   CloseRecords(records);
@@ -210,6 +229,17 @@ std::optional<LoanState> FindLoanState(const QString& title) {
   }
   CloseRecords(records);
   return state;
+}
+
+QStringList TitlesLentTo(const QString& name) {
+  RecordsetPtr records =
+      Open(QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
+           SqlText(qint32(Loaned)) + QStringLiteral(" And Inventory.Name = ") + SqlText(name) +
+           QStringLiteral(" Order By Inventory.DVDTitle"));
+  QStringList titles;
+  for (; !records->Eof(); records->MoveNext()) titles << records->Text(QStringLiteral("DVDTitle"));
+  CloseRecords(records);
+  return titles;
 }
 
 QStringList DistinctValues(DVDField field) { return DistinctValues(field, InventoryDatabase()); }

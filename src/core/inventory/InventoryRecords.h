@@ -69,6 +69,9 @@ void ReadAllDVDs(const std::vector<DVDField>& wanted,
 
 // The first DVD whose title equals `title`, letter case ignored.
 std::optional<DVDRecord> FindDVD(const QString& title);
+// A bar code as a scan gives it: its ASCII letters and digits. Bar codes are compared in this
+// form (letter case ignored) and stored as typed.
+QString ScanForm(const QString& barCode);
 // True when some DVD has that bar code.
 bool IsDVD(const QString& barCode);
 // The title of the first DVD with that bar code (a scan, or the edit dialog's check that a code
@@ -82,6 +85,10 @@ struct LoanState {
   QString name;
 };
 std::optional<LoanState> FindLoanState(const QString& title);
+
+// The titles of the DVDs lent to that borrower (names compared as the phone book compares them),
+// in title order: what a borrower still has before their entry goes.
+QStringList TitlesLentTo(const QString& name);
 
 // The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
 // inventory's database or from `db`, another connection to its file.

@@ -4,7 +4,9 @@
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/LoanJournal.h"
 #include "phonebook/CustomerRecords.h"
+#include "seams/Clock.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -24,6 +26,16 @@ class Write {
     Changes::Announce(change);
     transaction_.Commit();
     batch_.Commit();
+  }
+
+  // The DVD is not as the dialog saw it: nothing is written, but every list is told to show it
+  // as another program left it.
+  DVDOutcome Refuse(const QString& title) {
+    Changes::DVDs change;
+    change.titles = {title};
+    change.catalogueKept = true;
+    Commit(change);
+    return DVDOutcome::LoanMoved;
   }
 
  private:
@@ -62,14 +74,24 @@ bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
   return found > 1 || (found == 1 && !editedFound);
 }
 
+enum class LoanWrite { New, Change };
+
+bool MovedSince(const Recordset& records, const std::optional<LoanSeen>& seen) {
+  return seen && (records.Long(QStringLiteral("Status")) != seen->status ||
+                  records.Text(QStringLiteral("Name")) != seen->borrower);
+}
+
 DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrower,
-                const QDate& outDate, const QDate& dueDate) {
+                const QDate& outDate, const QDate& dueDate, LoanWrite kind,
+                const std::optional<LoanSeen>& seen) {
   if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
+  if (dueDate < outDate) return DVDOutcome::DueBeforeOut;
   Write write;
   RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
-  if (NoRecords(records)) {
+  if (NoRecords(records) || MovedSince(*records, seen)) {
+    const bool gone = NoRecords(records);
     CloseRecords(records);
-    return DVDOutcome::Gone;
+    return gone ? DVDOutcome::Gone : write.Refuse(title);
   }
   records->Edit();
   records->SetValue(QStringLiteral("Name"), borrower.name);
@@ -79,6 +101,11 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
   records->Update();
   CloseRecords(records);
   CustomerFunctions::SaveCustomer(borrower, CustomerFunctions::NameSpelling::Stored);
+  if (kind == LoanWrite::New) {
+    JournalLend(title, borrower.name, outDate, dueDate);
+  } else {
+    JournalChangeLoan(title, borrower.name, outDate, dueDate);
+  }
   Changes::DVDs change;
   change.titles = {title};
   change.catalogueKept = true;
@@ -88,7 +115,11 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
 
 }  // namespace
 
-DVDOutcome AddDVD(const DVDRecord& dvd) {
+QString StoredTitle(const QString& typed) { return typed.trimmed(); }
+
+DVDOutcome AddDVD(const DVDRecord& typed) {
+  DVDRecord dvd = typed;
+  dvd.title = StoredTitle(typed.title);
   if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
   Write write;
   if (FindDVD(dvd.title)) return DVDOutcome::TitleTaken;
@@ -104,7 +135,9 @@ DVDOutcome AddDVD(const DVDRecord& dvd) {
   return DVDOutcome::Saved;
 }
 
-DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd) {
+DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
+  DVDRecord dvd = typed;
+  dvd.title = StoredTitle(typed.title);
   if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
   Write write;
   if (dvd.title != title && TitleTakenByAnother(dvd.title, title)) return DVDOutcome::TitleTaken;
@@ -118,6 +151,7 @@ DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd) {
   records->Edit();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
+  if (dvd.title != title) JournalRename(title, dvd.title);
   Changes::DVDs change;
   change.titles = {title};
   if (dvd.title != title) change.titles << dvd.title;
@@ -141,16 +175,18 @@ DVDOutcome DeleteDVD(const QString& title) {
 }
 
 DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-                   const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
-  return Lend(title, borrower, outDate, dueDate);
+                   const QDate& outDate, const QDate& dueDate,
+                   const std::optional<LoanSeen>& seen) {
+  return Lend(title, borrower, outDate, dueDate, LoanWrite::New, seen);
 }
 
 DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
-                      const QDate& outDate, const QDate& dueDate, const LoanSeen&) {
-  return Lend(title, borrower, outDate, dueDate);
+                      const QDate& outDate, const QDate& dueDate,
+                      const std::optional<LoanSeen>& seen) {
+  return Lend(title, borrower, outDate, dueDate, LoanWrite::Change, seen);
 }
 
-DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
+DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) {
   Write write;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory "
@@ -158,6 +194,10 @@ DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
           SqlText(title),
       InventoryDatabase());
   const bool found = !NoRecords(records);
+  if (found && MovedSince(*records, seen)) {
+    CloseRecords(records);
+    return write.Refuse(title);
+  }
   if (found) {
     records->Edit();
     records->SetValue(QStringLiteral("Status"), qint32(InStock));
@@ -166,6 +206,7 @@ DVDOutcome ReturnDVD(const QString& title, const LoanSeen&) {
   }
   CloseRecords(records);
   if (!found) return DVDOutcome::Gone;
+  JournalReturn(title, seams::Today());
   Changes::DVDs change;
   change.titles = {title};
   change.catalogueKept = true;

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 #include "inventory/DVDRecord.h"
 
@@ -22,33 +23,45 @@ enum class DVDOutcome {
   BarCodeTaken,  // another DVD has that bar code
   NameMissing,   // a loan needs the borrower's name
   Gone,          // the DVD is no longer there (deleted meanwhile, or by another program)
+  LoanMoved,     // lent, returned or lent to another meanwhile: not as the dialog showed it
+  DueBeforeOut,  // a loan due before it goes out
 };
 
-// What a loan dialog showed when it opened: a write can be refused when the DVD has moved on
-// since (lent or returned meanwhile). The loan writes take it already; none refuses on it yet.
+// What a loan dialog showed when it opened. Another program on the same file may lend or return
+// the DVD while the dialog is up; a loan write given this refuses (LoanMoved, nothing written)
+// unless the DVD is still as seen, and announces the DVD so that every list shows it as it is.
 struct LoanSeen {
   qint32 status = 0;
   QString borrower;
 };
 
+// A title as it is stored and compared: without leading or trailing blanks.
+QString StoredTitle(const QString& typed);
+
 // A new DVD with its six catalogue fields; the loan columns take the table's defaults, so it is in
-// stock. Refused when its title or (a non-empty) bar code is another DVD's.
+// stock. The title is stored as StoredTitle gives it. Refused when its title or (a non-empty) bar
+// code is another DVD's; bar codes compare as a scan gives them (see IsDVD).
 DVDOutcome AddDVD(const DVDRecord& dvd);
 // Writes the six catalogue fields over the first DVD titled `title`. A new title may not be
 // another DVD's; the edited DVD itself does not count, so a title whose letter case alone changed
-// is taken. A bar code may not be another DVD's.
+// is taken. A bar code may not be another DVD's. A renamed DVD keeps its loan history.
 DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd);
 // Deletes every DVD titled `title`.
 DVDOutcome DeleteDVD(const QString& title);
 // Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
 // borrower to the phone book, or updates the stored entry's fields (its name stays as stored).
-// Both writes or neither.
+// Both writes or neither, and the loan history gains the loan. A due date before the out date
+// is refused.
 DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-                   const QDate& outDate, const QDate& dueDate, const LoanSeen& seen = {});
-// The same writes over a DVD already lent: who has it and until when.
+                   const QDate& outDate, const QDate& dueDate,
+                   const std::optional<LoanSeen>& seen = std::nullopt);
+// The same writes over a DVD already lent: who has it and until when; its open loan in the
+// history follows.
 DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
-                      const QDate& outDate, const QDate& dueDate, const LoanSeen& seen = {});
-// Takes the first DVD titled `title` back: status 0, no borrower; the dates stay.
-DVDOutcome ReturnDVD(const QString& title, const LoanSeen& seen = {});
+                      const QDate& outDate, const QDate& dueDate,
+                      const std::optional<LoanSeen>& seen = std::nullopt);
+// Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
+// in the history ends today.
+DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen = std::nullopt);
 
 }  // namespace InventoryFunctions

@@ -76,12 +76,14 @@ void SavePhoneInfo(Form& form) {
   form.Refresh();
 }
 
-void DelPhoneInfo(Form& form) {
+void DelPhoneInfo(Form& form, const QString& note) {
   if (NameMissing(
           form, QStringLiteral("You must enter a name before you can delete a phone book entry.")))
     return;
   if (CustomerFunctions::HasCustomer(form.NameText())) {
-    if (Confirmed(QStringLiteral("Are you sure you wish to delete this entry?"))) {
+    QString question = QStringLiteral("Are you sure you wish to delete this entry?");
+    if (!note.isEmpty()) question += QStringLiteral("\n\n") + note;
+    if (Confirmed(question)) {
       CustomerFunctions::DeleteCustomer(form.NameText());
     }
   } else {

@@ -41,7 +41,8 @@ void LoadPhoneBookInfo(Form& form);
 void ClearPhoneBookInfo(Form& form);
 // Stores a new entry without asking, or overwrites the stored one after "Confirm"; then Refresh.
 void SavePhoneInfo(Form& form);
-// Deletes the first entry of that name after "Confirm"; then Refresh.
-void DelPhoneInfo(Form& form);
+// Deletes the first entry of that name after "Confirm"; then Refresh. A note (what the borrower
+// still has) follows the question after a blank line.
+void DelPhoneInfo(Form& form, const QString& note = QString());
 
 }  // namespace PhoneBookEntry

@@ -30,6 +30,7 @@ const QStringList& WideControls(int tab) {
   static const QStringList phoneBook = {"PhoneNameTxt",  "PhoneAddressTxt", "PhoneCityTxt",
                                         "PhoneStateTxt", "PhoneZipTxt",     "PhonePhoneTxt",
                                         "PhoneFaxTxt",   "PhoneCellTxt",    "PhoneNotesTxt"};
+  static const QStringList history = {"SummaryTxt", "LoansTxt"};
   static const QStringList none;
   switch (tab) {
     case 1:
@@ -38,6 +39,8 @@ const QStringList& WideControls(int tab) {
       return loanInfo;
     case 3:
       return phoneBook;
+    case 4:
+      return history;
     default:
       return none;
   }
@@ -84,6 +87,10 @@ QHash<QString, QRect> StretchPanel(int tab, const QSize& panel, QHash<QString, Q
     case 2:
       SetHeight(controls, QStringLiteral("NotesTxt"),
                 panel.height() - controls.value(QStringLiteral("NotesTxt")).top());
+      break;
+    case 4:
+      SetHeight(controls, QStringLiteral("LoansTxt"),
+                panel.height() - controls.value(QStringLiteral("LoansTxt")).top());
       break;
     case 3: {
       const int buttonHeight = controls.value(QStringLiteral("SaveButton")).height();

@@ -141,8 +141,8 @@ bool AddEditFrm::SaveStuff() {
       AddMode ? InventoryFunctions::AddDVD(dvd) : InventoryFunctions::UpdateDVD(DVDTitle, dvd);
   switch (outcome) {
     case DVDOutcome::Saved:
-      if (AddMode) DVDTitle = dvd.title;
-      savedTitle_ = dvd.title;
+      if (AddMode) DVDTitle = InventoryFunctions::StoredTitle(dvd.title);
+      savedTitle_ = InventoryFunctions::StoredTitle(dvd.title);
       return true;
     case DVDOutcome::TitleMissing:
       seams::ShowMessage(QStringLiteral("You need to enter a title for the DVD."),

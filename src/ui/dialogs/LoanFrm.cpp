@@ -18,6 +18,7 @@
 #include "seams/MessageBox.h"
 #include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/common/LoanWords.h"
 #include "ui/common/PanelRows.h"
 
 using CustomerFunctions::Field;
@@ -44,6 +45,12 @@ double LeadingNumber(const QString& text) {
   if (!any) return 0;
   // Digits only from here: the conversion cannot fail, though it may be huge.
   return QStringView(text).mid(start, i - start).toDouble();
+}
+
+bool IsNumber(const QString& text) {
+  static const QRegularExpression number(
+      QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)\\s*$"));
+  return number.match(text).hasMatch();
 }
 
 QDate DueDate(const QDate& today, double days, const QDate& earliest, const QDate& latest) {
@@ -244,9 +251,11 @@ void LoanFrm::LoadControls() {
 void LoanFrm::DelFromList() {
   const QString name = nameTxt_->currentText();
   if (CustomerFunctions::HasCustomer(name)) {
-    if (seams::ShowMessage(QStringLiteral("Are you sure you want to delete this name?"),
-                           QStringLiteral("Delete?"), MsgIcon::Question, MsgButtons::YesNo,
-                           MsgAnswer::Yes) == MsgAnswer::Yes) {
+    if (seams::ShowMessage(
+            LoanWords::WithLine(QStringLiteral("Are you sure you want to delete this name?"),
+                                LoanWords::StillHas(name)),
+            QStringLiteral("Delete?"), MsgIcon::Question, MsgButtons::YesNo,
+            MsgAnswer::Yes) == MsgAnswer::Yes) {
       CustomerFunctions::DeleteCustomer(name);
     }
   } else {
@@ -256,8 +265,22 @@ void LoanFrm::DelFromList() {
   LoadNameList();
 }
 
+void LoanFrm::SayLoanMoved() {
+  seams::ShowMessage(QStringLiteral("This DVD has been lent or returned meanwhile. The list now "
+                                    "shows it as it is."),
+                     QStringLiteral("DVD Changed"), MsgIcon::Information);
+}
+
 bool LoanFrm::SaveStuff() {
   if (Cancelled) return true;
+  const QString daysDue = QStringLiteral("Enter Days Due");
+  // Any other text would silently stand for 0 days.
+  if (!LoanDates::IsNumber(daysDueTxt_->text())) {
+    seams::ShowMessage(QStringLiteral("You must enter the number of days to continue."), daysDue,
+                       MsgIcon::Information);
+    daysDueTxt_->setFocus();
+    return false;
+  }
   CustomerFunctions::Customer borrower;
   borrower.name = nameTxt_->currentText();
   for (size_t i = 0; i < boxes_.size(); ++i)
@@ -272,6 +295,16 @@ bool LoanFrm::SaveStuff() {
                          QStringLiteral("Enter Name"), MsgIcon::Information);
       nameTxt_->setFocus();
       return false;
+    case InventoryFunctions::DVDOutcome::DueBeforeOut:
+      seams::ShowMessage(QStringLiteral("The Due Date cannot be before the Out Date."), daysDue,
+                         MsgIcon::Information);
+      daysDueTxt_->setFocus();
+      return false;
+    case InventoryFunctions::DVDOutcome::LoanMoved:
+      // The dialog was filled for a loan that no longer is; the list shows the DVD as it is now.
+      SayLoanMoved();
+      Cancelled = true;
+      return true;
     default:
       seams::ShowMessage(QStringLiteral("Could not save data."), QStringLiteral("Error"),
                          MsgIcon::Critical);

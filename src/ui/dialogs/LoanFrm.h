@@ -33,6 +33,8 @@ class LoanFrm final : public SavingDialog {
   InventoryFunctions::LoanSeen Seen;
 
   bool SaveStuff() override;
+  // The message for a loan write refused because the DVD was lent or returned meanwhile.
+  static void SayLoanMoved();
 
   // Due date := today + the number the days text starts with.
   void UpdateDate();
@@ -77,6 +79,8 @@ namespace LoanDates {
 // The number a days text starts with: leading blanks skipped, an optional sign, digits and an
 // optional fraction; 0 when the text does not start with a number.
 double LeadingNumber(const QString& text);
+// Whether a days text is a number and nothing else (blanks around it aside).
+bool IsNumber(const QString& text);
 // today + days (the whole days the number reaches, counted from the start of today), held
 // within [earliest, latest] however large the number.
 QDate DueDate(const QDate& today, double days, const QDate& earliest, const QDate& latest);

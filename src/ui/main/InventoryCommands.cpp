@@ -12,6 +12,7 @@
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
 #include "ui/about/AboutFrm.h"
+#include "ui/common/LoanWords.h"
 #include "ui/dialogs/AddEditFrm.h"
 #include "ui/dialogs/LoanFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -43,16 +44,17 @@ bool Asked(const QString& question, const QString& title) {
 }
 
 // The Add/Edit dialog polls the scanner itself: the main window's poll rests meanwhile and runs
-// again however the dialog ends. A code completed while the dialog was open and not taken by it
-// is dropped.
+// again however the dialog ends. Only a code waiting before the dialog opened is dropped; one
+// scanned right after its Ok (between its last poll and the main window's next) is the user's
+// next command.
 void ShowWithoutScannerPoll(QDialog& dialog, QTimer* scannerTimer) {
   struct Resume {
     QTimer* timer;
     ~Resume() { timer->start(); }
   } resume{scannerTimer};
   scannerTimer->stop();
-  dialog.exec();
   ScannerFunctions::SetCodeComplete(0);
+  dialog.exec();
 }
 
 }  // namespace
@@ -112,7 +114,11 @@ void InventoryCommands::DeleteDVD() {
     SelectFirst(QStringLiteral("You must select a DVD before you can delete it."));
     return;
   }
-  if (!Asked(QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
+  // A lent DVD's question says who has it: deleting it forgets the loan too.
+  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+  if (!Asked(LoanWords::WithLine(
+                 QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
+                 dvd ? LoanWords::WhoHasIt(*dvd) : QString()),
              QStringLiteral("Delete?"))) {
     return;
   }
@@ -140,6 +146,9 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
       return;
     }
     title = *scanned;
+    // The user sees which DVD the scan found before answering for it.
+    window_->SelectDVD(title);
+    window_->DVDSelected();
   }
   const std::optional<InventoryFunctions::LoanState> state =
       InventoryFunctions::FindLoanState(title);
@@ -148,13 +157,19 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
     return;
   }
   const InventoryFunctions::LoanSeen seen{state->status, state->name};
+  // The main window's scanner poll runs on while a question or the loan dialog is open, and drops
+  // what it takes meanwhile.
+  ScannerFunctions::SetCodeComplete(0);
   if (state->status == InventoryFunctions::Loaned) {
-    if (Asked(QStringLiteral("Are you sure you want to return this DVD?"),
-              QStringLiteral("Return DVD?"))) {
-      InventoryFunctions::ReturnDVD(title, seen);
+    const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+    const QString who = dvd ? LoanWords::WhoHasIt(*dvd) : QString();
+    if (Asked(LoanWords::WithLine(QStringLiteral("Are you sure you want to return this DVD?"),
+                                  u'\'' + title + QStringLiteral("': ") + who),
+              QStringLiteral("Return DVD?")) &&
+        InventoryFunctions::ReturnDVD(title, seen) == InventoryFunctions::DVDOutcome::LoanMoved) {
+      LoanFrm::SayLoanMoved();
     }
   } else {
-    // The main window's scanner poll runs on while the loan dialog is open.
     LoanFrm dialog(window_);
     dialog.DVDTitle = title;
     dialog.TitleCaption = QStringLiteral("Loan ") + title;
@@ -162,7 +177,6 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
     dialog.Seen = seen;
     dialog.exec();
   }
-  ScannerFunctions::SetCodeComplete(0);
   Finish();
 }
 
@@ -187,8 +201,8 @@ void InventoryCommands::EditLoan() {
   dialog.TitleCaption = QStringLiteral("Loan ") + title;
   dialog.EditMode = true;
   dialog.Seen = {state->status, state->name};
-  dialog.exec();
   ScannerFunctions::SetCodeComplete(0);
+  dialog.exec();
   Finish();
 }
 
@@ -230,9 +244,12 @@ void InventoryCommands::About() {
 
 void InventoryCommands::ScannerTick() {
   if (!ScannerFunctions::CheckScanner()) return;
-  // Taken while another window is open (the Add/Edit dialog polls for itself), a scan is dropped:
-  // it must not start a second command over the one under way.
-  if (QApplication::activeModalWidget()) return;
+  // Taken while another window or a message is open (the Add/Edit dialog polls for itself), a
+  // scan is dropped: it must not start a second command over the one under way, nor one later.
+  if (QApplication::activeModalWidget()) {
+    window_->Message(QStringLiteral("Scan ignored: close the open window, then scan again."));
+    return;
+  }
   const QString code = ScannerFunctions::ScannedCode();
   if (code.isEmpty()) {
     seams::ShowMessage(QStringLiteral("There was a problem reading the scanned bar code. It is "

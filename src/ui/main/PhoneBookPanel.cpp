@@ -10,6 +10,7 @@
 
 #include "phonebook/PhoneBookEntry.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/common/LoanWords.h"
 #include "ui/common/PanelRows.h"
 
 // The tab as the entry form of the shared phone book operations.
@@ -133,11 +134,18 @@ void PhoneBookPanel::LoadPhoneNames() { PhoneBookEntry::LoadPhoneNames(*form_); 
 
 void PhoneBookPanel::LoadPhoneBookInfo() { PhoneBookEntry::LoadPhoneBookInfo(*form_); }
 
+void PhoneBookPanel::ShowEntry(const QString& name) {
+  nameTxt_->setEditText(name);
+  LoadPhoneBookInfo();
+}
+
 void PhoneBookPanel::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
 
 void PhoneBookPanel::SavePhoneInfo() { PhoneBookEntry::SavePhoneInfo(*form_); }
 
-void PhoneBookPanel::DelPhoneInfo() { PhoneBookEntry::DelPhoneInfo(*form_); }
+void PhoneBookPanel::DelPhoneInfo() {
+  PhoneBookEntry::DelPhoneInfo(*form_, LoanWords::StillHas(form_->NameText()));
+}
 
 // Apostrophes are kept: the SQL doubles them, and names such as O'Brien are real names.
 void PhoneBookPanel::TypingName() {

@@ -17,6 +17,8 @@ class PhoneBookPanel final : public QFrame {
 
   void LoadPhoneNames();
   void LoadPhoneBookInfo();
+  // Shows the entry of that name (empty boxes when there is none).
+  void ShowEntry(const QString& name);
   void ClearPhoneBookInfo();
   void SavePhoneInfo();
   void DelPhoneInfo();

@@ -37,6 +37,7 @@
 #include "ui/common/PanelRows.h"
 #include "ui/common/WindowLayout.h"
 #include "ui/main/DVDInfoPanel.h"
+#include "ui/main/HistoryPanel.h"
 #include "ui/main/InventoryCommands.h"
 #include "ui/main/LoanInfoPanel.h"
 #include "ui/main/MainToolbar.h"
@@ -53,9 +54,9 @@ constexpr int kSeparatorWidth = 6;  // pixels
 constexpr int kPanelMargin = 6;     // between the tab strip's frame and a panel
 
 const char* const kCaptions[] = {
-    "Title:", "Status:",  "Category:", "Rated:",    "Starring:", "Bar Code:",
-    "Name:",  "Address:", "City:",     "State:",    "Zip:",      "Phone:",
-    "Fax:",   "Cell:",    "Out Date:", "Due Date:", "Days Due:", "Notes:"};
+    "Title:",    "Status:",   "Category:", "Rated:", "Starring:", "Bar Code:", "Name:",
+    "Address:",  "City:",     "State:",    "Zip:",   "Phone:",    "Fax:",      "Cell:",
+    "Out Date:", "Due Date:", "Days Due:", "Notes:", "Summary:",  "Loans:"};
 
 }  // namespace
 
@@ -90,6 +91,7 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(list_, &DVDListView::ItemDoubleClicked, commands_, [this] { commands_->LoanDVD(); });
   connect(list_, &DVDListView::EnterPressed, commands_, &InventoryCommands::EditDVD);
   connect(list_, &DVDListView::RightButtonPressed, commands_, &InventoryCommands::EditDVD);
+  MainToolbar::ShareListKeys(toolbar_, list_);
 
   separator_ = new QLabel(band);
   separator_->setObjectName(QStringLiteral("SeparatorButton"));
@@ -103,15 +105,19 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   // One label column for all the panels, so that their boxes line up. A tab is one line here.
   const int labelWidth = PanelRows::LabelWidth(this, kCaptions);
   const auto page = [] { return new QWidget; };
-  QWidget* pages[] = {page(), page(), page()};
+  QWidget* pages[] = {page(), page(), page(), page()};
   dvdInfo_ = new DVDInfoPanel(pages[0], labelWidth);
   loanInfo_ = new LoanInfoPanel(pages[1], labelWidth);
   phoneBook_ = new PhoneBookPanel(pages[2], labelWidth);
+  history_ = new HistoryPanel(pages[3], labelWidth);
   AddTab(QStringLiteral("DVD Info"), dvdInfo_, pages[0]);
   AddTab(QStringLiteral("Loan Info"), loanInfo_, pages[1]);
   AddTab(QStringLiteral("Phone Book"), phoneBook_, pages[2]);
+  AddTab(QStringLiteral("History"), history_, pages[3]);
   connect(phoneBook_, &PhoneBookPanel::EntryChanged, this, &ReelKeeperFrm::UpdateDVDInfo);
   connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ResizeMe);
+  connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ShowHistory);
+  connect(history_, &HistoryPanel::BorrowerChosen, this, &ReelKeeperFrm::ShowBorrower);
   tagTimer_ = FormHelpers::HintTimer(this);
 
   // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
@@ -159,6 +165,8 @@ void ReelKeeperFrm::LoadForm() {
   ResetSeparatorRatio();
   ResizeMe();
   DVDSelected();
+  // The buttons come first in the Tab chain; the window still opens on the list.
+  list_->setFocus();
   loaded_ = true;
   commands_->ScannerTimer()->start();
   tagTimer_->start();
@@ -289,19 +297,12 @@ void ReelKeeperFrm::DVDSelected() {
 }
 
 void ReelKeeperFrm::UpdateLoanButton() {
-  QAction* loan = toolbar_->findChild<QAction*>(QStringLiteral("LoanDVD"));
-  QAction* editLoan = toolbar_->findChild<QAction*>(QStringLiteral("EditLoan"));
   const QString title = GetSelectedDVD();
   const auto dvd = title.isEmpty() ? std::nullopt : ReadDVD(title);
-  if (dvd) {
-    const bool inStock = dvd->status == InventoryFunctions::InStock;
-    loan->setVisible(true);
-    loan->setText(inStock ? QStringLiteral("Loan DVD") : QStringLiteral("Return DVD"));
-    editLoan->setVisible(!inStock);
-  } else {
-    loan->setVisible(false);
-    editLoan->setVisible(false);
-  }
+  const bool inStock = dvd && dvd->status == InventoryFunctions::InStock;
+  MainToolbar::ShowLoanButtons(toolbar_, dvd.has_value(),
+                               inStock ? QStringLiteral("Loan DVD") : QStringLiteral("Return DVD"),
+                               dvd && !inStock);
 }
 
 void ReelKeeperFrm::UpdateDVDInfo() {
@@ -326,16 +327,35 @@ void ReelKeeperFrm::UpdateDVDInfo() {
     }
     const QDate today = seams::Today();
     dvdInfo_->Show(*dvd, today);
-    const auto borrower =
-        dvd->name.isEmpty() ? std::nullopt : CustomerFunctions::FindCustomer(dvd->name);
-    if (borrower) {
-      loanInfo_->Show(*dvd, *borrower, today);
-    } else {
+    if (dvd->name.isEmpty()) {
       loanInfo_->Clear();
+    } else {
+      // A borrower no longer in the phone book still has the DVD: the loan's own name and dates
+      // stay on show, with empty address boxes.
+      CustomerFunctions::Customer unlisted;
+      unlisted.name = dvd->name;
+      loanInfo_->Show(*dvd, CustomerFunctions::FindCustomer(dvd->name).value_or(unlisted), today);
     }
   }
   phoneBook_->LoadPhoneNames();
   phoneBook_->LoadPhoneBookInfo();
+  ShowHistory();
+}
+
+void ReelKeeperFrm::ShowBorrower(const QString& name) {
+  tabs_->setCurrentWidget(tabPanels_[2].page);
+  phoneBook_->ShowEntry(name);
+}
+
+void ReelKeeperFrm::ShowHistory() {
+  // Read only while the tab is in view: a DVD lent a thousand times costs a read of its own.
+  if (tabs_->currentWidget() != tabPanels_.back().page) return;
+  const QString title = GetSelectedDVD();
+  if (title.isEmpty()) {
+    history_->Clear();
+  } else {
+    history_->Show(title, seams::Today());
+  }
 }
 
 // ---- events ---------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 
 class DVDInfoPanel;
 class DVDListView;
+class HistoryPanel;
 class InventoryCommands;
 class LoanInfoPanel;
 class PhoneBookPanel;
@@ -82,6 +83,10 @@ class ReelKeeperFrm : public QMainWindow {
   // the panel: each read is a scan of the whole collection.
   std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;
   void UpdateLoanButton();
+  // Fills the History tab for the selected DVD when it is the tab in view.
+  void ShowHistory();
+  // Shows the borrower's entry in the Phone Book tab.
+  void ShowBorrower(const QString& name);
   // One detail tab: its page in the tab strip and the panel laid out in it.
   struct Tab {
     QWidget* page;
@@ -102,6 +107,7 @@ class ReelKeeperFrm : public QMainWindow {
   DVDInfoPanel* dvdInfo_ = nullptr;
   LoanInfoPanel* loanInfo_ = nullptr;
   PhoneBookPanel* phoneBook_ = nullptr;
+  HistoryPanel* history_ = nullptr;
   QTimer* tagTimer_ = nullptr;
 
   bool loaded_ = false;

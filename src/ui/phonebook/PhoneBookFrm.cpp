@@ -18,6 +18,7 @@
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/FormHelpers.h"
+#include "ui/common/LoanWords.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
 #include "ui/common/WindowLayout.h"
@@ -244,7 +245,8 @@ void PhoneBookFrm::SavePhoneInfo() {
 }
 
 void PhoneBookFrm::DelPhoneInfo() {
-  Reported([this] { PhoneBookEntry::DelPhoneInfo(*form_); });
+  Reported(
+      [this] { PhoneBookEntry::DelPhoneInfo(*form_, LoanWords::StillHas(form_->NameText())); });
 }
 
 // Apostrophes are kept, as in the main window's tab: the SQL doubles them, and names such as

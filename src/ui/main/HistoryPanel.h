@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDate>
+#include <QFrame>
+#include <QString>
+
+class QLineEdit;
+class QTreeWidget;
+
+// The "History" tab of the main window (HistoryFrame): every loan of the selected DVD, newest
+// first, with a summary line. Read from the loan history each time it is shown.
+class HistoryPanel final : public QFrame {
+  Q_OBJECT
+
+ public:
+  HistoryPanel(QWidget* page, int labelWidth);
+
+  void Show(const QString& title, const QDate& today);
+  void Clear();
+
+ signals:
+  // A loan was double-clicked (or Enter pressed on it): the window goes to its borrower.
+  void BorrowerChosen(const QString& name);
+
+ private:
+  QLineEdit* summaryTxt_ = nullptr;
+  QTreeWidget* loansList_ = nullptr;
+};
