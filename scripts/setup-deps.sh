@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # import and export: CSV, and iCalendar files (the tests read them back with python3-icalendar)
   libcsv-dev libical-dev python3-icalendar
+  # the list's stored sort keys
+  libicu-dev
   xvfb xauth xdotool poppler-utils fonts-dejavu-core desktop-file-utils
   # the installed files and the Debian package: icons rendered from SVG, the stock validators,
   # the manual page's check, and what `cpack -G DEB` runs

@@ -95,6 +95,7 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   db.AddDvd("Brazil", "Drama", 1, "Ann", "2024-04-01", "2024-04-08");
   db.AddDvd("Up", "Crime", 1, "Bob", "2024-04-01", "2024-04-20");
   db.AddDvd("Zulu", "War", 2, {}, "2024-03-01", "2024-03-02");
+  db.AddDvd("Ran", "War\nDrama");  // a cell shows and sorts it on one line
   // Enough rows that the list reads them in several blocks.
   for (int i = 0; i < 300; ++i) {
     db.AddDvd(QStringLiteral("Film %1").arg(i * 7919 % 300), i % 3 ? "Drama" : "drama", i % 5 == 0,
@@ -164,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(Changes, ListRefreshTest,
                          ::testing::Combine(::testing::ValuesIn(kChanges),
                                             ::testing::Values(Sorting{-1, Qt::AscendingOrder},
                                                               Sorting{0, Qt::AscendingOrder},
+                                                              Sorting{0, Qt::DescendingOrder},
+                                                              Sorting{1, Qt::AscendingOrder},
                                                               Sorting{1, Qt::DescendingOrder},
                                                               Sorting{2, Qt::AscendingOrder},
                                                               Sorting{3, Qt::DescendingOrder})));

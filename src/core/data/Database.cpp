@@ -7,6 +7,7 @@
 
 #include "app/DatabaseError.h"
 #include "data/JetDialect.h"
+#include "data/ListSortKey.h"
 
 Database::Database(sqlite3* db, QString name) : db_(db), name_(std::move(name)) {}
 
@@ -25,6 +26,7 @@ std::shared_ptr<Database> Database::OpenWith(const QString& path, int flags) {
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, 1000);  // another program's write: a moment, not a frozen window
   JetDialect::RegisterFunctions(db);
+  ListSortKey::Register(db);
   auto handle = std::shared_ptr<Database>(new Database(db, path));
   // Settings of this connection only: neither writes to the file.
   handle->ExecuteRaw(QStringLiteral("PRAGMA synchronous=FULL"));

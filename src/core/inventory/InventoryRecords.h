@@ -30,6 +30,8 @@ class DVDQuery {
   const QString& Sql() const { return sql_; }
   // The rowids of the query's DVDs, in its order.
   std::vector<qint64> Ids() const;
+  // Whether it is the whole list in the list's own order.
+  bool IsWholeList() const { return clause_.isEmpty(); }
 
  private:
   // Every DVD of a clause built from SqlText pieces, by title: only the search's builder and the

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <string_view>
 
 #include "app/DatabaseError.h"
 #include "data/Database.h"
@@ -24,6 +25,46 @@ const QString kShownIndex = QStringLiteral(
 const QString kTitleIndex =
     QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
 
+// The columns a sort by header click is read from: a key of the cell's text in the list's sort
+// order, kept for the text columns the list shows unless told otherwise. Equal texts keep the
+// list's own order, which the index carries after the key.
+struct SortColumn {
+  DVDField field;
+  const char* source;  // the Inventory column
+  const char* key;     // the ListOrder column
+};
+constexpr SortColumn kSortColumns[] = {{DVDField::Title, "DVDTitle", "TitleSort"},
+                                       {DVDField::Category, "Category", "CategorySort"},
+                                       {DVDField::Starring, "Starring", "StarringSort"},
+                                       {DVDField::Rated, "Rated", "RatedSort"}};
+
+QString SortIndex(const SortColumn& column) {
+  return QStringLiteral("ListOrderBy%1").arg(QLatin1String(column.key));
+}
+
+void CreateSortIndexes(Database& db) {
+  for (const SortColumn& column : kSortColumns) {
+    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2, Status DESC, "
+                                 "DueDate, TitleKey)")
+                      .arg(SortIndex(column), QLatin1String(column.key)),
+                  kSource);
+  }
+}
+
+// The columns and values of one ListOrder row worked out from Inventory.
+QString PlaceColumns() {
+  QString columns = QStringLiteral("DVD, Status, DueDate, TitleKey");
+  for (const SortColumn& column : kSortColumns) columns += u", "_qs + QLatin1String(column.key);
+  return columns;
+}
+QString PlaceValues() {
+  QString values = QStringLiteral(
+      "Inventory.rowid, Inventory.Status, Inventory.DueDate, NoCaseKey(Inventory.DVDTitle)");
+  for (const SortColumn& column : kSortColumns)
+    values += QStringLiteral(", ListSortKey(Inventory.%1)").arg(QLatin1String(column.source));
+  return values;
+}
+
 const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
                                QStringLiteral("ListStaleOnUpdate"),
                                QStringLiteral("ListStaleOnDelete")};
@@ -35,6 +76,14 @@ bool InSchema(Database& db, const QString& type, const QString& name) {
       kSource);
   found.BindText(1, type);
   found.BindText(2, name);
+  return found.Number() > 0;
+}
+
+bool HasColumn(Database& db, const QString& column) {
+  Statement found = db.PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM pragma_table_info('ListOrder') WHERE name = ?1"),
+      kSource);
+  found.BindText(1, column);
   return found.Number() > 0;
 }
 
@@ -56,10 +105,9 @@ bool MakeCurrent(const DatabaseHandle& db) {
     Transaction transaction(db);
     db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder WHERE DVD IN (SELECT DVD FROM ListStale)"),
                    kSource);
-    db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
-                                  "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
-                                  "NoCaseKey(Inventory.DVDTitle) FROM Inventory "
-                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ListStale)"),
+    db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (%1) SELECT %2 FROM Inventory "
+                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ListStale)")
+                       .arg(PlaceColumns(), PlaceValues()),
                    kSource);
     db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
     transaction.Commit();
@@ -84,28 +132,26 @@ int UnitLength(unsigned char lead) {
   return 4;
 }
 
-// The folded letters of a key, one unit each (a plain ASCII letter as the one byte).
-std::vector<QByteArray> FoldedUnits(const QByteArray& key) {
-  std::vector<QByteArray> units;
-  qsizetype at = key.indexOf('\0');
-  const qsizetype letters = at;
-  for (qsizetype i = 0; i < letters; i += UnitLength(uchar(key[i]))) units.emplace_back();
-  size_t n = 0;
-  for (++at; at < key.size() && n < units.size(); ++n) {
-    const int length = UnitLength(uchar(key[at]));
-    units[n] = key.mid(at, length);
-    at += length;
-  }
-  for (; n < units.size(); ++n) units[n] = QByteArray(1, '\x01');  // left out at the end
-  return units;
+// The next folded letter of a key's second part from `at` on; a left-out one (see
+// JetDialect::NoCaseKey) is the one byte.
+std::string_view NextFolded(const QByteArray& key, qsizetype& at) {
+  if (at >= key.size()) return std::string_view("\x01", 1);
+  const auto length = std::min<qsizetype>(UnitLength(uchar(key[at])), key.size() - at);
+  const std::string_view unit(key.constData() + at, size_t(length));
+  at += length;
+  return unit;
 }
 
-// Whether the text of `key` starts with the text of `prefix`, given that its base letters do.
+// Whether the text of `key` starts with the text of `prefix`, given that its base letters do:
+// the prefix's letters must also fold alike.
 bool SameFoldedStart(const QByteArray& key, const QByteArray& prefix) {
-  const std::vector<QByteArray> text = FoldedUnits(key);
-  const std::vector<QByteArray> start = FoldedUnits(prefix);
-  if (start.size() > text.size()) return false;
-  return std::equal(start.begin(), start.end(), text.begin());
+  const qsizetype letters = prefix.indexOf('\0');
+  qsizetype atKey = key.indexOf('\0') + 1;
+  qsizetype atPrefix = letters + 1;
+  for (qsizetype i = 0; i < letters; i += UnitLength(uchar(prefix[i]))) {
+    if (NextFolded(key, atKey) != NextFolded(prefix, atPrefix)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -116,13 +162,24 @@ void CreateListOrderTable(const DatabaseHandle& db) {
     complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
   // Status and DueDate are declared as in Inventory, so that copied values keep their kind and
   // sort alike; no index touches a NOCASE column.
+  // A table kept before the sort keys were is made anew.
+  if (InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder")) &&
+      !HasColumn(*db, QLatin1String(kSortColumns[0].key))) {
+    db->ExecuteRaw(QStringLiteral("DROP TABLE ListOrder"), kSource);
+    complete = false;
+  }
+  QString keys;
+  for (const SortColumn& column : kSortColumns)
+    keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListOrder (DVD INTEGER PRIMARY KEY, "
-                                "Status INTEGER, DueDate DATE, TitleKey BLOB)"),
+                                "Status INTEGER, DueDate DATE, TitleKey BLOB%1)")
+                     .arg(keys),
                  kSource);
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
                  kSource);
   db->ExecuteRaw(kShownIndex, kSource);
   db->ExecuteRaw(kTitleIndex, kSource);
+  CreateSortIndexes(*db);
   // Plain SQL, so that other programs writing the file keep the notes too.
   db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnInsert AFTER INSERT ON "
                                 "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
@@ -151,14 +208,16 @@ void RebuildListOrder(const DatabaseHandle& db) {
   // Indexes made after the rows are sorted once instead of growing row by row.
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
+  for (const SortColumn& column : kSortColumns)
+    db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + SortIndex(column), kSource);
   db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
   db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
-  db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
-                                "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
-                                "NoCaseKey(Inventory.DVDTitle) FROM Inventory"),
+  db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (%1) SELECT %2 FROM Inventory")
+                     .arg(PlaceColumns(), PlaceValues()),
                  kSource);
   db->ExecuteRaw(kShownIndex, kSource);
   db->ExecuteRaw(kTitleIndex, kSource);
+  CreateSortIndexes(*db);
   transaction.Commit();
 }
 
@@ -230,6 +289,27 @@ std::optional<int> CountDueBefore(qint32 status, const QDate& day) {
   count.Bind(1, status);
   count.Bind(2, day);
   return int(count.Number());
+}
+
+bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each) {
+  const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
+                                   [&](const SortColumn& c) { return c.field == field; });
+  if (column == std::end(kSortColumns)) return false;
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return false;
+  Statement sorted = db->PrepareRaw(
+      QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1, Status DESC, DueDate, TitleKey")
+          .arg(QLatin1String(column->key)),
+      kSource);
+  QByteArray last;
+  bool first = true;
+  while (sorted.Step()) {
+    QByteArray key = sorted.Blob(1);
+    each(sorted.Int64(0), !first && key == last);
+    last = std::move(key);
+    first = false;
+  }
+  return true;
 }
 
 }  // namespace InventoryFunctions

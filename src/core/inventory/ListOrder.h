@@ -2,11 +2,13 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "app/DatabaseHandle.h"
+#include "inventory/DVDRecord.h"
 
 // The DVD list's own index: table ListOrder holds, per DVD (its rowid), the status, the due date
 // and a key of the title whose byte order is the engine's text order, so that the list's order
@@ -33,5 +35,10 @@ std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix);
 // The number of DVDs of a status due before `day`, counted on the index; nothing when the index
 // cannot be brought up to date (the caller counts on Inventory then).
 std::optional<int> CountDueBefore(qint32 status, const QDate& day);
+
+// Every DVD in the list's sort order of a column's texts: ascending, equal texts in the list's own
+// order, `sameText` telling whether a DVD's text sorts equal to the one before. False, having
+// read nothing, when no key of the field is kept or the keys cannot be brought up to date.
+bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each);
 
 }  // namespace InventoryFunctions

@@ -32,6 +32,34 @@ namespace {
 constexpr int kBlockRows = 128;
 constexpr size_t kKeptBlocks = 32;
 
+// Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
+class Positions {
+ public:
+  explicit Positions(const std::vector<qint64>& ids) {
+    maxId_ = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
+    dense_ = maxId_ <= qint64(ids.size()) * 4 + 4096;
+    if (dense_) {
+      byId_.assign(size_t(std::max<qint64>(maxId_, 0)) + 1, -1);
+      for (size_t p = 0; p < ids.size(); ++p) {
+        if (ids[p] >= 0) byId_[size_t(ids[p])] = int(p);
+      }
+    } else {
+      for (size_t p = 0; p < ids.size(); ++p) sparse_.emplace(ids[p], int(p));
+    }
+  }
+  int Of(qint64 id) const {
+    if (dense_) return id >= 0 && id <= maxId_ ? byId_[size_t(id)] : -1;
+    const auto found = sparse_.find(id);
+    return found == sparse_.end() ? -1 : found->second;
+  }
+
+ private:
+  qint64 maxId_ = 0;
+  bool dense_ = true;
+  std::vector<int> byId_;
+  std::unordered_map<qint64, int> sparse_;
+};
+
 }  // namespace
 
 DVDListModel::DVDListModel(QObject* parent) : QAbstractTableModel(parent) {
@@ -93,6 +121,7 @@ void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   std::vector<qint64> ids = query.Ids();
   beginResetModel();
   ids_ = std::move(ids);
+  wholeList_ = query.IsWholeList();
   order_.resize(ids_.size());
   std::iota(order_.begin(), order_.end(), 0);
   Forget();
@@ -163,23 +192,34 @@ int DVDListModel::FindTitle(const QString& title) const {
   return -1;
 }
 
-std::vector<int> DVDListModel::Ranks(int column) const {
-  // Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
-  const qint64 maxId = ids_.empty() ? 0 : *std::max_element(ids_.begin(), ids_.end());
-  const bool dense = maxId <= qint64(ids_.size()) * 4 + 4096;
-  std::vector<int> posById;
-  std::unordered_map<qint64, int> posByIdSparse;
-  if (dense) {
-    posById.assign(size_t(maxId) + 1, -1);
-    for (size_t p = 0; p < ids_.size(); ++p) posById[size_t(ids_[p])] = int(p);
-  } else {
-    for (size_t p = 0; p < ids_.size(); ++p) posByIdSparse.emplace(ids_[p], int(p));
+std::vector<int> DVDListModel::KeptRanks(int column) const {
+  if (!wholeList_) return {};
+  // Both orders come from the same kept places, so the n-th DVD of the key order is found
+  // in the load order by its rowid.
+  const Positions positions(ids_);
+  std::vector<int> ranks(ids_.size(), -1);
+  size_t placed = 0;
+  int rank = -1;
+  bool read = false;
+  try {
+    read = ReadSortedIds(ShownFields()[size_t(column)], [&](qint64 id, bool sameText) {
+      if (!sameText) ++rank;
+      const int position = positions.Of(id);
+      if (position < 0 || ranks[size_t(position)] >= 0) return;
+      ranks[size_t(position)] = std::max(rank, 0);
+      ++placed;
+    });
+  } catch (const DatabaseError& error) {
+    ErrorFunctions::LogError(error.Description());
   }
-  auto positionOf = [&](qint64 id) {
-    if (dense) return id >= 0 && id <= maxId ? posById[size_t(id)] : -1;
-    const auto found = posByIdSparse.find(id);
-    return found == posByIdSparse.end() ? -1 : found->second;
-  };
+  // A DVD written since the rows were read: the texts are read instead.
+  if (!read || placed != ids_.size()) return {};
+  return ranks;
+}
+
+std::vector<int> DVDListModel::Ranks(int column) const {
+  if (std::vector<int> kept = KeptRanks(column); !kept.empty()) return kept;
+  const Positions positions(ids_);
 
   // Each distinct text gets its collation key once; the rows are then sorted on the rank of
   // their text, which is cheap to compare.
@@ -198,7 +238,7 @@ std::vector<int> DVDListModel::Ranks(int column) const {
     return *it;
   };
   ReadAllDVDs({field}, [&](qint64 id, const DVDRecord& dvd) {
-    const int position = positionOf(id);
+    const int position = positions.Of(id);
     if (position < 0) return;
     textOf[size_t(position)] =
         textIndex(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));

@@ -90,10 +90,14 @@ class DVDListModel : public QAbstractTableModel {
   std::vector<InventoryFunctions::DVDField> ShownFields() const;
   // Per loaded row, the rank of its text in the given column in collation order.
   std::vector<int> Ranks(int column) const;
+  // The same from the list's kept sort keys, when the rows are the whole list in its own order
+  // and the column has them; empty otherwise.
+  std::vector<int> KeptRanks(int column) const;
 
   std::vector<DVDListColumn> columns_;
   std::vector<qint64> ids_;  // the DVDs' rowids in load order
   std::vector<int> order_;   // shown row -> loaded row
+  bool wholeList_ = false;   // ids_ are every DVD in the list's own order
   // Blocks of shown rows read lately, the most recent first.
   mutable std::list<std::pair<int, Block>> blocks_;
   mutable std::unordered_map<int, std::list<std::pair<int, Block>>::iterator> blockOf_;
