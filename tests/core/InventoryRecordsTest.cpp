@@ -9,6 +9,7 @@
 #include "data/Database.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/ListOrder.h"
 #include "settings/SettingsManager.h"
 
 using namespace InventoryFunctions;
@@ -47,6 +48,21 @@ TEST_F(InventoryRecordsTest, ListIsLentFirstByDueDateThenTitleAndReadsOnlyWanted
   EXPECT_EQ(QStringList({rows[2].name, QString::number(rows[2].status),
                          rows[2].dueDate.date().toString(Qt::ISODate), rows[4].category}),
             QStringList({"", "1", "2026-12-05", "Comedy"}));
+}
+
+TEST_F(InventoryRecordsTest, ListOrderKeptWithoutSortKeysIsMadeAnewAndSortsLikeTheList) {
+  db.AddDvd("A", "drama");
+  db.AddDvd("B", "Comedy");
+  db.AddDvd("C", "Drama");
+  testsupport::Sqlite3Shell(db.Path(),
+                            "DROP TABLE ListOrder; CREATE TABLE ListOrder (DVD INTEGER PRIMARY "
+                            "KEY, Status INTEGER, DueDate DATE, TitleKey BLOB);");
+  CreateListOrderTable(db.Db());
+  QStringList sorted;
+  EXPECT_TRUE(ReadSortedIds(DVDField::Category, [&](qint64 id, bool sameText) {
+    sorted << QString::number(id) + (sameText ? "=" : "");
+  }));
+  EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));
 }
 
 TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {

@@ -26,8 +26,9 @@ const QString kTitleIndex =
     QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
 
 // The columns a sort by header click is read from: a key of the cell's text in the list's sort
-// order, kept for the text columns the list shows unless told otherwise. Equal texts keep the
-// list's own order, which the index carries after the key.
+// order, kept for the text columns the stock list shows (any other column's texts are read and
+// sorted when asked). Equal texts keep the list's own order, which the index carries after the
+// key.
 struct SortColumn {
   DVDField field;
   const char* source;  // the Inventory column
@@ -160,14 +161,14 @@ void CreateListOrderTable(const DatabaseHandle& db) {
   bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder"));
   for (const QString& trigger : kTriggers)
     complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
-  // Status and DueDate are declared as in Inventory, so that copied values keep their kind and
-  // sort alike; no index touches a NOCASE column.
   // A table kept before the sort keys were is made anew.
   if (InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder")) &&
       !HasColumn(*db, QLatin1String(kSortColumns[0].key))) {
     db->ExecuteRaw(QStringLiteral("DROP TABLE ListOrder"), kSource);
     complete = false;
   }
+  // Status and DueDate are declared as in Inventory, so that copied values keep their kind and
+  // sort alike; no index touches a NOCASE column.
   QString keys;
   for (const SortColumn& column : kSortColumns)
     keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;

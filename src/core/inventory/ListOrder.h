@@ -11,8 +11,10 @@
 #include "inventory/DVDRecord.h"
 
 // The DVD list's own index: table ListOrder holds, per DVD (its rowid), the status, the due date
-// and a key of the title whose byte order is the engine's text order, so that the list's order
-// and a title look-up are read from indexes instead of sorting the whole collection. Triggers on
+// a key of the title whose byte order is the engine's text order, and keys of the title,
+// category, starring and rating in the list's sort order, so that the list's order, a title
+// look-up and a sort by one of those columns are read from indexes instead of sorting the whole
+// collection. Triggers on
 // Inventory note every written row in table ListStale, whatever program writes it; the places
 // of those rows are worked out again before the next read. Derived data only: the clean-up, or a
 // file whose triggers are missing, rebuilds it from Inventory.

@@ -26,7 +26,8 @@ struct DVDListColumn {
 
 // The rows of a DVD list. It keeps only which DVD stands in which row; a row's cells are read when
 // the view asks for them, a block of rows at a time, so that a collection of any size shows at
-// once and costs little memory. Sorting happens here, on collation keys of the column's texts.
+// once and costs little memory. A sort of the whole list by a column whose keys the file keeps
+// reads their index; any other sort happens here, on collation keys of the column's texts.
 class DVDListModel : public QAbstractTableModel {
   Q_OBJECT
 
