@@ -62,7 +62,7 @@ TEST_F(InventoryRecordsTest, ListOrderKeptWithoutSortKeysIsMadeAnewAndSortsLikeT
   EXPECT_TRUE(ReadSortedIds(DVDField::Category, [&](qint64 id, bool sameText) {
     sorted << QString::number(id) + (sameText ? "=" : "");
   }));
-  EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));
+  EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));  // equal keys by rowid
 }
 
 TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {

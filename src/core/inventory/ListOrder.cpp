@@ -27,8 +27,8 @@ const QString kTitleIndex =
 
 // The columns a sort by header click is read from: a key of the cell's text in the list's sort
 // order, kept for the text columns the stock list shows (any other column's texts are read and
-// sorted when asked). Equal texts keep the list's own order, which the index carries after the
-// key.
+// sorted when asked). Only which texts sort equal is read from the keys: equal texts keep the
+// order the list was loaded in, so the index needs nothing after the key.
 struct SortColumn {
   DVDField field;
   const char* source;  // the Inventory column
@@ -45,8 +45,7 @@ QString SortIndex(const SortColumn& column) {
 
 void CreateSortIndexes(Database& db) {
   for (const SortColumn& column : kSortColumns) {
-    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2, Status DESC, "
-                                 "DueDate, TitleKey)")
+    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2)")
                       .arg(SortIndex(column), QLatin1String(column.key)),
                   kSource);
   }
@@ -299,8 +298,7 @@ bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool same
   const DatabaseHandle db = InventoryDatabase();
   if (!MakeCurrent(db)) return false;
   Statement sorted = db->PrepareRaw(
-      QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1, Status DESC, DueDate, TitleKey")
-          .arg(QLatin1String(column->key)),
+      QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
   QByteArray last;
   bool first = true;

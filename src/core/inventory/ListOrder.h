@@ -38,9 +38,9 @@ std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix);
 // cannot be brought up to date (the caller counts on Inventory then).
 std::optional<int> CountDueBefore(qint32 status, const QDate& day);
 
-// Every DVD in the list's sort order of a column's texts: ascending, equal texts in the list's own
-// order, `sameText` telling whether a DVD's text sorts equal to the one before. False, having
-// read nothing, when no key of the field is kept or the keys cannot be brought up to date.
+// Every DVD in the list's sort order of a column's texts, ascending, `sameText` telling whether a
+// DVD's text sorts equal to the one before (equal texts come in no particular order). False,
+// having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
 bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each);
 
 }  // namespace InventoryFunctions

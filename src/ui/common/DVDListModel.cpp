@@ -194,8 +194,8 @@ int DVDListModel::FindTitle(const QString& title) const {
 
 std::vector<int> DVDListModel::KeptRanks(int column) const {
   if (!wholeList_) return {};
-  // Both orders come from the same kept places, so the n-th DVD of the key order is found
-  // in the load order by its rowid.
+  // Only the groups of equal texts are taken from the file: the sort keeps each group in the
+  // load order, as it does for texts read.
   const Positions positions(ids_);
   std::vector<int> ranks(ids_.size(), -1);
   size_t placed = 0;
