@@ -26,9 +26,15 @@ struct CleanUpResult {
   CleanupSummary cleaned;
   // Set when the clean-up failed: the file is as it was, and open again.
   std::optional<DatabaseError> failure;
+  // The automatic copy made first; empty when it could not be made.
+  QString backup;
+  // The copy failed and the user chose not to clean up without one: nothing was done.
+  bool declined = false;
 };
 
-// Repairs and compacts the shared database's file (progress texts go to progress; busy is told
+// Makes an automatic copy of the file first (CollectionBackups); when that fails, the user is
+// told why and asked whether to clean up all the same. Then repairs and compacts the shared
+// database's file (progress texts go to progress; busy is told
 // true before the work and false after it), then opens the cleaned file again and hands it to
 // the table owners, so that the program goes on with it. The file is whole at every step; when
 // the clean-up fails, the file is opened again all the same and the result names the failure.
