@@ -1,5 +1,6 @@
 // The collection menu's Back Up and Restore, driven through the real window and file dialogs.
 // What a copy and a restore do to the files is the engine's (DatabaseBackupTest).
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 

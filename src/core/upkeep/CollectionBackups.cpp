@@ -1,7 +1,5 @@
 #include "upkeep/CollectionBackups.h"
 
-#include <sqlite3.h>
-
 #include <QFileInfo>
 #include <algorithm>
 
@@ -18,7 +16,6 @@ namespace CollectionBackups {
 namespace {
 
 const QString kKeptSetting = QStringLiteral("BackupsKept");
-const QString kSource = QStringLiteral("Restore");
 
 // The copies are named by the clock the rest of the program goes by (tests fix "today").
 QDateTime Now() { return QDateTime(seams::Today(), QTime::currentTime()); }
@@ -27,6 +24,16 @@ QDateTime Now() { return QDateTime(seams::Today(), QTime::currentTime()); }
 QDate DayOf(const QString& copy) {
   const QString base = QFileInfo(copy).completeBaseName();
   return QDate::fromString(base.section(u'-', -2, -2), QStringLiteral("yyyyMMdd"));
+}
+
+// An automatic copy of a file that is not the open collection, read without changing it.
+QString CopyOfFile(const QString& file, int keep, const QString& collection) {
+  DatabaseHandle db = Database::OpenReadOnly(file);
+  struct Close {
+    DatabaseHandle& db;
+    ~Close() { db->CloseUntouched(); }
+  } close{db};
+  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection);
 }
 
 }  // namespace
@@ -59,12 +66,8 @@ QString BackUpAutomatically(const DatabaseHandle& given, const QString& path) {
   if (db && db->IsOpen()) return DatabaseBackup::BackUpAutomatically(db, KeptCount(), Now());
   // A file that is not open (a damaged one at start) is copied as it stands; the setting is not
   // readable then, so the default number is kept.
-  db = Database::OpenReadOnly(path.isEmpty() ? CollectionPath() : path);
-  struct Close {
-    DatabaseHandle& db;
-    ~Close() { db->CloseUntouched(); }
-  } close{db};
-  return DatabaseBackup::BackUpAutomatically(db, kDefaultKept, Now());
+  const QString file = path.isEmpty() ? CollectionPath() : path;
+  return CopyOfFile(file, kDefaultKept, file);
 }
 
 QString BackUpAtExit() {
@@ -80,13 +83,6 @@ Contents Inspect(const QString& backup) {
 
 std::optional<DatabaseError> Restore(const QString& backup) {
   const QString path = CollectionPath();
-  // A file that will be refused must not push an older copy out of the Backups folder either.
-  const Contents contents = Inspect(backup);
-  if (!contents.usable) return DatabaseError(SQLITE_NOTADB, contents.problem, kSource);
-  // Two restores in a row would leave only the second one's "before" copy; the Backups folder
-  // keeps the collection as it was before each.
-  ErrorFunctions::CarryOn(QStringLiteral("The automatic backup before the restore failed."),
-                          ErrorFunctions::Report::LogOnly, [] { BackUpAutomatically(); });
   // No connection of ours may go on reading the file that is set aside.
   ChoiceLists::StopReadingAhead();
   DatabaseFunctions::CloseDatabase();
@@ -97,6 +93,15 @@ std::optional<DatabaseError> Restore(const QString& backup) {
     failure = error;
   }
   DatabaseMaintenance::Reopen(path);
+  if (!failure) {
+    // A second restore would replace the ".before-restore" file; the Backups folder keeps the
+    // collection as it was before each. Made from the file set aside, so that a backup that is
+    // refused pushes no older copy out.
+    ErrorFunctions::CarryOn(QStringLiteral("The collection as it was before the restore could not "
+                                           "be copied to the Backups folder."),
+                            ErrorFunctions::Report::LogOnly,
+                            [&] { CopyOfFile(KeptAsidePath(), KeptCount(), path); });
+  }
   return failure;
 }
 

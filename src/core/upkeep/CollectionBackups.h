@@ -50,7 +50,7 @@ Contents Inspect(const QString& backup);
 QString KeptAsidePath();
 
 // Puts the backup in the collection's place: the collection is closed, kept aside (and copied to
-// the Backups folder first), replaced, opened again as at start and handed to the table owners,
+// the Backups folder as well), replaced, opened again as at start and handed to the table owners,
 // and every view is told to read everything again. A backup that is not usable is refused and
 // nothing changes. Returns the failure when nothing was restored (the collection is then as it
 // was, and open again); throws DatabaseError only when the collection cannot be opened again.
