@@ -40,7 +40,12 @@ QString CopyOfFile(const QString& file, int keep, const QString& collection) {
 
 int KeptCount() {
   bool ok = false;
-  const int kept = SettingsManager::ReadSetting(kKeptSetting, kDefaultKept).toInt(&ok);
+  int kept = kDefaultKept;
+  try {
+    kept = SettingsManager::ReadSetting(kKeptSetting, kDefaultKept).toInt(&ok);
+  } catch (const DatabaseError&) {
+    // A damaged file about to be repaired: its copy is made all the same.
+  }
   return ok ? std::clamp(kept, 1, kMostKept) : kDefaultKept;
 }
 
