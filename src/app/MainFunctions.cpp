@@ -251,6 +251,7 @@ Started StartProgram(const QString& databasePath) {
   ReportShown();
   // Damage that lets the file open may still fail a later write; the check runs while the user
   // works and offers the repair when it finds some.
+  DatabaseMaintenance::SetBeforeReplacing(&DatabaseRepair::StopQuickCheck);
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
   // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
   // user looks at the list, the first dialog opens at once.

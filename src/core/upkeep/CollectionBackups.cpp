@@ -7,7 +7,6 @@
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseBackup.h"
 #include "data/DatabaseFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "seams/Clock.h"
 #include "settings/SettingsManager.h"
 #include "upkeep/DatabaseMaintenance.h"
@@ -89,7 +88,7 @@ Contents Inspect(const QString& backup) {
 std::optional<DatabaseError> Restore(const QString& backup) {
   const QString path = CollectionPath();
   // No connection of ours may go on reading the file that is set aside.
-  ChoiceLists::StopReadingAhead();
+  DatabaseMaintenance::StopBeforeReplacing();
   DatabaseFunctions::CloseDatabase();
   std::optional<DatabaseError> failure;
   try {

@@ -15,6 +15,8 @@
 namespace DatabaseMaintenance {
 namespace {
 
+std::function<void()> beforeReplacing;
+
 // The file of the shared database (the last one opened, when none is open now).
 QString DatabaseFile() {
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
@@ -57,6 +59,13 @@ void InitTablesOn(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
+void SetBeforeReplacing(std::function<void()> stop) { beforeReplacing = std::move(stop); }
+
+void StopBeforeReplacing() {
+  if (beforeReplacing) beforeReplacing();
+  ChoiceLists::StopReadingAhead();
+}
+
 void Reopen(const QString& path) {
   InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path));
   Changes::AnnounceEverything();
@@ -71,7 +80,7 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
     return result;
   }
   // The clean-up renames and replaces the file; no other connection of ours may be reading it.
-  ChoiceLists::StopReadingAhead();
+  StopBeforeReplacing();
   const DatabaseHandle db = DatabaseFunctions::GetDatabase();
   try {
     result.cleaned = DatabaseFunctions::CleanDatabase(db, {progress, busy});

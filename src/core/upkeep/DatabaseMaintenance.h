@@ -42,6 +42,12 @@ struct CleanUpResult {
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy = {});
 
+// What must stop before the file is replaced by a clean-up or a restore: the running program's
+// background check, which reads the file on a connection of its own and would otherwise report
+// on the file set aside. Installed once at start.
+void SetBeforeReplacing(std::function<void()> stop);
+void StopBeforeReplacing();
+
 // Opens the file again after the engine replaced it (a clean-up or a repair), hands it to the
 // table owners and tells every view to read everything again.
 void Reopen(const QString& path);
