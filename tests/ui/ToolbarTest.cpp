@@ -77,13 +77,18 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
   // The collection's key opens its menu, which the arrow keys walk.
   auto* menu = Find<QMenu>("CollectionMenu");
   QString reached;
-  QTimer::singleShot(100, menu, [&] {
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, menu, [&] {
+    if (!menu->isVisible()) return;
+    poll.stop();
     QTest::keyClick(menu, Qt::Key_Down);
-    if (menu->activeAction()) reached = menu->activeAction()->objectName();
+    reached = menu->activeAction() ? menu->activeAction()->objectName() : "none";
     menu->close();
   });
+  poll.start(10);
   Key(List(), Qt::Key_C, Qt::AltModifier);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !reached.isEmpty(); }));
+  poll.stop();
   EXPECT_EQ(reached, "BackUp");
 }
 
