@@ -231,7 +231,7 @@ TEST_F(MainWindowTest, ToolbarHasTheNineButtonsInOrderWithTheirPictures) {
 TEST_F(MainWindowTest, ScreenReaderNamesEveryControl) {
   Load();
   frm->show();
-  EXPECT_EQ(ExpectReadableControls(frm.get()), 6 + 12 + 9 + 2);
+  EXPECT_EQ(ExpectReadableControls(frm.get()), 6 + 12 + 12 + 2);
 }
 
 }  // namespace

@@ -23,6 +23,8 @@ QString ColumnName(Field field) {
       return QStringLiteral("Fax");
     case Field::Cell:
       return QStringLiteral("Cell");
+    case Field::Email:
+      return QStringLiteral("Email");
     case Field::Notes:
       return QStringLiteral("Notes");
   }

@@ -10,17 +10,19 @@
 // form, are PhoneBookEntry's.
 namespace CustomerFunctions {
 
-// The eight fields of an entry besides the name, in the order of the Customers columns.
-enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Notes };
-inline constexpr std::array<Field, 8> kFields = {Field::Address, Field::City,  Field::State,
-                                                 Field::Zip,     Field::Phone, Field::Fax,
-                                                 Field::Cell,    Field::Notes};
-// The Customers column a field is stored in ("Address", ..., "Notes").
+// The nine fields of an entry besides the name: the one-line ones first (the e-mail address
+// after the telephone numbers, as the windows show it), the notes last. The e-mail address is
+// stored in the last column of Customers, added to older files.
+enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Email, Notes };
+inline constexpr std::array<Field, 9> kFields = {
+    Field::Address, Field::City,  Field::State, Field::Zip,  Field::Phone,
+    Field::Fax,     Field::Cell,  Field::Email, Field::Notes};
+// The Customers column a field is stored in ("Address", ..., "Email").
 QString ColumnName(Field field);
 
 struct Customer {
   QString name;
-  std::array<QString, 8> fields;  // indexed by Field
+  std::array<QString, kFields.size()> fields;  // indexed by Field
 
   const QString& Text(Field field) const { return fields[size_t(field)]; }
   QString& Text(Field field) { return fields[size_t(field)]; }

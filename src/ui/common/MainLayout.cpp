@@ -29,7 +29,8 @@ const QStringList& WideControls(int tab) {
                                        "OutDateTxt", "DueDateTxt", "DaysDueTxt", "NotesTxt"};
   static const QStringList phoneBook = {"PhoneNameTxt",  "PhoneAddressTxt", "PhoneCityTxt",
                                         "PhoneStateTxt", "PhoneZipTxt",     "PhonePhoneTxt",
-                                        "PhoneFaxTxt",   "PhoneCellTxt",    "PhoneNotesTxt"};
+                                        "PhoneFaxTxt",   "PhoneCellTxt",    "PhoneEmailTxt",
+                                        "PhoneSummaryTxt", "PhoneLoansTxt", "PhoneNotesTxt"};
   static const QStringList history = {"SummaryTxt", "LoansTxt"};
   static const QStringList none;
   switch (tab) {

@@ -222,6 +222,10 @@ void InventoryCommands::GetStatus() {
 
 void InventoryCommands::GoPhoneBook() {
   PhoneBookFrm phoneBook(window_);
+  connect(&phoneBook, &PhoneBookFrm::DVDChosen, this, [this](const QString& title) {
+    window_->SelectDVD(title);
+    window_->DVDSelected();
+  });
   if (phoneBook.LoadForm()) phoneBook.exec();
 }
 
