@@ -78,8 +78,8 @@ std::vector<Borrower> Read(const QString& borrowerClause, const QDate& today, in
     for (const DueDVD& dvd : borrower.dvds) {
       const Reminded noted = reminded.value(Key(dvd.title));
       borrower.reminders = std::max(borrower.reminders, noted.count);
-      if (noted.last.isValid() && (!borrower.lastReminded.isValid() ||
-                                   noted.last > borrower.lastReminded)) {
+      if (noted.last.isValid() &&
+          (!borrower.lastReminded.isValid() || noted.last > borrower.lastReminded)) {
         borrower.lastReminded = noted.last;
       }
     }
@@ -135,8 +135,7 @@ QString DueText(const DueDVD& dvd) {
 }
 
 int WithinDays() {
-  return std::clamp(SettingsManager::ReadSetting(kDaysSetting, kDefaultDays).toInt(), 0,
-                    kMostDays);
+  return std::clamp(SettingsManager::ReadSetting(kDaysSetting, kDefaultDays).toInt(), 0, kMostDays);
 }
 
 void SetWithinDays(int days) {
@@ -202,8 +201,7 @@ QString Subject(const Borrower& borrower) {
 QString MailtoUrl(const Borrower& borrower, const QString& subject, const QString& body) {
   return QStringLiteral("mailto:") +
          QString::fromLatin1(QUrl::toPercentEncoding(borrower.email, "@")) +
-         QStringLiteral("?subject=") + Encoded(subject) + QStringLiteral("&body=") +
-         Encoded(body);
+         QStringLiteral("?subject=") + Encoded(subject) + QStringLiteral("&body=") + Encoded(body);
 }
 
 void RecordReminder(const Borrower& borrower, const QDate& today) {

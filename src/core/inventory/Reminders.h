@@ -22,8 +22,8 @@ struct Borrower {
   QString name;
   QString email;  // from the phone book; empty when there is none
   std::vector<DueDVD> dvds;
-  int reminders = 0;    // reminders sent for the DVDs listed, the most for any of them
-  QDate lastReminded;   // invalid when never reminded of them
+  int reminders = 0;   // reminders sent for the DVDs listed, the most for any of them
+  QDate lastReminded;  // invalid when never reminded of them
 };
 
 // Every borrower with a DVD out (status 1) that is overdue or due within `withinDays` days of

@@ -14,9 +14,9 @@ namespace CustomerFunctions {
 // after the telephone numbers, as the windows show it), the notes last. The e-mail address is
 // stored in the last column of Customers, added to older files.
 enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Email, Notes };
-inline constexpr std::array<Field, 9> kFields = {
-    Field::Address, Field::City,  Field::State, Field::Zip,  Field::Phone,
-    Field::Fax,     Field::Cell,  Field::Email, Field::Notes};
+inline constexpr std::array<Field, 9> kFields = {Field::Address, Field::City,  Field::State,
+                                                 Field::Zip,     Field::Phone, Field::Fax,
+                                                 Field::Cell,    Field::Email, Field::Notes};
 // The Customers column a field is stored in ("Address", ..., "Email").
 QString ColumnName(Field field);
 

@@ -158,10 +158,10 @@ LoanFrm::LoanFrm(QWidget* parent)
   connect(removeButton_, &QPushButton::clicked, this, &LoanFrm::DelFromList);
 
   FinishLayout(56 * fontMetrics().averageCharWidth());
-  QWidget* order[] = {nameTxt_,       boxes_[Address], boxes_[City],   boxes_[State],
-                      boxes_[Zip],    boxes_[Phone],   boxes_[Fax],    boxes_[Cell],
-                      boxes_[Email],  outDateTxt_,     daysDueTxt_,    dueDateTxt_,
-                      notesTxt_,      OkButton(),      CancelButton(), removeButton_};
+  QWidget* order[] = {nameTxt_,      boxes_[Address], boxes_[City],   boxes_[State],
+                      boxes_[Zip],   boxes_[Phone],   boxes_[Fax],    boxes_[Cell],
+                      boxes_[Email], outDateTxt_,     daysDueTxt_,    dueDateTxt_,
+                      notesTxt_,     OkButton(),      CancelButton(), removeButton_};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -25,9 +25,9 @@ struct Entry {
 };
 
 // In their order on the bar. The keys follow desktop custom (Insert adds, Delete deletes, Ctrl+F
-// finds, Ctrl+P leads to printing, F1 to the documentation); none is one the list uses itself
-// (Enter, the arrows, Home, End, the page keys, letters).
-constexpr std::array<Entry, 9> kEntries = {{
+// finds, Ctrl+P leads to printing, Ctrl+R to reminders, F1 to the documentation); none is one the
+// list uses itself (Enter, the arrows, Home, End, the page keys, letters).
+constexpr std::array<Entry, 10> kEntries = {{
     {"AddDVD", "Add DVD", "Add A New DVD Title To Your Collection.",
      "Adds a DVD to the list of available DVDs.", QKeyCombination(Qt::Key_Insert),
      [](InventoryCommands* c) { c->AddDVD(); }},
@@ -49,6 +49,9 @@ constexpr std::array<Entry, 9> kEntries = {{
      Qt::CTRL | Qt::Key_B, [](InventoryCommands* c) { c->GoPhoneBook(); }},
     {"Search", "Search", "Search For Any Stored Information.", "Opens the DVD Search Window.",
      Qt::CTRL | Qt::Key_F, [](InventoryCommands* c) { c->SearchForDVD(); }},
+    {"Reminders", "Reminders", "Remind Friends Of The DVDs They Should Bring Back.",
+     "Opens the Reminders window.", Qt::CTRL | Qt::Key_R,
+     [](InventoryCommands* c) { c->GoReminders(); }},
     {"About", "About", "Who Is Pelwyn And Where Can I Get More CooL Stuff?",
      "Opens the About Window.", QKeyCombination(Qt::Key_F1),
      [](InventoryCommands* c) { c->About(); }},

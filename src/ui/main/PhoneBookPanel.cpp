@@ -160,9 +160,8 @@ void PhoneBookPanel::ShowLoans() {
   const QDate today = seams::Today();
   const auto loans = InventoryFunctions::LoansOfBorrower(name);
   loansList_->Show(loans, today);
-  PanelRows::ShowText(summaryTxt_,
-                      InventoryFunctions::BorrowerSummaryText(
-                          InventoryFunctions::Summarize(loans, today)));
+  PanelRows::ShowText(summaryTxt_, InventoryFunctions::BorrowerSummaryText(
+                                       InventoryFunctions::Summarize(loans, today)));
 }
 
 void PhoneBookPanel::showEvent(QShowEvent* event) {

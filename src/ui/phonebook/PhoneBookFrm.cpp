@@ -57,8 +57,8 @@ constexpr int kSeparatorWidth = 6;  // pixels
 constexpr int kMargin = 6;          // between the window's edges and its two halves
 const QString kWho = QStringLiteral(" of the person you are loaning your DVD to.");
 
-const char* const kCaptions[] = {
-    "Address:", "City:", "State:", "Zip:", "Phone:", "Fax:", "Cell:", "E-mail:", "Summary:", "Loans:", "Notes:"};
+const char* const kCaptions[] = {"Address:", "City:",   "State:",   "Zip:",   "Phone:", "Fax:",
+                                 "Cell:",    "E-mail:", "Summary:", "Loans:", "Notes:"};
 
 }  // namespace
 
@@ -188,10 +188,9 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   messBar_->setObjectName(QStringLiteral("MessBar"));
   messBar_->setSizeGripEnabled(true);
 
-  QWidget* order[] = {nameTxt_,    nameList_,   boxes_[0],   boxes_[1],   boxes_[2],
-                      boxes_[3],   boxes_[4],   boxes_[5],   boxes_[6],   boxes_[7],
-                      summaryTxt_, loansList_,  notes_,      buttons_[0], buttons_[1],
-                      buttons_[2]};
+  QWidget* order[] = {nameTxt_,  nameList_,   boxes_[0],   boxes_[1],  boxes_[2],   boxes_[3],
+                      boxes_[4], boxes_[5],   boxes_[6],   boxes_[7],  summaryTxt_, loansList_,
+                      notes_,    buttons_[0], buttons_[1], buttons_[2]};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   // Below this the entry's boxes and buttons would run into each other.
