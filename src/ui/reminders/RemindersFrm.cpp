@@ -101,12 +101,12 @@ RemindersFrm::RemindersFrm(QWidget* parent) : QDialog(parent) {
   messBar_->setObjectName(QStringLiteral("MessBar"));
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(Caption(this, QStringLiteral("&Due within:"), daysTxt_), 0, 0);
+  grid->addWidget(Caption(this, QStringLiteral("Due within:"), daysTxt_), 0, 0);
   grid->addWidget(daysTxt_, 0, 1, Qt::AlignLeft);
-  QLabel* borrowersLbl = Caption(this, QStringLiteral("&Borrowers:"), borrowersList_);
+  QLabel* borrowersLbl = Caption(this, QStringLiteral("Borrowers:"), borrowersList_);
   grid->addWidget(borrowersLbl, 1, 0, Qt::AlignTop);
   grid->addWidget(borrowersList_, 1, 1);
-  grid->addWidget(Caption(this, QStringLiteral("&Letter:"), templateTxt_), 2, 0, Qt::AlignTop);
+  grid->addWidget(Caption(this, QStringLiteral("Letter:"), templateTxt_), 2, 0, Qt::AlignTop);
   grid->addWidget(templateTxt_, 2, 1);
   auto* buttons = new QHBoxLayout;
   for (QPushButton* button :
