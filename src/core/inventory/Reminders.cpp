@@ -71,10 +71,9 @@ std::vector<Borrower> Read(const QString& borrowerClause, const QDate& today, in
   CloseRecords(records);
   if (borrowers.empty()) return borrowers;
   const QHash<QString, Reminded> reminded = RemindedLoans();
+  const QHash<QString, QString> addresses = CustomerFunctions::EmailAddresses();
   for (Borrower& borrower : borrowers) {
-    if (const auto entry = CustomerFunctions::FindCustomer(borrower.name)) {
-      borrower.email = entry->Text(CustomerFunctions::Field::Email).trimmed();
-    }
+    borrower.email = addresses.value(Key(borrower.name));
     for (const DueDVD& dvd : borrower.dvds) {
       const Reminded noted = reminded.value(Key(dvd.title));
       borrower.reminders = std::max(borrower.reminders, noted.count);

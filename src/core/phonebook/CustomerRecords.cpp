@@ -61,6 +61,20 @@ QStringList BorrowerNames() {
   return names;
 }
 
+QHash<QString, QString> EmailAddresses() {
+  QHash<QString, QString> addresses;
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral(
+          "Select Customers.Name, Customers.Email From Customers Order By Customers.rowid"),
+      CustomersDatabase());
+  for (; !records->Eof(); records->MoveNext()) {
+    const QString name = records->Text(0).toCaseFolded();
+    if (!addresses.contains(name)) addresses.insert(name, records->Text(1).trimmed());
+  }
+  CloseRecords(records);
+  return addresses;
+}
+
 namespace {
 
 RecordsetPtr OpenName(const QString& name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -33,6 +34,10 @@ struct Customer {
 std::optional<Customer> FindCustomer(const QString& name);
 // Every stored name that is neither empty nor absent, in name order (the loan dialog's list).
 QStringList BorrowerNames();
+
+// Every stored e-mail address by its entry's name, the name case-folded (the first entry of a
+// name, as FindCustomer would find it); one read for any number of borrowers.
+QHash<QString, QString> EmailAddresses();
 
 // Whether an entry of that name (letter case ignored) exists.
 bool HasCustomer(const QString& name);

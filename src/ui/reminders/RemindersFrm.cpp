@@ -74,10 +74,18 @@ RemindersFrm::RemindersFrm(QWidget* parent) : QDialog(parent) {
   borrowersList_->setHeaderLabels(
       {QStringLiteral("Borrower / DVD"), QStringLiteral("Due"), QStringLiteral("Reminded")});
   borrowersList_->setUniformRowHeights(true);
-  borrowersList_->header()->setStretchLastSection(false);
-  borrowersList_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-  borrowersList_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-  borrowersList_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  // Widths from the texts' shapes rather than measured over every row, so that hundreds of
+  // borrowers open at once.
+  QHeaderView* columns = borrowersList_->header();
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setSectionResizeMode(0, QHeaderView::Stretch);
+  const QFontMetrics metrics = borrowersList_->fontMetrics();
+  const int room = 3 * metrics.averageCharWidth();
+  columns->resizeSection(
+      1, metrics.horizontalAdvance(QStringLiteral("12/28/2000, 365 days overdue")) + room);
+  columns->resizeSection(2,
+                         metrics.horizontalAdvance(QStringLiteral("reminded 365 days ago")) + room);
 
   templateTxt_ = PanelRows::NotesBox(this, false);
   templateTxt_->setObjectName(QStringLiteral("LetterTxt"));
