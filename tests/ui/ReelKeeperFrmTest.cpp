@@ -225,8 +225,8 @@ TEST_F(MainWindowTest, ToolbarHasItsButtonsInOrderWithTheirPictures) {
   // With an empty list LoanDVD is hidden, but its caption is still the designed one.
   EXPECT_EQ(shown, QStringList({"AddDVD=Add DVD", "EditDVD=Edit DVD", "DelDVD=Del DVD",
                                 "LoanDVD=Return DVD", "EditLoan=Edit Loan", "StatusReport=Status",
-                                "PhoneBook=Phone Book", "Search=Search", "Reminders=Reminders",
-                                "About=About"}));
+                                "PhoneBook=Phone Book", "Search=Search", "Collection=Collection",
+                                "Reminders=Reminders", "About=About"}));
 }
 
 TEST_F(MainWindowTest, ScreenReaderNamesEveryControl) {
