@@ -121,11 +121,12 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   tagTimer_ = FormHelpers::HintTimer(this);
 
   // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
-  // nothing and the loan's notes would be cut off; the window manager keeps the window at least
-  // this large.
+  // nothing, the loan's dates would be cut short and its notes cut off; the window manager keeps
+  // the window at least this large.
   const int tabChrome = tabs_->tabBar()->sizeHint().height() +
                         2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
-  const int half = labelWidth + 12 * fontMetrics().averageCharWidth() + 2 * kPanelMargin;
+  const int box = std::max(12 * fontMetrics().averageCharWidth(), loanInfo_->DateBoxWidth());
+  const int half = labelWidth + box + 2 * kPanelMargin;
   band->setMinimumSize(2 * half + kSeparatorWidth,
                        std::max(phoneBook_->ContentHeight(), loanInfo_->ContentHeight()) +
                            2 * kPanelMargin + tabChrome);
