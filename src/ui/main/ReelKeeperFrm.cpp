@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -35,6 +34,7 @@
 #include "ui/common/FormHelpers.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
+#include "ui/common/SeparatorDrag.h"
 #include "ui/common/WindowLayout.h"
 #include "ui/main/DVDInfoPanel.h"
 #include "ui/main/HistoryPanel.h"
@@ -97,7 +97,10 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   separator_->setObjectName(QStringLiteral("SeparatorButton"));
   separator_->setCursor(Qt::SplitHCursor);
   separator_->resize(kSeparatorWidth, separator_->height());
-  separator_->installEventFilter(this);
+  new SeparatorDrag(separator_, [this] {
+    ResetSeparatorRatio();
+    ResizeMe();
+  });
 
   tabs_ = new QTabWidget(band);
   tabs_->setObjectName(QStringLiteral("Tabs"));
@@ -232,27 +235,6 @@ void ReelKeeperFrm::LoadListSettings() { list_->LoadListLayout(QString(), 200); 
 void ReelKeeperFrm::ResetSeparatorRatio() {
   SeparatorRatio = MainLayout::RatioFromSplitter(separator_->x(), separator_->width(),
                                                  centralWidget()->width(), SeparatorRatio);
-}
-
-void ReelKeeperFrm::SeparatorMouse(QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-  if (type == QEvent::MouseButtonPress) {
-    dragging_ = true;
-    dragStart_ = at;
-    return;
-  }
-  if (type == QEvent::MouseMove) {
-    if (!dragging_) return;
-    separator_->move(separator_->pos() + at - dragStart_);
-  } else {
-    dragging_ = false;
-  }
-  ResetSeparatorRatio();
-  ResizeMe();
 }
 
 // ---- the list -------------------------------------------------------------------------------
@@ -406,9 +388,7 @@ void ReelKeeperFrm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool ReelKeeperFrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == separator_) {
-    SeparatorMouse(event);
-  } else if (event->type() == QEvent::Resize) {
+  if (event->type() == QEvent::Resize) {
     if (watched == centralWidget()) {
       ResizeMe();
     } else {

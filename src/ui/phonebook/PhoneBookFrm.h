@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <array>
@@ -94,7 +93,6 @@ class PhoneBookFrm final : public QDialog {
   QRect Band() const;
   void TypingName();
   void NamePicked(int row);
-  void SeparatorMouse(QEvent* event);
   void SaveLayout();
   // Runs the work; a failure of the database engine is reported and the window stays usable. A
   // passing fault (a busy file, a full disk) goes on to the error boundary, as in every window.
@@ -115,6 +113,4 @@ class PhoneBookFrm final : public QDialog {
   bool loaded_ = false;
   bool unloaded_ = false;
   bool typing_ = false;  // the typing sequence is running: its own list moves are not picks
-  bool dragging_ = false;
-  QPoint dragStart_;
 };
