@@ -1,5 +1,6 @@
 #include "ui/common/SeparatorDrag.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QWidget>
 #include <utility>
@@ -7,6 +8,15 @@
 SeparatorDrag::SeparatorDrag(QWidget* separator, std::function<void()> moved)
     : QObject(separator), separator_(separator), moved_(std::move(moved)) {
   separator->installEventFilter(this);
+}
+
+QLabel* SeparatorDrag::NewSeparator(QWidget* parent, int width, std::function<void()> moved) {
+  auto* separator = new QLabel(parent);
+  separator->setObjectName(QStringLiteral("SeparatorButton"));
+  separator->setCursor(Qt::SplitHCursor);
+  separator->resize(width, separator->height());
+  new SeparatorDrag(separator, std::move(moved));
+  return separator;
 }
 
 bool SeparatorDrag::eventFilter(QObject*, QEvent* event) {

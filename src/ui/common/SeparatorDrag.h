@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <functional>
 
+class QLabel;
 class QWidget;
 
 // Lets the mouse drag a window's separator sideways: the separator follows the pointer, and
@@ -12,6 +13,9 @@ class QWidget;
 class SeparatorDrag final : public QObject {
  public:
   SeparatorDrag(QWidget* separator, std::function<void()> moved);
+
+  // A new separator `SeparatorButton` of the given width in parent, dragged as above.
+  static QLabel* NewSeparator(QWidget* parent, int width, std::function<void()> moved);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -93,11 +93,7 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(list_, &DVDListView::RightButtonPressed, commands_, &InventoryCommands::EditDVD);
   MainToolbar::ShareListKeys(toolbar_, list_);
 
-  separator_ = new QLabel(band);
-  separator_->setObjectName(QStringLiteral("SeparatorButton"));
-  separator_->setCursor(Qt::SplitHCursor);
-  separator_->resize(kSeparatorWidth, separator_->height());
-  new SeparatorDrag(separator_, [this] {
+  separator_ = SeparatorDrag::NewSeparator(band, kSeparatorWidth, [this] {
     ResetSeparatorRatio();
     ResizeMe();
   });

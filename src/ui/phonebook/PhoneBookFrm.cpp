@@ -120,11 +120,7 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   nameList_->setSortingEnabled(false);
   nameList_->installEventFilter(this);
 
-  separator_ = new QLabel(this);
-  separator_->setObjectName(QStringLiteral("SeparatorButton"));
-  separator_->setCursor(Qt::SplitHCursor);
-  separator_->resize(kSeparatorWidth, separator_->height());
-  new SeparatorDrag(separator_, [this] {
+  separator_ = SeparatorDrag::NewSeparator(this, kSeparatorWidth, [this] {
     ResetSeparatorRatio();
     ResizeMe();
   });
