@@ -54,7 +54,7 @@ struct SaveCase {
   const char* edited;  // empty: a new DVD
   const char* title;
   const char* barCode;
-  const char* message;  // empty: saved
+  const char* message;
   const char* focus;
 };
 void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
@@ -62,8 +62,8 @@ void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 class AddEditSaveTest : public AddEditFrmTest, public ::testing::WithParamInterface<SaveCase> {};
 
 // A refused save shows its message, writes nothing and keeps the dialog open with what was
-// typed; an accepted one writes the DVD under the typed title. Which write is refused is the
-// inventory owner's (InventoryWritesTest); here each answer becomes its message.
+// typed. Which write is refused is the inventory owner's (InventoryWritesTest), an accepted save
+// the closing test's below; here each refusal becomes its message.
 TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const SaveCase& c = GetParam();
   Open(c.edited);
@@ -73,15 +73,6 @@ TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const QStringList before = Stored();
   Click("OkButton");
   const QString message = c.message;
-  if (message.isEmpty()) {
-    EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_FALSE(frm->isVisible());
-    EXPECT_EQ(db.Column(QString("SELECT count(*) FROM Inventory WHERE DVDTitle = '%1' COLLATE "
-                                "BINARY")
-                            .arg(c.title)),
-              QStringList({"1"}));
-    return;
-  }
   ASSERT_EQ(boxes.Shown().size(), 1u);
   const auto& [text, icon] = kRefusals.at(message);
   ExpectBox(boxes.Shown()[0], text, message, MsgButtons::Ok, icon);
@@ -96,9 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SaveCase{"EmptyTitle", "", "", "", "Enter Title", "RatedTxt"},
         SaveCase{"TitleInAnotherCase", "", "ALIEN", "", "Enter Another Title", "TitleTxt"},
-        SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"},
-        SaveCase{"NoBarCode", "", "Heat", "", "", ""},
-        SaveCase{"EditOnlyTheLetterCase", "star wars", "Star Wars", "", "", ""}),
+        SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, Esc and the X leave without writing; a close asked for by the window manager saves as
