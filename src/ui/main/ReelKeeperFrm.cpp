@@ -134,7 +134,9 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
 
   // What the window shows follows every committed write, whoever made it.
   ChangeNotice& notice = ChangeNotice::Instance();
-  connect(&notice, &ChangeNotice::DVDsChanged, this, &ReelKeeperFrm::TakeIn);
+  // The list's order is read again from its index, which costs less than working out where the
+  // changed DVDs now stand.
+  connect(&notice, &ChangeNotice::DVDsChanged, this, &ReelKeeperFrm::LoadDVDList);
   connect(&notice, &ChangeNotice::BorrowersChanged, this, &ReelKeeperFrm::UpdateDVDInfo);
   connect(&notice, &ChangeNotice::EverythingChanged, this, [this] {
     LoadDVDList();
@@ -247,20 +249,6 @@ void ReelKeeperFrm::RefreshList() {
   if (InventoryFunctions::CurrentInventoryMark() != listMark_ || listDay_ != seams::Today()) {
     LoadDVDList();
   }
-}
-
-void ReelKeeperFrm::TakeIn(const Changes::DVDs& change) {
-  // Reading the whole list again means reading and sorting every DVD; taking in the changed ones
-  // costs two look-ups each.
-  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  if (listMark_ != change.before || now != change.after || listDay_ != seams::Today()) {
-    LoadDVDList();
-    return;
-  }
-  const QString selected = GetSelectedDVD();
-  list_->ReplaceTitles(change.titles);
-  if (!selected.isEmpty()) SelectDVD(selected);
-  listMark_ = now;
 }
 
 void ReelKeeperFrm::FocusList() { list_->setFocus(); }

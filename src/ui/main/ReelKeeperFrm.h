@@ -86,11 +86,6 @@ class ReelKeeperFrm : public QMainWindow {
   void ShowHistory();
   // Shows the borrower's entry in the Phone Book tab.
   void ShowBorrower(const QString& name);
-  // A committed write to the DVDs. When the list showed the whole table just before it (and no
-  // other program wrote meanwhile, the same day) only the DVDs written are read again; else the
-  // whole list is. The rows and their order are the same either way.
-  void TakeIn(const Changes::DVDs& change);
-
   // One detail tab: its page in the tab strip and the panel laid out in it.
   struct Tab {
     QWidget* page;
