@@ -82,13 +82,14 @@ TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   EXPECT_EQ(frm->focusWidget() ? frm->focusWidget()->objectName() : QString(), c.focus);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, AddEditSaveTest,
-    ::testing::Values(
-        SaveCase{"EmptyTitle", "", "", "", "Enter Title", "RatedTxt"},
-        SaveCase{"TitleInAnotherCase", "", "ALIEN", "", "Enter Another Title", "TitleTxt"},
-        SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rules, AddEditSaveTest,
+                         ::testing::Values(SaveCase{"EmptyTitle", "", "", "", "Enter Title",
+                                                    "RatedTxt"},
+                                           SaveCase{"TitleInAnotherCase", "", "ALIEN", "",
+                                                    "Enter Another Title", "TitleTxt"},
+                                           SaveCase{"UsedBarCode", "", "Heat", "222",
+                                                    "Bar Code Already Entered", "BarCodeTxt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, Esc and the X leave without writing; a close asked for by the window manager saves as
 // Ok does.
@@ -158,8 +159,18 @@ TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {
   EXPECT_EQ(Stored().last(), "Heat|Horror|||a\r\nb|0");
 }
 
-// Both dialogs can be read and operated without seeing them: every label names its control, and
-// Tab walks the controls in the designed order.
+// Where a window stands when it is shown: one moved while the window manager maps it can be
+// reported to screen readers at the screen's corner.
+struct ShownAt : QObject {
+  QPoint at{-1, -1};
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) at = static_cast<QWidget*>(watched)->pos();
+    return false;
+  }
+};
+
+// Both dialogs can be read and operated without seeing them: every label names its control, Tab
+// walks the controls in the designed order, and they are in their place before they are shown.
 TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
   struct Dialog {
     std::unique_ptr<SavingDialog> window;
@@ -174,8 +185,12 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
                         "OkButton", "CancelButton", "RemoveButton"}}};
   for (Dialog& dialog : dialogs) {
     SavingDialog* window = dialog.window.get();
+    ShownAt shown;
+    window->installEventFilter(&shown);
     window->show();
     SCOPED_TRACE(qPrintable(window->objectName()));
+    EXPECT_NE(shown.at, QPoint(0, 0));
+    EXPECT_EQ(shown.at, window->pos());
     EXPECT_GT(ExpectReadableControls(window), 0);
     QStringList walked;
     QWidget* w = Control(window, dialog.order[0]);
