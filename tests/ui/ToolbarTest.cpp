@@ -1,5 +1,6 @@
 // The toolbar from the keyboard, and under the pointer.
 #include <QApplication>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -45,7 +46,7 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
     keys << key;
   }
   keys.removeDuplicates();
-  EXPECT_EQ(keys.size(), 9);
+  EXPECT_EQ(keys.size(), 10);
 
   Click("Heat");
   bool added = false;
@@ -72,6 +73,23 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
   });
   Key(Find<QComboBox>("PhoneNameTxt")->lineEdit(), Qt::Key_F, Qt::ControlModifier);
   EXPECT_TRUE(searched);
+
+  // The collection's key opens its menu, which the arrow keys walk.
+  auto* menu = Find<QMenu>("CollectionMenu");
+  QString reached;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, menu, [&] {
+    if (!menu->isVisible()) return;
+    poll.stop();
+    QTest::keyClick(menu, Qt::Key_Down);
+    reached = menu->activeAction() ? menu->activeAction()->objectName() : "none";
+    menu->close();
+  });
+  poll.start(10);
+  Key(List(), Qt::Key_C, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !reached.isEmpty(); }));
+  poll.stop();
+  EXPECT_EQ(reached, "BackUp");
 }
 
 // The window opens on the list; Shift+Tab from there walks the buttons backwards; Space on one runs
@@ -80,12 +98,12 @@ TEST_F(ToolbarTest, TabReachesTheButtons) {
   Show();
   EXPECT_EQ(QApplication::focusWidget(), List());
   QStringList reached;
-  for (int step = 0; step < 7; ++step) {
+  for (int step = 0; step < 8; ++step) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     reached << QApplication::focusWidget()->objectName();
   }
-  EXPECT_EQ(reached, QStringList({"About", "Search", "PhoneBook", "StatusReport", "DelDVD",
-                                  "EditDVD", "AddDVD"}));
+  EXPECT_EQ(reached, QStringList({"About", "Collection", "Search", "PhoneBook", "StatusReport",
+                                  "DelDVD", "EditDVD", "AddDVD"}));
   bool added = false;
   WhenOpen<AddEditFrm> adding([&](AddEditFrm& dialog) {
     added = true;
