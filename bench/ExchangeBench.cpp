@@ -83,7 +83,7 @@ int Import(const QString& csv, const DatabaseHandle& target) {
     if (planned.action != ImportPlan::Action::Add) continue;
     const ImportMapping::MappedRow& row = rows[size_t(planned.row)];
     insert.Reset();
-    for (int field = int(DvdField::Title); field < int(DvdField::Count); ++field) {
+    for (int field = int(DvdField::Title); field < ImportMapping::kDvdFieldCount; ++field) {
       if (field == int(DvdField::Status)) {
         insert.BindInt64(field, row.values[field].toLongLong());
       } else {
