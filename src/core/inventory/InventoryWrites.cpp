@@ -135,6 +135,28 @@ DVDOutcome AddDVD(const DVDRecord& typed) {
   return DVDOutcome::Saved;
 }
 
+DVDOutcome AddImportedDVD(const DVDRecord& dvd) {
+  Write write;
+  if (const DVDOutcome added = AddDVD(dvd); added != DVDOutcome::Saved) return added;
+  const QString title = StoredTitle(dvd.title);
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  records->Edit();
+  records->SetValue(QStringLiteral("Status"), dvd.status);
+  records->SetValue(QStringLiteral("Name"), dvd.name);
+  if (dvd.outDate.isValid()) records->SetValue(QStringLiteral("Date"), dvd.outDate);
+  if (dvd.dueDate.isValid()) records->SetValue(QStringLiteral("DueDate"), dvd.dueDate);
+  records->Update();
+  CloseRecords(records);
+  if (dvd.status == Loaned && !dvd.name.isEmpty()) {
+    JournalLend(title, dvd.name, dvd.outDate.date(), dvd.dueDate.date());
+  }
+  Changes::DVDs change;
+  change.titles = {title};
+  change.catalogueKept = true;
+  write.Commit(change);
+  return DVDOutcome::Saved;
+}
+
 DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
   DVDRecord dvd = typed;
   dvd.title = StoredTitle(typed.title);
@@ -212,6 +234,20 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) 
   change.catalogueKept = true;
   write.Commit(change);
   return DVDOutcome::Saved;
+}
+
+struct WritesTogether::Held {
+  Changes::Batch batch;
+  Transaction transaction{InventoryDatabase()};
+};
+
+WritesTogether::WritesTogether() : held_(std::make_unique<Held>()) {}
+
+WritesTogether::~WritesTogether() = default;
+
+void WritesTogether::Commit() {
+  held_->transaction.Commit();
+  held_->batch.Commit();
 }
 
 }  // namespace InventoryFunctions

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "inventory/DVDRecord.h"
@@ -46,6 +47,11 @@ DVDOutcome AddDVD(const DVDRecord& dvd);
 // another DVD's; the edited DVD itself does not count, so a title whose letter case alone changed
 // is taken. A bar code may not be another DVD's. A renamed DVD keeps its loan history.
 DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd);
+// A DVD brought in from another catalogue (an import): added as AddDVD adds one, then given the
+// loan columns the file had (status, borrower, and the dates that are valid) as they were. A DVD
+// out (status 1, with a borrower) opens its loan in the history, as a file does at the first
+// start with a history. The phone book is left alone: the file says who, not where they live.
+DVDOutcome AddImportedDVD(const DVDRecord& dvd);
 // Deletes every DVD titled `title`.
 DVDOutcome DeleteDVD(const QString& title);
 // Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
@@ -63,5 +69,20 @@ DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& b
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
 // in the history ends today.
 DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen = std::nullopt);
+
+// Several writes that stand or fall together (an import): one transaction around them, and what
+// they change heard once, after it commits. Destroyed without Commit, none of them stays.
+class WritesTogether {
+ public:
+  WritesTogether();
+  ~WritesTogether();
+  WritesTogether(const WritesTogether&) = delete;
+  WritesTogether& operator=(const WritesTogether&) = delete;
+  void Commit();
+
+ private:
+  struct Held;
+  std::unique_ptr<Held> held_;
+};
 
 }  // namespace InventoryFunctions

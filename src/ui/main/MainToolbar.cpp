@@ -4,12 +4,14 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMenu>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <array>
 
+#include "ui/main/CollectionMenu.h"
 #include "ui/main/InventoryCommands.h"
 
 namespace MainToolbar {
@@ -27,7 +29,7 @@ struct Entry {
 // In their order on the bar. The keys follow desktop custom (Insert adds, Delete deletes, Ctrl+F
 // finds, Ctrl+P leads to printing, F1 to the documentation); none is one the list uses itself
 // (Enter, the arrows, Home, End, the page keys, letters).
-constexpr std::array<Entry, 9> kEntries = {{
+constexpr std::array<Entry, 10> kEntries = {{
     {"AddDVD", "Add DVD", "Add A New DVD Title To Your Collection.",
      "Adds a DVD to the list of available DVDs.", QKeyCombination(Qt::Key_Insert),
      [](InventoryCommands* c) { c->AddDVD(); }},
@@ -49,6 +51,9 @@ constexpr std::array<Entry, 9> kEntries = {{
      Qt::CTRL | Qt::Key_B, [](InventoryCommands* c) { c->GoPhoneBook(); }},
     {"Search", "Search", "Search For Any Stored Information.", "Opens the DVD Search Window.",
      Qt::CTRL | Qt::Key_F, [](InventoryCommands* c) { c->SearchForDVD(); }},
+    // Opens its menu (CollectionMenu), whose items are the commands.
+    {"Collection", "Collection", "Import, Export And Keep A Calendar Of Your Collection.",
+     "Imports or exports DVDs, borrowers and loans.", Qt::CTRL | Qt::Key_I, nullptr},
     {"About", "About", "Who Is Pelwyn And Where Can I Get More CooL Stuff?",
      "Opens the About Window.", QKeyCombination(Qt::Key_F1),
      [](InventoryCommands* c) { c->About(); }},
@@ -93,8 +98,16 @@ QToolBar* Build(QMainWindow* window, InventoryCommands* commands) {
     // Toolbars leave their buttons out of the Tab chain; here they are the only way to some
     // commands without the mouse besides the keys.
     button->setFocusPolicy(Qt::TabFocus);
-    QObject::connect(action, &QAction::triggered, commands,
-                     [commands, run = entry.run] { run(commands); });
+    if (entry.run) {
+      QObject::connect(action, &QAction::triggered, commands,
+                       [commands, run = entry.run] { run(commands); });
+    } else {
+      auto* menuButton = static_cast<QToolButton*>(button);
+      action->setMenu(CollectionMenu::Build(toolbar, window));
+      menuButton->setPopupMode(QToolButton::InstantPopup);
+      // The key opens the menu as a click does.
+      QObject::connect(action, &QAction::triggered, menuButton, &QToolButton::showMenu);
+    }
     if (key == u"EditLoan") {
       // Stands in for whichever loan buttons are hidden.
       auto* place = new QWidget(toolbar);

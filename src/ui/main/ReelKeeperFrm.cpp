@@ -30,6 +30,7 @@
 #include "seams/MessageBox.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
+#include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/EscapeCloser.h"
 #include "ui/common/FormHelpers.h"
@@ -285,6 +286,14 @@ void ReelKeeperFrm::TakeIn(const Changes::DVDs& change) {
 }
 
 void ReelKeeperFrm::FocusList() { list_->setFocus(); }
+
+QStringList ReelKeeperFrm::ShownTitles() const {
+  const DVDListModel* model = list_->Model();
+  QStringList titles;
+  titles.reserve(model->rowCount());
+  for (int row = 0; row < model->rowCount(); ++row) titles << model->TitleAt(row);
+  return titles;
+}
 
 QString ReelKeeperFrm::GetSelectedDVD() const { return list_->SelectedTitle(); }
 

@@ -56,6 +56,8 @@ class ReelKeeperFrm : public QMainWindow {
   void RefreshList();
   void FocusList();
 
+  // The list's titles as it shows them, top to bottom.
+  QStringList ShownTitles() const;
   // The selected DVD's title, or empty text.
   QString GetSelectedDVD() const;
   // Selects (and scrolls to) the first row with that title, letter case ignored; the detail
