@@ -63,7 +63,7 @@ ImportFrm::ImportFrm(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) 
       columnsPage_);
   columnsIntro->setWordWrap(true);
   programLbl_ = new QLabel(columnsPage_);
-  programLbl_->setObjectName(QStringLiteral("ProgramLbl"));
+  programLbl_->setObjectName(QStringLiteral("ProgramText"));
   columnsLayout->addWidget(columnsIntro);
   columnsLayout->addWidget(programLbl_);
   auto* scroll = new QScrollArea(columnsPage_);
@@ -77,13 +77,13 @@ ImportFrm::ImportFrm(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) 
   auto* planPage = new QWidget(steps_);
   auto* planLayout = new QVBoxLayout(planPage);
   summaryLbl_ = new QLabel(planPage);
-  summaryLbl_->setObjectName(QStringLiteral("SummaryLbl"));
+  summaryLbl_->setObjectName(QStringLiteral("SummaryText"));
   summaryLbl_->setWordWrap(true);
   auto* duplicatesLbl = new QLabel(QStringLiteral("&Already in the collection:"), planPage);
   duplicatesLbl->setObjectName(QStringLiteral("DuplicatesLbl"));
   duplicatesTxt_ = new QComboBox(planPage);
   duplicatesTxt_->setObjectName(QStringLiteral("DuplicatesTxt"));
-  duplicatesTxt_->setAccessibleName(duplicatesLbl->text());
+  duplicatesTxt_->setAccessibleName(QStringLiteral("Already in the collection"));
   duplicatesTxt_->addItems({QStringLiteral("Skip them: keep the collection's as they are"),
                             QStringLiteral("Update them with the file's values")});
   duplicatesLbl->setBuddy(duplicatesTxt_);
@@ -91,7 +91,7 @@ ImportFrm::ImportFrm(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) 
   problemsLbl->setObjectName(QStringLiteral("ProblemsLbl"));
   problemsTxt_ = new QPlainTextEdit(planPage);
   problemsTxt_->setObjectName(QStringLiteral("ProblemsTxt"));
-  problemsTxt_->setAccessibleName(problemsLbl->text());
+  problemsTxt_->setAccessibleName(QStringLiteral("Rows that cannot be used"));
   problemsTxt_->setReadOnly(true);
   problemsTxt_->setTabChangesFocus(true);
   problemsLbl->setBuddy(problemsTxt_);
