@@ -90,6 +90,7 @@ ImportPlan::Plan PlanBorrowers(const std::vector<MappedRow>& rows,
 Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& plan,
                  const Progress& progress) {
   InventoryFunctions::WritesTogether together;
+  InventoryFunctions::ImportedDVDs dvds;
   Result result;
   const qsizetype total = qsizetype(plan.rows.size());
   for (qsizetype i = 0; i < total; ++i) {
@@ -99,13 +100,13 @@ Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& pla
     DVDOutcome outcome = DVDOutcome::Saved;
     InventoryFunctions::DVDRecord written = given;
     if (planned.action == Action::Add) {
-      outcome = InventoryFunctions::AddImportedDVD(given);
+      outcome = dvds.Add(given);
       ++result.added;
     } else if (planned.action == Action::Update) {
       const auto stored = InventoryFunctions::FindDVD(planned.existing);
       if (!stored) return Refused(planned.line, Problem(DVDOutcome::Gone, given));
       written = Merged(*stored, given);
-      outcome = InventoryFunctions::UpdateDVD(planned.existing, written);
+      outcome = dvds.Update(planned.existing, written);
       ++result.updated;
     } else if (planned.action == Action::Skip) {
       ++result.skipped;
@@ -113,6 +114,7 @@ Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& pla
     if (outcome != DVDOutcome::Saved) return Refused(planned.line, Problem(outcome, written));
   }
   if (progress && !progress(total, total)) return {Status::Cancelled, 0, 0, 0, {}};
+  dvds.Finish();
   together.Commit();
   result.status = Status::Written;
   return result;

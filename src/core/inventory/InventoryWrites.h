@@ -47,11 +47,6 @@ DVDOutcome AddDVD(const DVDRecord& dvd);
 // another DVD's; the edited DVD itself does not count, so a title whose letter case alone changed
 // is taken. A bar code may not be another DVD's. A renamed DVD keeps its loan history.
 DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd);
-// A DVD brought in from another catalogue (an import): added as AddDVD adds one, then given the
-// loan columns the file had (status, borrower, and the dates that are valid) as they were. A DVD
-// out (status 1, with a borrower) opens its loan in the history, as a file does at the first
-// start with a history. The phone book is left alone: the file says who, not where they live.
-DVDOutcome AddImportedDVD(const DVDRecord& dvd);
 // Deletes every DVD titled `title`.
 DVDOutcome DeleteDVD(const QString& title);
 // Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
@@ -69,6 +64,28 @@ DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& b
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
 // in the history ends today.
 DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen = std::nullopt);
+
+// DVDs brought in from another catalogue (an import), inside the caller's WritesTogether: each new
+// one under AddDVD's rules, with the titles and bar codes already there read once rather than once
+// per DVD. A new DVD also takes the file's loan columns (status, borrower, and the dates that are
+// valid), and one that is out (status 1, with a borrower) opens its loan in the history, as a file
+// does at its first start with a history; the phone book is left alone. The DVDs added are
+// announced on Finish, which the caller runs before committing.
+class ImportedDVDs {
+ public:
+  ImportedDVDs();
+  ~ImportedDVDs();
+  ImportedDVDs(const ImportedDVDs&) = delete;
+  ImportedDVDs& operator=(const ImportedDVDs&) = delete;
+  DVDOutcome Add(const DVDRecord& dvd);
+  // UpdateDVD, keeping what is known of the titles and bar codes there.
+  DVDOutcome Update(const QString& title, const DVDRecord& dvd);
+  void Finish();
+
+ private:
+  struct Known;
+  std::unique_ptr<Known> known_;
+};
 
 // Several writes that stand or fall together (an import): one transaction around them, and what
 // they change heard once, after it commits. Destroyed without Commit, none of them stays.
