@@ -8,6 +8,7 @@
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
 #include "exchange/CsvFormat.h"
+#include "exchange/ImportWrites.h"
 #include "seams/FileChooser.h"
 #include "ui/dialogs/ImportFrm.h"
 
@@ -40,9 +41,7 @@ TEST_F(CollectionMenuTest, ImportShowsTheDryRunAndWritesOnlyOnImport) {
   db.AddDvd("Alien", "Horror");
   Load();
   ChosenFile chosen(
-      Write("Movie Title,Genre,Personal Notes\r\n"
-            "Brazil,Comedy,\r\n"
-            "alien,Sci-Fi,\r\n"
+      Write("Movie Title,Genre,Personal Notes\r\nBrazil,Comedy,\r\nalien,Sci-Fi,\r\n"
             ",Drama,\r\n"));
   QString summary, problems;
   WhenOpen<ImportFrm> importing([&](ImportFrm& dialog) {
@@ -65,6 +64,19 @@ TEST_F(CollectionMenuTest, ImportShowsTheDryRunAndWritesOnlyOnImport) {
             QStringList({"Alien|Sci-Fi", "Brazil|Comedy"}));
   EXPECT_GE(List()->Model()->FindTitle("Brazil"), 0);
   EXPECT_EQ(StatusBarText(), "Imported: 1 new, 1 updated, 0 skipped.");
+}
+
+// An import of more DVDs than one statement can name is taken in by reading the list again.
+TEST_F(CollectionMenuTest, TheListTakesInALargeImport) {
+  Load();
+  std::vector<ImportMapping::MappedRow> rows(1100);
+  for (int i = 0; i < 1100; ++i) {
+    rows[size_t(i)].line = i + 2;
+    rows[size_t(i)].values.resize(int(ImportMapping::DvdField::Count));
+    rows[size_t(i)].values[int(ImportMapping::DvdField::Title)] = QString::number(i);
+  }
+  ImportWrites::WriteDvds(rows, ImportWrites::PlanDvds(rows, ImportPlan::Duplicates::Skip));
+  EXPECT_EQ(List()->Model()->rowCount(), 1100);
 }
 
 TEST_F(CollectionMenuTest, ExportSavesTheListInItsShownOrder) {

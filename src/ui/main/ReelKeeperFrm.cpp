@@ -274,8 +274,12 @@ void ReelKeeperFrm::RefreshList() {
 void ReelKeeperFrm::TakeIn(const Changes::DVDs& change) {
   // Reading the whole list again means reading and sorting every DVD; taking in the changed ones
   // costs two look-ups each.
+  // Beyond a few hundred DVDs (an import) the look-ups cost more than one reading of the whole
+  // table: each places its DVD by counting the rows before it.
+  constexpr qsizetype kMostTakenIn = 200;
   const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  if (listMark_ != change.before || now != change.after || listDay_ != seams::Today()) {
+  if (listMark_ != change.before || now != change.after || listDay_ != seams::Today() ||
+      change.titles.size() > kMostTakenIn) {
     LoadDVDList();
     return;
   }
