@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSet>
 #include <QStringList>
 #include <random>
@@ -11,6 +12,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/ListOrder.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -88,6 +90,15 @@ double BareQueryMs(const DatabaseHandle& db, const QString& sql) {
   static volatile size_t sink = 0;
   sink = sink + bytes;
   return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void GenerateOrCopyCollection(const QString& path, const CollectionSize& size) {
+  const QString made = qEnvironmentVariable("REELKEEPER_BENCH_COLLECTION");
+  if (made.isEmpty()) {
+    GenerateCollection(path, size);
+  } else if (!QFile::copy(made, path)) {
+    throw std::runtime_error("cannot copy REELKEEPER_BENCH_COLLECTION");
+  }
 }
 
 void GenerateCollection(const QString& path, const CollectionSize& size, QDate today) {
@@ -214,6 +225,9 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
     addPast.Text(5, due.addDays(number(-3, 3)).toString(Qt::ISODate));
     addPast.Run();
   }
+
+  // The list's index as the program keeps it once it has read the collection.
+  InventoryFunctions::RebuildListOrder(db);
   transaction.Commit();
   db->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
   DatabaseFunctions::CloseDatabase();

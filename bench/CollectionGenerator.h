@@ -24,6 +24,10 @@ struct CollectionSize {
 void GenerateCollection(const QString& path, const CollectionSize& size = {},
                         QDate today = QDate::currentDate());
 
+// As GenerateCollection, or a copy of the file REELKEEPER_BENCH_COLLECTION names, so that several
+// benchmarks of a large collection share one generation (it must have been made for that size).
+void GenerateOrCopyCollection(const QString& path, const CollectionSize& size);
+
 // The statement that fills the main DVD list.
 QString ListSql();
 

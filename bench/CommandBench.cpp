@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  bench::GenerateCollection(path, size);
+  bench::GenerateOrCopyCollection(path, size);
   database = DatabaseFunctions::OpenSharedDatabase(path);
   SettingsManager::InitSettings(database);
   InventoryFunctions::InitInventory(database);

@@ -133,4 +133,37 @@ void BM_ViewHeaderClick(benchmark::State& state) {
 }
 BENCHMARK(BM_ViewHeaderClick)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// A key typed into the list: the next row whose title starts with what was typed so far.
+void BM_TypeAhead(benchmark::State& state) {
+  DVDListModel model;
+  model.SetColumns(ListColumns());
+  model.LoadFromQuery(DVDQuery::List());
+  model.SortBy(0, Qt::AscendingOrder);
+  const QStringList typed = {"s", "si", "sil", "silent r", "v", "vi", "vien"};
+  int next = 0;
+  int found = 0;
+  for (auto _ : state) {
+    const QString text = typed[next++ % typed.size()];
+    found += int(model.match(model.index(model.rowCount() / 3, 0), Qt::DisplayRole, text).size());
+  }
+  state.counters["found"] = found;
+}
+BENCHMARK(BM_TypeAhead)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// Scrolling to the end with the scroll bar: the rows of the last screen are read.
+void BM_ScrollToEnd(benchmark::State& state) {
+  DVDListView view;
+  view.resize(900, 700);
+  view.LoadListColumns();
+  view.Reload(DVDQuery::List());
+  view.show();
+  for (auto _ : state) {
+    view.scrollToTop();
+    QApplication::processEvents();
+    view.scrollToBottom();
+    view.viewport()->repaint();
+  }
+}
+BENCHMARK(BM_ScrollToEnd)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 }  // namespace

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
-  bench::GenerateCollection(path, size);
+  bench::GenerateOrCopyCollection(path, size);
   {
     const DatabaseHandle database = DatabaseFunctions::OpenSharedDatabase(path);
     DatabaseMaintenance::InitTablesOn(database);

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Start-up to the shown main window, median of five runs, with a generated collection.
-#   bench/startup_timing.sh [BUILD_DIR] [DVDS]     (defaults: build, 100000)
-# Each run starts the real program from a temporary program folder (offscreen, so no screen is
+# Start-up to the shown main window and the process's peak memory, for collections of several
+# sizes, against the floor measured in the same run:
+#   bench/startup_timing.sh [BUILD_DIR] [SIZES...]     (defaults: build, 1000 10000 100000 1000000)
+# Each start runs the real program from a temporary program folder (offscreen, so no screen is
 # needed) and stops the clock when the program reports its window shown
-# (REELKEEPER_STARTUP_TIMING). The baseline, measured in the same run, is the stock sqlite3
-# shell reading every Inventory row of the same file.
+# (REELKEEPER_STARTUP_TIMING); the median of five starts is given. Peak memory is the process's
+# high-water mark once it has gone quiet after the window showed (what it reads ahead included).
+# The floor is an empty collection's start plus the stock sqlite3 shell reading every Inventory
+# row of the same file. RK_A11Y=1 runs every start with the accessibility bridge on, under a
+# private AT-SPI bus.
 set -euo pipefail
 build="${1:-build}"
-dvds="${2:-100000}"
+shift || true
+sizes=("$@")
+((${#sizes[@]})) || sizes=(1000 10000 100000 1000000)
 runs=5
 bin="$build/bin"
 for f in reelkeeper libreelkeeper_scanner.so rk_generate; do
@@ -19,11 +25,12 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/prog" "$work/run" "$work/data" "$work/config"
 chmod 700 "$work/run"
 cp "$bin/reelkeeper" "$bin/libreelkeeper_scanner.so" "$work/prog/"
-"$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$dvds"
 
 now_ms() { date +%s%3N; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
+# One start: prints "wall_ms peak_kB".
 one_start() {
   local err="$work/err" start end pid
   : >"$err"
@@ -37,30 +44,73 @@ one_start() {
     sleep 0.005
   done
   end=$(now_ms)
+  # Quiet: no processor time used for a second (the checks and read-ahead after the window
+  # showed are over), at most a minute.
+  local before after quiet=0
+  before=$(cpu_ticks "$pid")
+  for _ in $(seq 120); do
+    sleep 0.5
+    after=$(cpu_ticks "$pid")
+    if [ "$after" = "$before" ]; then quiet=$((quiet + 1)); else quiet=0; fi
+    before=$after
+    ((quiet >= 2)) && break
+  done
+  local peak
+  peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
   kill -KILL "$pid"; wait "$pid" 2>/dev/null || true
-  local inside
-  inside=$(sed -n 's/.*window shown after \([0-9]*\) ms.*/\1/p' "$err")
-  echo "$((end - start)) $inside"
+  echo "$((end - start)) $peak"
 }
 
-one_start >/dev/null  # warms the page cache, as any start after the first finds it
-outside=(); inside=()
-for _ in $(seq "$runs"); do
-  read -r o i < <(one_start)
-  outside+=("$o"); inside+=("$i")
-done
-base=()
-for _ in $(seq "$runs"); do
-  s=$(now_ms)
-  sqlite3 "$work/prog/ReelKeeper.mdb" "SELECT * FROM Inventory" >/dev/null
-  base+=("$(( $(now_ms) - s ))")
-done
+# Median start and peak memory over the runs for the file now in the program folder.
+measure() {
+  one_start >/dev/null  # warms the page cache, as any start after the first finds it
+  local walls=() peaks=() w p
+  for _ in $(seq "$runs"); do
+    read -r w p < <(one_start)
+    walls+=("$w"); peaks+=("$p")
+  done
+  echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${peaks[@]}" | median)"
+}
 
-m_out=$(printf '%s\n' "${outside[@]}" | median)
-m_in=$(printf '%s\n' "${inside[@]}" | median)
-m_base=$(printf '%s\n' "${base[@]}" | median)
-echo "collection: $dvds DVDs, $(du -h "$work/prog/ReelKeeper.mdb" | cut -f1)"
-echo "start-up to shown window, median of $runs: ${m_out} ms wall (${m_in} ms since process start, as the program measures it)"
-echo "  runs (wall ms): ${outside[*]}"
-echo "baseline, sqlite3 shell reading all Inventory rows, median of $runs: ${m_base} ms"
-awk -v a="$m_out" -v b="$m_base" 'BEGIN { if (b > 0) printf "ratio start-up / baseline: %.1f\n", a / b }'
+shell_read() {
+  local times=() s
+  for _ in $(seq "$runs"); do
+    s=$(now_ms)
+    sqlite3 "$1" "SELECT * FROM Inventory" >/dev/null
+    times+=("$(( $(now_ms) - s ))")
+  done
+  printf '%s\n' "${times[@]}" | median
+}
+
+main() {
+  rm -f "$work/prog/ReelKeeper.mdb"  # the first start makes an empty file
+  read -r empty_ms empty_kb < <(measure)
+  echo "| DVDs | start to shown window | peak memory | floor: empty start + shell reading every row | start / floor |"
+  echo "|---|---|---|---|---|"
+  for dvds in "${sizes[@]}"; do
+    rm -f "$work/prog/ReelKeeper.mdb"
+    made="RK_COLLECTION_$dvds"
+    if [ -n "${!made:-}" ]; then
+      cp "${!made}" "$work/prog/ReelKeeper.mdb"  # one generated earlier for this size
+    else
+      "$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$dvds" >/dev/null
+    fi
+    read -r ms kb < <(measure)
+    shell=$(shell_read "$work/prog/ReelKeeper.mdb")
+    awk -v d="$dvds" -v ms="$ms" -v kb="$kb" -v e="$empty_ms" -v s="$shell" -v ekb="$empty_kb" \
+      'BEGIN { printf "| %\047d | %.2f s | %d MB | %.2f s + %.2f s (empty start: %d MB) | %.2f |\n",
+               d, ms / 1000, kb / 1024, e / 1000, s / 1000, ekb / 1024, ms / (e + s) }'
+  done
+}
+
+if [ "${RK_A11Y:-0}" = 1 ]; then
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  export -f main measure one_start shell_read median cpu_ticks now_ms
+  export work bin runs
+  sizes_text="${sizes[*]}"
+  # A private session bus with the accessibility bus launcher, as a desktop with a screen reader
+  # has.
+  dbus-run-session -- bash -c "/usr/libexec/at-spi-bus-launcher --launch-immediately & sleep 1; sizes=($sizes_text); $(declare -f main); main"
+else
+  main
+fi

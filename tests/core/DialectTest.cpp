@@ -100,6 +100,29 @@ TEST(TextComparison, IgnoresCaseKeepsAccents) {
             (QStringList{"amélie", "casablanca", "Eagle", "Ecole", "école", "Émile", "Zoolander"}));
 }
 
+// The list's own index orders titles by a key; its byte order must be the engine's order.
+TEST(TextComparison, KeyOrderIsTheEngineOrder) {
+  QStringList texts = {"", "a b", "ab", "aB", "ß", "ss", "日本", "Ω", "\xff"};
+  for (char16_t c = 0xC0; c <= 0x24F; ++c) texts << QString(QChar(c)) << QChar(c) + QString("z");
+  for (char c = 'a'; c <= 'z'; ++c) texts << QString(c) << QChar(c).toUpper() + QString("é");
+  auto key = [](const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    return JetDialect::NoCaseKey(utf8.constData(), int(utf8.size()));
+  };
+  auto sign = [](int v) { return (v > 0) - (v < 0); };
+  QStringList wrong;
+  for (const QString& a : texts) {
+    for (const QString& b : texts) {
+      const QByteArray ua = a.toUtf8();
+      const QByteArray ub = b.toUtf8();
+      const int engine =
+          JetDialect::CompareNoCase(ua.constData(), int(ua.size()), ub.constData(), int(ub.size()));
+      if (sign(engine) != sign(key(a).compare(key(b)))) wrong << a + u'/' + b;
+    }
+  }
+  EXPECT_EQ(wrong.mid(0, 5), QStringList());
+}
+
 TEST(TextComparison, GroupByFoldsCaseOnly) {
   TempDatabase db;
   for (const char* category : {"Comedy", "comedy", "COMEDY", "Drama", "Dráma"}) {

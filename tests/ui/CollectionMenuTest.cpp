@@ -8,7 +8,6 @@
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
 #include "exchange/CsvFormat.h"
-#include "exchange/ImportWrites.h"
 #include "seams/FileChooser.h"
 #include "ui/dialogs/ImportFrm.h"
 
@@ -64,19 +63,6 @@ TEST_F(CollectionMenuTest, ImportShowsTheDryRunAndWritesOnlyOnImport) {
             QStringList({"Alien|Sci-Fi", "Brazil|Comedy"}));
   EXPECT_GE(List()->Model()->FindTitle("Brazil"), 0);
   EXPECT_EQ(StatusBarText(), "Imported: 1 new, 1 updated, 0 skipped.");
-}
-
-// An import of more DVDs than one statement can name is taken in by reading the list again.
-TEST_F(CollectionMenuTest, TheListTakesInALargeImport) {
-  Load();
-  std::vector<ImportMapping::MappedRow> rows(1100);
-  for (int i = 0; i < 1100; ++i) {
-    rows[size_t(i)].line = i + 2;
-    rows[size_t(i)].values.resize(int(ImportMapping::DvdField::Count));
-    rows[size_t(i)].values[int(ImportMapping::DvdField::Title)] = QString::number(i);
-  }
-  ImportWrites::WriteDvds(rows, ImportWrites::PlanDvds(rows, ImportPlan::Duplicates::Skip));
-  EXPECT_EQ(List()->Model()->rowCount(), 1100);
 }
 
 TEST_F(CollectionMenuTest, ExportSavesTheListInItsShownOrder) {

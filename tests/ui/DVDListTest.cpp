@@ -159,6 +159,23 @@ TEST_F(LoadedListTest, ReloadKeepsTheSelectionWhereverTheRowMoved) {
   EXPECT_EQ(clicks, 0);  // none of this was the user's doing
 }
 
+// Typing in the list moves to the next title that starts with the typed text, letter case
+// ignored and accents kept, round past the end (the list asks its title index).
+TEST_F(LoadedListTest, TypingMovesToTheNextTitleStartingWithIt) {
+  database.AddDvd("école");
+  LoadDVDList();
+  Show();
+  list.SelectTitle("Zed");
+  QTest::keyClicks(list.viewport(), "AL");
+  EXPECT_EQ(list.SelectedTitle(), "Ally");
+  QTest::qWait(QApplication::keyboardInputInterval() + 50);
+  QTest::keyClicks(list.viewport(), "e");
+  EXPECT_EQ(list.SelectedTitle(), "Ally");
+  QTest::qWait(QApplication::keyboardInputInterval() + 50);
+  QTest::keyClicks(list.viewport(), "É");
+  EXPECT_EQ(list.SelectedTitle(), "école");
+}
+
 TEST_F(LoadedListTest, KeyboardAndMouseMovesAreItemClicks) {
   Show();
   // What the window reads when it hears of the click: the row clicked, not the one before.
@@ -289,7 +306,7 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
   list.SetSort(true, 0, Qt::AscendingOrder);
   list.SetSort(true, 1, Qt::DescendingOrder);
   database.AddDvd("Four", "d", 1, "Bob", "2026-11-01", "2026-11-03");
-  list.ReplaceTitles({"Four"});
+  list.Reload(DVDQuery::List());
   std::vector<DVDListColumn> fewer(list.Model()->Columns().begin(),
                                    list.Model()->Columns().begin() + 3);
   list.Model()->SetColumns(fewer);

@@ -1,7 +1,9 @@
-// After a command the main list takes in only the DVDs it changed; what it then shows must be
-// exactly what reading the whole list again would show, sorted or not.
+// The list reads its order from an index of its own and its rows on demand. After any kind of
+// write (the program's commands, or another program's), what it shows must be exactly what
+// reading the whole table with the list's query and sorting the cells would show.
 #include <gtest/gtest.h>
 
+#include <QCollator>
 #include <functional>
 
 #include "TestSupport.h"
@@ -14,9 +16,11 @@ using namespace InventoryFunctions;
 
 namespace {
 
+const QDate kToday(2024, 4, 10);
+
 struct Change {
   const char* name;
-  std::function<void()> write;
+  std::function<void(testsupport::TempDatabase&)> write;
   QStringList titles;  // the titles it changed
 };
 void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
@@ -26,55 +30,94 @@ struct Sorting {
   Qt::SortOrder order;
 };
 
+const std::vector<DVDListColumn> kColumns = {
+    {"DVDTitle", "Title"}, {"Category", "Category"}, {"Status", "Status"}, {"DueDate", "Due Date"}};
+
 class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorting>> {
  protected:
-  static std::vector<DVDListColumn> Columns() {
-    return {{"DVDTitle", "Title"},
-            {"Category", "Category"},
-            {"Status", "Status"},
-            {"DueDate", "Due Date"}};
+  Sorting Sort() const { return std::get<1>(GetParam()); }
+
+  static QString Row(const QStringList& cells, const QString& title, int icon, bool overdue) {
+    return (cells + QStringList{title, QString::number(icon), overdue ? "true" : "false"})
+        .join(u'|');
   }
-  void Fill(DVDListModel& model) const {
-    model.SetColumns(Columns());
-    model.LoadFromQuery(DVDQuery::List());
-    const Sorting sorting = std::get<1>(GetParam());
-    if (sorting.column >= 0) model.SortBy(sorting.column, sorting.order);
-  }
-  static QStringList Shown(const DVDListModel& model) {
+
+  QStringList Shown(const DVDListModel& model) const {
     QStringList rows;
     for (int r = 0; r < model.rowCount(); ++r) {
       QStringList cells;
       for (int c = 0; c < model.columnCount(); ++c) cells << model.index(r, c).data().toString();
-      cells << model.index(r, 0).data(DVDListModel::TitleRole).toString()
-            << model.index(r, 0).data(DVDListModel::IconIndexRole).toString()
-            << model.index(r, 0).data(DVDListModel::OverdueRole).toString();
-      rows << cells.join(u'|');
+      const QModelIndex first = model.index(r, 0);
+      rows << Row(cells, first.data(DVDListModel::TitleRole).toString(),
+                  first.data(DVDListModel::IconIndexRole).toInt(),
+                  first.data(DVDListModel::OverdueRole).toBool());
     }
     return rows;
   }
 
+  // Every row read with the list's own query, cells made by the row rules, then a stable sort
+  // of the column's texts.
+  QStringList FullRead() const {
+    std::vector<DVDField> fields;
+    for (size_t c = 0; c < kColumns.size(); ++c)
+      fields.push_back(c == 0 ? DVDField::Title : FieldOfColumn(kColumns[c].key));
+    std::vector<std::pair<QStringList, QString>> rows;
+    ShortDateTexts dates;
+    ReadDVDs(DVDQuery::List(), fields, [&](const DVDRecord& dvd) {
+      const DVDRowState state = RowState(dvd, kToday);
+      QStringList cells;
+      for (const DVDField field : fields)
+        cells << ListCellText(dvd, field, state, StatusCellStyle::MainList, dates);
+      rows.emplace_back(cells, Row(cells, dvd.title, state.icon, state.overdue));
+    });
+    if (Sort().column >= 0) {
+      QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
+      collator.setCaseSensitivity(Qt::CaseInsensitive);
+      const int column = Sort().column;
+      std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        const int c = collator.compare(a.first[column], b.first[column]);
+        return Sort().order == Qt::AscendingOrder ? c < 0 : c > 0;
+      });
+    }
+    QStringList shown;
+    for (const auto& row : rows) shown << row.second;
+    return shown;
+  }
+
   testsupport::TempDatabase db;
-  testsupport::FixedClock clock{QDate(2024, 4, 10)};
+  testsupport::FixedClock clock{kToday};
 };
 
-TEST_P(ListRefreshTest, ShowsWhatAFullReloadShows) {
+TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   db.AddDvd("Alien", "Horror");
   db.AddDvd("école", "drama");
   db.AddDvd("Heat", "Crime");
   db.AddDvd("Brazil", "Drama", 1, "Ann", "2024-04-01", "2024-04-08");
   db.AddDvd("Up", "Crime", 1, "Bob", "2024-04-01", "2024-04-20");
   db.AddDvd("Zulu", "War", 2, {}, "2024-03-01", "2024-03-02");
-  DVDListModel patched;
-  Fill(patched);
+  // Enough rows that the list reads them in several blocks.
+  for (int i = 0; i < 300; ++i) {
+    db.AddDvd(QStringLiteral("Film %1").arg(i * 7919 % 300), i % 3 ? "Drama" : "drama", i % 5 == 0,
+              {}, "2024-04-01", QStringLiteral("2024-04-%1").arg(1 + i % 20, 2, 10, QChar(u'0')));
+  }
+  DVDListModel model;
+  model.SetColumns(kColumns);
+  auto fill = [&] {
+    model.LoadFromQuery(DVDQuery::List());
+    if (Sort().column >= 0) model.SortBy(Sort().column, Sort().order);
+  };
+  fill();
+  ASSERT_EQ(Shown(model), FullRead());
 
-  const auto& [change, sorting] = GetParam();
-  change.write();
-  patched.ReplaceTitles(change.titles,
-                        sorting.column >= 0 ? std::optional<int>(sorting.column) : std::nullopt,
-                        sorting.order);
-  DVDListModel reloaded;
-  Fill(reloaded);
-  EXPECT_EQ(Shown(patched), Shown(reloaded));
+  const Change& change = std::get<0>(GetParam());
+  change.write(db);
+  fill();
+  EXPECT_EQ(Shown(model), FullRead());
+  for (const QString& title : change.titles) {
+    const int row = model.FindTitle(title);
+    EXPECT_EQ(row < 0 ? QString() : model.TitleAt(row).toLower(),
+              FindDVD(title) ? title.toLower() : QString());
+  }
 }
 
 DVDRecord Catalogue(const char* title, const char* category) {
@@ -91,23 +134,38 @@ CustomerFunctions::Customer Borrower(const char* name) {
 }
 
 const Change kChanges[] = {
-    {"Add", [] { AddDVD(Catalogue("Fargo", "Crime")); }, {"Fargo"}},
-    {"Rename", [] { UpdateDVD("Alien", Catalogue("Aliens", "Action")); }, {"Alien", "Aliens"}},
-    {"OnlyTheLetterCase", [] { UpdateDVD("heat", Catalogue("HEAT", "Crime")); }, {"heat", "HEAT"}},
+    {"Add", [](auto&) { AddDVD(Catalogue("Fargo", "Crime")); }, {"Fargo"}},
+    {"Rename",
+     [](auto&) { UpdateDVD("Alien", Catalogue("Aliens", "Action")); },
+     {"Alien", "Aliens"}},
+    {"OnlyTheLetterCase",
+     [](auto&) { UpdateDVD("heat", Catalogue("HEAT", "Crime")); },
+     {"heat", "HEAT"}},
     {"LendOverdue",
-     [] { LendDVD("École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
+     [](auto&) { LendDVD("École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
      {"École"}},
     {"LendDueLast",
-     [] { LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
+     [](auto&) { LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
      {"Heat"}},
-    {"Return", [] { ReturnDVD("Brazil"); }, {"Brazil"}},
-    {"Delete", [] { DeleteDVD("Up"); }, {"Up"}}};
+    {"Return", [](auto&) { ReturnDVD("Brazil"); }, {"Brazil"}},
+    {"Delete", [](auto&) { DeleteDVD("Up"); }, {"Up"}},
+    // Another program's writes reach the list through the file's triggers alone.
+    {"AnotherProgram",
+     [](testsupport::TempDatabase& db) {
+       testsupport::Sqlite3Shell(db.Path(),
+                                 "UPDATE Inventory SET Status = 1, DueDate = '2024-04-02' "
+                                 "WHERE DVDTitle LIKE 'Film 1%'; DELETE FROM Inventory WHERE "
+                                 "DVDTitle = 'Zulu'; INSERT INTO Inventory (DVDTitle, Category) "
+                                 "VALUES ('Ábc', 'x');");
+     },
+     {"Zulu", "Ábc"}}};
 
 INSTANTIATE_TEST_SUITE_P(Changes, ListRefreshTest,
                          ::testing::Combine(::testing::ValuesIn(kChanges),
                                             ::testing::Values(Sorting{-1, Qt::AscendingOrder},
                                                               Sorting{0, Qt::AscendingOrder},
                                                               Sorting{1, Qt::DescendingOrder},
-                                                              Sorting{2, Qt::AscendingOrder})));
+                                                              Sorting{2, Qt::AscendingOrder},
+                                                              Sorting{3, Qt::DescendingOrder})));
 
 }  // namespace

@@ -88,7 +88,7 @@ std::vector<SchemaEntry> Schema(Database& db) {
 std::vector<TableRows> RowCounts(Database& db) {
   std::vector<TableRows> counts;
   for (const SchemaEntry& entry : Schema(db)) {
-    if (entry.type != u"table") continue;
+    if (entry.type != u"table" || DatabaseFile::IsDerivedTable(entry.name)) continue;
     counts.push_back(
         {entry.name,
          Number(db, QStringLiteral("SELECT count(*) FROM %1").arg(QuotedName(entry.name)))});
@@ -240,6 +240,7 @@ qint64 Salvage(Database& source, const QString& copy) {
   bool fired = false;
   for (const SchemaEntry& entry : schema) {
     if (entry.type != u"table") continue;
+    if (DatabaseFile::IsDerivedTable(entry.name)) continue;
     if (HasRowid(source, entry.name)) TableSalvager(source, out, entry.name).CopyAll();
     if (!fired) {
       fired = true;

@@ -165,6 +165,7 @@ void Inspect(Database& db, const QString& path, quint32 mark,
   if (purpose == Purpose::Repair) return;
   for (const SchemaEntry& entry : schema) {
     if (IsOneOf(entry.name, DatabaseFunctions::DeclaredTables()) ||
+        IsOneOf(entry.name, DatabaseFunctions::DerivedTables()) ||
         IsOneOf(entry.name, kEngineTables)) {
       CheckShape(db, path, entry);
     }
@@ -232,6 +233,10 @@ DatabaseHandle OpenKnown(const QString& path, Purpose purpose, quint32 mark, boo
 }
 
 }  // namespace
+
+bool IsDerivedTable(const QString& name) {
+  return IsOneOf(name, DatabaseFunctions::DerivedTables());
+}
 
 QString ResolvedPath(const QString& path) {
   const QByteArray name = QFile::encodeName(path);

@@ -25,6 +25,9 @@ struct SchemaEntry {
 // The entries in the order they were made. Throws DatabaseError when the list cannot be read.
 std::vector<SchemaEntry> ReadSchema(Database& db);
 
+// Whether a table is one of the derived tables (DatabaseFunctions::DeclareDerivedTable).
+bool IsDerivedTable(const QString& name);
+
 // The file a path stands for: the target of a link, so that a new file or a clean-up's rename
 // lands there and the link stays. A link that leads nowhere (a drive not mounted, a circle of
 // links) is refused with a message that names the link and its target.

@@ -25,6 +25,18 @@ bool DeclareTable(const QString& name) {
 }
 
 const QStringList& DeclaredTables() { return TablesDeclared(); }
+
+QStringList& DerivedTablesDeclared() {
+  static QStringList tables;
+  return tables;
+}
+
+bool DeclareDerivedTable(const QString& name) {
+  DerivedTablesDeclared() << name;
+  return true;
+}
+
+const QStringList& DerivedTables() { return DerivedTablesDeclared(); }
 namespace {
 
 DatabaseHandle sharedDatabase;

@@ -62,6 +62,11 @@ void SetDatabasePath(const QString& path);
 // a file is known as the program's by them, and their shape is checked at open.
 bool DeclareTable(const QString& name);
 const QStringList& DeclaredTables();
+// Tables of the program's own whose rows its owner works out from other tables: their shape is
+// checked too, but they do not make a file the program's, a salvage leaves them empty for the
+// owner to fill again, and a clean-up does not count them.
+bool DeclareDerivedTable(const QString& name);
+const QStringList& DerivedTables();
 
 struct FieldDef {
   QString name;

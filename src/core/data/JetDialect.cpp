@@ -169,6 +169,38 @@ void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
   sqlite3_result_int(context, pattern->MatchesUtf8(value, sqlite3_value_bytes(argv[1])) ? 1 : 0);
 }
 
+void AppendKeyUnit(QByteArray& key, char32_t c) {
+  // One more than the code point, written the way UTF-8 writes code points: byte order is then
+  // code point order, and no unit has a zero byte, which is left to end the first part of a key.
+  // A unit of the second part is written one higher again, leaving the one byte free.
+  const char32_t v = c + 1;
+  if (v < 0x80) {
+    key += char(v);
+  } else if (v < 0x800) {
+    key += char(0xC0 | (v >> 6));
+    key += char(0x80 | (v & 0x3F));
+  } else if (v < 0x10000) {
+    key += char(0xE0 | (v >> 12));
+    key += char(0x80 | ((v >> 6) & 0x3F));
+    key += char(0x80 | (v & 0x3F));
+  } else {
+    key += char(0xF0 | (v >> 18));
+    key += char(0x80 | ((v >> 12) & 0x3F));
+    key += char(0x80 | ((v >> 6) & 0x3F));
+    key += char(0x80 | (v & 0x3F));
+  }
+}
+
+void NoCaseKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+    sqlite3_result_null(context);
+    return;
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  const QByteArray key = NoCaseKey(text, sqlite3_value_bytes(argv[0]));
+  sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
 // The ASCII letters and digits of a text (a bar code as a scanner gives it); Null stays Null.
 void AsciiAlnumFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   const auto* text = sqlite3_value_text(argv[0]);
@@ -250,6 +282,8 @@ void RegisterFunctions(sqlite3* db) {
   sqlite3_create_function_v2(db, "AsciiAlnum", 1, flags, nullptr, AsciiAlnumFunction, nullptr,
                              nullptr, nullptr);
   sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
+  sqlite3_create_function_v2(db, "NoCaseKey", 1, flags, nullptr, NoCaseKeyFunction, nullptr,
+                             nullptr, nullptr);
 }
 
 LikePattern::LikePattern(const char* utf8, int length, char32_t escape) : escape_(escape) {
@@ -393,6 +427,36 @@ int CompareNoCase(const char* a, int lengthA, const char* b, int lengthB) {
   if (pa < endA) return 1;
   if (pb < endB) return -1;
   return tieBreak;
+}
+
+QByteArray NoCaseKey(const char* utf8, int length) {
+  // The base letters, a zero byte, then per letter its folded form, or a one byte for a plain
+  // ASCII letter (which sorts first: every accented letter lies above ASCII): compared byte by
+  // byte, the first differing base letter decides, then the shorter text, then the first differing
+  // folded letter, exactly as CompareNoCase decides. Trailing one bytes are left out, so that an
+  // ASCII text costs one byte more than its letters.
+  QByteArray key;
+  key.reserve(length + 2);
+  auto p = reinterpret_cast<const unsigned char*>(utf8);
+  const auto end = p + length;
+  std::u32string folded;
+  while (p < end) {
+    const char32_t c = Fold(DecodeUtf8(p, end));
+    folded.push_back(c);
+    AppendKeyUnit(key, BaseLetter(c));
+  }
+  key += '\0';
+  qsizetype kept = key.size();
+  for (const char32_t c : folded) {
+    if (c < 0x80) {
+      key += '\x01';
+    } else {
+      AppendKeyUnit(key, c + 1);
+      kept = key.size();
+    }
+  }
+  key.truncate(kept);
+  return key;
 }
 
 QString DateToStorage(const QDate& date) { return date.toString(u"yyyy-MM-dd"); }

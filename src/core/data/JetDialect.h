@@ -48,6 +48,10 @@ class LikePattern {
 
 // Compares two UTF-8 texts code point by code point after Unicode case folding.
 int CompareNoCase(const char* a, int lengthA, const char* b, int lengthB);
+// A key whose byte order is CompareNoCase's order: equal keys for equal texts, so that an index of
+// the program's own can order and find texts as the engine's comparison does. Registered on every
+// connection as the SQL function NoCaseKey(text).
+QByteArray NoCaseKey(const char* utf8, int length);
 
 // Storage form of dates: "YYYY-MM-DD", with " HH:MM:SS" only when there is a time of day.
 QString DateToStorage(const QDate& date);

@@ -195,6 +195,11 @@ QString Recordset::Text(int index) const {
   return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString(u""_qs);
 }
 
+qint64 Recordset::RowId() const {
+  RequireRow("RowId");
+  return firstField_ == 1 ? sqlite3_column_int64(statement_.Handle(), 0) : 0;
+}
+
 qint32 Recordset::Long(int index) const {
   RequireRow("read");
   if (Override(index) || index < 0 || index >= FieldCount()) return Value(index).toInt();

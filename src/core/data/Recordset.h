@@ -51,6 +51,8 @@ class Recordset {
   QDateTime Date(const QString& name) const { return Date(RequireField(name)); }
   bool IsNull(int index) const;
   bool IsNull(const QString& name) const { return IsNull(RequireField(name)); }
+  // The current row's rowid; 0 for a result that cannot be written back.
+  qint64 RowId() const;
 
   // Writing: Edit (the current row) or AddNew, then SetValue for each field, then Update.
   void Edit();

@@ -163,6 +163,11 @@ QString Statement::Text(int column) const {
   return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement_, column)) : QString();
 }
 
+QByteArray Statement::Blob(int column) const {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+  return QByteArray(bytes, sqlite3_column_bytes(statement_, column));
+}
+
 const sqlite3_value* Statement::Value(int column) const {
   return sqlite3_column_value(statement_, column);
 }

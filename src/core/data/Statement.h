@@ -53,6 +53,7 @@ class Statement {
   qint64 Int64(int column) const;
   // Empty text for Null.
   QString Text(int column) const;
+  QByteArray Blob(int column) const;
   const sqlite3_value* Value(int column) const;
 
   sqlite3_stmt* Handle() const { return statement_; }

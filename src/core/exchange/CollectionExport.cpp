@@ -40,19 +40,16 @@ std::vector<DVDRecord> AllDvds() {
   return dvds;
 }
 
-std::vector<DVDRecord> DvdsTitled(const QStringList& titles) {
-  // One read of the whole table, however long the list: a clause naming every title would not.
-  std::vector<DVDRecord> all = AllDvds();
-  QHash<QString, std::vector<size_t>> byTitle;
-  for (size_t i = all.size(); i-- > 0;) byTitle[all[i].title.toCaseFolded()].push_back(i);
+std::vector<DVDRecord> DvdsOfIds(const std::vector<qint64>& ids) {
+  QHash<qint64, DVDRecord> byId;
+  byId.reserve(qsizetype(ids.size()));
+  InventoryFunctions::ReadDVDsById(
+      ids, kAllFields, [&byId](qint64 id, const DVDRecord& dvd) { byId.insert(id, dvd); });
   std::vector<DVDRecord> dvds;
-  dvds.reserve(size_t(titles.size()));
-  for (const QString& title : titles) {
-    // Two rows of one title (written by another tool) are both in the list: each once.
-    const auto found = byTitle.find(title.toCaseFolded());
-    if (found == byTitle.end() || found->empty()) continue;
-    dvds.push_back(std::move(all[found->back()]));
-    found->pop_back();
+  dvds.reserve(ids.size());
+  for (const qint64 id : ids) {
+    const auto found = byId.find(id);
+    if (found != byId.end()) dvds.push_back(std::move(*found));
   }
   return dvds;
 }

@@ -16,8 +16,9 @@ namespace CollectionExport {
 
 // Every DVD with all its fields, in the DVD list's own order.
 std::vector<InventoryFunctions::DVDRecord> AllDvds();
-// The DVDs of those titles in the order given (the list as the user sees it, sorted or found).
-std::vector<InventoryFunctions::DVDRecord> DvdsTitled(const QStringList& titles);
+// The DVDs of those rowids in the order given (the list as the user sees it, sorted or found); a
+// DVD deleted meanwhile is left out.
+std::vector<InventoryFunctions::DVDRecord> DvdsOfIds(const std::vector<qint64>& ids);
 
 // The program's own CSV: a header of the Inventory column names, one row per DVD (DvdCsv).
 QByteArray DvdsCsv(const std::vector<InventoryFunctions::DVDRecord>& dvds);

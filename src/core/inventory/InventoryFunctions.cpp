@@ -1,6 +1,7 @@
 #include "inventory/InventoryFunctions.h"
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ListOrder.h"
 #include "inventory/LoanJournal.h"
 
 namespace InventoryFunctions {
@@ -52,6 +53,7 @@ void CreateInventoryTable(const DatabaseHandle& db) {
     EnsureFieldProperty(table, column.name, QStringLiteral("ShowInList"), dbBoolean,
                         column.showInList);
   }
+  CreateListOrderTable(db);
 }
 
 DatabaseHandle InventoryDatabase() { return inventoryDatabase; }

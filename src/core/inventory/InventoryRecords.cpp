@@ -8,7 +8,9 @@
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
 #include "data/Recordset.h"
+#include "data/Statement.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/ListOrder.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -36,12 +38,26 @@ int RequireField(const Recordset& records, const QString& name) {
 
 DVDQuery DVDQuery::List() {
   return DVDQuery(kWholeTable + QStringLiteral(" Order By Inventory.Status DESC, "
-                                               "Inventory.DueDate, Inventory.DVDTitle"));
+                                               "Inventory.DueDate, Inventory.DVDTitle"),
+                  QString());
 }
 
 DVDQuery DVDQuery::Where(const QString& clause) {
   return DVDQuery(kWholeTable + QStringLiteral(" Where ") + clause +
-                  QStringLiteral(" Order By Inventory.DVDTitle"));
+                      QStringLiteral(" Order By Inventory.DVDTitle"),
+                  clause);
+}
+
+std::vector<qint64> DVDQuery::Ids() const {
+  // The whole list comes in its order from the list's own index.
+  if (clause_.isEmpty()) return ListOrderIds();
+  Statement statement =
+      InventoryDatabase()->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Where ") +
+                                       clause_ + QStringLiteral(" Order By Inventory.DVDTitle"),
+                                   QStringLiteral("Inventory"));
+  std::vector<qint64> ids;
+  while (statement.Step()) ids.push_back(statement.Int64(0));
+  return ids;
 }
 
 std::vector<ListColumn> ListColumns() {
@@ -64,9 +80,11 @@ std::vector<ListColumn> ListColumns() {
   return columns;
 }
 
-void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
-              const std::function<void(const DVDRecord&)>& row) {
-  RecordsetPtr records = Open(query.Sql());
+namespace {
+
+void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted, bool textOnly,
+                 const std::function<void(qint64, const DVDRecord&)>& row) {
+  RecordsetPtr records = Open(sql);
   if (NoRecords(records)) {
     CloseRecords(records);
     return;
@@ -78,10 +96,17 @@ void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
   auto optional = [&](DVDField field) {
     return isWanted(field) ? RequireField(*records, ColumnOfField(field)) : -1;
   };
+  // A sort by a text column reads neither status nor dates: parsing two dates per row would
+  // cost more than the rest.
+  const bool loan = !textOnly || isWanted(DVDField::Status) || isWanted(DVDField::Date) ||
+                    isWanted(DVDField::DueDate);
+  auto loanField = [&](const char* name) {
+    return loan ? RequireField(*records, QLatin1String(name)) : -1;
+  };
   const int title = RequireField(*records, QStringLiteral("DVDTitle"));
-  const int status = RequireField(*records, QStringLiteral("Status"));
-  const int outDate = RequireField(*records, QStringLiteral("Date"));
-  const int dueDate = RequireField(*records, QStringLiteral("DueDate"));
+  const int status = loanField("Status");
+  const int outDate = loanField("Date");
+  const int dueDate = loanField("DueDate");
   const int category = optional(DVDField::Category);
   const int starring = optional(DVDField::Starring);
   const int rated = optional(DVDField::Rated);
@@ -97,15 +122,40 @@ void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
     dvd.category = text(category);
     dvd.starring = text(starring);
     dvd.rated = text(rated);
-    dvd.status = records->Long(status);
     dvd.name = text(name);
-    dvd.outDate = records->Date(outDate);
-    dvd.dueDate = records->Date(dueDate);
+    if (loan) {
+      dvd.status = records->Long(status);
+      dvd.outDate = records->Date(outDate);
+      dvd.dueDate = records->Date(dueDate);
+    }
     dvd.description = text(description);
     dvd.barCode = text(barCode);
-    row(dvd);
+    row(records->RowId(), dvd);
   }
   CloseRecords(records);
+}
+
+}  // namespace
+
+void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
+              const std::function<void(const DVDRecord&)>& row) {
+  ReadRecords(query.Sql(), wanted, false, [&row](qint64, const DVDRecord& dvd) { row(dvd); });
+}
+
+void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
+                  const std::function<void(qint64, const DVDRecord&)>& row) {
+  if (ids.empty()) return;
+  QStringList numbers;
+  numbers.reserve(qsizetype(ids.size()));
+  for (const qint64 id : ids) numbers << QString::number(id);
+  ReadRecords(
+      kWholeTable + QStringLiteral(" Where Inventory.rowid In (") + numbers.join(u',') + u')',
+      wanted, false, row);
+}
+
+void ReadAllDVDs(const std::vector<DVDField>& wanted,
+                 const std::function<void(qint64, const DVDRecord&)>& row) {
+  ReadRecords(kWholeTable, wanted, true, row);
 }
 
 std::optional<DVDRecord> FindDVD(const QString& title) {
@@ -246,44 +296,6 @@ InventoryMark CurrentInventoryMark() {
   }
   return {number, db->WritesCounted(),
           db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
-}
-
-std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted) {
-  std::vector<PlacedDVD> placed;
-  if (titles.isEmpty()) return placed;
-  QStringList matches;
-  for (const QString& title : titles)
-    matches << QStringLiteral("Inventory.DVDTitle = ") + SqlText(title);
-  ReadDVDs(DVDQuery::Where(matches.join(QStringLiteral(" Or "))), wanted,
-           [&placed](const DVDRecord& dvd) {
-             placed.push_back({dvd, 0});
-           });
-  const DatabaseHandle db = InventoryDatabase();
-  for (PlacedDVD& row : placed) {
-    // Rows before it in "Order By Inventory.Status DESC, Inventory.DueDate, Inventory.DVDTitle",
-    // counted by the engine with its own comparisons: a due date that is absent sorts first.
-    const DVDRecord& dvd = row.dvd;
-    const QString status = QString::number(dvd.status);
-    const QString title = SqlText(dvd.title);
-    QString dueBefore;
-    QString dueSame;
-    if (dvd.dueDate.isValid()) {
-      const QString due = SqlText(dvd.dueDate);
-      dueBefore = QStringLiteral("Inventory.DueDate Is Null Or Inventory.DueDate < ") + due;
-      dueSame = QStringLiteral("Inventory.DueDate = ") + due;
-    } else {
-      dueBefore = QStringLiteral("0");
-      dueSame = QStringLiteral("Inventory.DueDate Is Null");
-    }
-    row.before = int(db->QueryNumber(
-        QStringLiteral("Select Count(*) From Inventory Where Inventory.Status > %1 Or "
-                       "(Inventory.Status = %1 And (%2 Or (%3 And Inventory.DVDTitle < %4)))")
-            .arg(status, dueBefore, dueSame, title),
-        QStringLiteral("Inventory")));
-  }
-  std::stable_sort(placed.begin(), placed.end(),
-                   [](const PlacedDVD& a, const PlacedDVD& b) { return a.before < b.before; });
-  return placed;
 }
 
 int CompareText(const QString& a, const QString& b) {

@@ -18,7 +18,6 @@
 // through SqlText. Failures propagate as DatabaseError.
 namespace InventoryFunctions {
 
-struct PlacedDVD;
 struct SearchCriteria;
 
 // A statement that returns whole Inventory rows, made only by the program's own builders, so that
@@ -29,6 +28,8 @@ class DVDQuery {
   static DVDQuery List();
 
   const QString& Sql() const { return sql_; }
+  // The rowids of the query's DVDs, in its order.
+  std::vector<qint64> Ids() const;
 
  private:
   // Every DVD of a clause built from SqlText pieces, by title: only the search's builder and the
@@ -36,11 +37,10 @@ class DVDQuery {
   static DVDQuery Where(const QString& clause);
   friend std::optional<DVDQuery> SearchQuery(const SearchCriteria& criteria);
   friend QStringList StatusReportLines(const QDate& today);
-  friend std::vector<PlacedDVD> PlaceInList(const QStringList& titles,
-                                            const std::vector<DVDField>& wanted);
 
-  explicit DVDQuery(QString sql) : sql_(std::move(sql)) {}
+  DVDQuery(QString sql, QString clause) : sql_(std::move(sql)), clause_(std::move(clause)) {}
   QString sql_;
+  QString clause_;  // empty for the whole list
 };
 
 // One column of a DVD list: key is the program's name of the Inventory column, caption its
@@ -57,6 +57,15 @@ std::vector<ListColumn> ListColumns();
 // other fields only those in `wanted` (the rest stay empty).
 void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
               const std::function<void(const DVDRecord&)>& row);
+
+// Reads the DVDs of these rowids, in no particular order (a rowid no longer stored is left out),
+// with the fields of ReadDVDs.
+void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
+                  const std::function<void(qint64, const DVDRecord&)>& row);
+// Reads every DVD, in no particular order, with the title and the fields in `wanted` only (status
+// and dates too when one of them is wanted).
+void ReadAllDVDs(const std::vector<DVDField>& wanted,
+                 const std::function<void(qint64, const DVDRecord&)>& row);
 
 // The first DVD whose title equals `title`, letter case ignored.
 std::optional<DVDRecord> FindDVD(const QString& title);
@@ -96,16 +105,6 @@ bool SameTitle(const QString& a, const QString& b);
 // Where table Inventory stands (see Changes::TableMark).
 using InventoryMark = Changes::TableMark;
 InventoryMark CurrentInventoryMark();
-
-// The DVDs now titled any of `titles` (letter case ignored), each with the number of DVDs the DVD
-// list's order puts before it, in that order: what a list needs to take in a change to those DVDs
-// without reading the whole collection again. Of the fields other than title, status and the two
-// dates only those in `wanted` are read.
-struct PlacedDVD {
-  DVDRecord dvd;
-  int before = 0;
-};
-std::vector<PlacedDVD> PlaceInList(const QStringList& titles, const std::vector<DVDField>& wanted);
 
 // The engine's order of texts (letter case ignored, accents next to their base letters): below,
 // equal to or above zero as a sorts before, with or after b.

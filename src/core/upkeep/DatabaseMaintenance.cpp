@@ -4,6 +4,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/ListOrder.h"
 #include "phonebook/CustomerFunctions.h"
 #include "settings/SettingsManager.h"
 
@@ -43,7 +44,12 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
   } catch (const DatabaseError& error) {
     result.failure = error;
   }
-  Reopen(result.path);
+  InitTablesOn(DatabaseFunctions::OpenSharedDatabase(result.path));
+  // A salvaged file may keep places of rows that are gone; they are worked out afresh before
+  // anyone reads the list again.
+  if (result.failure == std::nullopt)
+    InventoryFunctions::RebuildListOrder(DatabaseFunctions::GetDatabase());
+  Changes::AnnounceEverything();
   return result;
 }
 

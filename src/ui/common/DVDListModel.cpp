@@ -1,15 +1,16 @@
 #include "ui/common/DVDListModel.h"
 
 #include <QCollator>
-#include <QFont>
 #include <QHash>
 #include <QLocale>
 #include <algorithm>
-#include <climits>
 #include <numeric>
-#include <optional>
+#include <unordered_set>
 
+#include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/ListOrder.h"
 #include "seams/Clock.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
@@ -24,30 +25,16 @@ static void InitListIcons() {
 
 using namespace InventoryFunctions;
 
-// Cells are kept in one flat array (row by row, columns 1 and up; column 0 is the title), and
-// the shown order is a permutation of the load order, so that a sort moves integers only.
-struct DVDListModel::Storage {
-  int cellColumns = 0;               // columns after the first
-  std::vector<QString> titles;       // as stored: selection and look-ups go by these
-  std::vector<QString> shownTitles;  // as the first column shows them
-  std::vector<QString> cells;
-  std::vector<quint8> icons;
-  std::vector<bool> overdue;
-  std::vector<int> order;  // shown row -> loaded row
+namespace {
 
-  int Size() const { return int(titles.size()); }
-  void Reserve(size_t rows) {
-    titles.reserve(rows);
-    shownTitles.reserve(rows);
-    cells.reserve(rows * size_t(cellColumns));
-    icons.reserve(rows);
-    overdue.reserve(rows);
-    order.reserve(rows);
-  }
-};
+// A screenful and a little more: scrolling reads one statement per block, and the blocks kept
+// hold a few screens of rows whatever the collection's size.
+constexpr int kBlockRows = 128;
+constexpr size_t kKeptBlocks = 32;
 
-DVDListModel::DVDListModel(QObject* parent)
-    : QAbstractTableModel(parent), rows_(std::make_unique<Storage>()) {
+}  // namespace
+
+DVDListModel::DVDListModel(QObject* parent) : QAbstractTableModel(parent) {
   InitListIcons();
   icons_[0] = QIcon(QStringLiteral(":/icons/ListLoaned.svg"));
   icons_[1] = QIcon(QStringLiteral(":/icons/ListInStock.svg"));
@@ -68,33 +55,8 @@ void DVDListModel::SetColumns(std::vector<DVDListColumn> columns) {
     return;
   }
   beginResetModel();
-  // Keep the cells of the keys that stay, so that trimming or reordering the columns of a filled
-  // list does not empty it.
-  const int oldColumns = rows_->cellColumns;
-  const int newColumns = std::max(0, int(columns.size()) - 1);
-  std::vector<int> from(size_t(newColumns), -1);
-  std::vector<bool> used(size_t(oldColumns), false);
-  for (int c = 0; c < newColumns; ++c) {
-    for (int o = 0; o < oldColumns; ++o) {
-      if (!used[size_t(o)] && columns_[size_t(o) + 1].key == columns[size_t(c) + 1].key) {
-        from[size_t(c)] = o;
-        used[size_t(o)] = true;
-        break;
-      }
-    }
-  }
-  std::vector<QString> cells(size_t(rows_->Size()) * size_t(newColumns));
-  for (int r = 0; r < rows_->Size(); ++r) {
-    for (int c = 0; c < newColumns; ++c) {
-      if (from[size_t(c)] >= 0) {
-        cells[size_t(r) * size_t(newColumns) + size_t(c)] =
-            std::move(rows_->cells[size_t(r) * size_t(oldColumns) + size_t(from[size_t(c)])]);
-      }
-    }
-  }
-  rows_->cells = std::move(cells);
-  rows_->cellColumns = newColumns;
   columns_ = std::move(columns);
+  Forget();
   sortRanks_.reset();
   endResetModel();
 }
@@ -103,171 +65,165 @@ const std::vector<DVDListColumn>& DVDListModel::Columns() const { return columns
 
 void DVDListModel::Clear() {
   beginResetModel();
-  auto empty = std::make_unique<Storage>();
-  empty->cellColumns = rows_->cellColumns;
-  rows_ = std::move(empty);
+  ids_.clear();
+  order_.clear();
+  Forget();
   sortRanks_.reset();
   endResetModel();
+}
+
+void DVDListModel::Forget() {
+  blocks_.clear();
+  blockOf_.clear();
 }
 
 std::vector<DVDField> DVDListModel::ShownFields() const {
   std::vector<DVDField> fields;
-  for (size_t c = 1; c < columns_.size(); ++c) fields.push_back(FieldOfColumn(columns_[c].key));
+  for (size_t c = 0; c < columns_.size(); ++c)
+    fields.push_back(c == 0 ? DVDField::Title : FieldOfColumn(columns_[c].key));
   return fields;
 }
 
-void DVDListModel::Append(Storage& storage, const DVDRecord& dvd,
-                          const std::vector<DVDField>& fields, const QDate& today,
-                          ShortDateTexts& dates) const {
-  const DVDRowState state = RowState(dvd, today);
-  storage.order.push_back(storage.Size());
-  storage.titles.push_back(dvd.title);
-  storage.shownTitles.push_back(ListCellText(dvd, DVDField::Title, state, statusStyle_, dates));
-  storage.icons.push_back(state.icon);
-  storage.overdue.push_back(state.overdue);
-  for (const DVDField field : fields) {
-    storage.cells.push_back(ListCellText(dvd, field, state, statusStyle_, dates));
-  }
+void DVDListModel::SetStatusCellStyle(StatusCellStyle style) {
+  statusStyle_ = style;
+  Forget();
 }
-
-void DVDListModel::SetStatusCellStyle(StatusCellStyle style) { statusStyle_ = style; }
 
 void DVDListModel::LoadFromQuery(const DVDQuery& query) {
-  auto storage = std::make_unique<Storage>();
-  storage->cellColumns = rows_->cellColumns;
-  const QDate today = seams::Today();
-  ShortDateTexts dates;
-  const std::vector<DVDField> fields = ShownFields();
-  ReadDVDs(query, fields,
-           [&](const DVDRecord& dvd) { Append(*storage, dvd, fields, today, dates); });
+  std::vector<qint64> ids = query.Ids();
   beginResetModel();
-  rows_ = std::move(storage);
+  ids_ = std::move(ids);
+  order_.resize(ids_.size());
+  std::iota(order_.begin(), order_.end(), 0);
+  Forget();
   sortRanks_.reset();
   endResetModel();
 }
 
-void DVDListModel::ReplaceTitles(const QStringList& titles, std::optional<int> sortColumn,
-                                 Qt::SortOrder order) {
+const DVDListModel::Row& DVDListModel::RowAt(int row) const {
+  const int first = row - row % kBlockRows;
+  if (const auto found = blockOf_.find(first); found != blockOf_.end()) {
+    blocks_.splice(blocks_.begin(), blocks_, found->second);
+    return found->second->second[size_t(row - first)];
+  }
+  const int count = std::min(kBlockRows, int(order_.size()) - first);
+  Block block(static_cast<size_t>(count));
+  std::vector<qint64> ids;
+  std::unordered_map<qint64, int> slot;
+  for (int i = 0; i < count; ++i) {
+    const qint64 id = ids_[size_t(order_[size_t(first + i)])];
+    ids.push_back(id);
+    slot.emplace(id, i);
+  }
   const std::vector<DVDField> fields = ShownFields();
-  const std::vector<PlacedDVD> placed = PlaceInList(titles, fields);
   const QDate today = seams::Today();
   ShortDateTexts dates;
-
-  // The kept rows in their load order, with the new ones inserted where the query puts them.
-  auto storage = std::make_unique<Storage>();
-  storage->cellColumns = rows_->cellColumns;
-  storage->Reserve(size_t(rows_->Size()) + placed.size());
-  std::vector<int> newIndexOf(size_t(rows_->Size()), -1);  // old loaded row -> new loaded row
-  std::vector<int> added;                                  // new loaded rows of the placed DVDs
-  size_t next = 0;
-  auto insertDue = [&](int upTo) {
-    while (next < placed.size() && placed[next].before <= upTo) {
-      added.push_back(storage->Size());
-      Append(*storage, placed[next++].dvd, fields, today, dates);
-    }
-  };
-  for (int old = 0; old < rows_->Size(); ++old) {
-    const QString& title = rows_->titles[size_t(old)];
-    if (std::any_of(titles.begin(), titles.end(),
-                    [&title](const QString& t) { return SameTitle(t, title); })) {
-      continue;
-    }
-    insertDue(storage->Size());
-    newIndexOf[size_t(old)] = storage->Size();
-    storage->order.push_back(storage->Size());
-    storage->titles.push_back(rows_->titles[size_t(old)]);
-    storage->shownTitles.push_back(rows_->shownTitles[size_t(old)]);
-    storage->icons.push_back(rows_->icons[size_t(old)]);
-    storage->overdue.push_back(rows_->overdue[size_t(old)]);
-    const auto cells = rows_->cells.begin() + qsizetype(old) * rows_->cellColumns;
-    storage->cells.insert(storage->cells.end(), cells, cells + rows_->cellColumns);
+  try {
+    ReadDVDsById(ids, fields, [&](qint64 id, const DVDRecord& dvd) {
+      const auto at = slot.find(id);
+      if (at == slot.end()) return;
+      Row& shown = block[size_t(at->second)];
+      const DVDRowState state = RowState(dvd, today);
+      shown.title = dvd.title;
+      shown.icon = state.icon;
+      shown.overdue = state.overdue;
+      shown.cells.reserve(fields.size());
+      for (const DVDField field : fields)
+        shown.cells.push_back(ListCellText(dvd, field, state, statusStyle_, dates));
+    });
+  } catch (const DatabaseError& error) {
+    // A view asks while it paints, where nothing may be thrown: the rows stay empty this time
+    // and are asked for again at the next paint.
+    ErrorFunctions::LogError(error.Description());
+    static const Row empty;
+    return empty;
   }
-  insertDue(INT_MAX);
-
-  if (sortColumn && *sortColumn >= 0 && *sortColumn < int(columns_.size())) {
-    // The kept rows keep their sorted order; each new row goes where a stable sort of the load
-    // order puts it: after the rows whose text sorts before its own, and among equal texts by
-    // load order.
-    QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    collator.setIgnorePunctuation(false);
-    const int column = *sortColumn;
-    auto text = [&](int loaded) -> const QString& {
-      return column == 0
-                 ? storage->shownTitles[size_t(loaded)]
-                 : storage
-                       ->cells[size_t(loaded) * size_t(storage->cellColumns) + size_t(column - 1)];
-    };
-    std::vector<int> shown;
-    shown.reserve(size_t(storage->Size()));
-    for (const int old : rows_->order) {
-      if (newIndexOf[size_t(old)] >= 0) shown.push_back(newIndexOf[size_t(old)]);
-    }
-    for (const int row : added) {
-      const auto at = std::lower_bound(shown.begin(), shown.end(), row, [&](int a, int b) {
-        const int c = collator.compare(text(a), text(b));
-        if (c != 0) return order == Qt::AscendingOrder ? c < 0 : c > 0;
-        return a < b;
-      });
-      shown.insert(at, row);
-    }
-    storage->order = std::move(shown);
+  blocks_.emplace_front(first, std::move(block));
+  blockOf_[first] = blocks_.begin();
+  if (blocks_.size() > kKeptBlocks) {
+    blockOf_.erase(blocks_.back().first);
+    blocks_.pop_back();
   }
-
-  beginResetModel();
-  rows_ = std::move(storage);
-  sortRanks_.reset();
-  endResetModel();
+  return blocks_.front().second[size_t(row - first)];
 }
 
 QString DVDListModel::TitleAt(int row) const {
-  if (row < 0 || row >= rows_->Size()) return QString();
-  return rows_->titles[size_t(rows_->order[size_t(row)])];
+  if (row < 0 || row >= rowCount()) return QString();
+  return RowAt(row).title;
+}
+
+std::vector<qint64> DVDListModel::ShownIds() const {
+  std::vector<qint64> ids;
+  ids.reserve(order_.size());
+  for (const int loaded : order_) ids.push_back(ids_[size_t(loaded)]);
+  return ids;
 }
 
 int DVDListModel::FindTitle(const QString& title) const {
-  for (int row = 0; row < rows_->Size(); ++row) {
-    if (rows_->titles[size_t(rows_->order[size_t(row)])].compare(title, Qt::CaseInsensitive) == 0)
-      return row;
+  if (ids_.empty()) return -1;
+  const std::vector<qint64> found = IdsOfTitle(title);
+  if (found.empty()) return -1;
+  const std::unordered_set<qint64> wanted(found.begin(), found.end());
+  for (int row = 0; row < rowCount(); ++row) {
+    if (wanted.count(ids_[size_t(order_[size_t(row)])])) return row;
   }
   return -1;
 }
 
-const QString& DVDListModel::Cell(int row, int column) const {
-  const size_t loaded = size_t(rows_->order[size_t(row)]);
-  if (column == 0) return rows_->shownTitles[loaded];
-  return rows_->cells[loaded * size_t(rows_->cellColumns) + size_t(column - 1)];
-}
-
 std::vector<int> DVDListModel::Ranks(int column) const {
+  // Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
+  const qint64 maxId = ids_.empty() ? 0 : *std::max_element(ids_.begin(), ids_.end());
+  const bool dense = maxId <= qint64(ids_.size()) * 4 + 4096;
+  std::vector<int> posById;
+  std::unordered_map<qint64, int> posByIdSparse;
+  if (dense) {
+    posById.assign(size_t(maxId) + 1, -1);
+    for (size_t p = 0; p < ids_.size(); ++p) posById[size_t(ids_[p])] = int(p);
+  } else {
+    for (size_t p = 0; p < ids_.size(); ++p) posByIdSparse.emplace(ids_[p], int(p));
+  }
+  auto positionOf = [&](qint64 id) {
+    if (dense) return id >= 0 && id <= maxId ? posById[size_t(id)] : -1;
+    const auto found = posByIdSparse.find(id);
+    return found == posByIdSparse.end() ? -1 : found->second;
+  };
+
+  // Each distinct text gets its collation key once; the rows are then sorted on the rank of
+  // their text, which is cheap to compare.
+  const DVDField field = ShownFields()[size_t(column)];
+  const QDate today = seams::Today();
+  ShortDateTexts dates;
+  QHash<QString, int> distinct;
+  std::vector<QString> texts;
+  std::vector<int> textOf(ids_.size(), -1);
+  auto textIndex = [&](const QString& text) {
+    auto it = distinct.constFind(text);
+    if (it == distinct.constEnd()) {
+      it = distinct.insert(text, int(texts.size()));
+      texts.push_back(text);
+    }
+    return *it;
+  };
+  ReadAllDVDs({field}, [&](qint64 id, const DVDRecord& dvd) {
+    const int position = positionOf(id);
+    if (position < 0) return;
+    textOf[size_t(position)] =
+        textIndex(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
+  });
+  const int none = textIndex(QString());  // a DVD gone since the list was read
+  for (int& text : textOf) {
+    if (text < 0) text = none;
+  }
+
   // Dictionary order without regard to letter case, accents next to their base letters, the same
-  // whatever the process locale. Each distinct text gets its collation key once; the rows are
-  // then sorted on the rank of their text, which is cheap to compare.
+  // whatever the process locale.
   QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   collator.setNumericMode(false);
   collator.setIgnorePunctuation(false);
-
-  const int rows = rows_->Size();
-  QHash<QString, int> distinct;
-  std::vector<int> textOf(static_cast<size_t>(rows));
-  std::vector<const QString*> texts;
-  for (int loaded = 0; loaded < rows; ++loaded) {
-    const QString& text =
-        column == 0
-            ? rows_->shownTitles[size_t(loaded)]
-            : rows_->cells[size_t(loaded) * size_t(rows_->cellColumns) + size_t(column - 1)];
-    auto it = distinct.constFind(text);
-    if (it == distinct.constEnd()) {
-      it = distinct.insert(text, int(texts.size()));
-      texts.push_back(&text);
-    }
-    textOf[size_t(loaded)] = *it;
-  }
   std::vector<QCollatorSortKey> keys;
   keys.reserve(texts.size());
-  for (const QString* text : texts) keys.push_back(collator.sortKey(*text));
+  for (const QString& text : texts) keys.push_back(collator.sortKey(text));
   std::vector<int> byKey(texts.size());
   std::iota(byKey.begin(), byKey.end(), 0);
   std::sort(byKey.begin(), byKey.end(),
@@ -279,9 +235,8 @@ std::vector<int> DVDListModel::Ranks(int column) const {
     if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0) ++rank;
     rankOfText[size_t(byKey[i])] = rank;
   }
-  std::vector<int> ranks(static_cast<size_t>(rows));
-  for (int loaded = 0; loaded < rows; ++loaded)
-    ranks[size_t(loaded)] = rankOfText[size_t(textOf[size_t(loaded)])];
+  std::vector<int> ranks(ids_.size());
+  for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
   return ranks;
 }
 
@@ -290,15 +245,20 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
   if (!sortRanks_ || sortRanks_->first != column) sortRanks_.emplace(column, Ranks(column));
   const std::vector<int>& ranks = sortRanks_->second;
 
-  // Ties keep the load order, so the result does not depend on earlier sorts.
-  std::vector<int> sorted(size_t(rows_->Size()));
-  std::iota(sorted.begin(), sorted.end(), 0);
-  if (order == Qt::AscendingOrder) {
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](int a, int b) { return ranks[size_t(a)] < ranks[size_t(b)]; });
-  } else {
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [&](int a, int b) { return ranks[size_t(a)] > ranks[size_t(b)]; });
+  // A counting sort on the ranks: ties keep the load order, so the result does not depend on
+  // earlier sorts.
+  const int rankCount = ranks.empty() ? 0 : *std::max_element(ranks.begin(), ranks.end()) + 1;
+  std::vector<int> start(size_t(rankCount) + 1, 0);
+  for (const int rank : ranks) {
+    const int slot = order == Qt::AscendingOrder ? rank : rankCount - 1 - rank;
+    ++start[size_t(slot) + 1];
+  }
+  std::partial_sum(start.begin(), start.end(), start.begin());
+  std::vector<int> sorted(ids_.size());
+  for (size_t loaded = 0; loaded < ranks.size(); ++loaded) {
+    const int rank = ranks[loaded];
+    const int slot = order == Qt::AscendingOrder ? rank : rankCount - 1 - rank;
+    sorted[size_t(start[size_t(slot)]++)] = int(loaded);
   }
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -308,10 +268,11 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
   QModelIndexList after;
   after.reserve(before.size());
   for (const QModelIndex& index : before) {
-    const int loaded = rows_->order[size_t(index.row())];
+    const int loaded = order_[size_t(index.row())];
     after.append(this->index(shownAt[size_t(loaded)], index.column()));
   }
-  rows_->order = std::move(sorted);
+  order_ = std::move(sorted);
+  Forget();
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -319,7 +280,7 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
 void DVDListModel::sort(int column, Qt::SortOrder order) { SortBy(column, order); }
 
 int DVDListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_->Size();
+  return parent.isValid() ? 0 : int(order_.size());
 }
 
 int DVDListModel::columnCount(const QModelIndex& parent) const {
@@ -330,25 +291,70 @@ QVariant DVDListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.model() != this || index.row() >= rowCount() ||
       index.column() >= columnCount())
     return {};
-  const int row = index.row();
-  const size_t loaded = size_t(rows_->order[size_t(row)]);
   switch (role) {
-    case Qt::DisplayRole:
-      return Cell(row, index.column());
+    case Qt::DisplayRole: {
+      const Row& row = RowAt(index.row());
+      return size_t(index.column()) < row.cells.size() ? row.cells[size_t(index.column())]
+                                                       : QString();
+    }
     case Qt::DecorationRole:
       if (index.column() != 0) return {};
-      return icons_[rows_->icons[loaded] - 1];
+      return icons_[RowAt(index.row()).icon - 1];
     case Qt::FontRole:
-      return rows_->overdue[loaded] ? QVariant(bold_) : QVariant();
+      return RowAt(index.row()).overdue ? QVariant(bold_) : QVariant();
     case TitleRole:
-      return rows_->titles[loaded];
+      return RowAt(index.row()).title;
     case IconIndexRole:
-      return int(rows_->icons[loaded]);
+      return int(RowAt(index.row()).icon);
     case OverdueRole:
-      return bool(rows_->overdue[loaded]);
+      return RowAt(index.row()).overdue;
     default:
       return {};
   }
+}
+
+QModelIndexList DVDListModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                    int hits, Qt::MatchFlags flags) const {
+  const QString text = value.toString();
+  if (role != Qt::DisplayRole || start.column() != 0 || start.parent().isValid() ||
+      (flags & Qt::MatchTypeMask) != Qt::MatchStartsWith || (flags & Qt::MatchCaseSensitive) ||
+      text.isEmpty() || ids_.empty()) {
+    return QAbstractTableModel::match(start, role, value, hits, flags);
+  }
+  std::vector<qint64> wanted;
+  try {
+    wanted = IdsOfTitlesStartingWith(text);
+  } catch (const DatabaseError& error) {
+    ErrorFunctions::LogError(error.Description());
+    return {};
+  }
+  if (wanted.empty()) return {};
+  // The found DVDs marked by rowid (rowids are mostly dense), then the shown order walked once
+  // from the start row.
+  const qint64 maxId = *std::max_element(ids_.begin(), ids_.end());
+  const bool dense = maxId <= qint64(ids_.size()) * 4 + 4096;
+  std::vector<bool> marked(dense ? size_t(std::max<qint64>(maxId, 0)) + 1 : 0, false);
+  const std::unordered_set<qint64> sparse =
+      dense ? std::unordered_set<qint64>()
+            : std::unordered_set<qint64>(wanted.begin(), wanted.end());
+  for (const qint64 id : wanted) {
+    if (dense && id >= 0 && id <= maxId) marked[size_t(id)] = true;
+  }
+  auto isMarked = [&](qint64 id) {
+    return dense ? id >= 0 && id <= maxId && marked[size_t(id)] : sparse.count(id) > 0;
+  };
+  QModelIndexList found;
+  const int rows = rowCount();
+  const int from = std::clamp(start.row(), 0, rows);
+  const int span = flags & Qt::MatchWrap ? rows : rows - from;
+  for (int step = 0; step < span; ++step) {
+    const int row = (from + step) % rows;
+    const qint64 id = ids_[size_t(order_[size_t(row)])];
+    if (!isMarked(id)) continue;
+    found.append(index(row, 0));
+    if (hits != -1 && found.size() >= hits) break;
+  }
+  return found;
 }
 
 QVariant DVDListModel::headerData(int section, Qt::Orientation orientation, int role) const {

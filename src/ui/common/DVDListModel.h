@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QDateTime>
 #include <QFont>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <list>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,9 +24,9 @@ struct DVDListColumn {
   QString caption;
 };
 
-// The rows of a DVD list, holding only what the list shows: one text per cell, the icon and
-// the overdue mark. Sorting happens here, on collation keys computed once per sort, so that a
-// list of 100,000 DVDs sorts without a pause.
+// The rows of a DVD list. It keeps only which DVD stands in which row; a row's cells are read when
+// the view asks for them, a block of rows at a time, so that a collection of any size shows at
+// once and costs little memory. Sorting happens here, on collation keys of the column's texts.
 class DVDListModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -39,36 +40,29 @@ class DVDListModel : public QAbstractTableModel {
   explicit DVDListModel(QObject* parent = nullptr);
   ~DVDListModel() override;
 
-  // Column 0 always shows the title, whatever its key. Rows already loaded keep the cells of the
-  // keys that stay; a new key's cells are empty until the next reload.
+  // Column 0 always shows the title, whatever its key.
   void SetColumns(std::vector<DVDListColumn> columns);
   const std::vector<DVDListColumn>& Columns() const;
 
   void Clear();
   // The main list shows "Overdue" in place of a late DVD's status; search results keep the status
-  // and add a suffix. Applies to rows loaded afterwards.
+  // and add a suffix.
   void SetStatusCellStyle(InventoryFunctions::StatusCellStyle style);
 
-  // Reloads all rows of a query (the list's own or a search's), in the query's order, as one
+  // Reloads the rows of a query (the list's own or a search's), in the query's order, as one
   // model reset. Throws DatabaseError; the old rows stay on failure.
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
 
-  // Takes in a change to the DVDs of these titles (letter case ignored) without reading the whole
-  // collection again: their rows are replaced by the DVDs now stored under them, each where the
-  // main list's query puts it, and when `sortColumn` is given the shown order is that column's
-  // sort, as after a reload and SortBy. Only for a model filled from the main list's query and
-  // showing the table as it was before the change. Throws DatabaseError; the old rows stay on
-  // failure.
-  void ReplaceTitles(const QStringList& titles, std::optional<int> sortColumn, Qt::SortOrder order);
-
   QString TitleAt(int row) const;
+  // The rowids of the DVDs in the order the rows are shown, for reading them whole (an export).
+  std::vector<qint64> ShownIds() const;
   // First row, in the displayed order, whose title equals `title` with letter case ignored; -1
   // when there is none.
   int FindTitle(const QString& title) const;
 
   // Sorts the rows by the texts of one column in dictionary order, ignoring letter case and
   // sorting accented letters with their base letters, whatever the process locale. Stable: equal
-  // texts keep their relative order. A column out of range changes nothing.
+  // texts keep their load order. A column out of range changes nothing.
   void SortBy(int column, Qt::SortOrder order);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -78,21 +72,33 @@ class DVDListModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  // Type-ahead on the titles asks the list's title index instead of reading every row.
+  QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
+                        Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith |
+                                                              Qt::MatchWrap)) const override;
 
  private:
-  struct Storage;
+  struct Row {
+    QString title;               // as stored: selection and look-ups go by it
+    std::vector<QString> cells;  // as shown, column 0 first
+    quint8 icon = 2;
+    bool overdue = false;
+  };
+  using Block = std::vector<Row>;
 
-  const QString& Cell(int row, int column) const;
-  void Append(Storage& storage, const InventoryFunctions::DVDRecord& dvd,
-              const std::vector<InventoryFunctions::DVDField>& fields, const QDate& today,
-              InventoryFunctions::ShortDateTexts& dates) const;
-  // The field each column after the first shows, in column order.
+  const Row& RowAt(int row) const;
+  void Forget();
+  // The field each column shows, in column order (the title for column 0).
   std::vector<InventoryFunctions::DVDField> ShownFields() const;
   // Per loaded row, the rank of its text in the given column in collation order.
   std::vector<int> Ranks(int column) const;
 
   std::vector<DVDListColumn> columns_;
-  std::unique_ptr<Storage> rows_;
+  std::vector<qint64> ids_;  // the DVDs' rowids in load order
+  std::vector<int> order_;   // shown row -> loaded row
+  // Blocks of shown rows read lately, the most recent first.
+  mutable std::list<std::pair<int, Block>> blocks_;
+  mutable std::unordered_map<int, std::list<std::pair<int, Block>>::iterator> blockOf_;
   // The ranks of the column sorted last, kept until the rows change.
   std::optional<std::pair<int, std::vector<int>>> sortRanks_;
   InventoryFunctions::StatusCellStyle statusStyle_ = InventoryFunctions::StatusCellStyle::MainList;

@@ -111,11 +111,6 @@ void DVDListView::Reload(const InventoryFunctions::DVDQuery& query) {
   if (sorted_) model_->SortBy(sortKey_, sortOrder_);
 }
 
-void DVDListView::ReplaceTitles(const QStringList& titles) {
-  const Quiet quiet(quiet_);
-  model_->ReplaceTitles(titles, sorted_ ? std::optional<int>(sortKey_) : std::nullopt, sortOrder_);
-}
-
 QString DVDListView::SelectedTitle() const {
   const QModelIndexList rows = selectionModel()->selectedRows();
   if (rows.isEmpty()) return QString(u""_qs);

@@ -28,11 +28,6 @@ class DVDListView : public QTreeView {
   // is not kept (callers reselect by title).
   void Reload(const InventoryFunctions::DVDQuery& query);
 
-  // Takes in a change to the DVDs of these titles, for a list filled from the main list's query
-  // that showed the whole table before the change: the same rows and order as a Reload, without
-  // reading the whole collection. The selection is not kept.
-  void ReplaceTitles(const QStringList& titles);
-
   // The selected row's title, or empty text when no row is selected.
   QString SelectedTitle() const;
   // Selects the first row (in the shown order) with that title, letter case ignored, and scrolls

@@ -29,7 +29,7 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 std::vector<InventoryFunctions::DVDRecord> ListedDvds(QMainWindow* window) {
   auto* main = qobject_cast<ReelKeeperFrm*>(window);
-  return main ? CollectionExport::DvdsTitled(main->ShownTitles()) : CollectionExport::AllDvds();
+  return main ? CollectionExport::DvdsOfIds(main->ShownIds()) : CollectionExport::AllDvds();
 }
 
 void Refuse(const QString& text) {

@@ -135,7 +135,9 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
 
   // What the window shows follows every committed write, whoever made it.
   ChangeNotice& notice = ChangeNotice::Instance();
-  connect(&notice, &ChangeNotice::DVDsChanged, this, &ReelKeeperFrm::TakeIn);
+  // The list's order is read again from its index, which costs less than working out where the
+  // changed DVDs now stand.
+  connect(&notice, &ChangeNotice::DVDsChanged, this, &ReelKeeperFrm::LoadDVDList);
   connect(&notice, &ChangeNotice::BorrowersChanged, this, &ReelKeeperFrm::UpdateDVDInfo);
   connect(&notice, &ChangeNotice::EverythingChanged, this, [this] {
     LoadDVDList();
@@ -271,33 +273,9 @@ void ReelKeeperFrm::RefreshList() {
   }
 }
 
-void ReelKeeperFrm::TakeIn(const Changes::DVDs& change) {
-  // Reading the whole list again means reading and sorting every DVD; taking in the changed ones
-  // costs two look-ups each.
-  // Beyond a few hundred DVDs (an import) the look-ups cost more than one reading of the whole
-  // table: each places its DVD by counting the rows before it.
-  constexpr qsizetype kMostTakenIn = 200;
-  const InventoryFunctions::InventoryMark now = InventoryFunctions::CurrentInventoryMark();
-  if (listMark_ != change.before || now != change.after || listDay_ != seams::Today() ||
-      change.titles.size() > kMostTakenIn) {
-    LoadDVDList();
-    return;
-  }
-  const QString selected = GetSelectedDVD();
-  list_->ReplaceTitles(change.titles);
-  if (!selected.isEmpty()) SelectDVD(selected);
-  listMark_ = now;
-}
-
 void ReelKeeperFrm::FocusList() { list_->setFocus(); }
 
-QStringList ReelKeeperFrm::ShownTitles() const {
-  const DVDListModel* model = list_->Model();
-  QStringList titles;
-  titles.reserve(model->rowCount());
-  for (int row = 0; row < model->rowCount(); ++row) titles << model->TitleAt(row);
-  return titles;
-}
+std::vector<qint64> ReelKeeperFrm::ShownIds() const { return list_->Model()->ShownIds(); }
 
 QString ReelKeeperFrm::GetSelectedDVD() const { return list_->SelectedTitle(); }
 

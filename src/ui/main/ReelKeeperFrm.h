@@ -56,8 +56,8 @@ class ReelKeeperFrm : public QMainWindow {
   void RefreshList();
   void FocusList();
 
-  // The list's titles as it shows them, top to bottom.
-  QStringList ShownTitles() const;
+  // The rowids of the list's DVDs as it shows them, top to bottom.
+  std::vector<qint64> ShownIds() const;
   // The selected DVD's title, or empty text.
   QString GetSelectedDVD() const;
   // Selects (and scrolls to) the first row with that title, letter case ignored; the detail
@@ -89,11 +89,6 @@ class ReelKeeperFrm : public QMainWindow {
   void ShowHistory();
   // Shows the borrower's entry in the Phone Book tab.
   void ShowBorrower(const QString& name);
-  // A committed write to the DVDs. When the list showed the whole table just before it (and no
-  // other program wrote meanwhile, the same day) only the DVDs written are read again; else the
-  // whole list is. The rows and their order are the same either way.
-  void TakeIn(const Changes::DVDs& change);
-
   // One detail tab: its page in the tab strip and the panel laid out in it.
   struct Tab {
     QWidget* page;

@@ -1,0 +1,235 @@
+#include "inventory/ListOrder.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "app/DatabaseError.h"
+#include "data/Database.h"
+#include "data/DatabaseFunctions.h"
+#include "data/JetDialect.h"
+#include "data/Statement.h"
+#include "inventory/InventoryFunctions.h"
+
+namespace InventoryFunctions {
+namespace {
+
+const QString kSource = QStringLiteral("ListOrder");
+// Worked out from Inventory: the file check knows their shape, a salvage leaves them to be rebuilt.
+[[maybe_unused]] const bool kDeclared =
+    DatabaseFunctions::DeclareDerivedTable(QStringLiteral("ListOrder")) &&
+    DatabaseFunctions::DeclareDerivedTable(QStringLiteral("ListStale"));
+
+const QString kShownIndex = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS ListOrderShown ON ListOrder (Status DESC, DueDate, TitleKey)");
+const QString kTitleIndex =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
+
+const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
+                               QStringLiteral("ListStaleOnUpdate"),
+                               QStringLiteral("ListStaleOnDelete")};
+
+bool InSchema(Database& db, const QString& type, const QString& name) {
+  Statement found = db.PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "
+                     "COLLATE BINARY"),
+      kSource);
+  found.BindText(1, type);
+  found.BindText(2, name);
+  return found.Number() > 0;
+}
+
+// Brings the kept places up to date with the rows written since the last read. False when they
+// cannot be (a file that may not be written): the caller then reads Inventory itself.
+bool MakeCurrent(const DatabaseHandle& db) {
+  if (db->QueryNumber(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ListStale)"), kSource) == 0)
+    return true;
+  if (db->IsReadOnly()) return false;
+  try {
+    // Many rows written at once (another program's import): all places are worked out anew,
+    // which costs less than finding each one.
+    const qint64 stale = db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListStale"), kSource);
+    if (stale > 10000 &&
+        stale > db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource) / 8) {
+      RebuildListOrder(db);
+      return true;
+    }
+    Transaction transaction(db);
+    db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder WHERE DVD IN (SELECT DVD FROM ListStale)"),
+                   kSource);
+    db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
+                                  "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
+                                  "NoCaseKey(Inventory.DVDTitle) FROM Inventory "
+                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ListStale)"),
+                   kSource);
+    db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
+    transaction.Commit();
+    return true;
+  } catch (const DatabaseError&) {
+    // Busy or read-only for now: the list is still read right, only more slowly.
+    return false;
+  }
+}
+
+std::vector<qint64> Ids(Statement statement) {
+  std::vector<qint64> ids;
+  while (statement.Step()) ids.push_back(statement.Int64(0));
+  return ids;
+}
+
+// The byte length of one unit of a key (see JetDialect::NoCaseKey).
+int UnitLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  return 4;
+}
+
+// The folded letters of a key, one unit each (a plain ASCII letter as the one byte).
+std::vector<QByteArray> FoldedUnits(const QByteArray& key) {
+  std::vector<QByteArray> units;
+  qsizetype at = key.indexOf('\0');
+  const qsizetype letters = at;
+  for (qsizetype i = 0; i < letters; i += UnitLength(uchar(key[i]))) units.emplace_back();
+  size_t n = 0;
+  for (++at; at < key.size() && n < units.size(); ++n) {
+    const int length = UnitLength(uchar(key[at]));
+    units[n] = key.mid(at, length);
+    at += length;
+  }
+  for (; n < units.size(); ++n) units[n] = QByteArray(1, '\x01');  // left out at the end
+  return units;
+}
+
+// Whether the text of `key` starts with the text of `prefix`, given that its base letters do.
+bool SameFoldedStart(const QByteArray& key, const QByteArray& prefix) {
+  const std::vector<QByteArray> text = FoldedUnits(key);
+  const std::vector<QByteArray> start = FoldedUnits(prefix);
+  if (start.size() > text.size()) return false;
+  return std::equal(start.begin(), start.end(), text.begin());
+}
+
+}  // namespace
+
+void CreateListOrderTable(const DatabaseHandle& db) {
+  bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder"));
+  for (const QString& trigger : kTriggers)
+    complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
+  // Status and DueDate are declared as in Inventory, so that copied values keep their kind and
+  // sort alike; no index touches a NOCASE column.
+  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListOrder (DVD INTEGER PRIMARY KEY, "
+                                "Status INTEGER, DueDate DATE, TitleKey BLOB)"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
+                 kSource);
+  db->ExecuteRaw(kShownIndex, kSource);
+  db->ExecuteRaw(kTitleIndex, kSource);
+  // Plain SQL, so that other programs writing the file keep the notes too.
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnInsert AFTER INSERT ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnUpdate AFTER UPDATE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(old.rowid); INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnDelete AFTER DELETE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
+                                "(old.rowid); END"),
+                 kSource);
+  // A salvaged file keeps the triggers but not the places.
+  complete =
+      complete && db->QueryNumber(QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM Inventory) OR "
+                                                 "EXISTS (SELECT 1 FROM ListOrder) OR "
+                                                 "EXISTS (SELECT 1 FROM ListStale)"),
+                                  kSource) != 0;
+  if (!complete) RebuildListOrder(db);
+}
+
+void RebuildListOrder(const DatabaseHandle& db) {
+  Transaction transaction(db);
+  // Indexes made after the rows are sorted once instead of growing row by row.
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
+  db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (DVD, Status, DueDate, TitleKey) "
+                                "SELECT Inventory.rowid, Inventory.Status, Inventory.DueDate, "
+                                "NoCaseKey(Inventory.DVDTitle) FROM Inventory"),
+                 kSource);
+  db->ExecuteRaw(kShownIndex, kSource);
+  db->ExecuteRaw(kTitleIndex, kSource);
+  transaction.Commit();
+}
+
+std::vector<qint64> ListOrderIds() {
+  const DatabaseHandle db = InventoryDatabase();
+  if (MakeCurrent(db)) {
+    return Ids(db->PrepareRaw(
+        QStringLiteral("SELECT DVD FROM ListOrder ORDER BY Status DESC, DueDate, TitleKey"),
+        kSource));
+  }
+  return Ids(db->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Order By "
+                                        "Inventory.Status DESC, Inventory.DueDate, "
+                                        "Inventory.DVDTitle, Inventory.rowid"),
+                         kSource));
+}
+
+std::vector<qint64> IdsOfTitle(const QString& title) {
+  const DatabaseHandle db = InventoryDatabase();
+  Statement statement =
+      MakeCurrent(db)
+          ? db->PrepareRaw(
+                QStringLiteral("SELECT DVD FROM ListOrder WHERE TitleKey = NoCaseKey(?1)"), kSource)
+          : db->PrepareRaw(QStringLiteral("SELECT rowid FROM Inventory WHERE DVDTitle = ?1"),
+                           kSource);
+  statement.BindText(1, title);
+  return Ids(std::move(statement));
+}
+
+std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix) {
+  const DatabaseHandle db = InventoryDatabase();
+  const QByteArray text = prefix.toUtf8();
+  const QByteArray wanted = JetDialect::NoCaseKey(text.constData(), int(text.size()));
+  const qsizetype letters = wanted.indexOf('\0');
+  if (!MakeCurrent(db)) {
+    // Without the index: every title's key, compared the same way.
+    Statement all =
+        db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
+    std::vector<qint64> ids;
+    while (all.Step()) {
+      const QByteArray title = all.Text(1).toUtf8();
+      const QByteArray key = JetDialect::NoCaseKey(title.constData(), int(title.size()));
+      if (key.startsWith(wanted.left(letters)) && SameFoldedStart(key, wanted)) {
+        ids.push_back(all.Int64(0));
+      }
+    }
+    return ids;
+  }
+  // The keys that begin with the prefix's base letters, read from the title index alone; of
+  // those, the ones whose first letters also fold alike.
+  Statement range = db->PrepareRaw(
+      QStringLiteral("SELECT DVD, TitleKey FROM ListOrder WHERE TitleKey >= ?1 AND TitleKey < ?2"),
+      kSource);
+  range.Bind(1, wanted.left(letters));
+  range.Bind(2, wanted.left(letters) + char(0xFF));
+  std::vector<qint64> ids;
+  while (range.Step()) {
+    const QByteArray key = range.Blob(1);
+    if (SameFoldedStart(key, wanted)) ids.push_back(range.Int64(0));
+  }
+  return ids;
+}
+
+std::optional<int> CountDueBefore(qint32 status, const QDate& day) {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return std::nullopt;
+  // The columns keep Inventory's kinds, so the comparison is the one of Inventory's own query.
+  Statement count = db->PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1 AND DueDate < ?2"), kSource);
+  count.Bind(1, status);
+  count.Bind(2, day);
+  return int(count.Number());
+}
+
+}  // namespace InventoryFunctions

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "app/DatabaseHandle.h"
+
+// The DVD list's own index: table ListOrder holds, per DVD (its rowid), the status, the due date
+// and a key of the title whose byte order is the engine's text order, so that the list's order
+// and a title look-up are read from indexes instead of sorting the whole collection. Triggers on
+// Inventory note every written row in table ListStale, whatever program writes it; the places
+// of those rows are worked out again before the next read. Derived data only: the clean-up, or a
+// file whose triggers are missing, rebuilds it from Inventory.
+namespace InventoryFunctions {
+
+// Makes sure of both tables, their indexes and the triggers; rebuilds the places when the file
+// had none of them kept (an older file, or one another tool changed without them).
+void CreateListOrderTable(const DatabaseHandle& db);
+// Works out every DVD's place again from Inventory.
+void RebuildListOrder(const DatabaseHandle& db);
+
+// The rowids of every DVD in the list's order: lent DVDs first, then by due date, then by title.
+std::vector<qint64> ListOrderIds();
+// The rowids of the DVDs titled `title`, letter case ignored, accents kept.
+std::vector<qint64> IdsOfTitle(const QString& title);
+// The rowids of the DVDs whose title starts with `prefix`, letter case ignored, accents kept (the
+// list's type-ahead).
+std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix);
+
+// The number of DVDs of a status due before `day`, counted on the index; nothing when the index
+// cannot be brought up to date (the caller counts on Inventory then).
+std::optional<int> CountDueBefore(qint32 status, const QDate& day);
+
+}  // namespace InventoryFunctions
