@@ -8,9 +8,11 @@
 
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
+#include "upkeep/CollectionBackups.h"
 #include "upkeep/DatabaseCheck.h"
 
 namespace DatabaseRepair {
@@ -60,6 +62,12 @@ bool OfferRepair(const QString& path, const QString& finding, When when) {
 }
 
 void Repair(const DatabaseHandle& db, const QString& path) {
+  // A copy of the file as it is, to go back to. Damage often keeps it from being made; the repair
+  // goes on all the same, since the salvage keeps the damaged original beside the file byte for
+  // byte, and a repair held back would leave the user with a collection that cannot be used.
+  ErrorFunctions::CarryOn(QStringLiteral("The automatic backup before the repair failed."),
+                          ErrorFunctions::Report::LogOnly,
+                          [&] { CollectionBackups::BackUpAutomatically(db, path); });
   ChoiceLists::StopReadingAhead();
   const DatabaseFunctions::CleanupSummary summary =
       db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);

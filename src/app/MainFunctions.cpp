@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "app/ChangeNotice.h"
 #include "app/Constants.h"
@@ -30,6 +31,7 @@
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/main/ReelKeeperFrm.h"
+#include "upkeep/CollectionBackups.h"
 #include "upkeep/DatabaseMaintenance.h"
 
 namespace MainFunctions {
@@ -40,6 +42,9 @@ std::unique_ptr<ReelKeeperFrm> mainWindow;
 bool inEventLoop = false;
 // A logout or kill asked the program to end.
 bool endRequested = false;
+// The main window was shown: the user may have changed the collection, and the exit makes the
+// day's automatic copy. A check-only start that found nothing shows no window and copies nothing.
+bool shown = false;
 
 const QString kSource = QStringLiteral("StartProgram");
 
@@ -242,10 +247,12 @@ Started StartProgram(const QString& databasePath) {
     return Started::Declined;
   }
   mainWindow->show();
+  shown = true;
   RunningCopy::Listen(mainWindow.get());
   ReportShown();
   // Damage that lets the file open may still fail a later write; the check runs while the user
   // works and offers the repair when it finds some.
+  DatabaseMaintenance::SetBeforeReplacing(&DatabaseRepair::StopQuickCheck);
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
   // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
   // user looks at the list, the first dialog opens at once.
@@ -257,6 +264,12 @@ Started StartProgram(const QString& databasePath) {
 void EndProgram() {
   DatabaseRepair::StopQuickCheck();
   ChoiceLists::StopReadingAhead();
+  if (std::exchange(shown, false) && DatabaseFunctions::IsDatabaseOpen()) {
+    // A copy that cannot be made (a full disk) must not keep the program from ending.
+    ErrorFunctions::CarryOn(QStringLiteral("The automatic backup at exit failed."),
+                            ErrorFunctions::Report::LogOnly,
+                            [] { CollectionBackups::BackUpAtExit(); });
+  }
   ScannerFunctions::UnhookScanner();
   DatabaseFunctions::CloseDatabase();
   AppFunctions::ReleaseCollectionLock();

@@ -2,6 +2,7 @@
 // window is shown when the background check finds damage that would only show at a later write.
 #include "app/DatabaseRepair.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
@@ -54,6 +55,12 @@ TEST_F(DatabaseRepairTest, DamageMetAtStartIsRepairedOnYesAndTheProgramStarts) {
   EXPECT_GT(shownRows, 0);
   EXPECT_LT(shownRows, 300);
   ExpectRepaired(shownRows);
+  // The copy made before the repair (still damaged); the exit makes no second one the same day.
+  const QDir backups(QFileInfo(Path()).absolutePath() + "/Backups");
+  ASSERT_EQ(backups.entryList(QDir::Files).size(), 1);
+  EXPECT_NE(testsupport::Sqlite3Shell(backups.filePath(backups.entryList(QDir::Files)[0]),
+                                      "PRAGMA integrity_check"),
+            "ok");
 }
 
 // Unattended, the question takes its default: the start ends with status 1 and the file and its
@@ -68,6 +75,7 @@ TEST_F(DatabaseRepairTest, DamageMetAtStartIsLeftAsItWasOnNo) {
   ExpectAsked();
   EXPECT_EQ(testsupport::Checksum(Path()), before);
   EXPECT_EQ(Files(), QStringList{"ReelKeeper.mdb"});
+  EXPECT_FALSE(QFileInfo::exists(QFileInfo(Path()).absolutePath() + "/Backups"));
 }
 
 TEST_F(DatabaseRepairTest, QuietDamageFoundAfterStartIsRepairedOnYesAndTheListReloaded) {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <optional>
 
@@ -59,6 +61,13 @@ TEST_F(ProgramTest, LogoutDuringAQuestionLetsTheHandlerFinishThenEndsNormally) {
   EXPECT_EQ(testsupport::Sqlite3Shell(
                 Path(), QStringLiteral("SELECT count(*) FROM Settings WHERE SettingName = "
                                        "'ReelKeeperFrmWindowState'")),
+            "1");
+  // So is the day's automatic copy, made after it.
+  const QDir backups(QFileInfo(Path()).absolutePath() + "/Backups");
+  ASSERT_EQ(backups.entryList(QDir::Files).size(), 1);
+  EXPECT_EQ(testsupport::Sqlite3Shell(backups.filePath(backups.entryList(QDir::Files)[0]),
+                                      QStringLiteral("SELECT count(*) FROM Settings WHERE "
+                                                     "SettingName = 'ReelKeeperFrmWindowState'")),
             "1");
 }
 

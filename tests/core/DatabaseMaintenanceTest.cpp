@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
+#include "upkeep/CollectionBackups.h"
 
 namespace {
 
@@ -45,6 +49,38 @@ TEST_F(CleanUpTest, AFailurePartWayLeavesTheFileOpenAgainAndGoesOn) {
   ASSERT_TRUE(result.failure);
   EXPECT_EQ(result.failure->Number(), 13);
   ExpectOwnerOnTheOpenFile();
+}
+
+// Cleaning up can wait; a copy that cannot be made (here a file named "Backups" is in the way)
+// is said, and the default answer leaves the file as it was.
+TEST_F(CleanUpTest, ACopyThatCannotBeMadeIsSaidAndNoChangesNothing) {
+  testsupport::TempCurrentFolder logFolder;
+  QFile(db.Folder() + "/Backups").open(QIODevice::WriteOnly);
+  const QByteArray before = testsupport::Checksum(db.Path());
+  testsupport::ScriptedMessageBox boxes;
+  DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  EXPECT_TRUE(result.declined);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_TRUE(boxes.Shown()[0].text.endsWith(
+      "Clean up the database without a backup? No leaves the database as it is."));
+  EXPECT_EQ(boxes.Shown()[0].defaultAnswer, seams::MsgAnswer::No);
+  EXPECT_EQ(testsupport::Checksum(db.Path()), before);
+
+  boxes.Answer(seams::MsgAnswer::Yes);
+  result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  EXPECT_FALSE(result.declined);
+  EXPECT_FALSE(result.failure);
+  ExpectOwnerOnTheOpenFile();
+}
+
+// One copy a day at exit, whatever the number of sessions.
+TEST_F(CleanUpTest, OneCopyADayAtExit) {
+  testsupport::FixedClock clock(QDate(2024, 4, 10));
+  const QString copy = CollectionBackups::BackUpAtExit();
+  EXPECT_TRUE(QFileInfo(copy).fileName().startsWith("ReelKeeper-20240410-"));
+  EXPECT_EQ(CollectionBackups::BackUpAtExit(), QString());
+  testsupport::FixedClock tomorrow(QDate(2024, 4, 11));
+  EXPECT_FALSE(CollectionBackups::BackUpAtExit().isEmpty());
 }
 
 }  // namespace

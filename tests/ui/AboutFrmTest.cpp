@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -162,33 +163,47 @@ TEST_F(AboutFrmTest, LinkAndLogoOpenTheHomePageSetByTheBuild) {
   EXPECT_TRUE(Control<QLabel>(about.get(), "Label7")->text().contains(BuildInfo::kVersion));
 }
 
-// Cleaning up while the main window is open: No leaves the file alone; Yes cleans it up (what
-// that does to the file is the core's), and the window goes on with the cleaned file without a
-// restart.
+// Cleaning up while the main window is open: No leaves the file alone; Yes makes an automatic
+// copy first, keeping as many as the window's box says, and cleans up (what that does to the
+// file is the core's); the window goes on with the cleaned file without a restart.
 TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   db.AddDvd("Schindler's List");
   Load();
+  const QDir backups(db.Folder() + "/Backups");
+  ASSERT_TRUE(backups.mkpath("."));
+  for (const char* old : {"20240101-090000", "20240102-090000", "20240103-090000"}) {
+    QFile(backups.filePath(QStringLiteral("ReelKeeper-%1.mdb").arg(old)))
+        .open(QIODevice::WriteOnly);
+  }
   const QByteArray before = testsupport::Checksum(db.Path());
-  auto cleanUp = [this](MsgAnswer answer) {
+  auto cleanUp = [this](MsgAnswer answer, int kept) {
     boxes.Answer(answer);
-    WhenOpen<AboutFrm> closing([](AboutFrm& about) {
+    WhenOpen<AboutFrm> closing([kept](AboutFrm& about) {
+      Control<QSpinBox>(&about, "BackupsKeptTxt")->setValue(kept);
       Press(&about, "Command4");
       Press(&about, "Command2");
     });
     frm->Commands().About();
   };
-  cleanUp(MsgAnswer::No);
+  cleanUp(MsgAnswer::No, 7);
   ASSERT_EQ(boxes.Shown().size(), 1u);
   ExpectBox(boxes.Shown()[0], "Cleaning the database may take some time, are you sure?", "Confirm",
             MsgButtons::YesNo, MsgIcon::Question);
   EXPECT_EQ(testsupport::Checksum(db.Path()), before);
+  EXPECT_EQ(backups.entryList(QDir::Files).size(), 3);
 
   boxes.Clear();
-  cleanUp(MsgAnswer::Yes);
+  cleanUp(MsgAnswer::Yes, 2);
   ASSERT_EQ(boxes.Shown().size(), 2u);
   ExpectBox(boxes.Shown()[1], "Cleanup Complete.", "Complete.", MsgButtons::Ok,
             MsgIcon::Information);
   EXPECT_EQ(StatusBarText(), "Cleanup Complete.");
+  const QStringList kept = backups.entryList(QDir::Files, QDir::Name);
+  ASSERT_EQ(kept.size(), 2);
+  EXPECT_EQ(kept[0], "ReelKeeper-20240103-090000.mdb");
+  EXPECT_TRUE(kept[1].startsWith("ReelKeeper-20240410-"));
+  EXPECT_EQ(testsupport::Sqlite3Shell(backups.filePath(kept[1]), "SELECT DVDTitle FROM Inventory"),
+            "Schindler's List");
   // The dialogs' choice lists are read ahead for the cleaned file.
   EXPECT_TRUE(QTest::qWaitFor([] { return ChoiceLists::Ready(); }, 10000));
   // A command goes on to write to the cleaned file.

@@ -1,5 +1,6 @@
 // The toolbar from the keyboard, and under the pointer.
 #include <QApplication>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -72,6 +73,23 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
   });
   Key(Find<QComboBox>("PhoneNameTxt")->lineEdit(), Qt::Key_F, Qt::ControlModifier);
   EXPECT_TRUE(searched);
+
+  // The collection's key opens its menu, which the arrow keys walk.
+  auto* menu = Find<QMenu>("CollectionMenu");
+  QString reached;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, menu, [&] {
+    if (!menu->isVisible()) return;
+    poll.stop();
+    QTest::keyClick(menu, Qt::Key_Down);
+    reached = menu->activeAction() ? menu->activeAction()->objectName() : "none";
+    menu->close();
+  });
+  poll.start(10);
+  Key(List(), Qt::Key_C, Qt::AltModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !reached.isEmpty(); }));
+  poll.stop();
+  EXPECT_EQ(reached, "ImportDVDs");
 }
 
 // The window opens on the list; Shift+Tab from there walks the buttons backwards; Space on one runs

@@ -134,18 +134,20 @@ QStringList AutomaticBackups(const QString& databasePath) {
   return names;
 }
 
-QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now) {
-  const QString folder = BackupFolder(db->Name());
+QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now,
+                            const QString& given) {
+  const QString collection = given.isEmpty() ? db->Name() : given;
+  const QString folder = BackupFolder(collection);
   if (!QDir().mkpath(folder)) {
     throw DatabaseError::System(
         EACCES, QStringLiteral("Could not make the folder '%1' for the backups.").arg(folder),
         kSource);
   }
   const QString target = QStringLiteral("%1/%2-%3.mdb")
-                             .arg(folder, QFileInfo(db->Name()).completeBaseName(),
+                             .arg(folder, QFileInfo(collection).completeBaseName(),
                                   now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
   BackUp(db, target);
-  const QStringList copies = AutomaticBackups(db->Name());
+  const QStringList copies = AutomaticBackups(collection);
   for (qsizetype i = std::max(keep, 1); i < copies.size(); ++i) {
     FileSystem::RemoveIfExists(copies[i]);
   }

@@ -22,8 +22,11 @@ QString BackupFolder(const QString& databasePath);
 // The automatic copies of the collection in its Backups folder, newest first.
 QStringList AutomaticBackups(const QString& databasePath);
 // Makes an automatic copy "<collection name>-<yyyyMMdd-HHmmss>.mdb" in the Backups folder (made
-// when missing), then removes the oldest beyond `keep`. Returns the new copy's path.
-QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now);
+// when missing), then removes the oldest beyond `keep`. Returns the new copy's path. The
+// collection is db's file, unless db is another copy of it (the collection as it was before a
+// restore), named by `collection`.
+QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now,
+                            const QString& collection = {});
 
 // What a backup holds, read without changing it.
 struct BackupInfo {

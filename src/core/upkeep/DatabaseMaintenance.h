@@ -26,15 +26,27 @@ struct CleanUpResult {
   CleanupSummary cleaned;
   // Set when the clean-up failed: the file is as it was, and open again.
   std::optional<DatabaseError> failure;
+  // The automatic copy made first; empty when it could not be made.
+  QString backup;
+  // The copy failed and the user chose not to clean up without one: nothing was done.
+  bool declined = false;
 };
 
-// Repairs and compacts the shared database's file (progress texts go to progress; busy is told
+// Makes an automatic copy of the file first (CollectionBackups); when that fails, the user is
+// told why and asked whether to clean up all the same. Then repairs and compacts the shared
+// database's file (progress texts go to progress; busy is told
 // true before the work and false after it), then opens the cleaned file again and hands it to
 // the table owners, so that the program goes on with it. The file is whole at every step; when
 // the clean-up fails, the file is opened again all the same and the result names the failure.
 // Only a file that cannot be opened again throws (DatabaseError): nothing can go on without it.
 CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy = {});
+
+// What must stop before the file is replaced by a clean-up or a restore: the running program's
+// background check, which reads the file on a connection of its own and would otherwise report
+// on the file set aside. Installed once at start.
+void SetBeforeReplacing(std::function<void()> stop);
+void StopBeforeReplacing();
 
 // Opens the file again after the engine replaced it (a clean-up or a repair), hands it to the
 // table owners and tells every view to read everything again.

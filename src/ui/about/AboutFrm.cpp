@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,6 +28,7 @@
 #include "seams/ProgressSink.h"
 #include "ui/about/GuideFrm.h"
 #include "ui/common/FormHelpers.h"
+#include "upkeep/CollectionBackups.h"
 #include "upkeep/DatabaseMaintenance.h"
 
 using seams::MsgAnswer;
@@ -122,6 +124,14 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
                                          "our website..."));
   checkChk_ = new QCheckBox(QStringLiteral("Check Overdue Status When I Log In."), this);
   checkChk_->setObjectName(QStringLiteral("CheckChk"));
+  // Beside the clean-up, which makes most of these copies.
+  auto* keptLabel = NewLabel(this, "BackupsKeptLbl", QStringLiteral("Automatic Backups Kept:"));
+  keptBox_ = new QSpinBox(this);
+  keptBox_->setObjectName(QStringLiteral("BackupsKeptTxt"));
+  keptBox_->setRange(1, CollectionBackups::kMostKept);
+  keptBox_->setProperty("Tag", QStringLiteral("How many automatic backups to keep in the Backups "
+                                              "folder beside your collection."));
+  keptLabel->setBuddy(keptBox_);
   auto* command4 = NewButton(this, "Command4", QStringLiteral("Clean Up Database"),
                              QStringLiteral("Click here to clean the database."));
   auto* command3 = NewButton(this, "Command3", QStringLiteral("Documentation"),
@@ -148,6 +158,11 @@ AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(label5);
   layout->addWidget(NewLine(this, "Line2"));
   layout->addWidget(checkChk_);
+  auto* kept = new QHBoxLayout;
+  kept->addWidget(keptLabel);
+  kept->addWidget(keptBox_);
+  kept->addStretch(1);
+  layout->addLayout(kept);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -165,6 +180,7 @@ AboutFrm::~AboutFrm() = default;
 void AboutFrm::LoadForm() {
   const std::optional<QStringList> command = seams::CurrentAutostartEntry().ReadCommand();
   checkChk_->setChecked(command && !command->join(u' ').trimmed().isEmpty());
+  keptBox_->setValue(CollectionBackups::KeptCount());
   tagTimer_->start();
 }
 
@@ -184,8 +200,17 @@ void AboutFrm::done(int result) {
   if (!saved_) {
     saved_ = true;
     SaveLogOnEntry();
+    SaveBackupsKept();
   }
   QDialog::done(result);
+}
+
+void AboutFrm::SaveBackupsKept() {
+  if (keptBox_->value() == CollectionBackups::KeptCount()) return;
+  // A preference: a file that cannot take it now must not keep the window from closing.
+  ErrorFunctions::CarryOn(QStringLiteral("The number of backups to keep could not be saved."),
+                          ErrorFunctions::Report::Show,
+                          [this] { CollectionBackups::SetKeptCount(keptBox_->value()); });
 }
 
 void AboutFrm::SaveLogOnEntry() {
@@ -258,9 +283,12 @@ void AboutFrm::CleanUpDatabase() {
                          MsgAnswer::Yes) != MsgAnswer::Yes) {
     return;
   }
+  // The clean-up's automatic copy keeps the number now in the box.
+  SaveBackupsKept();
   StatusBarProgress progress;
   const DatabaseMaintenance::CleanUpResult result =
       DatabaseMaintenance::CleanUpDatabase(&progress, &Busy);
+  if (result.declined) return;
   CleanedUp = true;
   if (result.failure) {
     // The file is as it was and open again. Another program holding it is a passing matter; any

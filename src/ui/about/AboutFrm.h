@@ -6,10 +6,12 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTimer;
 
 // The About window: the program's name, version and home page, the overdue check at log-on, the
-// database clean-up and the documentation. Opened modally by the main window.
+// database clean-up with the number of automatic backups it keeps, and the documentation. Opened
+// modally by the main window.
 class AboutFrm final : public QDialog {
   Q_OBJECT
 
@@ -38,8 +40,10 @@ class AboutFrm final : public QDialog {
   void OpenDocumentation();
   void OpenHomePage();
   void SaveLogOnEntry();
+  void SaveBackupsKept();
 
   QCheckBox* checkChk_ = nullptr;
+  QSpinBox* keptBox_ = nullptr;
   QLabel* label3_ = nullptr;
   QLabel* image1_ = nullptr;
   QTimer* tagTimer_ = nullptr;

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QMainWindow>
+#include <QWidget>
 
 #include "exchange/CalendarFeed.h"
 #include "exchange/CollectionExport.h"
@@ -27,7 +27,7 @@ namespace {
 const QString kCsvFilter = QStringLiteral("CSV files (*.csv *.txt);;All files (*)");
 const QString kLineEnd = QStringLiteral("\r\n");
 
-std::vector<InventoryFunctions::DVDRecord> ListedDvds(QMainWindow* window) {
+std::vector<InventoryFunctions::DVDRecord> ListedDvds(QWidget* window) {
   auto* main = qobject_cast<ReelKeeperFrm*>(window);
   return main ? CollectionExport::DvdsOfIds(main->ShownIds()) : CollectionExport::AllDvds();
 }
@@ -37,7 +37,7 @@ void Refuse(const QString& text) {
 }
 
 // Asks which encoding text that is not UTF-8 was written in; empty when the user cancels.
-QString AskEncoding(QMainWindow* window, const QString& path, int line) {
+QString AskEncoding(QWidget* window, const QString& path, int line) {
   QInputDialog dialog(window);
   dialog.setObjectName(QStringLiteral("EncodingQuestion"));
   dialog.setAccessibleName(QStringLiteral("Encoding"));
@@ -58,7 +58,7 @@ QString AskEncoding(QMainWindow* window, const QString& path, int line) {
 
 // The table of a chosen file, its encoding asked where it is not UTF-8; none when the user
 // cancels or the file cannot be used (said in a message).
-std::optional<CsvFormat::Table> ReadTable(QMainWindow* window, const QString& path) {
+std::optional<CsvFormat::Table> ReadTable(QWidget* window, const QString& path) {
   CsvFormat::ReadResult read = CsvFormat::ReadFile(path);
   if (read.status == CsvFormat::ReadStatus::NeedsEncoding) {
     const QString encoding = AskEncoding(window, path, read.line);
@@ -103,7 +103,7 @@ bool EndsWith(const QString& path, const char* suffix) {
 
 }  // namespace
 
-void ImportDVDs(QMainWindow* window) {
+void ImportDVDs(QWidget* window) {
   const QString path =
       seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter);
   if (path.isEmpty()) return;
@@ -114,7 +114,7 @@ void ImportDVDs(QMainWindow* window) {
   dialog.exec();
 }
 
-void ImportBorrowers(QMainWindow* window) {
+void ImportBorrowers(QWidget* window) {
   const QString path = seams::CurrentFileChooser().OpenFile(
       QStringLiteral("Import Borrowers"),
       QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"));
@@ -138,14 +138,14 @@ void ImportBorrowers(QMainWindow* window) {
   dialog.exec();
 }
 
-void ExportDVDs(QMainWindow* window) {
+void ExportDVDs(QWidget* window) {
   const QString path =
       Chosen(QStringLiteral("Export DVDs"), QStringLiteral("DVDs.csv"), kCsvFilter);
   if (path.isEmpty()) return;
   Save(path, CollectionExport::DvdsCsv(ListedDvds(window)), QStringLiteral("DVDs"));
 }
 
-void ExportBorrowers(QMainWindow*) {
+void ExportBorrowers(QWidget*) {
   const QString path = Chosen(QStringLiteral("Export Borrowers"), QStringLiteral("Borrowers.csv"),
                               QStringLiteral("CSV files (*.csv);;vCard address cards (*.vcf)"));
   if (path.isEmpty()) return;
@@ -155,14 +155,14 @@ void ExportBorrowers(QMainWindow*) {
       QStringLiteral("borrowers"));
 }
 
-void ExportLoanHistory(QMainWindow*) {
+void ExportLoanHistory(QWidget*) {
   const QString path =
       Chosen(QStringLiteral("Export Loan History"), QStringLiteral("Loans.csv"), kCsvFilter);
   if (path.isEmpty()) return;
   Save(path, CollectionExport::LoanHistoryCsv(seams::Today()), QStringLiteral("loans"));
 }
 
-void ExportCatalogue(QMainWindow* window) {
+void ExportCatalogue(QWidget* window) {
   const QString path =
       Chosen(QStringLiteral("Export Catalogue"), QStringLiteral("DVD Catalogue.html"),
              QStringLiteral("Web pages (*.html *.htm);;PDF files (*.pdf)"));
@@ -183,7 +183,7 @@ void ExportCatalogue(QMainWindow* window) {
                      path);
 }
 
-void ExportCalendar(QMainWindow*) {
+void ExportCalendar(QWidget*) {
   const QString kept = CalendarFeed::KeptFile();
   const QString path = Chosen(QStringLiteral("Export to Calendar"),
                               kept.isEmpty() ? QStringLiteral("DVDs Due.ics") : kept,

@@ -1,10 +1,10 @@
 #include "ui/main/CollectionMenu.h"
 
 #include <QAction>
-#include <QMainWindow>
 #include <QMenu>
 #include <array>
 
+#include "ui/main/BackupCommands.h"
 #include "ui/main/CollectionCommands.h"
 
 namespace CollectionMenu {
@@ -14,35 +14,41 @@ struct Entry {
   const char* key;  // nullptr: a separator
   const char* caption;
   const char* description;
-  void (*run)(QMainWindow*);
+  void (*run)(QWidget* window);
 };
 
-constexpr std::array<Entry, 8> kEntries = {{
+// In their order in the menu.
+constexpr std::array<Entry, 11> kEntries = {{
     {"ImportDVDs", "&Import DVDs...",
      "Adds the DVDs of a CSV file another program or a spreadsheet made.",
      &CollectionCommands::ImportDVDs},
-    {"ImportBorrowers", "Import &Borrowers...",
+    {"ImportBorrowers", "Import B&orrowers...",
      "Adds the people of a CSV file or an address book's vCard file to the phone book.",
      &CollectionCommands::ImportBorrowers},
     {nullptr, nullptr, nullptr, nullptr},
     {"ExportDVDs", "&Export DVDs...", "Saves the DVDs in the list, in its order, as a CSV file.",
      &CollectionCommands::ExportDVDs},
-    {"ExportBorrowers", "Export B&orrowers...",
+    {"ExportBorrowers", "Export Borro&wers...",
      "Saves the phone book as a CSV file or as vCard cards for an address book.",
      &CollectionCommands::ExportBorrowers},
-    {"ExportLoanHistory", "Export &Loan History...", "Saves every loan as a CSV file.",
+    {"ExportLoanHistory", "Export Loan &History...", "Saves every loan as a CSV file.",
      &CollectionCommands::ExportLoanHistory},
     {"ExportCatalogue", "Export &Catalogue...",
      "Saves the list, in its order, as a web page or a PDF file to read or print.",
      &CollectionCommands::ExportCatalogue},
-    {"ExportCalendar", "Export to Ca&lendar...",
+    {"ExportCalendar", "Export to Calen&dar...",
      "Saves the due dates of the DVDs out as a calendar file, and can keep it up to date.",
      &CollectionCommands::ExportCalendar},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"BackUp", "&Back Up...", "Writes a copy of your collection to a file you choose.",
+     &BackupCommands::BackUp},
+    {"Restore", "&Restore...", "Puts a backup in the place of your collection.",
+     &BackupCommands::Restore},
 }};
 
 }  // namespace
 
-QMenu* Build(QWidget* parent, QMainWindow* window) {
+QMenu* Build(QWidget* parent, QWidget* window) {
   auto* menu = new QMenu(parent);
   menu->setObjectName(QStringLiteral("CollectionMenu"));
   menu->setAccessibleName(QStringLiteral("Collection"));
@@ -54,7 +60,6 @@ QMenu* Build(QWidget* parent, QMainWindow* window) {
     QAction* action = menu->addAction(QString::fromUtf8(entry.caption));
     action->setObjectName(QString::fromUtf8(entry.key));
     action->setStatusTip(QString::fromUtf8(entry.description));
-    action->setToolTip(QString::fromUtf8(entry.description));
     QObject::connect(action, &QAction::triggered, window,
                      [window, run = entry.run] { run(window); });
   }

@@ -1,14 +1,14 @@
 #pragma once
 
-class QMainWindow;
 class QMenu;
 class QWidget;
 
-// The toolbar's "Collection" menu: what comes into the collection and what goes out of it. Its
-// items are a table, in their order on the menu; every item has a mnemonic and a name a screen
-// reader reads.
+// The menu of the toolbar's Collection button: the commands that work on the collection as a
+// whole. Each item's objectName is its key; its text names it for screen readers, and its status
+// tip says what it does.
 namespace CollectionMenu {
 
-QMenu* Build(QWidget* parent, QMainWindow* window);
+// The menu, owned by parent; its commands open their dialogs over window.
+QMenu* Build(QWidget* parent, QWidget* window);
 
 }  // namespace CollectionMenu

@@ -23,12 +23,13 @@ struct Entry {
   const char* tooltip;
   const char* description;
   QKeyCombination shortcut;
-  void (*run)(InventoryCommands*);
+  void (*run)(InventoryCommands*);  // nullptr: the button opens the collection menu
 };
 
 // In their order on the bar. The keys follow desktop custom (Insert adds, Delete deletes, Ctrl+F
 // finds, Ctrl+P leads to printing, F1 to the documentation); none is one the list uses itself
-// (Enter, the arrows, Home, End, the page keys, letters).
+// (Enter, the arrows, Home, End, the page keys, letters). Alt+C opens the collection menu as
+// Alt opens a menu bar's menus.
 constexpr std::array<Entry, 10> kEntries = {{
     {"AddDVD", "Add DVD", "Add A New DVD Title To Your Collection.",
      "Adds a DVD to the list of available DVDs.", QKeyCombination(Qt::Key_Insert),
@@ -51,9 +52,9 @@ constexpr std::array<Entry, 10> kEntries = {{
      Qt::CTRL | Qt::Key_B, [](InventoryCommands* c) { c->GoPhoneBook(); }},
     {"Search", "Search", "Search For Any Stored Information.", "Opens the DVD Search Window.",
      Qt::CTRL | Qt::Key_F, [](InventoryCommands* c) { c->SearchForDVD(); }},
-    // Opens its menu (CollectionMenu), whose items are the commands.
-    {"Collection", "Collection", "Import, Export And Keep A Calendar Of Your Collection.",
-     "Imports or exports DVDs, borrowers and loans.", Qt::CTRL | Qt::Key_I, nullptr},
+    {"Collection", "Collection", "Import, Export, Back Up Or Restore Your Whole Collection.",
+     "Opens the collection menu: import, export, the calendar, back up and restore.",
+     Qt::ALT | Qt::Key_C, nullptr},
     {"About", "About", "Who Is Pelwyn And Where Can I Get More CooL Stuff?",
      "Opens the About Window.", QKeyCombination(Qt::Key_F1),
      [](InventoryCommands* c) { c->About(); }},
@@ -102,11 +103,13 @@ QToolBar* Build(QMainWindow* window, InventoryCommands* commands) {
       QObject::connect(action, &QAction::triggered, commands,
                        [commands, run = entry.run] { run(commands); });
     } else {
-      auto* menuButton = static_cast<QToolButton*>(button);
+      auto* tool = static_cast<QToolButton*>(button);
       action->setMenu(CollectionMenu::Build(toolbar, window));
-      menuButton->setPopupMode(QToolButton::InstantPopup);
-      // The key opens the menu as a click does.
-      QObject::connect(action, &QAction::triggered, menuButton, &QToolButton::showMenu);
+      tool->setPopupMode(QToolButton::InstantPopup);
+      // The key, and Space on the focused button, open the menu as a click does; the menu is
+      // then walked with the arrow keys.
+      QObject::connect(action, &QAction::triggered, tool, &QToolButton::showMenu,
+                       Qt::QueuedConnection);
     }
     if (key == u"EditLoan") {
       // Stands in for whichever loan buttons are hidden.

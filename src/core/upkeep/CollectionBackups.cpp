@@ -1,0 +1,112 @@
+#include "upkeep/CollectionBackups.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+#include "app/DatabaseError.h"
+#include "app/ErrorFunctions.h"
+#include "data/DatabaseBackup.h"
+#include "data/DatabaseFunctions.h"
+#include "seams/Clock.h"
+#include "settings/SettingsManager.h"
+#include "upkeep/DatabaseMaintenance.h"
+
+namespace CollectionBackups {
+namespace {
+
+const QString kKeptSetting = QStringLiteral("BackupsKept");
+
+// The copies are named by the clock the rest of the program goes by (tests fix "today").
+QDateTime Now() { return QDateTime(seams::Today(), QTime::currentTime()); }
+
+// The day in an automatic copy's name, "<collection>-yyyyMMdd-HHmmss.mdb".
+QDate DayOf(const QString& copy) {
+  const QString base = QFileInfo(copy).completeBaseName();
+  return QDate::fromString(base.section(u'-', -2, -2), QStringLiteral("yyyyMMdd"));
+}
+
+// An automatic copy of a file that is not the open collection, read without changing it.
+QString CopyOfFile(const QString& file, int keep, const QString& collection) {
+  DatabaseHandle db = Database::OpenReadOnly(file);
+  struct Close {
+    DatabaseHandle& db;
+    ~Close() { db->CloseUntouched(); }
+  } close{db};
+  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection);
+}
+
+}  // namespace
+
+int KeptCount() {
+  bool ok = false;
+  int kept = kDefaultKept;
+  try {
+    kept = SettingsManager::ReadSetting(kKeptSetting, kDefaultKept).toInt(&ok);
+  } catch (const DatabaseError&) {
+    // A damaged file about to be repaired: its copy is made all the same.
+  }
+  return ok ? std::clamp(kept, 1, kMostKept) : kDefaultKept;
+}
+
+void SetKeptCount(int count) {
+  SettingsManager::WriteSetting(kKeptSetting, qint32(std::clamp(count, 1, kMostKept)));
+}
+
+QString CollectionPath() {
+  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  return db && db->IsOpen() ? db->Name() : DatabaseFunctions::GetDatabasePath();
+}
+
+QString BackupFolder() { return DatabaseBackup::BackupFolder(CollectionPath()); }
+
+QString KeptAsidePath() { return CollectionPath() + QStringLiteral(".before-restore"); }
+
+void BackUpTo(const QString& target) {
+  DatabaseBackup::BackUp(DatabaseFunctions::GetDatabase(), target);
+}
+
+QString BackUpAutomatically(const DatabaseHandle& given, const QString& path) {
+  DatabaseHandle db = given ? given : DatabaseFunctions::GetDatabase();
+  if (db && db->IsOpen()) return DatabaseBackup::BackUpAutomatically(db, KeptCount(), Now());
+  // A file that is not open (a damaged one at start) is copied as it stands; the setting is not
+  // readable then, so the default number is kept.
+  const QString file = path.isEmpty() ? CollectionPath() : path;
+  return CopyOfFile(file, kDefaultKept, file);
+}
+
+QString BackUpAtExit() {
+  const QStringList copies = DatabaseBackup::AutomaticBackups(CollectionPath());
+  if (!copies.isEmpty() && DayOf(copies.first()) == seams::Today()) return {};
+  return BackUpAutomatically();
+}
+
+Contents Inspect(const QString& backup) {
+  const DatabaseBackup::BackupInfo info = DatabaseBackup::Inspect(backup);
+  return {info.usable, info.problem, info.dvds, info.borrowers, info.loansOut, info.made};
+}
+
+std::optional<DatabaseError> Restore(const QString& backup) {
+  const QString path = CollectionPath();
+  // No connection of ours may go on reading the file that is set aside.
+  DatabaseMaintenance::StopBeforeReplacing();
+  DatabaseFunctions::CloseDatabase();
+  std::optional<DatabaseError> failure;
+  try {
+    DatabaseBackup::Restore(backup, path);
+  } catch (const DatabaseError& error) {
+    failure = error;
+  }
+  DatabaseMaintenance::Reopen(path);
+  if (!failure) {
+    // A second restore would replace the ".before-restore" file; the Backups folder keeps the
+    // collection as it was before each. Made from the file set aside, so that a backup that is
+    // refused pushes no older copy out.
+    ErrorFunctions::CarryOn(QStringLiteral("The collection as it was before the restore could not "
+                                           "be copied to the Backups folder."),
+                            ErrorFunctions::Report::LogOnly,
+                            [&] { CopyOfFile(KeptAsidePath(), KeptCount(), path); });
+  }
+  return failure;
+}
+
+}  // namespace CollectionBackups
