@@ -29,7 +29,7 @@ namespace {
 const QString kOwnMark = QString::number(DatabaseFunctions::kApplicationId);
 // The three tables' columns in their stored order.
 const QString kTables =
-    "Customers:Name,Address,City,State,Zip,Phone,Fax,Cell,Notes\nInventory:DVDTitle,Category,"
+    "Customers:Name,Address,City,State,Zip,Phone,Fax,Cell,Notes,Email\nInventory:DVDTitle,Category,"
     "Starring,Rated,Status,Name,Date,DueDate,Description,BarCode\nSettings:SettingName,"
     "SettingType,SettingValue";
 

@@ -50,8 +50,9 @@ class ImportWritesTest : public ::testing::Test {
                 "Inventory");
   }
   QStringList Borrowers() const {
-    return Rows({"Name", "Address", "City", "State", "Zip", "Phone", "Fax", "Cell", "Notes"},
-                "Customers");
+    return Rows(
+        {"Name", "Address", "City", "State", "Zip", "Phone", "Fax", "Cell", "Notes", "Email"},
+        "Customers");
   }
   static CsvFormat::Table Table(const QByteArray& bytes, const QString& encoding = {}) {
     const CsvFormat::ReadResult read = CsvFormat::Read(bytes, encoding);
@@ -133,7 +134,7 @@ TEST_F(ImportWritesTest, BorrowersUpdateOnlyWhatTheFileGives) {
       ImportWrites::WriteBorrowers(rows, ImportWrites::PlanBorrowers(rows, Duplicates::Update));
   EXPECT_EQ(result.status, ImportWrites::Status::Written);
   EXPECT_EQ(Borrowers(),
-            QStringList({"Ann O'Neil||Cork|||555-0100|||", "Bob||Derry|||555-0199|||"}));
+            QStringList({"Ann O'Neil||Cork|||555-0100||||", "Bob||Derry|||555-0199||||"}));
   EXPECT_EQ(heard.borrowers, 1);
 }
 
@@ -148,6 +149,7 @@ TEST_F(ImportWritesTest, ExportedRowsComeBackTheSame) {
   bob.name = "Bob";
   bob.Text(CustomerFunctions::Field::Notes) = "Owes me\r\ntwo films, \"soon\"";
   bob.Text(CustomerFunctions::Field::Address) = "1 Main St";
+  bob.Text(CustomerFunctions::Field::Email) = "bob@example.org";
   CustomerFunctions::SaveCustomer(bob, CustomerFunctions::NameSpelling::Typed);
   const QStringList dvds = Dvds();
   const QStringList borrowers = Borrowers();

@@ -32,7 +32,7 @@ TEST(DialogsTest, AddADVDAndLendItByKeyboardAndMouse) {
     xdotool windowfocus --sync "$lid"
     xdotool type --delay 150 "Ann O'Neil"
     xdotool key Tab type --delay 150 "1 Main St"
-    xdotool key Tab Tab Tab Tab Tab Tab Tab Tab
+    xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab
     xdotool key ctrl+a type "7"
     xdotool key Return
     timeout 20 sh -c "while xdotool search --name '^Loan ' >/dev/null; do sleep 0.1; done"

@@ -181,8 +181,8 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
                         "DescriptionTxt", "OkButton", "CancelButton"}},
                       {std::make_unique<LoanFrm>(),
                        {"NameTxt", "AddressTxt", "CityTxt", "StateTxt", "ZipTxt", "PhoneTxt",
-                        "FaxTxt", "CellTxt", "OutDateTxt", "DaysDueTxt", "DueDateTxt", "NotesTxt",
-                        "OkButton", "CancelButton", "RemoveButton"}}};
+                        "FaxTxt", "CellTxt", "EmailTxt", "OutDateTxt", "DaysDueTxt", "DueDateTxt",
+                        "NotesTxt", "OkButton", "CancelButton", "RemoveButton"}}};
   for (Dialog& dialog : dialogs) {
     SavingDialog* window = dialog.window.get();
     window->show();

@@ -23,7 +23,7 @@ class LoanFrmTest : public DialogTest<LoanFrm> {
     db.AddDvd("Heat");
     db.Db()->Execute(
         "INSERT INTO Customers VALUES ('Ann O''Neil', '1 Main St', 'Springfield', 'IL', '62701', "
-        "'555-0100', '555-0101', '555-0102', 'Two cats')");
+        "'555-0100', '555-0101', '555-0102', 'Two cats', 'ann@example.org')");
   }
 
   LoanFrm& Open(bool editMode = false) {

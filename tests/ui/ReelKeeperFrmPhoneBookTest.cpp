@@ -1,7 +1,11 @@
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "ReelKeeperFrmFixture.h"
+#include "inventory/InventoryWrites.h"
+#include "phonebook/CustomerRecords.h"
 
 using seams::MsgAnswer;
 
@@ -106,6 +110,28 @@ TEST_F(PhoneTabTest, DeletingABorrowerNamesTheirDVDs) {
   EXPECT_EQ(boxes.Shown()[0].text,
             "Are you sure you wish to delete this entry?\n\nBob still has: Heat.");
   EXPECT_EQ(Stored("Name"), QStringList{"Carl"});
+}
+
+}  // namespace
+
+namespace {
+
+// The tab shows the borrower's loans from the history; a loan leads to its DVD in the list.
+TEST_F(PhoneTabTest, BorrowersLoansAreShownAndLeadToTheirDVD) {
+  CustomerFunctions::Customer bob;
+  bob.name = "Bob";
+  ASSERT_EQ(InventoryFunctions::LendDVD("Beta", bob, Today().addDays(-9), Today().addDays(-2)),
+            InventoryFunctions::DVDOutcome::Saved);
+  frm->show();
+  Find<QTabWidget>("Tabs")->setCurrentIndex(2);
+  Type("Bob");
+  auto* loans = Find<QTreeWidget>("PhoneLoansTxt");
+  ASSERT_EQ(loans->topLevelItemCount(), 1);
+  EXPECT_EQ(loans->topLevelItem(0)->text(0), "Beta");
+  EXPECT_EQ(loans->topLevelItem(0)->text(3), "(still out)");
+  EXPECT_EQ(Field("PhoneSummaryTxt")->text(), "Borrowed 1, late 1, on average 2 days late");
+  emit loans->itemActivated(loans->topLevelItem(0), 0);
+  EXPECT_EQ(frm->GetSelectedDVD(), "Beta");
 }
 
 }  // namespace

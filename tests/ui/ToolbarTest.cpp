@@ -46,7 +46,7 @@ TEST_F(ToolbarTest, EveryCommandHasAKeyNamedInItsTooltip) {
     keys << key;
   }
   keys.removeDuplicates();
-  EXPECT_EQ(keys.size(), 10);
+  EXPECT_EQ(keys.size(), 11);
 
   Click("Heat");
   bool added = false;
@@ -98,12 +98,12 @@ TEST_F(ToolbarTest, TabReachesTheButtons) {
   Show();
   EXPECT_EQ(QApplication::focusWidget(), List());
   QStringList reached;
-  for (int step = 0; step < 8; ++step) {
+  for (int step = 0; step < 9; ++step) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     reached << QApplication::focusWidget()->objectName();
   }
-  EXPECT_EQ(reached, QStringList({"About", "Collection", "Search", "PhoneBook", "StatusReport",
-                                  "DelDVD", "EditDVD", "AddDVD"}));
+  EXPECT_EQ(reached, QStringList({"About", "Reminders", "Collection", "Search", "PhoneBook",
+                                  "StatusReport", "DelDVD", "EditDVD", "AddDVD"}));
   bool added = false;
   WhenOpen<AddEditFrm> adding([&](AddEditFrm& dialog) {
     added = true;

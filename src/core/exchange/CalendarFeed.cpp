@@ -13,7 +13,8 @@ namespace CalendarFeed {
 namespace {
 
 const QString kFileSetting = QStringLiteral("CalendarFile");
-const QString kAlarmSetting = QStringLiteral("CalendarAlarmDays");
+// The days the Reminders window looks ahead: the calendar reminds as early.
+const QString kAlarmSetting = QStringLiteral("ReminderDays");
 
 void Rewrite() {
   const QString path = KeptFile();

@@ -7,7 +7,8 @@
 // return.
 namespace CalendarFeed {
 
-// Days before a due date at which the calendar reminds (setting "CalendarAlarmDays", 2).
+// Days before a due date at which the calendar reminds: as many as the reminders look ahead
+// (setting "ReminderDays", 2).
 int AlarmDays();
 
 // Writes the loans out now to path. Empty on success, else the reason.

@@ -4,6 +4,7 @@
 
 #include "exchange/CsvFormat.h"
 #include "exchange/DvdCsv.h"
+#include "exchange/ImportWrites.h"
 #include "exchange/VCard.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -65,8 +66,15 @@ QByteArray BorrowersCsv() {
   CsvFormat::Writer writer;
   writer.AddRow(CustomerFunctions::CustomerColumns());
   for (const CustomerFunctions::Customer& customer : Customers()) {
+    // In the order of the columns, whatever the order of the fields.
     QStringList fields{customer.name};
-    for (const QString& text : customer.fields) fields << text;
+    for (qsizetype column = 1; column < CustomerFunctions::CustomerColumns().size(); ++column) {
+      for (const CustomerFunctions::Field field : CustomerFunctions::kFields) {
+        if (CustomerFunctions::ColumnName(field) == CustomerFunctions::CustomerColumns()[column]) {
+          fields << customer.Text(field);
+        }
+      }
+    }
     writer.AddRow(fields);
   }
   return writer.Bytes();
@@ -79,7 +87,7 @@ QByteArray BorrowersVCard() {
     for (int i = 0; i < int(ImportMapping::BorrowerField::Count); ++i) row.values << QString();
     row.values[int(ImportMapping::BorrowerField::Name)] = customer.name;
     for (const CustomerFunctions::Field field : CustomerFunctions::kFields) {
-      row.values[int(ImportMapping::BorrowerField::Address) + int(field)] = customer.Text(field);
+      row.values[int(ImportWrites::BorrowerFieldOf(field))] = customer.Text(field);
     }
     cards.push_back(VCard::FromBorrower(row));
   }

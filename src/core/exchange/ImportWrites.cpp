@@ -58,8 +58,7 @@ CustomerFunctions::Customer CustomerOf(const MappedRow& row) {
   CustomerFunctions::Customer customer;
   customer.name = row.Value(BorrowerField::Name).trimmed();
   for (const CustomerFunctions::Field field : CustomerFunctions::kFields) {
-    // The borrower's fields follow the name in the Customers columns' order.
-    const auto from = BorrowerField(int(BorrowerField::Address) + int(field));
+    const BorrowerField from = BorrowerFieldOf(field);
     customer.Text(field) =
         field == CustomerFunctions::Field::Notes ? row.Value(from) : row.Value(from).trimmed();
   }
@@ -71,6 +70,31 @@ bool GoOn(const Progress& progress, qsizetype done, qsizetype total) {
 }
 
 }  // namespace
+
+BorrowerField BorrowerFieldOf(CustomerFunctions::Field field) {
+  using CustomerFunctions::Field;
+  switch (field) {
+    case Field::Address:
+      return BorrowerField::Address;
+    case Field::City:
+      return BorrowerField::City;
+    case Field::State:
+      return BorrowerField::State;
+    case Field::Zip:
+      return BorrowerField::Zip;
+    case Field::Phone:
+      return BorrowerField::Phone;
+    case Field::Fax:
+      return BorrowerField::Fax;
+    case Field::Cell:
+      return BorrowerField::Cell;
+    case Field::Email:
+      return BorrowerField::Email;
+    case Field::Notes:
+      return BorrowerField::Notes;
+  }
+  return BorrowerField::None;
+}
 
 ImportPlan::Plan PlanDvds(const std::vector<MappedRow>& rows, ImportPlan::Duplicates duplicates) {
   std::vector<ImportPlan::ExistingDvd> existing;

@@ -6,11 +6,15 @@
 
 #include "exchange/ImportMapping.h"
 #include "exchange/ImportPlan.h"
+#include "phonebook/CustomerRecords.h"
 
 // An import's dry run against the collection, and its writing: every row through the same write
 // operations the dialogs use, all in one transaction, so that a file is taken whole or not at all
 // and the lists hear of it once.
 namespace ImportWrites {
+
+// The import's field of a phone book entry's field.
+ImportMapping::BorrowerField BorrowerFieldOf(CustomerFunctions::Field field);
 
 // The dry run against what the collection holds now.
 ImportPlan::Plan PlanDvds(const std::vector<ImportMapping::MappedRow>& rows,

@@ -14,9 +14,11 @@ DatabaseHandle customersDatabase;
 
 const QStringList& CustomerColumns() {
   static const QStringList columns = {
-      QStringLiteral("Name"),  QStringLiteral("Address"), QStringLiteral("City"),
-      QStringLiteral("State"), QStringLiteral("Zip"),     QStringLiteral("Phone"),
-      QStringLiteral("Fax"),   QStringLiteral("Cell"),    QStringLiteral("Notes")};
+      QStringLiteral("Name"), QStringLiteral("Address"), QStringLiteral("City"),
+      QStringLiteral("State"), QStringLiteral("Zip"), QStringLiteral("Phone"),
+      QStringLiteral("Fax"), QStringLiteral("Cell"), QStringLiteral("Notes"),
+      // Not among the first nine: added at the end, so that older files gain it where it goes.
+      QStringLiteral("Email")};
   return columns;
 }
 

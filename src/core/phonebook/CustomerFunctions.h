@@ -8,7 +8,7 @@
 // The phone book: table Customers, one row per person DVDs are lent to, found by name.
 namespace CustomerFunctions {
 
-// The nine columns in creation order; all text, Notes a memo.
+// The columns in creation order; all text, Notes a memo. Email came last, after Notes.
 const QStringList& CustomerColumns();
 
 // Keeps db as the phone book's database and makes or extends its table.

@@ -23,6 +23,8 @@ QString ColumnName(Field field) {
       return QStringLiteral("Fax");
     case Field::Cell:
       return QStringLiteral("Cell");
+    case Field::Email:
+      return QStringLiteral("Email");
     case Field::Notes:
       return QStringLiteral("Notes");
   }
@@ -57,6 +59,20 @@ QStringList BorrowerNames() {
   }
   CloseRecords(records);
   return names;
+}
+
+QHash<QString, QString> EmailAddresses() {
+  QHash<QString, QString> addresses;
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral(
+          "Select Customers.Name, Customers.Email From Customers Order By Customers.rowid"),
+      CustomersDatabase());
+  for (; !records->Eof(); records->MoveNext()) {
+    const QString name = records->Text(0).toCaseFolded();
+    if (!addresses.contains(name)) addresses.insert(name, records->Text(1).trimmed());
+  }
+  CloseRecords(records);
+  return addresses;
 }
 
 namespace {

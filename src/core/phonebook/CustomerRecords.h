@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -10,17 +11,19 @@
 // form, are PhoneBookEntry's.
 namespace CustomerFunctions {
 
-// The eight fields of an entry besides the name, in the order of the Customers columns.
-enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Notes };
-inline constexpr std::array<Field, 8> kFields = {Field::Address, Field::City,  Field::State,
+// The nine fields of an entry besides the name: the one-line ones first (the e-mail address
+// after the telephone numbers, as the windows show it), the notes last. The e-mail address is
+// stored in the last column of Customers, added to older files.
+enum class Field { Address, City, State, Zip, Phone, Fax, Cell, Email, Notes };
+inline constexpr std::array<Field, 9> kFields = {Field::Address, Field::City,  Field::State,
                                                  Field::Zip,     Field::Phone, Field::Fax,
-                                                 Field::Cell,    Field::Notes};
-// The Customers column a field is stored in ("Address", ..., "Notes").
+                                                 Field::Cell,    Field::Email, Field::Notes};
+// The Customers column a field is stored in ("Address", ..., "Email").
 QString ColumnName(Field field);
 
 struct Customer {
   QString name;
-  std::array<QString, 8> fields;  // indexed by Field
+  std::array<QString, kFields.size()> fields;  // indexed by Field
 
   const QString& Text(Field field) const { return fields[size_t(field)]; }
   QString& Text(Field field) { return fields[size_t(field)]; }
@@ -31,6 +34,10 @@ struct Customer {
 std::optional<Customer> FindCustomer(const QString& name);
 // Every stored name that is neither empty nor absent, in name order (the loan dialog's list).
 QStringList BorrowerNames();
+
+// Every stored e-mail address by its entry's name, the name case-folded (the first entry of a
+// name, as FindCustomer would find it); one read for any number of borrowers.
+QHash<QString, QString> EmailAddresses();
 
 // Whether an entry of that name (letter case ignored) exists.
 bool HasCustomer(const QString& name);

@@ -12,7 +12,7 @@
 // phone book owner's database and ask their questions through seams::ShowMessage.
 namespace PhoneBookEntry {
 
-// The eight boxes of an entry besides the name, in the order of the Customers columns.
+// The nine boxes of an entry besides the name.
 using Field = CustomerFunctions::Field;
 using CustomerFunctions::ColumnName;
 using CustomerFunctions::kFields;
@@ -37,7 +37,7 @@ class Form {
 void LoadPhoneNames(Form& form);
 // The entry whose name equals the name box (letter case ignored), or empty fields.
 void LoadPhoneBookInfo(Form& form);
-// Empties the eight field boxes; the name box and the name list are left alone.
+// Empties the nine field boxes; the name box and the name list are left alone.
 void ClearPhoneBookInfo(Form& form);
 // Stores a new entry without asking, or overwrites the stored one after "Confirm"; then Refresh.
 void SavePhoneInfo(Form& form);

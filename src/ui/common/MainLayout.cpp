@@ -27,9 +27,10 @@ const QStringList& WideControls(int tab) {
   static const QStringList loanInfo = {"NameTxt",    "AddressTxt", "CityTxt",    "StateTxt",
                                        "ZipTxt",     "PhoneTxt",   "FaxTxt",     "CellTxt",
                                        "OutDateTxt", "DueDateTxt", "DaysDueTxt", "NotesTxt"};
-  static const QStringList phoneBook = {"PhoneNameTxt",  "PhoneAddressTxt", "PhoneCityTxt",
-                                        "PhoneStateTxt", "PhoneZipTxt",     "PhonePhoneTxt",
-                                        "PhoneFaxTxt",   "PhoneCellTxt",    "PhoneNotesTxt"};
+  static const QStringList phoneBook = {"PhoneNameTxt",    "PhoneAddressTxt", "PhoneCityTxt",
+                                        "PhoneStateTxt",   "PhoneZipTxt",     "PhonePhoneTxt",
+                                        "PhoneFaxTxt",     "PhoneCellTxt",    "PhoneEmailTxt",
+                                        "PhoneSummaryTxt", "PhoneLoansTxt",   "PhoneNotesTxt"};
   static const QStringList history = {"SummaryTxt", "LoansTxt"};
   static const QStringList none;
   switch (tab) {

@@ -120,19 +120,20 @@ LoanFrm::LoanFrm(QWidget* parent)
       {"Phone:", "PhoneTxt", "The phone number" + of},
       {"Fax", "FaxTxt", "The fax number" + of},
       {"Cell:", "CellTxt", "The mobile phone number" + of},
+      {"E-mail:", "EmailTxt", "The e-mail address" + of},
   };
   for (size_t i = 0; i < boxes_.size(); ++i) {
     boxes_[i] = new QLineEdit;
     AddRow(int(i) + 1, QString::fromUtf8(lines[i].caption), QString::fromUtf8(lines[i].name),
            boxes_[i], lines[i].hint, 2);
   }
-  AddRow(8, QStringLiteral("Out Date:"), QStringLiteral("OutDateTxt"), outDateTxt_, QString());
-  AddRow(9, QStringLiteral("Days Due:"), QStringLiteral("DaysDueTxt"), daysDueTxt_,
+  AddRow(9, QStringLiteral("Out Date:"), QStringLiteral("OutDateTxt"), outDateTxt_, QString());
+  AddRow(10, QStringLiteral("Days Due:"), QStringLiteral("DaysDueTxt"), daysDueTxt_,
          QStringLiteral("How many days before you want to be reminded to get it back."));
-  AddRow(10, QStringLiteral("Due Date:"), QStringLiteral("DueDateTxt"), dueDateTxt_, QString());
+  AddRow(11, QStringLiteral("Due Date:"), QStringLiteral("DueDateTxt"), dueDateTxt_, QString());
   notesTxt_->setMinimumHeight(4 * notesTxt_->fontMetrics().lineSpacing());
   QLabel* notesLbl =
-      AddRow(11, QStringLiteral("Notes:"), QStringLiteral("NotesTxt"), notesTxt_, QString(), 2);
+      AddRow(12, QStringLiteral("Notes:"), QStringLiteral("NotesTxt"), notesTxt_, QString(), 2);
   notesLbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   removeButton_->setObjectName(QStringLiteral("RemoveButton"));
@@ -157,9 +158,10 @@ LoanFrm::LoanFrm(QWidget* parent)
   connect(removeButton_, &QPushButton::clicked, this, &LoanFrm::DelFromList);
 
   FinishLayout(56 * fontMetrics().averageCharWidth());
-  QWidget* order[] = {nameTxt_,      boxes_[Address], boxes_[City], boxes_[State],  boxes_[Zip],
-                      boxes_[Phone], boxes_[Fax],     boxes_[Cell], outDateTxt_,    daysDueTxt_,
-                      dueDateTxt_,   notesTxt_,       OkButton(),   CancelButton(), removeButton_};
+  QWidget* order[] = {nameTxt_,      boxes_[Address], boxes_[City],   boxes_[State],
+                      boxes_[Zip],   boxes_[Phone],   boxes_[Fax],    boxes_[Cell],
+                      boxes_[Email], outDateTxt_,     daysDueTxt_,    dueDateTxt_,
+                      notesTxt_,     OkButton(),      CancelButton(), removeButton_};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

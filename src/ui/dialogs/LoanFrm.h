@@ -56,13 +56,13 @@ class LoanFrm final : public SavingDialog {
 
  private:
   // The borrower's boxes besides name and notes, in the order of the phone book's fields.
-  enum Box { Address, City, State, Zip, Phone, Fax, Cell };
+  enum Box { Address, City, State, Zip, Phone, Fax, Cell, Email };
   void TypingName();
   // Puts a name into the box without the typing reaction (completion and look-up).
   void SetNameQuietly(const QString& name);
 
   QComboBox* nameTxt_;
-  std::array<QLineEdit*, 7> boxes_{};
+  std::array<QLineEdit*, 8> boxes_{};
   QDateEdit* outDateTxt_;
   QLineEdit* daysDueTxt_;
   QDateEdit* dueDateTxt_;

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QWidget>
 
 #include "exchange/CalendarFeed.h"
@@ -19,7 +22,6 @@
 #include "ui/dialogs/ImportFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
 #include "ui/report/ReportPages.h"
-#include "ui/report/ReportPrint.h"
 
 namespace CollectionCommands {
 namespace {
@@ -179,8 +181,15 @@ void ExportCatalogue(QWidget* window) {
   for (const InventoryFunctions::DVDRecord& dvd : dvds) {
     lines.push_back({CollectionExport::CatalogueCells(dvd, today).join(gap), 10, false});
   }
-  ReportPrint::Print(window, QStringLiteral("DVD Catalogue"), QStringLiteral("catalogue"), lines,
-                     path);
+  // The pages of the printed reports, on the paper of the user's country.
+  const QPageLayout layout(
+      QPageSize(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                           : QPageSize::A4),
+      QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const QByteArray pdf = ReportPages::RenderPdf(lines, layout, QStringLiteral("DVD Catalogue"));
+  QGuiApplication::restoreOverrideCursor();
+  Save(path, pdf, QStringLiteral("catalogue pages"));
 }
 
 void ExportCalendar(QWidget*) {

@@ -4,8 +4,8 @@
 #include <QFrame>
 #include <QString>
 
+class LoansList;
 class QLineEdit;
-class QTreeWidget;
 
 // The "History" tab of the main window (HistoryFrame): every loan of the selected DVD, newest
 // first, with a summary line. Read from the loan history each time it is shown.
@@ -24,5 +24,5 @@ class HistoryPanel final : public QFrame {
 
  private:
   QLineEdit* summaryTxt_ = nullptr;
-  QTreeWidget* loansList_ = nullptr;
+  LoansList* loansList_ = nullptr;
 };

@@ -17,6 +17,7 @@
 #include "ui/dialogs/LoanFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
 #include "ui/phonebook/PhoneBookFrm.h"
+#include "ui/reminders/RemindersFrm.h"
 #include "ui/report/DVDReportFrm.h"
 #include "ui/search/SearchFrm.h"
 
@@ -222,6 +223,10 @@ void InventoryCommands::GetStatus() {
 
 void InventoryCommands::GoPhoneBook() {
   PhoneBookFrm phoneBook(window_);
+  connect(&phoneBook, &PhoneBookFrm::DVDChosen, this, [this](const QString& title) {
+    window_->SelectDVD(title);
+    window_->DVDSelected();
+  });
   if (phoneBook.LoadForm()) phoneBook.exec();
 }
 
@@ -234,6 +239,11 @@ void InventoryCommands::SearchForDVD() {
     window_->DVDSelected();
   });
   if (search.LoadForm()) search.exec();
+}
+
+void InventoryCommands::GoReminders() {
+  RemindersFrm reminders(window_);
+  if (reminders.LoadForm()) reminders.exec();
 }
 
 void InventoryCommands::About() {

@@ -27,6 +27,7 @@ class InventoryCommands final : public QObject {
   void GetStatus();
   void GoPhoneBook();
   void SearchForDVD();
+  void GoReminders();
   void About();
 
  private:

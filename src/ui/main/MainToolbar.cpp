@@ -27,10 +27,10 @@ struct Entry {
 };
 
 // In their order on the bar. The keys follow desktop custom (Insert adds, Delete deletes, Ctrl+F
-// finds, Ctrl+P leads to printing, F1 to the documentation); none is one the list uses itself
-// (Enter, the arrows, Home, End, the page keys, letters). Alt+C opens the collection menu as
-// Alt opens a menu bar's menus.
-constexpr std::array<Entry, 10> kEntries = {{
+// finds, Ctrl+P leads to printing, Ctrl+R to reminders, F1 to the documentation); none is one the
+// list uses itself (Enter, the arrows, Home, End, the page keys, letters). Alt+C opens the
+// collection menu as Alt opens a menu bar's menus.
+constexpr std::array<Entry, 11> kEntries = {{
     {"AddDVD", "Add DVD", "Add A New DVD Title To Your Collection.",
      "Adds a DVD to the list of available DVDs.", QKeyCombination(Qt::Key_Insert),
      [](InventoryCommands* c) { c->AddDVD(); }},
@@ -55,6 +55,9 @@ constexpr std::array<Entry, 10> kEntries = {{
     {"Collection", "Collection", "Import, Export, Back Up Or Restore Your Whole Collection.",
      "Opens the collection menu: import, export, the calendar, back up and restore.",
      Qt::ALT | Qt::Key_C, nullptr},
+    {"Reminders", "Reminders", "Remind Friends Of The DVDs They Should Bring Back.",
+     "Opens the Reminders window.", Qt::CTRL | Qt::Key_R,
+     [](InventoryCommands* c) { c->GoReminders(); }},
     {"About", "About", "Who Is Pelwyn And Where Can I Get More CooL Stuff?",
      "Opens the About Window.", QKeyCombination(Qt::Key_F1),
      [](InventoryCommands* c) { c->About(); }},

@@ -8,15 +8,18 @@
 #include <algorithm>
 #include <array>
 
+#include "inventory/LoanJournal.h"
 #include "phonebook/PhoneBookEntry.h"
+#include "seams/Clock.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/LoanWords.h"
+#include "ui/common/LoansList.h"
 #include "ui/common/PanelRows.h"
 
 // The tab as the entry form of the shared phone book operations.
 class PhoneBookPanel::Form final : public PhoneBookEntry::Form {
  public:
-  Form(PhoneBookPanel* panel, QComboBox* name, std::array<QLineEdit*, 7> lines,
+  Form(PhoneBookPanel* panel, QComboBox* name, std::array<QLineEdit*, 8> lines,
        QPlainTextEdit* notes)
       : panel_(panel), name_(name), lines_(lines), notes_(notes) {}
 
@@ -67,7 +70,7 @@ class PhoneBookPanel::Form final : public PhoneBookEntry::Form {
 
   PhoneBookPanel* panel_;
   QComboBox* name_;
-  std::array<QLineEdit*, 7> lines_;  // address, city, state, zip, phone, fax, cell
+  std::array<QLineEdit*, 8> lines_;  // address, city, state, zip, phone, fax, cell, e-mail
   QPlainTextEdit* notes_;
 };
 
@@ -98,12 +101,19 @@ PhoneBookPanel::PhoneBookPanel(QWidget* page, int labelWidth) : QFrame(page) {
       {"Phone:", "PhonePhoneTxt", "The phone number" + who},
       {"Fax:", "PhoneFaxTxt", "The fax number" + who},
       {"Cell:", "PhoneCellTxt", "The mobile phone or pager number" + who},
+      {"E-mail:", "PhoneEmailTxt", "The e-mail address" + who},
   };
-  std::array<QLineEdit*, 7> boxes{};
+  std::array<QLineEdit*, 8> boxes{};
   for (size_t i = 0; i < boxes.size(); ++i) {
     boxes[i] = rows.Add(QString::fromUtf8(lines[i].caption), QString::fromUtf8(lines[i].name),
                         new QLineEdit(this), lines[i].hint);
   }
+  const LoansRows loans = AddLoansRows(
+      rows, this, LoansList::Of::Borrower, QStringLiteral("Phone"), rowHeight, 4,
+      QStringLiteral("What this person has and had: double click a loan to see its DVD."));
+  summaryTxt_ = loans.summary;
+  loansList_ = loans.list;
+  connect(loansList_, &LoansList::Chosen, this, &PhoneBookPanel::DVDChosen);
   auto* notes = rows.Add(QStringLiteral("Notes:"), QStringLiteral("PhoneNotesTxt"),
                          PanelRows::NotesBox(this, false),
                          QStringLiteral("Extra notes such as, the names of other people in there "
@@ -132,7 +142,32 @@ PhoneBookPanel::~PhoneBookPanel() = default;
 
 void PhoneBookPanel::LoadPhoneNames() { PhoneBookEntry::LoadPhoneNames(*form_); }
 
-void PhoneBookPanel::LoadPhoneBookInfo() { PhoneBookEntry::LoadPhoneBookInfo(*form_); }
+void PhoneBookPanel::LoadPhoneBookInfo() {
+  PhoneBookEntry::LoadPhoneBookInfo(*form_);
+  loansShown_ = false;
+  // Every move through the DVDs comes here; the loans are read when the tab is looked at.
+  if (isVisible()) ShowLoans();
+}
+
+void PhoneBookPanel::ShowLoans() {
+  loansShown_ = true;
+  const QString name = form_->NameText();
+  if (name.isEmpty()) {
+    loansList_->clear();
+    summaryTxt_->clear();
+    return;
+  }
+  const QDate today = seams::Today();
+  const auto loans = InventoryFunctions::LoansOfBorrower(name);
+  loansList_->Show(loans, today);
+  PanelRows::ShowText(summaryTxt_, InventoryFunctions::BorrowerSummaryText(
+                                       InventoryFunctions::Summarize(loans, today)));
+}
+
+void PhoneBookPanel::showEvent(QShowEvent* event) {
+  QFrame::showEvent(event);
+  if (!loansShown_) ShowLoans();
+}
 
 void PhoneBookPanel::ShowEntry(const QString& name) {
   nameTxt_->setEditText(name);

@@ -3,7 +3,9 @@
 #include <QFrame>
 #include <memory>
 
+class LoansList;
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 // The "Phone Book" tab of the main window (PhoneBookFrame): one phone book entry, picked or typed
@@ -30,15 +32,26 @@ class PhoneBookPanel final : public QFrame {
   // A save or delete changed the phone book; the window refreshes its detail panel, which ends by
   // reloading this tab.
   void EntryChanged();
+  // A loan of the borrower was double-clicked (or Enter pressed on it): the window goes to its
+  // DVD.
+  void DVDChosen(const QString& title);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   class Form;
 
   void TypingName();
+  // The borrower's loans and their summary; read only while the tab is in view.
+  void ShowLoans();
 
   QComboBox* nameTxt_ = nullptr;
   QPushButton* saveButton_ = nullptr;
   QPushButton* deleteButton_ = nullptr;
+  QLineEdit* summaryTxt_ = nullptr;
+  LoansList* loansList_ = nullptr;
+  bool loansShown_ = false;  // the loans on show are those of the name in the box
   std::unique_ptr<Form> form_;
   int contentHeight_ = 0;
 };

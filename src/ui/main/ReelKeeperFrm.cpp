@@ -119,6 +119,10 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ResizeMe);
   connect(tabs_, &QTabWidget::currentChanged, this, &ReelKeeperFrm::ShowHistory);
   connect(history_, &HistoryPanel::BorrowerChosen, this, &ReelKeeperFrm::ShowBorrower);
+  connect(phoneBook_, &PhoneBookPanel::DVDChosen, this, [this](const QString& title) {
+    SelectDVD(title);
+    DVDSelected();
+  });
   tagTimer_ = FormHelpers::HintTimer(this);
 
   // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to

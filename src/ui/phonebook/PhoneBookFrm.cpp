@@ -14,11 +14,14 @@
 
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
+#include "inventory/LoanJournal.h"
 #include "phonebook/PhoneBookEntry.h"
+#include "seams/Clock.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/LoanWords.h"
+#include "ui/common/LoansList.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
 #include "ui/common/WindowLayout.h"
@@ -54,8 +57,8 @@ constexpr int kSeparatorWidth = 6;  // pixels
 constexpr int kMargin = 6;          // between the window's edges and its two halves
 const QString kWho = QStringLiteral(" of the person you are loaning your DVD to.");
 
-const char* const kCaptions[] = {
-    "Address:", "City:", "State:", "Zip:", "Phone:", "Fax:", "Cell:", "Notes:"};
+const char* const kCaptions[] = {"Address:", "City:",   "State:",   "Zip:",   "Phone:", "Fax:",
+                                 "Cell:",    "E-mail:", "Summary:", "Loans:", "Notes:"};
 
 }  // namespace
 
@@ -146,11 +149,17 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
       {"Phone:", "PhonePhoneTxt", "The phone number"},
       {"Fax:", "PhoneFaxTxt", "The fax number"},
       {"Cell:", "PhoneCellTxt", "The mobile phone or pager number"},
+      {"E-mail:", "PhoneEmailTxt", "The e-mail address"},
   };
   for (size_t i = 0; i < boxes_.size(); ++i) {
     boxes_[i] = rows.Add(QString::fromUtf8(lines[i].caption), QString::fromUtf8(lines[i].name),
                          new QLineEdit(infoFrame_), QString::fromUtf8(lines[i].hint) + kWho);
   }
+  const LoansRows loans = AddLoansRows(
+      rows, infoFrame_, LoansList::Of::Borrower, QStringLiteral("Phone"), rowHeight, 4,
+      QStringLiteral("What this person has and had: double click a loan to see its DVD."));
+  summaryTxt_ = loans.summary;
+  loansList_ = loans.list;
   notes_ = rows.Add(QStringLiteral("Notes:"), QStringLiteral("PhoneNotesTxt"),
                     PanelRows::NotesBox(infoFrame_, false),
                     QStringLiteral("Extra notes such as, the names of other people in there "
@@ -179,9 +188,9 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   messBar_->setObjectName(QStringLiteral("MessBar"));
   messBar_->setSizeGripEnabled(true);
 
-  QWidget* order[] = {nameTxt_,    nameList_,   boxes_[0],  boxes_[1], boxes_[2],
-                      boxes_[3],   boxes_[4],   boxes_[5],  boxes_[6], notes_,
-                      buttons_[0], buttons_[1], buttons_[2]};
+  QWidget* order[] = {nameTxt_,  nameList_,   boxes_[0],   boxes_[1],  boxes_[2],   boxes_[3],
+                      boxes_[4], boxes_[5],   boxes_[6],   boxes_[7],  summaryTxt_, loansList_,
+                      notes_,    buttons_[0], buttons_[1], buttons_[2]};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   // Below this the entry's boxes and buttons would run into each other.
@@ -197,6 +206,10 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   connect(buttons_[0], &QPushButton::clicked, this, &PhoneBookFrm::SavePhoneInfo);
   connect(buttons_[1], &QPushButton::clicked, this, &PhoneBookFrm::DelPhoneInfo);
   connect(buttons_[2], &QPushButton::clicked, this, &PhoneBookFrm::close);
+  connect(loansList_, &LoansList::Chosen, this, [this](const QString& title) {
+    emit DVDChosen(title);
+    accept();
+  });
 
   tagTimer_ = FormHelpers::HintTimer(this);
 }
@@ -235,7 +248,24 @@ void PhoneBookFrm::LoadPhoneNames() {
 }
 
 void PhoneBookFrm::LoadPhoneBookInfo() {
-  Reported([this] { PhoneBookEntry::LoadPhoneBookInfo(*form_); });
+  Reported([this] {
+    PhoneBookEntry::LoadPhoneBookInfo(*form_);
+    ShowLoans();
+  });
+}
+
+void PhoneBookFrm::ShowLoans() {
+  const QString name = nameTxt_->text();
+  if (name.isEmpty()) {
+    loansList_->clear();
+    summaryTxt_->clear();
+    return;
+  }
+  const QDate today = seams::Today();
+  const auto loans = InventoryFunctions::LoansOfBorrower(name);
+  loansList_->Show(loans, today);
+  PanelRows::ShowText(summaryTxt_, InventoryFunctions::BorrowerSummaryText(
+                                       InventoryFunctions::Summarize(loans, today)));
 }
 
 void PhoneBookFrm::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
@@ -287,6 +317,8 @@ void PhoneBookFrm::ResizeMe() {
   const PhoneBookLayout::FrameParts parts = PhoneBookLayout::PlaceInFrame(
       infoFrame_->size(), boxLeft_, notes_->y(), buttons_[0]->height(), PanelRows::kRowGap);
   for (QLineEdit* box : boxes_) box->resize(parts.boxWidth, box->height());
+  summaryTxt_->resize(parts.boxWidth, summaryTxt_->height());
+  loansList_->resize(parts.boxWidth, loansList_->height());
   notes_->resize(parts.boxWidth, parts.notesHeight);
   for (QPushButton* button : buttons_) button->move(button->x(), parts.buttonTop);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class LoansList;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -80,6 +81,11 @@ class PhoneBookFrm final : public QDialog {
   // Shows a text in the status bar when it differs from what is shown; the hover hints come here.
   Q_INVOKABLE void Message(const QString& text);
 
+ signals:
+  // A loan of the borrower was double-clicked (or Enter pressed on it): the window closes and
+  // the main window goes to its DVD.
+  void DVDChosen(const QString& title);
+
  public slots:
   // Every way of closing ends here: the unload stores the separator and the placement once.
   void done(int result) override;
@@ -93,6 +99,8 @@ class PhoneBookFrm final : public QDialog {
 
   QRect Band() const;
   void TypingName();
+  // The borrower's loans and their summary, for the name in the box.
+  void ShowLoans();
   void NamePicked(int row);
   void SeparatorMouse(QEvent* event);
   void SaveLayout();
@@ -104,7 +112,9 @@ class PhoneBookFrm final : public QDialog {
   QListWidget* nameList_ = nullptr;
   QLabel* separator_ = nullptr;
   QFrame* infoFrame_ = nullptr;
-  std::array<QLineEdit*, 7> boxes_{};  // address, city, state, zip, phone, fax, cell
+  std::array<QLineEdit*, 8> boxes_{};  // address, city, state, zip, phone, fax, cell, e-mail
+  QLineEdit* summaryTxt_ = nullptr;
+  LoansList* loansList_ = nullptr;
   QPlainTextEdit* notes_ = nullptr;
   QPushButton* buttons_[3] = {};  // Save, Delete, Close
   QStatusBar* messBar_ = nullptr;

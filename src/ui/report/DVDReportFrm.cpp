@@ -1,23 +1,12 @@
 #include "ui/report/DVDReportFrm.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QLocale>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPlainTextEdit>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
@@ -25,14 +14,12 @@
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/StatusReport.h"
-#include "seams/MessageBox.h"
-#include "seams/Printer.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/Twips.h"
 #include "ui/common/WindowLayout.h"
-#include "ui/report/ReportPrint.h"
+#include "ui/report/ReportPrinting.h"
 
 namespace {
 
@@ -239,5 +226,5 @@ void DVDReportFrm::PrintInventory() {
 
 void DVDReportFrm::Print(const QString& document, const QString& what,
                          const std::vector<ReportPages::Line>& lines) {
-  ReportPrint::Print(this, document, what, lines);
+  ReportPrinting::Print(this, document, what, lines);
 }

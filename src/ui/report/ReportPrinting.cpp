@@ -1,4 +1,4 @@
-#include "ui/report/ReportPrint.h"
+#include "ui/report/ReportPrinting.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,14 +12,13 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <QWidget>
 #include <algorithm>
 
 #include "seams/MessageBox.h"
 #include "seams/Printer.h"
 #include "ui/common/FormHelpers.h"
 
-namespace ReportPrint {
+namespace ReportPrinting {
 namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
@@ -58,25 +57,28 @@ QString SendToPrinter(const QString& printer, const QByteArray& pdf, const QStri
 
 }  // namespace
 
-void Print(QWidget* window, const QString& document, const QString& what,
-           const std::vector<ReportPages::Line>& lines, const QString& toPdf) {
-  if (!ReportPages::HasInk(lines)) return;
-  const QString printer = toPdf.isEmpty() ? seams::CurrentPrinter().DefaultPrinter() : QString();
-  QString pdfFile = toPdf;
-  if (printer.isEmpty() && pdfFile.isEmpty()) {
+bool Print(QWidget* owner, const QString& document, const QString& what,
+           const std::vector<ReportPages::Line>& lines, Target target) {
+  if (!ReportPages::HasInk(lines)) return false;
+  const QString printer =
+      target == Target::Printer ? seams::CurrentPrinter().DefaultPrinter() : QString();
+  QString pdfFile;
+  if (target == Target::Printer && printer.isEmpty()) {
     const seams::MsgAnswer answer = seams::ShowMessage(
         QStringLiteral("No printer is installed, or none is set as the default printer.") +
             kLineEnd + kLineEnd +
             QStringLiteral("Would you like to save the %1 as a PDF file instead?").arg(what),
         QStringLiteral("No Printer"), seams::MsgIcon::Exclamation, seams::MsgButtons::YesNo,
         seams::MsgAnswer::Yes);
-    if (answer != seams::MsgAnswer::Yes) return;
+    if (answer != seams::MsgAnswer::Yes) return false;
+  }
+  if (printer.isEmpty()) {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     // Without a documents folder the chooser would start in whatever folder the program runs in.
     if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
     pdfFile = seams::CurrentPrinter().ChoosePdfFile(
         QDir(documents).filePath(document + QStringLiteral(".pdf")));
-    if (pdfFile.isEmpty()) return;
+    if (pdfFile.isEmpty()) return false;
   }
 
   const QPageLayout layout = PageLayoutFor(printer);
@@ -85,10 +87,10 @@ void Print(QWidget* window, const QString& document, const QString& what,
   QProgressDialog progress(printer.isEmpty()
                                ? QStringLiteral("Saving the %1 as a PDF file...").arg(what)
                                : QStringLiteral("Printing the %1...").arg(what),
-                           QStringLiteral("&Cancel"), 0, 1000, window);
+                           QStringLiteral("&Cancel"), 0, 1000, owner);
   progress.setObjectName(QStringLiteral("PrintProgress"));
   progress.setAccessibleName(QStringLiteral("Printing"));
-  progress.setWindowTitle(window->windowTitle());
+  progress.setWindowTitle(owner->windowTitle());
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(400);
   progress.setAutoReset(false);
@@ -99,7 +101,7 @@ void Print(QWidget* window, const QString& document, const QString& what,
       });
   if (progress.wasCanceled()) {
     FormHelpers::MainMessage(QStringLiteral("Cancelled: nothing was printed."));
-    return;
+    return false;
   }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   QString failure;
@@ -117,7 +119,7 @@ void Print(QWidget* window, const QString& document, const QString& what,
         printer.isEmpty()
             ? QStringLiteral("The %1 was saved as \"%2\".").arg(what, pdfFile)
             : QStringLiteral("The %1 was sent to the printer \"%2\".").arg(what, printer));
-    return;
+    return true;
   }
 
   const QString text =
@@ -129,6 +131,7 @@ void Print(QWidget* window, const QString& document, const QString& what,
                 failure + kLineEnd + kLineEnd +
                 QStringLiteral("Check the printer, then print again.");
   seams::ShowMessage(text, QStringLiteral("Not Printed"), seams::MsgIcon::Exclamation);
+  return false;
 }
 
-}  // namespace ReportPrint
+}  // namespace ReportPrinting
