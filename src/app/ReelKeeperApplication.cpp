@@ -9,8 +9,11 @@
 #include "app/MainFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ScreenReaderControls.h"
 
-ReelKeeperApplication::ReelKeeperApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+ReelKeeperApplication::ReelKeeperApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  ScreenReaderControls::Install();
+}
 
 bool ReelKeeperApplication::notify(QObject* receiver, QEvent* event) {
   try {

@@ -38,6 +38,42 @@ inline ChildResult RunInChild(const std::function<int()>& body, unsigned timeout
   return result;
 }
 
+// A child that does `hold` (takes a lock, opens a file), says whether that worked, and then waits
+// until it is killed: by Kill(), or at the end of its scope at the latest.
+class HoldingChild {
+ public:
+  explicit HoldingChild(const std::function<bool()>& hold) {
+    int ready[2];
+    if (::pipe(ready) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      const char answer = hold() ? 'y' : 'n';
+      if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
+      ::pause();
+      ::_exit(0);
+    }
+    char answer = 0;
+    held_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+    ::close(ready[0]);
+    ::close(ready[1]);
+  }
+  HoldingChild(const HoldingChild&) = delete;
+  HoldingChild& operator=(const HoldingChild&) = delete;
+  ~HoldingChild() { Kill(); }
+
+  bool Held() const { return held_; }
+  void Kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool held_ = false;
+};
+
 // In a child: gives up root for the unprivileged user "nobody". True on success.
 inline bool BecomeNobody() {
   const passwd* nobody = ::getpwnam("nobody");

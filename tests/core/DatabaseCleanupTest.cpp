@@ -186,23 +186,13 @@ TEST_F(CleanupTest, FullDiskChangesNothing) {
 // Another process with a connection to the file (a second copy, a tool) would write on into the
 // file that a rename sets aside, and its writes would be lost: the clean-up leaves the file.
 TEST_F(CleanupTest, FileOpenInAnotherProcessIsNotReplaced) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t other = ::fork();
-  if (other == 0) {
+  childtest::HoldingChild other([this] {
     sqlite3* db = nullptr;
-    const bool read =
-        sqlite3_open(Path().toUtf8().constData(), &db) == SQLITE_OK &&
-        sqlite3_exec(db, "SELECT count(*) FROM Inventory", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (::write(ready[1], read ? "y" : "n", 1) != 1) ::_exit(2);
-    ::pause();
-    ::_exit(0);
-  }
-  char answer = 0;
-  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  ASSERT_EQ(answer, 'y');
+    return sqlite3_open(Path().toUtf8().constData(), &db) == SQLITE_OK &&
+           sqlite3_exec(db, "SELECT count(*) FROM Inventory", nullptr, nullptr, nullptr) ==
+               SQLITE_OK;
+  });
+  ASSERT_TRUE(other.Held());
   const QByteArray before = Checksum(Path());
   const ino_t inode = Inode(Path());
   try {
@@ -211,8 +201,7 @@ TEST_F(CleanupTest, FileOpenInAnotherProcessIsNotReplaced) {
   } catch (const DatabaseError& error) {
     EXPECT_TRUE(ErrorFunctions::IsBusy(error)) << error.what();
   }
-  ::kill(other, SIGKILL);
-  ::waitpid(other, nullptr, 0);
+  other.Kill();
   EXPECT_EQ(Inode(Path()), inode);
   EXPECT_EQ(Checksum(Path()), before);
   EXPECT_FALSE(QFileInfo::exists(Copy()));

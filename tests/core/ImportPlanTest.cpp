@@ -17,7 +17,7 @@ ImportMapping::MappedRow Dvd(int line, const QString& title, const QString& barC
                              const QString& status = {}, const QString& dueDate = {}) {
   ImportMapping::MappedRow row;
   row.line = line;
-  row.values.resize(int(DvdField::Count));
+  row.values.resize(ImportMapping::kDvdFieldCount);
   row.values[int(DvdField::Title)] = title;
   row.values[int(DvdField::BarCode)] = barCode;
   row.values[int(DvdField::Status)] = status;

@@ -2,16 +2,15 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "ChildProcess.h"
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 
@@ -67,28 +66,14 @@ TEST_F(InstanceLockTest, TakenOnceHeldUntilGivenBack) {
 }
 
 TEST_F(InstanceLockTest, RefusedWhileAnotherProcessHoldsItFreeAfterThatOneIsKilled) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
-    const bool taken = AppFunctions::InstanceLock(false);
-    const char answer = taken ? 'y' : 'n';
-    if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
-    ::pause();
-    ::_exit(0);
-  }
-  char answer = 0;
-  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  EXPECT_EQ(answer, 'y');
+  childtest::HoldingChild holder([] { return AppFunctions::InstanceLock(false); });
+  ASSERT_TRUE(holder.Held());
 
   EXPECT_FALSE(AppFunctions::InstanceLock(false));
   // A refused copy keeps its marker like the original, so it cannot take the lock later on.
   AppFunctions::InstanceLock(true);
 
-  ::kill(holder, SIGKILL);
-  ::waitpid(holder, nullptr, 0);
+  holder.Kill();
   EXPECT_TRUE(AppFunctions::InstanceLock(false));
 }
 
@@ -170,26 +155,15 @@ TEST_F(InstanceLockTest, CollectionLockKeepsASecondProcessOffTheSameFileWhatever
   const QString link = QDir(runtime_.path()).filePath("collection.mdb");
   QFile(file).open(QIODevice::WriteOnly);
   ASSERT_TRUE(QFile::link(file, link));
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t holder = ::fork();
-  if (holder == 0) {
+  childtest::HoldingChild holder([&file] {
     qputenv("XDG_RUNTIME_DIR", "/nonexistent/other-session");
-    const char answer = AppFunctions::CollectionLock(file) ? 'y' : 'n';
-    if (::write(ready[1], &answer, 1) != 1) ::_exit(2);
-    ::pause();
-    ::_exit(0);
-  }
-  char answer = 0;
-  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  EXPECT_EQ(answer, 'y');
+    return AppFunctions::CollectionLock(file);
+  });
+  ASSERT_TRUE(holder.Held());
 
   EXPECT_FALSE(AppFunctions::CollectionLock(link));
   EXPECT_FALSE(AppFunctions::CollectionLock(file));
-  ::kill(holder, SIGKILL);
-  ::waitpid(holder, nullptr, 0);
+  holder.Kill();
   EXPECT_TRUE(AppFunctions::CollectionLock(link));
   EXPECT_TRUE(AppFunctions::CollectionLock(file));  // held already: asking again is no refusal
   AppFunctions::ReleaseCollectionLock();

@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "ui/common/ScreenReaderControls.h"
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   QApplication app(argc, argv);
+  ScreenReaderControls::Install();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -54,7 +54,7 @@ struct SaveCase {
   const char* edited;  // empty: a new DVD
   const char* title;
   const char* barCode;
-  const char* message;  // empty: saved
+  const char* message;
   const char* focus;
 };
 void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
@@ -62,8 +62,8 @@ void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 class AddEditSaveTest : public AddEditFrmTest, public ::testing::WithParamInterface<SaveCase> {};
 
 // A refused save shows its message, writes nothing and keeps the dialog open with what was
-// typed; an accepted one writes the DVD under the typed title. Which write is refused is the
-// inventory owner's (InventoryWritesTest); here each answer becomes its message.
+// typed. Which write is refused is the inventory owner's (InventoryWritesTest), an accepted save
+// the closing test's below; here each refusal becomes its message.
 TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const SaveCase& c = GetParam();
   Open(c.edited);
@@ -73,15 +73,6 @@ TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   const QStringList before = Stored();
   Click("OkButton");
   const QString message = c.message;
-  if (message.isEmpty()) {
-    EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_FALSE(frm->isVisible());
-    EXPECT_EQ(db.Column(QString("SELECT count(*) FROM Inventory WHERE DVDTitle = '%1' COLLATE "
-                                "BINARY")
-                            .arg(c.title)),
-              QStringList({"1"}));
-    return;
-  }
   ASSERT_EQ(boxes.Shown().size(), 1u);
   const auto& [text, icon] = kRefusals.at(message);
   ExpectBox(boxes.Shown()[0], text, message, MsgButtons::Ok, icon);
@@ -91,15 +82,14 @@ TEST_P(AddEditSaveTest, SavesOrRefusesWithTheMessage) {
   EXPECT_EQ(frm->focusWidget() ? frm->focusWidget()->objectName() : QString(), c.focus);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, AddEditSaveTest,
-    ::testing::Values(
-        SaveCase{"EmptyTitle", "", "", "", "Enter Title", "RatedTxt"},
-        SaveCase{"TitleInAnotherCase", "", "ALIEN", "", "Enter Another Title", "TitleTxt"},
-        SaveCase{"UsedBarCode", "", "Heat", "222", "Bar Code Already Entered", "BarCodeTxt"},
-        SaveCase{"NoBarCode", "", "Heat", "", "", ""},
-        SaveCase{"EditOnlyTheLetterCase", "star wars", "Star Wars", "", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rules, AddEditSaveTest,
+                         ::testing::Values(SaveCase{"EmptyTitle", "", "", "", "Enter Title",
+                                                    "RatedTxt"},
+                                           SaveCase{"TitleInAnotherCase", "", "ALIEN", "",
+                                                    "Enter Another Title", "TitleTxt"},
+                                           SaveCase{"UsedBarCode", "", "Heat", "222",
+                                                    "Bar Code Already Entered", "BarCodeTxt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Cancel, Esc and the X leave without writing; a close asked for by the window manager saves as
 // Ok does.
@@ -169,8 +159,18 @@ TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {
   EXPECT_EQ(Stored().last(), "Heat|Horror|||a\r\nb|0");
 }
 
-// Both dialogs can be read and operated without seeing them: every label names its control, and
-// Tab walks the controls in the designed order.
+// Where a window stands when it is shown: one moved while the window manager maps it can be
+// reported to screen readers at the screen's corner.
+struct ShownAt : QObject {
+  QPoint at{-1, -1};
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) at = static_cast<QWidget*>(watched)->pos();
+    return false;
+  }
+};
+
+// Both dialogs can be read and operated without seeing them: every label names its control, Tab
+// walks the controls in the designed order, and they are in their place before they are shown.
 TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
   struct Dialog {
     std::unique_ptr<SavingDialog> window;
@@ -185,8 +185,12 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
                         "NotesTxt", "OkButton", "CancelButton", "RemoveButton"}}};
   for (Dialog& dialog : dialogs) {
     SavingDialog* window = dialog.window.get();
+    ShownAt shown;
+    window->installEventFilter(&shown);
     window->show();
     SCOPED_TRACE(qPrintable(window->objectName()));
+    EXPECT_NE(shown.at, QPoint(0, 0));
+    EXPECT_EQ(shown.at, window->pos());
     EXPECT_GT(ExpectReadableControls(window), 0);
     QStringList walked;
     QWidget* w = Control(window, dialog.order[0]);

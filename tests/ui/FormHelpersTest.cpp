@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+
 #include <QComboBox>
 #include <QCursor>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include "ui/common/PanelRows.h"
 
 namespace {
 
@@ -135,6 +139,29 @@ TEST(ShowHintTest, WindowWithoutMessageShowsItsHintsInTheMainWindow) {
   EXPECT_EQ(main.statusBar()->currentMessage(), "Compacting");
   FormHelpers::SetMainWindow(nullptr);
   FormHelpers::MainMessage("nowhere to go");  // ignored, no failure
+}
+
+// A screen reader names a box by its caption, whatever it holds, and hears a shown value as read
+// only, not as something to edit.
+TEST(ScreenReaderTest, BoxesAreNamedByCaptionAndDisplayBoxesAreReadOnly) {
+  QWidget panel;
+  PanelRows::Column rows(&panel, 80, 24);
+  QComboBox* name = rows.Add("Name:", "NameTxt", FormHelpers::NewChoiceBox(&panel, 8), "");
+  QLineEdit* title = rows.Add("Title:", "TitleTxt", PanelRows::DisplayBox(&panel), "");
+  name->setEditText("Zoe Park");
+  title->setText("Heat");
+  QAccessibleInterface* box = QAccessible::queryAccessibleInterface(name);
+  EXPECT_EQ(box->text(QAccessible::Name), "Name:");
+  EXPECT_EQ(box->text(QAccessible::Value), "Zoe Park");
+  EXPECT_TRUE(box->state().editable);
+  ASSERT_EQ(box->childCount(), 2);
+  EXPECT_EQ(box->child(1)->text(QAccessible::Name), "Name:");
+  QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(title);
+  EXPECT_EQ(shown->text(QAccessible::Name), "Title:");
+  EXPECT_TRUE(shown->state().readOnly);
+  EXPECT_FALSE(shown->state().editable);
+  ASSERT_NE(shown->textInterface(), nullptr);
+  EXPECT_EQ(shown->textInterface()->text(0, 4), "Heat");
 }
 
 }  // namespace

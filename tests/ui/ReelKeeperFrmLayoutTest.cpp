@@ -140,6 +140,8 @@ TEST_F(SplitterTest, WindowResizeKeepsTheRatioAndStretchesTheVisiblePanel) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return loanNotes->isVisible(); }));
   EXPECT_EQ(loanNotes->visibleRegion().boundingRect(), loanNotes->rect());
   EXPECT_GE(loanNotes->height(), 3 * Find("NameTxt")->height());
+  QWidget* outDate = Find("OutDateTxt");
+  EXPECT_GE(outDate->width(), outDate->sizeHint().width());
 }
 
 TEST_F(SplitterTest, TextBoxesInsidesFollowTheirBoxAtOnce) {

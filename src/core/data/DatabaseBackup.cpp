@@ -70,6 +70,20 @@ void RemovePart(const QString& part) noexcept {
   }
 }
 
+// Fills a partial file beside target through fill, then renames it over target; whatever fails on
+// the way leaves no partial file behind and target as it was.
+void ReplaceThroughPart(const QString& target, const std::function<void(const QString&)>& fill) {
+  const QString part = Part(target);
+  RemovePart(part);
+  try {
+    fill(part);
+    FileSystem::RenameReplacing(part, target);
+  } catch (...) {
+    RemovePart(part);
+    throw;
+  }
+}
+
 // "ok" alone, from the engine's full check.
 bool Intact(Database& db) {
   Statement check = db.PrepareRaw(QStringLiteral("PRAGMA integrity_check"), kSource);
@@ -109,15 +123,7 @@ void BackUp(const DatabaseHandle& db, const QString& given) {
                             .arg(given),
                         kSource);
   }
-  const QString part = Part(target);
-  RemovePart(part);
-  try {
-    CopyPages(db->Handle(), part);
-    FileSystem::RenameReplacing(part, target);
-  } catch (...) {
-    RemovePart(part);
-    throw;
-  }
+  ReplaceThroughPart(target, [&db](const QString& part) { CopyPages(db->Handle(), part); });
 }
 
 QString BackupFolder(const QString& databasePath) {
@@ -204,9 +210,7 @@ void Restore(const QString& backup, const QString& given) {
                           kSource);
     }
   }
-  const QString part = Part(current);
-  RemovePart(part);
-  try {
+  ReplaceThroughPart(current, [&](const QString& part) {
     DatabaseHandle source = Database::OpenReadOnly(backup);
     CopyPages(source->Handle(), part);
     source->CloseUntouched();
@@ -244,11 +248,7 @@ void Restore(const QString& backup, const QString& given) {
                               .arg(pid),
                           kSource);
     }
-  } catch (...) {
-    RemovePart(part);
-    throw;
-  }
-  FileSystem::RenameReplacing(part, current);
+  });
   Step(RestoreStep::Replaced);
 }
 

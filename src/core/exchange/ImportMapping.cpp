@@ -199,7 +199,7 @@ std::vector<MappedRow> Apply(const CsvFormat::Table& table, const Mapping& mappi
 }  // namespace
 
 QString Caption(DvdField field) {
-  static const std::array<QString, size_t(DvdField::Count)> captions = {
+  static const std::array<QString, size_t(kDvdFieldCount)> captions = {
       QStringLiteral("(not imported)"), QStringLiteral("Title"),       QStringLiteral("Category"),
       QStringLiteral("Starring"),       QStringLiteral("Rated"),       QStringLiteral("Status"),
       QStringLiteral("Loaned To"),      QStringLiteral("Loaned Date"), QStringLiteral("Due Date"),
@@ -263,7 +263,7 @@ Mapping MapBorrowerColumns(const QStringList& header) {
 }
 
 std::vector<MappedRow> ApplyDvdMapping(const CsvFormat::Table& table, const Mapping& mapping) {
-  return Apply(table, mapping, int(DvdField::Count));
+  return Apply(table, mapping, kDvdFieldCount);
 }
 
 std::vector<MappedRow> ApplyBorrowerMapping(const CsvFormat::Table& table, const Mapping& mapping) {

@@ -5,27 +5,16 @@
 #include <vector>
 
 #include "exchange/CsvFormat.h"
+#include "inventory/DVDRecord.h"
 
 // Which column of an imported table feeds which field of a DVD or a borrower: worked out from the
 // header's names (and from the known exports of other catalogue programs), then changed by the
 // user column by column.
 namespace ImportMapping {
 
-// The fields a DVD can be given, in the order of the Inventory columns.
-enum class DvdField : int {
-  None,
-  Title,
-  Category,
-  Starring,
-  Rated,
-  Status,
-  Name,
-  Date,
-  DueDate,
-  Description,
-  BarCode,
-  Count
-};
+// The fields a DVD can be given are the Inventory columns, in their order.
+using DvdField = InventoryFunctions::DVDField;
+inline constexpr int kDvdFieldCount = int(DvdField::BarCode) + 1;
 
 // A borrower's fields in the order of the Customers columns, then the e-mail address; given and
 // family name are joined into the name where a file keeps them apart (address-book exports).

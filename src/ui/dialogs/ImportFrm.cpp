@@ -141,7 +141,8 @@ void ImportFrm::SetTable(const CsvFormat::Table& table) {
   programLbl_->setVisible(!mapping_.program.isEmpty());
   auto* form = static_cast<QFormLayout*>(
       columnsPage_->findChild<QScrollArea*>(QStringLiteral("ColumnsArea"))->widget()->layout());
-  const int fields = kind_ == Kind::DVDs ? int(DvdField::Count) : int(BorrowerField::Count);
+  const int fields =
+      kind_ == Kind::DVDs ? ImportMapping::kDvdFieldCount : int(BorrowerField::Count);
   for (qsizetype column = 0; column < table.header.size(); ++column) {
     const QString header = table.header[column].trimmed();
     const QString sample = Sample(table, column);

@@ -106,11 +106,17 @@ void SavingDialog::CancelClose() {
   reject();
 }
 
+void SavingDialog::setVisible(bool visible) {
+  // Placed before the window is mapped: moved while the window manager maps it, the dialog ends up
+  // in its place but Qt, and so a screen reader, can keep it at the screen's corner.
+  if (visible && !loaded_) chrome_->CenterOver(parentWidget());
+  QDialog::setVisible(visible);
+}
+
 void SavingDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!loaded_) {
     loaded_ = true;
-    chrome_->CenterOver(parentWidget());
     LoadForm();
   }
   tagTimer_->start();

@@ -102,3 +102,9 @@ void LoanInfoPanel::Clear() {
   daysDueTxt_->clear();
   notesTxt_->clear();
 }
+
+int LoanInfoPanel::DateBoxWidth() const {
+  // Measured over the picker's earliest and latest dates, which between them have the longest
+  // month name.
+  return outDateTxt_->sizeHint().width();
+}

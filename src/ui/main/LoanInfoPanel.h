@@ -25,6 +25,8 @@ class LoanInfoPanel final : public QFrame {
   void Clear();
   // The height every row needs, the notes box's whole included.
   int ContentHeight() const { return contentHeight_; }
+  // The width that shows a whole date in a picker.
+  int DateBoxWidth() const;
 
  private:
   int contentHeight_ = 0;

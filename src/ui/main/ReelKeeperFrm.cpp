@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -36,6 +35,7 @@
 #include "ui/common/FormHelpers.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
+#include "ui/common/SeparatorDrag.h"
 #include "ui/common/WindowLayout.h"
 #include "ui/main/DVDInfoPanel.h"
 #include "ui/main/HistoryPanel.h"
@@ -94,11 +94,10 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   connect(list_, &DVDListView::RightButtonPressed, commands_, &InventoryCommands::EditDVD);
   MainToolbar::ShareListKeys(toolbar_, list_);
 
-  separator_ = new QLabel(band);
-  separator_->setObjectName(QStringLiteral("SeparatorButton"));
-  separator_->setCursor(Qt::SplitHCursor);
-  separator_->resize(kSeparatorWidth, separator_->height());
-  separator_->installEventFilter(this);
+  separator_ = SeparatorDrag::NewSeparator(band, kSeparatorWidth, [this] {
+    ResetSeparatorRatio();
+    ResizeMe();
+  });
 
   tabs_ = new QTabWidget(band);
   tabs_->setObjectName(QStringLiteral("Tabs"));
@@ -126,11 +125,12 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   tagTimer_ = FormHelpers::HintTimer(this);
 
   // Below this size the phone book tab's buttons would cover its boxes, the boxes would shrink to
-  // nothing and the loan's notes would be cut off; the window manager keeps the window at least
-  // this large.
+  // nothing, the loan's dates would be cut short and its notes cut off; the window manager keeps
+  // the window at least this large.
   const int tabChrome = tabs_->tabBar()->sizeHint().height() +
                         2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
-  const int half = labelWidth + 12 * fontMetrics().averageCharWidth() + 2 * kPanelMargin;
+  const int box = std::max(12 * fontMetrics().averageCharWidth(), loanInfo_->DateBoxWidth());
+  const int half = labelWidth + box + 2 * kPanelMargin;
   band->setMinimumSize(2 * half + kSeparatorWidth,
                        std::max(phoneBook_->ContentHeight(), loanInfo_->ContentHeight()) +
                            2 * kPanelMargin + tabChrome);
@@ -238,27 +238,6 @@ void ReelKeeperFrm::LoadListSettings() { list_->LoadListLayout(QString(), 200); 
 void ReelKeeperFrm::ResetSeparatorRatio() {
   SeparatorRatio = MainLayout::RatioFromSplitter(separator_->x(), separator_->width(),
                                                  centralWidget()->width(), SeparatorRatio);
-}
-
-void ReelKeeperFrm::SeparatorMouse(QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-  if (type == QEvent::MouseButtonPress) {
-    dragging_ = true;
-    dragStart_ = at;
-    return;
-  }
-  if (type == QEvent::MouseMove) {
-    if (!dragging_) return;
-    separator_->move(separator_->pos() + at - dragStart_);
-  } else {
-    dragging_ = false;
-  }
-  ResetSeparatorRatio();
-  ResizeMe();
 }
 
 // ---- the list -------------------------------------------------------------------------------
@@ -400,9 +379,7 @@ void ReelKeeperFrm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool ReelKeeperFrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == separator_) {
-    SeparatorMouse(event);
-  } else if (event->type() == QEvent::Resize) {
+  if (event->type() == QEvent::Resize) {
     if (watched == centralWidget()) {
       ResizeMe();
     } else {

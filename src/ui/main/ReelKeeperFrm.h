@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPoint>
 #include <optional>
 #include <vector>
 
@@ -98,7 +97,6 @@ class ReelKeeperFrm : public QMainWindow {
   void FitPanel(int tab);
   void StretchPanel(int tab);
   void ResetSeparatorRatio();
-  void SeparatorMouse(QEvent* event);
 
   InventoryCommands* commands_ = nullptr;
   QToolBar* toolbar_ = nullptr;
@@ -123,6 +121,4 @@ class ReelKeeperFrm : public QMainWindow {
   // Where the table stood, and which day it was, when the list was last filled from it.
   InventoryFunctions::InventoryMark listMark_;
   QDate listDay_;
-  bool dragging_ = false;
-  QPoint dragStart_;
 };

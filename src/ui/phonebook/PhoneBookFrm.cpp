@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -24,6 +23,7 @@
 #include "ui/common/LoansList.h"
 #include "ui/common/MainLayout.h"
 #include "ui/common/PanelRows.h"
+#include "ui/common/SeparatorDrag.h"
 #include "ui/common/WindowLayout.h"
 
 namespace PhoneBookLayout {
@@ -123,11 +123,10 @@ PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
   nameList_->setSortingEnabled(false);
   nameList_->installEventFilter(this);
 
-  separator_ = new QLabel(this);
-  separator_->setObjectName(QStringLiteral("SeparatorButton"));
-  separator_->setCursor(Qt::SplitHCursor);
-  separator_->resize(kSeparatorWidth, separator_->height());
-  separator_->installEventFilter(this);
+  separator_ = SeparatorDrag::NewSeparator(this, kSeparatorWidth, [this] {
+    ResetSeparatorRatio();
+    ResizeMe();
+  });
 
   infoFrame_ = new QFrame(this);
   infoFrame_->setObjectName(QStringLiteral("InfoFrame"));
@@ -351,27 +350,6 @@ void PhoneBookFrm::ResetSeparatorRatio() {
                                                  band.width(), SeparatorRatio);
 }
 
-void PhoneBookFrm::SeparatorMouse(QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-  if (type == QEvent::MouseButtonPress) {
-    dragging_ = true;
-    dragStart_ = at;
-    return;
-  }
-  if (type == QEvent::MouseMove) {
-    if (!dragging_) return;
-    separator_->move(separator_->pos() + at - dragStart_);
-  } else {
-    dragging_ = false;
-  }
-  ResetSeparatorRatio();
-  ResizeMe();
-}
-
 void PhoneBookFrm::Message(const QString& text) {
   if (messBar_->currentMessage() != text) messBar_->showMessage(text);
 }
@@ -399,9 +377,7 @@ void PhoneBookFrm::done(int result) {
 }
 
 bool PhoneBookFrm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == separator_) {
-    SeparatorMouse(event);
-  } else if (watched == nameTxt_ && event->type() == QEvent::MouseButtonPress) {
+  if (watched == nameTxt_ && event->type() == QEvent::MouseButtonPress) {
     LoadPhoneBookInfo();
   } else if (watched == nameList_ && event->type() == QEvent::FocusIn &&
              nameList_->currentRow() < 0 && nameList_->count() > 0) {

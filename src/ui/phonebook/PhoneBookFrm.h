@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <array>
@@ -102,7 +101,6 @@ class PhoneBookFrm final : public QDialog {
   // The borrower's loans and their summary, for the name in the box.
   void ShowLoans();
   void NamePicked(int row);
-  void SeparatorMouse(QEvent* event);
   void SaveLayout();
   // Runs the work; a failure of the database engine is reported and the window stays usable. A
   // passing fault (a busy file, a full disk) goes on to the error boundary, as in every window.
@@ -125,6 +123,4 @@ class PhoneBookFrm final : public QDialog {
   bool loaded_ = false;
   bool unloaded_ = false;
   bool typing_ = false;  // the typing sequence is running: its own list moves are not picks
-  bool dragging_ = false;
-  QPoint dragStart_;
 };
