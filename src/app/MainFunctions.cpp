@@ -26,6 +26,7 @@
 #include "app/RunningCopy.h"
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
+#include "exchange/CalendarFeed.h"
 #include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
@@ -256,6 +257,7 @@ Started StartProgram(const QString& databasePath) {
   // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
   // user looks at the list, the first dialog opens at once.
   ChoiceLists::ReadAhead();
+  CalendarFeed::Follow();
   return Started::Shown;
 }
 

@@ -7,12 +7,14 @@
 #include "app/ReelKeeperApplication.h"
 #include "platform/DesktopDocumentOpener.h"
 #include "platform/LoggingMessageBox.h"
+#include "platform/QtFileChooser.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtPrinter.h"
 #include "platform/SystemNetworkState.h"
 #include "platform/XdgAutostartEntry.h"
 #include "seams/AutostartEntry.h"
 #include "seams/DocumentOpener.h"
+#include "seams/FileChooser.h"
 #include "seams/MessageBox.h"
 #include "seams/NetworkState.h"
 #include "seams/Printer.h"
@@ -38,16 +40,19 @@ int main(int argc, char* argv[]) {
   DesktopDocumentOpener opener;
   SystemNetworkState network;
   QtPrinter printer;
+  QtFileChooser files;
   XdgAutostartEntry autostart;
   seams::SetMessages(messages.get());
   seams::SetDocumentOpener(&opener);
   seams::SetNetworkState(&network);
   seams::SetPrinter(&printer);
+  seams::SetFileChooser(&files);
   seams::SetAutostartEntry(&autostart);
 
   const int status = MainFunctions::RunProgram();
 
   seams::SetAutostartEntry(nullptr);
+  seams::SetFileChooser(nullptr);
   seams::SetPrinter(nullptr);
   seams::SetNetworkState(nullptr);
   seams::SetDocumentOpener(nullptr);

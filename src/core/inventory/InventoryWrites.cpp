@@ -1,6 +1,9 @@
 #include "inventory/InventoryWrites.h"
 
+#include <QSet>
+
 #include "app/ChangeNotice.h"
+#include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -212,6 +215,98 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) 
   change.catalogueKept = true;
   write.Commit(change);
   return DVDOutcome::Saved;
+}
+
+struct ImportedDVDs::Known {
+  QSet<QString> titles;    // case-folded
+  QSet<QString> barCodes;  // as scanned, case-folded
+  QStringList added;
+  InventoryMark before = CurrentInventoryMark();
+  std::optional<Statement> insert;
+};
+
+namespace {
+
+QString TitleKey(const QString& title) { return title.toCaseFolded(); }
+QString CodeKey(const QString& barCode) { return ScanForm(barCode).toCaseFolded(); }
+
+}  // namespace
+
+ImportedDVDs::ImportedDVDs() : known_(std::make_unique<Known>()) {
+  ReadDVDs(DVDQuery::List(), {DVDField::BarCode}, [this](const DVDRecord& dvd) {
+    known_->titles.insert(TitleKey(dvd.title));
+    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+  });
+}
+
+ImportedDVDs::~ImportedDVDs() = default;
+
+DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
+  const QString title = StoredTitle(typed.title);
+  if (title.isEmpty()) return DVDOutcome::TitleMissing;
+  if (known_->titles.contains(TitleKey(title))) return DVDOutcome::TitleTaken;
+  const QString code = CodeKey(typed.barCode);
+  if (!code.isEmpty() && known_->barCodes.contains(code)) return DVDOutcome::BarCodeTaken;
+  if (!known_->insert) {
+    known_->insert = InventoryDatabase()->Prepare(
+        QStringLiteral("Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, "
+                       "Date, DueDate, Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
+                       "?8, ?9, ?10)"),
+        QStringLiteral("Inventory"));
+  }
+  Statement& insert = *known_->insert;
+  insert.Reset();
+  const auto date = [](const QDateTime& when) {
+    return JetDialect::DateToStorage(when.isValid() ? when.date() : DefaultLoanDate());
+  };
+  const QStringList texts = {
+      title,      typed.category,      typed.starring,      typed.rated,       QString(),
+      typed.name, date(typed.outDate), date(typed.dueDate), typed.description, typed.barCode};
+  for (int i = 0; i < texts.size(); ++i) insert.BindText(i + 1, texts[i]);
+  insert.BindInt64(5, typed.status);
+  insert.Run();
+  if (typed.status == Loaned && !typed.name.isEmpty()) {
+    JournalLend(title, typed.name, typed.outDate.date(), typed.dueDate.date());
+  }
+  known_->titles.insert(TitleKey(title));
+  if (!code.isEmpty()) known_->barCodes.insert(code);
+  known_->added << title;
+  return DVDOutcome::Saved;
+}
+
+DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& dvd) {
+  const std::optional<DVDRecord> before = FindDVD(title);
+  const DVDOutcome outcome = UpdateDVD(title, dvd);
+  if (outcome == DVDOutcome::Saved && before) {
+    known_->titles.remove(TitleKey(before->title));
+    known_->titles.insert(TitleKey(StoredTitle(dvd.title)));
+    known_->barCodes.remove(CodeKey(before->barCode));
+    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+  }
+  return outcome;
+}
+
+void ImportedDVDs::Finish() {
+  if (known_->added.isEmpty()) return;
+  Changes::DVDs change;
+  change.titles = known_->added;
+  change.before = known_->before;
+  change.after = CurrentInventoryMark();
+  Changes::Announce(change);
+}
+
+struct WritesTogether::Held {
+  Changes::Batch batch;
+  Transaction transaction{InventoryDatabase()};
+};
+
+WritesTogether::WritesTogether() : held_(std::make_unique<Held>()) {}
+
+WritesTogether::~WritesTogether() = default;
+
+void WritesTogether::Commit() {
+  held_->transaction.Commit();
+  held_->batch.Commit();
 }
 
 }  // namespace InventoryFunctions

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "inventory/DVDRecord.h"
@@ -63,5 +64,42 @@ DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& b
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
 // in the history ends today.
 DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen = std::nullopt);
+
+// DVDs brought in from another catalogue (an import), inside the caller's WritesTogether: each new
+// one under AddDVD's rules, with the titles and bar codes already there read once rather than once
+// per DVD. A new DVD also takes the file's loan columns (status, borrower, and the dates that are
+// valid), and one that is out (status 1, with a borrower) opens its loan in the history, as a file
+// does at its first start with a history; the phone book is left alone. The DVDs added are
+// announced on Finish, which the caller runs before committing.
+class ImportedDVDs {
+ public:
+  ImportedDVDs();
+  ~ImportedDVDs();
+  ImportedDVDs(const ImportedDVDs&) = delete;
+  ImportedDVDs& operator=(const ImportedDVDs&) = delete;
+  DVDOutcome Add(const DVDRecord& dvd);
+  // UpdateDVD, keeping what is known of the titles and bar codes there.
+  DVDOutcome Update(const QString& title, const DVDRecord& dvd);
+  void Finish();
+
+ private:
+  struct Known;
+  std::unique_ptr<Known> known_;
+};
+
+// Several writes that stand or fall together (an import): one transaction around them, and what
+// they change heard once, after it commits. Destroyed without Commit, none of them stays.
+class WritesTogether {
+ public:
+  WritesTogether();
+  ~WritesTogether();
+  WritesTogether(const WritesTogether&) = delete;
+  WritesTogether& operator=(const WritesTogether&) = delete;
+  void Commit();
+
+ private:
+  struct Held;
+  std::unique_ptr<Held> held_;
+};
 
 }  // namespace InventoryFunctions

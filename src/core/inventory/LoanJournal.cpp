@@ -148,6 +148,14 @@ std::vector<Loan> LoansOfBorrower(const QString& name) {
   return ReadLoans(QStringLiteral("Loans.Name = ") + SqlText(name));
 }
 
+std::vector<Loan> AllLoans() { return ReadLoans(QStringLiteral("1 = 1")); }
+
+std::vector<Loan> LoansOut() {
+  return ReadLoans(QStringLiteral("Loans.ReturnDate Is Null And Loans.DVDTitle In (Select "
+                                  "Inventory.DVDTitle From Inventory Where Inventory.Status = %1)")
+                       .arg(qint32(Loaned)));
+}
+
 LoanSummary Summarize(const std::vector<Loan>& loans, const QDate& today) {
   LoanSummary summary;
   for (const Loan& loan : loans) {

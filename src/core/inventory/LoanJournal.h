@@ -55,6 +55,11 @@ void JournalRename(const QString& from, const QString& to);
 // The loans of a DVD or of a borrower, newest first.
 std::vector<Loan> LoansOfDVD(const QString& title);
 std::vector<Loan> LoansOfBorrower(const QString& name);
+// Every loan, newest first (the history's export).
+std::vector<Loan> AllLoans();
+// The open loans of DVDs that are out now (status 1): a DVD deleted while out keeps its open
+// loan in the history, but nobody is waiting for it to come back.
+std::vector<Loan> LoansOut();
 
 struct LoanSummary {
   int loans = 0;

@@ -181,6 +181,13 @@ QString DVDListModel::TitleAt(int row) const {
   return RowAt(row).title;
 }
 
+std::vector<qint64> DVDListModel::ShownIds() const {
+  std::vector<qint64> ids;
+  ids.reserve(order_.size());
+  for (const int loaded : order_) ids.push_back(ids_[size_t(loaded)]);
+  return ids;
+}
+
 int DVDListModel::FindTitle(const QString& title) const {
   if (ids_.empty()) return -1;
   const std::vector<qint64> found = IdsOfTitle(title);

@@ -55,6 +55,8 @@ class DVDListModel : public QAbstractTableModel {
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
 
   QString TitleAt(int row) const;
+  // The rowids of the DVDs in the order the rows are shown, for reading them whole (an export).
+  std::vector<qint64> ShownIds() const;
   // First row, in the displayed order, whose title equals `title` with letter case ignored; -1
   // when there is none.
   int FindTitle(const QString& title) const;

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "ui/main/BackupCommands.h"
+#include "ui/main/CollectionCommands.h"
 
 namespace CollectionMenu {
 namespace {
@@ -17,7 +18,27 @@ struct Entry {
 };
 
 // In their order in the menu.
-constexpr std::array<Entry, 3> kEntries = {{
+constexpr std::array<Entry, 11> kEntries = {{
+    {"ImportDVDs", "&Import DVDs...",
+     "Adds the DVDs of a CSV file another program or a spreadsheet made.",
+     &CollectionCommands::ImportDVDs},
+    {"ImportBorrowers", "Import B&orrowers...",
+     "Adds the people of a CSV file or an address book's vCard file to the phone book.",
+     &CollectionCommands::ImportBorrowers},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"ExportDVDs", "&Export DVDs...", "Saves the DVDs in the list, in its order, as a CSV file.",
+     &CollectionCommands::ExportDVDs},
+    {"ExportBorrowers", "Export Borro&wers...",
+     "Saves the phone book as a CSV file or as vCard cards for an address book.",
+     &CollectionCommands::ExportBorrowers},
+    {"ExportLoanHistory", "Export Loan &History...", "Saves every loan as a CSV file.",
+     &CollectionCommands::ExportLoanHistory},
+    {"ExportCatalogue", "Export &Catalogue...",
+     "Saves the list, in its order, as a web page or a PDF file to read or print.",
+     &CollectionCommands::ExportCatalogue},
+    {"ExportCalendar", "Export to Calen&dar...",
+     "Saves the due dates of the DVDs out as a calendar file, and can keep it up to date.",
+     &CollectionCommands::ExportCalendar},
     {nullptr, nullptr, nullptr, nullptr},
     {"BackUp", "&Back Up...", "Writes a copy of your collection to a file you choose.",
      &BackupCommands::BackUp},

@@ -29,6 +29,7 @@
 #include "seams/MessageBox.h"
 #include "settings/SettingsTransaction.h"
 #include "settings/WindowPlacement.h"
+#include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/EscapeCloser.h"
 #include "ui/common/FormHelpers.h"
@@ -256,6 +257,8 @@ void ReelKeeperFrm::RefreshList() {
 }
 
 void ReelKeeperFrm::FocusList() { list_->setFocus(); }
+
+std::vector<qint64> ReelKeeperFrm::ShownIds() const { return list_->Model()->ShownIds(); }
 
 QString ReelKeeperFrm::GetSelectedDVD() const { return list_->SelectedTitle(); }
 

@@ -55,6 +55,8 @@ class ReelKeeperFrm : public QMainWindow {
   void RefreshList();
   void FocusList();
 
+  // The rowids of the list's DVDs as it shows them, top to bottom.
+  std::vector<qint64> ShownIds() const;
   // The selected DVD's title, or empty text.
   QString GetSelectedDVD() const;
   // Selects (and scrolls to) the first row with that title, letter case ignored; the detail
