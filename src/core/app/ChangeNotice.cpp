@@ -1,11 +1,15 @@
 #include "app/ChangeNotice.h"
 
+#include <QSet>
+
 namespace Changes {
 namespace {
 
 // What the open batches hold back.
 struct Pending {
   std::optional<DVDs> dvds;
+  // The titles already in dvds: an import may announce a hundred thousand of them.
+  QSet<QString> dvdTitles;
   QStringList borrowers;
   QStringList settings;
   bool everything = false;
@@ -13,9 +17,12 @@ struct Pending {
 int openBatches = 0;
 Pending pending;
 
-void Merge(DVDs& into, const DVDs& change) {
+void Merge(DVDs& into, QSet<QString>& held, const DVDs& change) {
   for (const QString& title : change.titles) {
-    if (!into.titles.contains(title)) into.titles << title;
+    if (!held.contains(title)) {
+      held.insert(title);
+      into.titles << title;
+    }
   }
   into.after = change.after;
   // Several writes: the lists of distinct values cannot be brought up to date piece by piece.
@@ -47,9 +54,10 @@ void Announce(const DVDs& change) {
   if (openBatches == 0) {
     emit ChangeNotice::Instance().DVDsChanged(change);
   } else if (pending.dvds) {
-    Merge(*pending.dvds, change);
+    Merge(*pending.dvds, pending.dvdTitles, change);
   } else {
     pending.dvds = change;
+    pending.dvdTitles = QSet<QString>(change.titles.begin(), change.titles.end());
   }
 }
 
