@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "inventory/DVDRecord.h"
+#include "seams/Clock.h"
 
 LoansList::LoansList(QWidget* parent, Of of) : QTreeWidget(parent), of_(of) {
   setRootIsDecorated(false);
@@ -56,4 +57,17 @@ LoansRows AddLoansRows(PanelRows::Column& rows, QWidget* panel, LoansList::Of of
   panel->findChild<QLabel*>(prefix + QStringLiteral("LoansLbl"))
       ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return made;
+}
+
+void ShowBorrowerLoans(const QString& name, LoansList* list, QLineEdit* summary) {
+  if (name.isEmpty()) {
+    list->clear();
+    summary->clear();
+    return;
+  }
+  const QDate today = seams::Today();
+  const auto loans = InventoryFunctions::LoansOfBorrower(name);
+  list->Show(loans, today);
+  PanelRows::ShowText(summary, InventoryFunctions::BorrowerSummaryText(
+                                   InventoryFunctions::Summarize(loans, today)));
 }

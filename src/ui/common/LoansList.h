@@ -31,6 +31,10 @@ class LoansList final : public QTreeWidget {
   Of of_;
 };
 
+// Fills a borrower's list and summary line from the history as it is now; both empty without a
+// name.
+void ShowBorrowerLoans(const QString& name, LoansList* list, QLineEdit* summary);
+
 // A summary box and a loans list as two rows of a panel: "Summary:" and "Loans:", named
 // prefix + "SummaryTxt" and prefix + "LoansTxt", the list listRows rows high.
 struct LoansRows {

@@ -151,17 +151,7 @@ void PhoneBookPanel::LoadPhoneBookInfo() {
 
 void PhoneBookPanel::ShowLoans() {
   loansShown_ = true;
-  const QString name = form_->NameText();
-  if (name.isEmpty()) {
-    loansList_->clear();
-    summaryTxt_->clear();
-    return;
-  }
-  const QDate today = seams::Today();
-  const auto loans = InventoryFunctions::LoansOfBorrower(name);
-  loansList_->Show(loans, today);
-  PanelRows::ShowText(summaryTxt_, InventoryFunctions::BorrowerSummaryText(
-                                       InventoryFunctions::Summarize(loans, today)));
+  ShowBorrowerLoans(form_->NameText(), loansList_, summaryTxt_);
 }
 
 void PhoneBookPanel::showEvent(QShowEvent* event) {

@@ -253,19 +253,7 @@ void PhoneBookFrm::LoadPhoneBookInfo() {
   });
 }
 
-void PhoneBookFrm::ShowLoans() {
-  const QString name = nameTxt_->text();
-  if (name.isEmpty()) {
-    loansList_->clear();
-    summaryTxt_->clear();
-    return;
-  }
-  const QDate today = seams::Today();
-  const auto loans = InventoryFunctions::LoansOfBorrower(name);
-  loansList_->Show(loans, today);
-  PanelRows::ShowText(summaryTxt_, InventoryFunctions::BorrowerSummaryText(
-                                       InventoryFunctions::Summarize(loans, today)));
-}
+void PhoneBookFrm::ShowLoans() { ShowBorrowerLoans(nameTxt_->text(), loansList_, summaryTxt_); }
 
 void PhoneBookFrm::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
 
