@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "app/BackupContents.h"
 #include "data/Database.h"
 
 // Copies of the collection a user can go back to: made from the open database with SQLite's
@@ -28,15 +29,7 @@ QStringList AutomaticBackups(const QString& databasePath);
 QString BackUpAutomatically(const DatabaseHandle& db, int keep, const QDateTime& now,
                             const QString& collection = {});
 
-// What a backup holds, read without changing it.
-struct BackupInfo {
-  bool usable = false;
-  QString problem;  // when not usable: why, naming the file
-  qint64 dvds = 0;
-  qint64 borrowers = 0;
-  qint64 loansOut = 0;
-  QDateTime made;  // when the copy was written
-};
+using BackupInfo = BackupContents;
 // Opens the file read-only and checks it as a start checks a collection (the program's own
 // file, its tables' shapes), then its integrity; counts what it holds.
 BackupInfo Inspect(const QString& backup);

@@ -80,10 +80,7 @@ QString BackUpAtExit() {
   return BackUpAutomatically();
 }
 
-Contents Inspect(const QString& backup) {
-  const DatabaseBackup::BackupInfo info = DatabaseBackup::Inspect(backup);
-  return {info.usable, info.problem, info.dvds, info.borrowers, info.loansOut, info.made};
-}
+Contents Inspect(const QString& backup) { return DatabaseBackup::Inspect(backup); }
 
 std::optional<DatabaseError> Restore(const QString& backup) {
   const QString path = CollectionPath();

@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/BackupContents.h"
 #include "app/DatabaseError.h"
 
 #include "app/DatabaseHandle.h"
@@ -35,15 +36,7 @@ QString BackUpAutomatically(const DatabaseHandle& db = {}, const QString& path =
 // sessions does not push the older days' copies out. Returns the copy's path, or empty text.
 QString BackUpAtExit();
 
-// What a backup holds, read without changing it.
-struct Contents {
-  bool usable = false;
-  QString problem;  // when not usable: why, naming the file
-  qint64 dvds = 0;
-  qint64 borrowers = 0;
-  qint64 loansOut = 0;
-  QDateTime made;
-};
+using Contents = BackupContents;
 Contents Inspect(const QString& backup);
 
 // Where the collection as it was is kept by a restore.
