@@ -110,7 +110,7 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
     return std::uniform_int_distribution<int>(low, high)(random);
   };
 
-  const DatabaseHandle db = DatabaseFunctions::OpenSharedDatabase(path);
+  const DatabaseHandle db = DatabaseFunctions::OpenOrCreateDatabase(path);
   SettingsManager::InitSettings(db);
   InventoryFunctions::InitInventory(db);
   CustomerFunctions::InitCustomers(db);
@@ -230,7 +230,7 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
   InventoryFunctions::RebuildListOrder(db);
   transaction.Commit();
   db->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
-  DatabaseFunctions::CloseDatabase();
+  db->Close();
 }
 
 }  // namespace bench

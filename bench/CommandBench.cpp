@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CollectionGenerator.h"
+#include "app/Collection.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
@@ -28,9 +29,11 @@
 #include "ui/dialogs/LoanFrm.h"
 #include "ui/main/InventoryCommands.h"
 #include "ui/main/ReelKeeperFrm.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
+Collection collection;
 DatabaseHandle database;
 QElapsedTimer elapsed;
 
@@ -65,7 +68,7 @@ void OnOpen(double& pressed, std::function<void(Dialog&)> fill) {
 
 template <class Dialog>
 double OpenMs(const std::function<void(Dialog&)>& set) {
-  Dialog dialog;
+  Dialog dialog(collection);
   set(dialog);
   const double start = Ms();
   dialog.show();
@@ -92,15 +95,13 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
   bench::GenerateOrCopyCollection(path, size);
-  database = DatabaseFunctions::OpenSharedDatabase(path);
-  SettingsManager::InitSettings(database);
-  InventoryFunctions::InitInventory(database);
-  CustomerFunctions::InitCustomers(database);
+  DatabaseMaintenance::Open(collection, path);
+  database = collection.Db();
   YesBox yes;
   seams::SetMessages(&yes);
   elapsed.start();
 
-  ReelKeeperFrm frm;
+  ReelKeeperFrm frm(collection);
   frm.LoadForm();
   frm.show();
   DVDListView* list = frm.findChild<DVDListView*>(QStringLiteral("DVDList"));
@@ -144,8 +145,9 @@ int main(int argc, char** argv) {
   const double coldOpen = OpenMs<AddEditFrm>([](AddEditFrm& d) { d.AddMode = true; });
   database->ExecuteRaw(QStringLiteral("UPDATE Inventory SET Rated = Rated WHERE rowid = 1"));
   const double aheadStart = Ms();
-  ChoiceLists::ReadAhead();
-  while (!ChoiceLists::Ready()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  ChoiceLists::ReadAhead(collection);
+  while (!ChoiceLists::Ready(collection))
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   const double ahead = Ms() - aheadStart;
 
   std::vector<double> bare, openAdd, openLoan;

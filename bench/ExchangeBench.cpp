@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "CollectionGenerator.h"
+#include "app/Collection.h"
 #include "data/DatabaseBackup.h"
 #include "data/DatabaseFunctions.h"
 #include "exchange/CsvFormat.h"
@@ -31,6 +32,7 @@
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "phonebook/CustomerFunctions.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
@@ -49,13 +51,19 @@ double Milliseconds(Work&& work) {
   return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// The collection exported from and imported into.
+Collection& Opened() {
+  static Collection collection;
+  return collection;
+}
+
 int ExportCsv(const QString& path) {
   CsvFormat::Writer writer;
   writer.AddRow(DvdCsv::Header());
   int rows = 0;
   const std::vector<DVDField> all = {DVDField::Category, DVDField::Starring,    DVDField::Rated,
                                      DVDField::Name,     DVDField::Description, DVDField::BarCode};
-  InventoryFunctions::ReadDVDs(InventoryFunctions::DVDQuery::List(), all,
+  InventoryFunctions::ReadDVDs(Opened(), InventoryFunctions::DVDQuery::List(), all,
                                [&](const InventoryFunctions::DVDRecord& dvd) {
                                  writer.AddRow(DvdCsv::Fields(dvd));
                                  ++rows;
@@ -76,8 +84,9 @@ int Import(const QString& csv) {
   }
   const auto mapping = ImportMapping::MapDvdColumns(read.table.header);
   const auto rows = ImportMapping::ApplyDvdMapping(read.table, mapping);
-  const ImportPlan::Plan plan = ImportWrites::PlanDvds(rows, ImportPlan::Duplicates::Skip);
-  const ImportWrites::Result result = ImportWrites::WriteDvds(rows, plan);
+  const ImportPlan::Plan plan =
+      ImportWrites::PlanDvds(Opened(), rows, ImportPlan::Duplicates::Skip);
+  const ImportWrites::Result result = ImportWrites::WriteDvds(Opened(), rows, plan);
   if (result.status != ImportWrites::Status::Written) {
     std::fprintf(stderr, "import failed: %s\n", qUtf8Printable(result.message));
   }
@@ -99,8 +108,8 @@ int main(int argc, char* argv[]) {
   for (int run = 0; run < runs; ++run) {
     bench::GenerateCollection(dir.filePath(QStringLiteral("Empty%1.mdb").arg(run)), {0, 0, 0, 0});
   }
-  DatabaseHandle db = DatabaseFunctions::OpenSharedDatabase(path);
-  InventoryFunctions::InitInventory(db);
+  DatabaseMaintenance::Open(Opened(), path);
+  DatabaseHandle db = Opened().Db();
   const QString csv = dir.filePath(QStringLiteral("Export.csv"));
 
   std::vector<double> bare, exported, readBytes, imported, plainCopy, backedUp, restored;
@@ -117,15 +126,10 @@ int main(int argc, char* argv[]) {
       static volatile qsizetype sink = 0;
       sink = sink + file.readAll().size();
     }));
-    DatabaseFunctions::CloseDatabase();
-    const DatabaseHandle target =
-        DatabaseFunctions::OpenSharedDatabase(dir.filePath(QStringLiteral("Empty%1.mdb").arg(run)));
-    InventoryFunctions::InitInventory(target);
-    CustomerFunctions::InitCustomers(target);
+    DatabaseMaintenance::Open(Opened(), dir.filePath(QStringLiteral("Empty%1.mdb").arg(run)));
     imported.push_back(Milliseconds([&] { importedRows = Import(csv); }));
-    DatabaseFunctions::CloseDatabase();
-    db = DatabaseFunctions::OpenSharedDatabase(path);
-    InventoryFunctions::InitInventory(db);
+    DatabaseMaintenance::Open(Opened(), path);
+    db = Opened().Db();
 
     const QString copy = dir.filePath(QStringLiteral("Copy.mdb"));
     QFile::remove(copy);
@@ -146,6 +150,7 @@ int main(int argc, char* argv[]) {
               Median(backedUp), Median(plainCopy), Median(backedUp) / Median(plainCopy));
   std::printf("restore with checks:   %8.1f ms  (plain file copy     %7.1f ms, ratio %.2f)\n",
               Median(restored), Median(plainCopy), Median(restored) / Median(plainCopy));
-  DatabaseFunctions::CloseDatabase();
+  db.reset();
+  DatabaseMaintenance::Close(Opened());
   return 0;
 }

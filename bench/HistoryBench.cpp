@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CollectionGenerator.h"
+#include "app/Collection.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/LoanJournal.h"
@@ -20,6 +21,7 @@
 #include "settings/SettingsManager.h"
 #include "ui/main/HistoryPanel.h"
 #include "ui/reminders/RemindersFrm.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -30,10 +32,9 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
   bench::GenerateCollection(path, size);
-  DatabaseHandle db = DatabaseFunctions::OpenSharedDatabase(path);
-  SettingsManager::InitSettings(db);
-  InventoryFunctions::InitInventory(db);
-  CustomerFunctions::InitCustomers(db);
+  Collection collection;
+  DatabaseMaintenance::Open(collection, path);
+  DatabaseHandle db = collection.Db();
   Statement busiest = db->PrepareRaw(QStringLiteral(
       "SELECT DVDTitle, count(*) FROM Loans GROUP BY DVDTitle ORDER BY 2 DESC LIMIT 1"));
   if (!busiest.Step()) return 1;
@@ -42,14 +43,14 @@ int main(int argc, char** argv) {
   busiest.Finalize();
 
   QWidget page;
-  HistoryPanel panel(&page, 80);
+  HistoryPanel panel(collection, &page, 80);
   page.resize(600, 400);
   page.show();
   QElapsedTimer timer;
   std::vector<double> read, filled;
   for (int run = 0; run < runs; ++run) {
     timer.start();
-    const auto found = InventoryFunctions::LoansOfDVD(title);
+    const auto found = InventoryFunctions::LoansOfDVD(collection, title);
     read.push_back(double(timer.nsecsElapsed()) / 1e6);
     timer.start();
     panel.Show(title, QDate::currentDate());
@@ -70,10 +71,12 @@ int main(int argc, char** argv) {
   size_t borrowers = 0;
   for (int run = 0; run < runs; ++run) {
     timer.start();
-    borrowers = Reminders::DueBorrowers(QDate::currentDate(), Reminders::WithinDays()).size();
+    borrowers =
+        Reminders::DueBorrowers(collection, QDate::currentDate(), Reminders::WithinDays(collection))
+            .size();
     listed.push_back(double(timer.nsecsElapsed()) / 1e6);
     timer.start();
-    RemindersFrm window;
+    RemindersFrm window(collection);
     if (!window.LoadForm()) return 1;
     window.show();
     QApplication::processEvents();  // laid out and painted
@@ -88,6 +91,6 @@ int main(int argc, char** argv) {
   std::printf("%-42s %8.1f ms  (%s 300 ms)\n", "Reminders window open and painted (median)", open,
               open <= 300 ? "within" : "OVER");
   db.reset();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(collection);
   return 0;
 }

@@ -29,7 +29,7 @@ std::vector<DVDListColumn> ListColumns() {
           {"Rated", "Rated"},    {"Status", "Status"},     {"DueDate", "Due Date"}};
 }
 
-double BareQueryMs() { return bench::BareQueryMs(bench::Collection()); }
+double BareQueryMs() { return bench::BareQueryMs(bench::Opened().Db()); }
 
 void BM_BareQuery(benchmark::State& state) {
   for (auto _ : state) state.SetIterationTime(BareQueryMs() / 1e3);
@@ -38,7 +38,7 @@ BENCHMARK(BM_BareQuery)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime
 
 // The model's fill, with the bare loop run beside it in each iteration for the ratio.
 void BM_LoadFromQuery(benchmark::State& state) {
-  DVDListModel model;
+  DVDListModel model(bench::Opened());
   model.SetColumns(ListColumns());
   double bare = 0;
   double loaded = 0;
@@ -60,7 +60,7 @@ BENCHMARK(BM_LoadFromQuery)->UseManualTime()->Unit(benchmark::kMillisecond)->Min
 // A first sort by a column after a reload: collation keys are computed, then the rows ordered.
 void BM_SortColumn(benchmark::State& state) {
   const int column = int(state.range(0));
-  DVDListModel model;
+  DVDListModel model(bench::Opened());
   model.SetColumns(ListColumns());
   for (auto _ : state) {
     state.PauseTiming();
@@ -79,7 +79,7 @@ BENCHMARK(BM_SortColumn)
 
 // Clicking the same header again: the keys of the column are kept, only the order is rebuilt.
 void BM_ReverseSort(benchmark::State& state) {
-  DVDListModel model;
+  DVDListModel model(bench::Opened());
   model.SetColumns(ListColumns());
   model.LoadFromQuery(DVDQuery::List());
   model.SortBy(0, Qt::AscendingOrder);
@@ -94,7 +94,7 @@ BENCHMARK(BM_ReverseSort)->Unit(benchmark::kMillisecond)->MinTime(1);
 // What the user waits for after a command: the list view refilled while sorted by title, with
 // the selection put back.
 void BM_ViewReloadSorted(benchmark::State& state) {
-  DVDListView view;
+  DVDListView view(bench::Opened());
   view.resize(900, 700);
   view.LoadListColumns();
   view.Reload(DVDQuery::List());
@@ -111,7 +111,7 @@ BENCHMARK(BM_ViewReloadSorted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The parts of the above: a refill without sorting, and a header click on a filled view.
 void BM_ViewReloadUnsorted(benchmark::State& state) {
-  DVDListView view;
+  DVDListView view(bench::Opened());
   view.resize(900, 700);
   view.LoadListColumns();
   for (auto _ : state) view.Reload(DVDQuery::List());
@@ -119,7 +119,7 @@ void BM_ViewReloadUnsorted(benchmark::State& state) {
 BENCHMARK(BM_ViewReloadUnsorted)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_ViewHeaderClick(benchmark::State& state) {
-  DVDListView view;
+  DVDListView view(bench::Opened());
   view.resize(900, 700);
   view.LoadListColumns();
   int column = 0;
@@ -135,7 +135,7 @@ BENCHMARK(BM_ViewHeaderClick)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A key typed into the list: the next row whose title starts with what was typed so far.
 void BM_TypeAhead(benchmark::State& state) {
-  DVDListModel model;
+  DVDListModel model(bench::Opened());
   model.SetColumns(ListColumns());
   model.LoadFromQuery(DVDQuery::List());
   model.SortBy(0, Qt::AscendingOrder);
@@ -152,7 +152,7 @@ BENCHMARK(BM_TypeAhead)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 // Scrolling to the end with the scroll bar: the rows of the last screen are read.
 void BM_ScrollToEnd(benchmark::State& state) {
-  DVDListView view;
+  DVDListView view(bench::Opened());
   view.resize(900, 700);
   view.LoadListColumns();
   view.Reload(DVDQuery::List());

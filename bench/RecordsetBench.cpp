@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
   bench::GenerateCollection(path, size);
-  const DatabaseHandle db = DatabaseFunctions::OpenSharedDatabase(path);
+  DatabaseHandle db = DatabaseFunctions::OpenOrCreateDatabase(path);
 
   std::vector<double> bare;
   std::vector<double> recordset;
@@ -83,6 +83,6 @@ int main(int argc, char* argv[]) {
   std::printf("bare sqlite3_step loop:            %8.1f ms (median)\n", bareMs);
   std::printf("OpenRecords+FetchAllRecords+fields: %8.1f ms (median)\n", recordsetMs);
   std::printf("ratio: %.2f (target at most 2.00)\n", recordsetMs / bareMs);
-  DatabaseFunctions::CloseDatabase();
+  db->Close();
   return 0;
 }

@@ -41,18 +41,18 @@ double BareListsMs() {
   const QString today = SqlText(QDate::currentDate());
   const QString head = QStringLiteral("Select Inventory.* From Inventory Where ");
   const QString tail = QStringLiteral(" Order By Inventory.DVDTitle");
-  return bench::BareQueryMs(bench::Collection(),
+  return bench::BareQueryMs(bench::Opened().Db(),
                             head + QStringLiteral("Inventory.Status = 1 And ") + today +
                                 QStringLiteral(" > Inventory.DueDate") + tail) +
-         bench::BareQueryMs(bench::Collection(),
+         bench::BareQueryMs(bench::Opened().Db(),
                             head + QStringLiteral("Inventory.Status = 1 And ") + today +
                                 QStringLiteral(" <= Inventory.DueDate") + tail) +
-         bench::BareQueryMs(bench::Collection(),
+         bench::BareQueryMs(bench::Opened().Db(),
                             head + QStringLiteral("Inventory.Status = 0") + tail);
 }
 
 void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
-  ReelKeeperFrm main;
+  ReelKeeperFrm main(bench::Opened());
   qsizetype lines = 0;
   double bare = 0;
   double clicked = 0;
@@ -92,7 +92,8 @@ BENCHMARK(BM_StatusReportClickToFilledWindow)
 // The core's part: the report's statements and lines, without a window.
 void BM_StatusReportLines(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(InventoryFunctions::StatusReportLines(QDate::currentDate()));
+    benchmark::DoNotOptimize(
+        InventoryFunctions::StatusReportLines(bench::Opened(), QDate::currentDate()));
   }
 }
 BENCHMARK(BM_StatusReportLines)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -114,7 +115,7 @@ class CountingPrinter final : public seams::Printer {
 void BM_PrintInventory(benchmark::State& state) {
   CountingPrinter printer;
   seams::SetPrinter(&printer);
-  DVDReportFrm report;
+  DVDReportFrm report(bench::Opened());
   for (auto _ : state) report.PrintInventory();
   state.counters["pdf_mb"] = double(printer.bytes) / 1e6;
   seams::SetPrinter(nullptr);
@@ -125,7 +126,7 @@ BENCHMARK(BM_PrintInventory)->Unit(benchmark::kMillisecond)->Iterations(2);
 void BM_CheckOverdues(benchmark::State& state) {
   AnswerNo no;
   seams::SetMessages(&no);
-  ReelKeeperFrm main;
+  ReelKeeperFrm main(bench::Opened());
   for (auto _ : state) benchmark::DoNotOptimize(main.CheckOverdues());
   seams::SetMessages(nullptr);
 }

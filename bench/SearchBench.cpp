@@ -65,7 +65,7 @@ void Enter(SearchFrm& dialog, const SearchCriteria& criteria) {
 }
 
 void RunSearch(benchmark::State& state, const SearchCriteria& criteria, bool sorted) {
-  SearchFrm dialog;
+  SearchFrm dialog(bench::Opened());
   if (!dialog.LoadForm()) {
     state.SkipWithError("the dialog could not load");
     return;
@@ -79,7 +79,7 @@ void RunSearch(benchmark::State& state, const SearchCriteria& criteria, bool sor
   double bare = 0;
   double clicked = 0;
   for (auto _ : state) {
-    bare += bench::BareQueryMs(bench::Collection(), sql);
+    bare += bench::BareQueryMs(bench::Opened().Db(), sql);
     QElapsedTimer timer;
     timer.start();
     search->click();
@@ -112,10 +112,11 @@ BENCHMARK(BM_SearchOrAllFiveSorted)->UseManualTime()->Unit(benchmark::kMilliseco
 // Opening the dialog: four choice lists (all titles among them), the columns and their layout.
 // The lists are read ahead after start-up, as the program does, and found kept.
 void BM_OpenDialog(benchmark::State& state) {
-  ChoiceLists::ReadAhead();
-  while (!ChoiceLists::Ready()) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  ChoiceLists::ReadAhead(bench::Opened());
+  while (!ChoiceLists::Ready(bench::Opened()))
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   for (auto _ : state) {
-    SearchFrm dialog;
+    SearchFrm dialog(bench::Opened());
     dialog.LoadForm();
     dialog.show();
     QApplication::processEvents();

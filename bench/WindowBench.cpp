@@ -11,7 +11,10 @@
 #include "data/DatabaseFunctions.h"
 #include "upkeep/DatabaseMaintenance.h"
 
-DatabaseHandle bench::Collection() { return DatabaseFunctions::GetDatabase(); }
+Collection& bench::Opened() {
+  static Collection collection;
+  return collection;
+}
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -24,12 +27,11 @@ int main(int argc, char** argv) {
   const QString path = dir.filePath(QStringLiteral("ReelKeeper.mdb"));
   bench::GenerateOrCopyCollection(path, size);
   {
-    const DatabaseHandle database = DatabaseFunctions::OpenSharedDatabase(path);
-    DatabaseMaintenance::InitTablesOn(database);
-    bench::BareQueryMs(database);  // the page cache is warm for everyone
+    DatabaseMaintenance::Open(bench::Opened(), path);
+    bench::BareQueryMs(bench::Opened().Db());  // the page cache is warm for everyone
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(bench::Opened());
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
@@ -61,14 +62,16 @@ bool OfferRepair(const QString& path, const QString& finding, When when) {
                             seams::MsgAnswer::No) == seams::MsgAnswer::Yes;
 }
 
-void Repair(const DatabaseHandle& db, const QString& path) {
+void Repair(Collection& collection) {
+  const QString path = collection.Path();
   // A copy of the file as it is, to go back to. Damage often keeps it from being made; the repair
   // goes on all the same, since the salvage keeps the damaged original beside the file byte for
   // byte, and a repair held back would leave the user with a collection that cannot be used.
   ErrorFunctions::CarryOn(QStringLiteral("The automatic backup before the repair failed."),
                           ErrorFunctions::Report::LogOnly,
-                          [&] { CollectionBackups::BackUpAutomatically(db, path); });
-  ChoiceLists::StopReadingAhead();
+                          [&] { CollectionBackups::BackUpAutomatically(collection); });
+  ChoiceLists::StopReadingAhead(collection);
+  const DatabaseHandle db = collection.Detach();
   const DatabaseFunctions::CleanupSummary summary =
       db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);
   QString text = QStringLiteral("The collection '%1' has been repaired. Rows kept:").arg(path);

@@ -5,6 +5,7 @@
 
 #include "data/Database.h"
 
+class Collection;
 class DatabaseError;
 
 // A damaged collection is offered the clean-up's salvage: at start, when opening or loading it
@@ -20,9 +21,9 @@ bool OfferRepair(const QString& path, const QString& finding, When when);
 
 // Salvages the file: every row that can still be read goes into a fresh copy that takes the
 // file's name, and the damaged original is kept beside it. Then tells the user how many rows of
-// each table were kept. `db` (when given) is closed first; the data store holds no open database
-// afterwards. A salvage that fails throws DatabaseError and leaves the file as it was.
-void Repair(const DatabaseHandle& db, const QString& path);
+// each table were kept. The collection's database (when one is open) is closed first; the caller
+// opens the file again. A salvage that fails throws DatabaseError and leaves the file as it was.
+void Repair(Collection& collection);
 
 // Tells the user that the repair did not succeed and what happens now.
 void ReportFailure(const QString& path, const DatabaseError& error, When when);

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
@@ -25,7 +26,6 @@
 #include "app/InstanceLock.h"
 #include "app/RunningCopy.h"
 #include "app/TerminationSignals.h"
-#include "data/DatabaseFunctions.h"
 #include "exchange/CalendarFeed.h"
 #include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
@@ -100,23 +100,18 @@ void ReportShown() {
   });
 }
 
-// Opens the file as the shared database (a new file gets its tables before its name) and brings
-// its tables up to date.
+// Opens the file as the program's collection (a new file gets its tables before its name) and
+// brings its tables up to date.
 void OpenDatabase(const QString& path) {
   EnsureFolder(path);
-  // Whichever path creates a file (this one, or a reopening after a clean-up), it gets its tables
-  // before it gets its name.
-  DatabaseFunctions::SetNewDatabaseSetUp(&InitTablesOn);
-  DatabaseFunctions::SetDatabasePath(path);
-  DatabaseFunctions::SetDatabase(DatabaseFunctions::OpenOrCreateDatabase(path));
-  InitTables();
+  DatabaseMaintenance::Open(ProgramCollection(), path);
 }
 
 // What a start that failed part-way leaves is dropped without the window's unload: nothing of a
 // half-loaded window is written back.
 void DiscardStart() {
   mainWindow.reset();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(ProgramCollection());
 }
 
 bool AskRetryWhileBusy(const DatabaseError& error, const QString& path) {
@@ -136,7 +131,7 @@ bool OpenAndLoad(const QString& path) {
   while (true) {
     try {
       OpenDatabase(path);
-      mainWindow = std::make_unique<ReelKeeperFrm>();
+      mainWindow = std::make_unique<ReelKeeperFrm>(ProgramCollection());
       QObject::connect(mainWindow.get(), &ReelKeeperFrm::Unloaded, &EndProgram);
       mainWindow->LoadForm();
       return true;
@@ -150,7 +145,7 @@ bool OpenAndLoad(const QString& path) {
           return false;
         }
         try {
-          DatabaseRepair::Repair(nullptr, path);
+          DatabaseRepair::Repair(ProgramCollection());
         } catch (const DatabaseError& failure) {
           DatabaseRepair::ReportFailure(path, failure, DatabaseRepair::When::AtStart);
           return false;
@@ -197,9 +192,12 @@ StartMode StartModeFor(const QString& argumentText) {
 
 QString ArgumentText(const QStringList& arguments) { return arguments.mid(1).join(u' '); }
 
-void InitTablesOn(const DatabaseHandle& db) { DatabaseMaintenance::InitTablesOn(db); }
-
-void InitTables() { InitTablesOn(DatabaseFunctions::GetDatabase()); }
+Collection& ProgramCollection() {
+  // Lives as long as the process: the windows keep references to it, and a repair, a restore or
+  // a clean-up opens its file again inside it.
+  static Collection* collection = new Collection;
+  return *collection;
+}
 
 Started Main(const QString& databasePath) {
   if (!AppFunctions::InstanceLock(false)) {
@@ -256,30 +254,32 @@ Started StartProgram(const QString& databasePath) {
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
   // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
   // user looks at the list, the first dialog opens at once.
-  ChoiceLists::ReadAhead();
-  CalendarFeed::Follow();
+  ChoiceLists::ReadAhead(ProgramCollection());
+  CalendarFeed::Follow(ProgramCollection());
   return Started::Shown;
 }
 
 void EndProgram() {
   DatabaseRepair::StopQuickCheck();
-  ChoiceLists::StopReadingAhead();
-  if (std::exchange(shown, false) && DatabaseFunctions::IsDatabaseOpen()) {
+  Collection& collection = ProgramCollection();
+  ChoiceLists::StopReadingAhead(collection);
+  const DatabaseHandle& db = collection.Db();
+  if (std::exchange(shown, false) && db && db->IsOpen()) {
     // A copy that cannot be made (a full disk) must not keep the program from ending.
     ErrorFunctions::CarryOn(QStringLiteral("The automatic backup at exit failed."),
                             ErrorFunctions::Report::LogOnly,
-                            [] { CollectionBackups::BackUpAtExit(); });
+                            [&collection] { CollectionBackups::BackUpAtExit(collection); });
   }
   ScannerFunctions::UnhookScanner();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(collection);
   AppFunctions::ReleaseCollectionLock();
   AppFunctions::InstanceLock(true);
 }
 
 void RepairWhileRunning() {
-  const QString path = DatabaseFunctions::GetDatabasePath();
+  const QString path = ProgramCollection().Path();
   try {
-    DatabaseRepair::Repair(DatabaseFunctions::GetDatabase(), path);
+    DatabaseRepair::Repair(ProgramCollection());
   } catch (const DatabaseError& failure) {
     DatabaseRepair::ReportFailure(path, failure, DatabaseRepair::When::WhileRunning);
   }

@@ -5,6 +5,7 @@
 
 #include "data/Database.h"
 
+class Collection;
 class ReelKeeperFrm;
 
 // The program's spine: the order in which the scanner, the database, the table owners and the
@@ -44,11 +45,8 @@ Started StartProgram(const QString& databasePath = QString());
 // run more than once.
 void EndProgram();
 
-// Hands the shared database to the three table owners in their fixed order (settings,
-// inventory, phone book); each creates or extends its table. One transaction, one flush.
-void InitTables();
-// The same on a given database: makes a new file complete before it gets its real name.
-void InitTablesOn(const DatabaseHandle& db);
+// The program's one collection, which the main window and every window it opens work on.
+Collection& ProgramCollection();
 
 // Main, then the event loop while the main window is shown; tidies up afterwards. The exit
 // status: 0, or 1 after a start-up failure or a start the user declined.

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "app/MainFunctions.h"
-#include "data/DatabaseFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/common/ScreenReaderControls.h"
 
@@ -39,7 +39,7 @@ void ReelKeeperApplication::ReportBusy(const DatabaseError& error) {
   if (reporting) return;
   reporting = true;
   const QString text = ErrorFunctions::PassingText(
-      error, DatabaseFunctions::GetDatabasePath(),
+      error, MainFunctions::ProgramCollection().Path(),
       QStringLiteral("Then try again: nothing was changed, and everything you typed is still "
                      "there."));
   seams::ShowMessage(text, Constants::kAppTitle, seams::MsgIcon::Exclamation);

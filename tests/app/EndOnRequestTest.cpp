@@ -45,10 +45,8 @@ TEST_F(ProgramTest, LogoutDuringAQuestionLetsTheHandlerFinishThenEndsNormally) {
         answer = seams::ShowMessage("Delete the entry?", "Confirm", seams::MsgIcon::Question,
                                     seams::MsgButtons::YesNo, MsgAnswer::Yes);
         // What the handler does after the answer still reaches the database.
-        if (DatabaseFunctions::IsDatabaseOpen()) {
-          dvdsAfterTheBox =
-              DatabaseFunctions::GetDatabase()->QueryNumber("SELECT count(*) FROM Inventory");
-        }
+        if (const DatabaseHandle& db = MainFunctions::ProgramCollection().Db(); db && db->IsOpen())
+          dvdsAfterTheBox = db->QueryNumber("SELECT count(*) FROM Inventory");
       },
       /*closeAfter=*/false);
   seams::SetMessages(&boxes);

@@ -32,8 +32,11 @@ class Reader final : public QObject {
 };
 
 TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
-  testsupport::TempDatabase db;
-  db.AddDvd("Casablanca");
+  testsupport::TempDatabase file;
+  file.AddDvd("Casablanca");
+  // The program's own collection on that file: the box names it.
+  Collection& db = MainFunctions::ProgramCollection();
+  DatabaseMaintenance::Open(db, file.Path());
   testsupport::ScriptedMessageBox boxes;
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(db.Path().toUtf8().constData(), &other), SQLITE_OK);
@@ -57,6 +60,7 @@ TEST(ErrorBoundaryTest, FileHeldByAnotherProgramIsReportedAndTheProgramGoesOn) {
   QCoreApplication::sendEvent(&reader, &click);
   EXPECT_EQ(reader.dvds, 1);
   EXPECT_EQ(boxes.Shown().size(), 1u);
+  DatabaseMaintenance::Close(db);
 }
 
 // Writes in an event handler, as a command does.

@@ -13,9 +13,10 @@
 #include <functional>
 
 #include "TestSupport.h"
+#include "app/Collection.h"
 #include "app/MainFunctions.h"
-#include "data/DatabaseFunctions.h"
 #include "ui/main/ReelKeeperFrm.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -30,9 +31,9 @@ class ProgramTest : public ::testing::Test {
 
   // A collection of the program's own with `dvds` DVDs ("Title 0", ...), closed again.
   void MakeCollection(int dvds) {
-    DatabaseFunctions::OpenSharedDatabase(Path());
-    MainFunctions::InitTables();
-    const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+    Collection collection;
+    DatabaseMaintenance::Open(collection, Path());
+    const DatabaseHandle& db = collection.Db();
     Transaction transaction(db);
     for (int i = 0; i < dvds; ++i) {
       db->Execute(QStringLiteral("INSERT INTO Inventory (DVDTitle, Description) VALUES "
@@ -41,7 +42,7 @@ class ProgramTest : public ::testing::Test {
                       .arg(QString(300, u'x')));
     }
     transaction.Commit();
-    DatabaseFunctions::CloseDatabase();
+    DatabaseMaintenance::Close(collection);
   }
 
   static void Overwrite(const QString& path, qint64 offset, const QByteArray& bytes) {

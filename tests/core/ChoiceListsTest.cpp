@@ -37,26 +37,26 @@ TEST(ChoiceListsTest, HoldWhatReadingAfreshGivesAfterEveryWrite) {
   for (const auto& [edited, after] : writes) {
     SCOPED_TRACE((after.title + u' ' + after.category).toStdString());
     testsupport::TempDatabase db;
-    AddDVD(Dvd("A", "Drama", "PG", "Ann"));
-    AddDVD(Dvd("B", "drama", "R", "Bob"));
-    AddDVD(Dvd("C", "Comedy", "", "Ann"));
-    for (const DVDField field : fields) ChoiceLists::Values(field);
-    ASSERT_EQ(*edited == 0 ? AddDVD(after) : UpdateDVD(edited, after), DVDOutcome::Saved);
+    AddDVD(db, Dvd("A", "Drama", "PG", "Ann"));
+    AddDVD(db, Dvd("B", "drama", "R", "Bob"));
+    AddDVD(db, Dvd("C", "Comedy", "", "Ann"));
+    for (const DVDField field : fields) ChoiceLists::Values(db, field);
+    ASSERT_EQ(*edited == 0 ? AddDVD(db, after) : UpdateDVD(db, edited, after), DVDOutcome::Saved);
     // Taken in from the change notice, not read again.
-    EXPECT_TRUE(ChoiceLists::Ready());
+    EXPECT_TRUE(ChoiceLists::Ready(db));
     for (const DVDField field : fields) {
-      EXPECT_EQ(ChoiceLists::Values(field), DistinctValues(field)) << int(field);
+      EXPECT_EQ(ChoiceLists::Values(db, field), DistinctValues(db, field)) << int(field);
     }
   }
 }
 
 TEST(ChoiceListsRereadTest, AnyOtherWriteMakesThemBeReadAgain) {
   testsupport::TempDatabase db;
-  AddDVD(Dvd("A", "Drama", "", ""));
-  EXPECT_EQ(ChoiceLists::Values(DVDField::Category), QStringList({"Drama"}));
-  ReturnDVD("A");
+  AddDVD(db, Dvd("A", "Drama", "", ""));
+  EXPECT_EQ(ChoiceLists::Values(db, DVDField::Category), QStringList({"Drama"}));
+  ReturnDVD(db, "A");
   db.AddDvd("B", "Action");
-  EXPECT_EQ(ChoiceLists::Values(DVDField::Category), QStringList({"Action", "Drama"}));
+  EXPECT_EQ(ChoiceLists::Values(db, DVDField::Category), QStringList({"Action", "Drama"}));
 }
 
 }  // namespace

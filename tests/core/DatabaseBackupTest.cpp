@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ class BackupTest : public ::testing::Test {
     const QString backup = InFolder("Backup.mdb");
     DatabaseBackup::BackUp(db_.Db(), backup);
     db_.AddDvd("Heat");
-    DatabaseFunctions::CloseDatabase();
+    DatabaseMaintenance::Close(db_);
     return backup;
   }
 

@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "data/DatabaseFunctions.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ TEST(QuickCheckTest, FindsDamageAndPassesASoundFile) {
     SCOPED_TRACE(damage.bytes.toHex().constData());
     testsupport::TempDatabase db;
     for (int i = 0; i < 200; ++i) db.AddDvd(QStringLiteral("Title %1").arg(i), "Drama");
-    DatabaseFunctions::CloseDatabase();
+    DatabaseMaintenance::Close(db);
     if (!damage.bytes.isEmpty()) {
       QFile file(db.Path());
       ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(damage.offset));

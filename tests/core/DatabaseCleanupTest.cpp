@@ -14,6 +14,7 @@
 #include "data/DatabaseFunctions.h"
 #include "seams/ProgressSink.h"
 #include "settings/SettingsManager.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ class CleanupTest : public ::testing::Test {
                  QStringLiteral("007%1").arg(i), "PG", "Someone", QString(200, u'x'));
     }
     db_.AddCustomer("Ann O'Neil", "555-0100");
-    SettingsManager::WriteSetting("ReportFontSize", 12);
-    SettingsManager::WriteSetting("ReelKeeperFrmSeparatorRatio", 0.375);
+    SettingsManager::WriteSetting(db_, "ReportFontSize", 12);
+    SettingsManager::WriteSetting(db_, "ReelKeeperFrmSeparatorRatio", 0.375);
     batch.Commit();
     content_ = testsupport::Sqlite3Shell(db_.Path(), kContent);
     ASSERT_TRUE(content_.contains("Title 01999"));
@@ -67,7 +68,7 @@ class CleanupTest : public ::testing::Test {
 
   // Overwrites one leaf page of the Inventory table in the middle of its rows with garbage.
   void DamageInventoryPage() {
-    DatabaseFunctions::CloseDatabase();
+    DatabaseMaintenance::Close(db_);
     const QStringList pages =
         Shell(QStringLiteral(
                   "SELECT pageno FROM dbstat WHERE name = 'Inventory' AND pagetype = 'leaf' "
@@ -103,7 +104,7 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
 
   const auto summary = DatabaseFunctions::CleanDatabase(db_.Db(), options);
 
-  EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
+  EXPECT_FALSE(db_.Db()->IsOpen());
   EXPECT_FALSE(summary.salvaged);
   EXPECT_EQ(progress.texts,
             QStringList({"Checking DB and repairing as necessary...",
@@ -117,18 +118,18 @@ TEST_F(CleanupTest, HealthyFileKeepsEveryRowAndShrinks) {
   EXPECT_FALSE(QFileInfo::exists(Copy()));
   EXPECT_FALSE(QFileInfo::exists(Path() + ".damaged"));
   // The program opens the result as its own again.
-  EXPECT_NO_THROW(DatabaseFunctions::OpenSharedDatabase(Path()));
+  EXPECT_NO_THROW(DatabaseMaintenance::Open(db_, Path()));
 }
 
 TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
   DamageInventoryPage();
   const QByteArray damaged = Checksum(Path());
-  DatabaseFunctions::OpenSharedDatabase(Path());
   RecordedProgress progress;
   DatabaseFunctions::CleanupOptions options;
   options.progress = &progress;
 
-  const auto summary = DatabaseFunctions::CleanDatabase(nullptr, options);
+  const auto summary =
+      DatabaseFunctions::CleanDatabase(DatabaseFunctions::OpenOrCreateDatabase(Path()), options);
 
   EXPECT_EQ(progress.texts.size(), 3);
   EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
@@ -157,23 +158,22 @@ TEST_F(CleanupTest, DamagedFileIsSalvagedAndTheOriginalKept) {
 
   // A second damage later does not overwrite the first damaged file.
   DamageInventoryPage();
-  DatabaseFunctions::OpenSharedDatabase(Path());
-  DatabaseFunctions::CleanDatabase(nullptr);
+  DatabaseFunctions::CleanDatabase(DatabaseFunctions::OpenOrCreateDatabase(Path()));
   EXPECT_EQ(Checksum(Path() + ".damaged"), damaged);
   EXPECT_TRUE(QFileInfo::exists(Path() + ".damaged-2"));
 }
 
 TEST_F(CleanupTest, FullDiskChangesNothing) {
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db_);
   const QByteArray before = Checksum(Path());
   const qint64 size = QFileInfo(Path()).size();
   const auto result = childtest::RunInChild([&] {
     if (!childtest::LimitFileSize(rlim_t(size / 2))) return 10;
-    DatabaseFunctions::OpenSharedDatabase(Path());
+    const DatabaseHandle db = DatabaseFunctions::OpenOrCreateDatabase(Path());
     try {
-      DatabaseFunctions::CleanDatabase(nullptr);
+      DatabaseFunctions::CleanDatabase(db);
     } catch (const DatabaseError&) {
-      return DatabaseFunctions::IsDatabaseOpen() ? 4 : 3;
+      return db->IsOpen() ? 4 : 3;
     }
     return 0;
   });
@@ -208,8 +208,8 @@ TEST_F(CleanupTest, FileOpenInAnotherProcessIsNotReplaced) {
 }
 
 TEST_F(CleanupTest, FileThatIsNotADatabaseIsRefusedUntouched) {
-  const DatabaseHandle db = db_.Db();
-  DatabaseFunctions::CloseDatabase();
+  const DatabaseHandle db = db_.Detach();
+  db->Close();
   QFile file(Path());
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(QByteArray(8192, '\x42'));
@@ -231,9 +231,9 @@ TEST(CleanupThroughALink, MakesAndCleansTheFileItLeadsTo) {
             0);
   QFile(target).open(QIODevice::WriteOnly);  // empty: made anew
 
-  DatabaseFunctions::OpenSharedDatabase(link);
-  testsupport::TempDatabase::InitAllTables();
-  DatabaseFunctions::CleanDatabase(nullptr);
+  Collection collection;
+  DatabaseMaintenance::Open(collection, link);
+  DatabaseFunctions::CleanDatabase(collection.Detach());
 
   EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
   EXPECT_EQ(testsupport::Sqlite3Shell(target, "SELECT count(*) FROM Inventory"), "0");
@@ -259,18 +259,18 @@ class CleanupKilledTest : public CleanupTest, public ::testing::WithParamInterfa
 
 TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
   if (GetParam().damaged) DamageInventoryPage();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db_);
   const QByteArray original = Checksum(Path());
   const CleanupStep step = GetParam().step;
   const auto result = childtest::RunInChild([&] {
-    DatabaseFunctions::OpenSharedDatabase(Path());
+    const DatabaseHandle db = DatabaseFunctions::OpenOrCreateDatabase(Path());
     // A copy left by an earlier attempt (after the opening, which removes one), so that its
     // removal is a step of its own.
     LeaveCopy();
     DatabaseFunctions::SetCleanupStepHook([step](CleanupStep now) {
       if (now == step) ::raise(SIGKILL);
     });
-    DatabaseFunctions::CleanDatabase(nullptr);
+    DatabaseFunctions::CleanDatabase(db);
     return 0;
   });
   ASSERT_EQ(result.signal, SIGKILL) << "the step was never reached (exit " << result.code << ")";
@@ -283,8 +283,7 @@ TEST_P(CleanupKilledTest, FileIsWholeAfterAKillAndTheNextCleanupFinishes) {
     EXPECT_EQ(Shell(kContent), content_);
   }
 
-  DatabaseFunctions::OpenSharedDatabase(Path());
-  DatabaseFunctions::CleanDatabase(nullptr);
+  DatabaseFunctions::CleanDatabase(DatabaseFunctions::OpenOrCreateDatabase(Path()));
   EXPECT_EQ(Shell("PRAGMA integrity_check"), "ok");
   EXPECT_FALSE(QFileInfo::exists(Copy()));
   if (GetParam().damaged) {

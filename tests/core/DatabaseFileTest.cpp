@@ -15,10 +15,11 @@
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
-#include "inventory/InventoryFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryRecords.h"
-#include "phonebook/CustomerFunctions.h"
+#include "inventory/InventoryWrites.h"
 #include "settings/SettingsManager.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using testsupport::Checksum;
 using testsupport::Sqlite3Shell;
@@ -62,7 +63,7 @@ std::map<QString, QString> FolderState(const QString& folder) {
 
 TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   TempDatabase db;
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   const QString path = db.Path();
   EXPECT_EQ(Sqlite3Shell(path, "PRAGMA integrity_check; PRAGMA application_id"), "ok\n" + kOwnMark);
   EXPECT_EQ(TablesOf(path), kTables);
@@ -76,9 +77,8 @@ TEST(DatabaseFile, NewFileHasTheThreeTablesAndIsAPlainSqliteFile) {
   // A second start changes nothing.
   const QString schema = Sqlite3Shell(path, ".schema");
   const QString properties = Sqlite3Shell(path, "SELECT * FROM ColumnProperties ORDER BY 1, 2, 3");
-  DatabaseFunctions::OpenSharedDatabase(path);
-  TempDatabase::InitAllTables();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Open(db, path);
+  DatabaseMaintenance::Close(db);
   EXPECT_EQ(Sqlite3Shell(path, ".schema"), schema);
   EXPECT_EQ(Sqlite3Shell(path, "SELECT * FROM ColumnProperties ORDER BY 1, 2, 3"), properties);
 }
@@ -99,10 +99,11 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
       "PRIMARY KEY (TableName, ColumnName, PropertyName));"
       "INSERT INTO ColumnProperties VALUES ('Inventory', 'Name', 'ShowInList', 1, 'True'), "
       "('INVENTORY', 'DVDTITLE', 'visiblename', 10, 'Titel');");
-  DatabaseFunctions::OpenSharedDatabase(path);
-  TempDatabase::InitAllTables();
+  Collection collection;
+  DatabaseMaintenance::Open(collection, path);
+  const DatabaseHandle& db = collection.Db();
 
-  RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
+  RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory", db);
   FetchAllRecords(records);
   EXPECT_EQ(records->RecordCount(), 1);
   // SQLite hands rows that predate a column (BarCode) the column's default.
@@ -114,16 +115,15 @@ TEST(DatabaseFile, OlderFileGainsColumnsAndKeepsItsRows) {
   EXPECT_FALSE(records->IsNull("BarCode"));
   CloseRecords(records);
   // Properties are found and rewritten whatever the letter case of the names on either side.
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
   EXPECT_EQ(
       QVariantList({DatabaseFunctions::FieldProperty(db, "Inventory", "Name", "ShowInList"),
                     DatabaseFunctions::FieldProperty(db, "inventory", "dvdtitle", "VisibleName")}),
       QVariantList({false, "Title"}));
   // The list finds its columns under the program's own names.
   QStringList keys;
-  for (const auto& column : InventoryFunctions::ListColumns()) keys << column.key;
+  for (const auto& column : InventoryFunctions::ListColumns(collection)) keys << column.key;
   EXPECT_EQ(keys, QStringList({"DVDTitle", "Category", "Starring", "Rated", "Status", "DueDate"}));
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(collection);
 
   EXPECT_EQ(TablesOf(path), QString(kTables).replace("Inventory:DVDTitle", "Inventory:dvdtitle"));
   // One Inventory, and one row per column and property: ten columns, two properties each.
@@ -144,9 +144,9 @@ TEST(DatabaseFile, EmptyFileOrToolMadeFileWithTheProgramsTablesIsUsed) {
     WriteFile(path, QByteArray());
     Sqlite3Shell(path, QString::fromUtf8(sql));
     ASSERT_EQ(QFileInfo(path).size() > 0, *sql != 0);
-    DatabaseFunctions::OpenSharedDatabase(path);
-    TempDatabase::InitAllTables();
-    DatabaseFunctions::CloseDatabase();
+    Collection collection;
+    DatabaseMaintenance::Open(collection, path);
+    DatabaseMaintenance::Close(collection);
     EXPECT_EQ(TablesOf(path), kTables) << sql;
   }
 }
@@ -254,8 +254,9 @@ TEST(DatabaseFile, FilesNotTheProgramsAreRefusedUntouchedWithTheirNameInTheMessa
     const QString path = dir.filePath("ReelKeeper.mdb");
     file.make(path);
     const auto before = FolderState(dir.path());
+    Collection collection;
     try {
-      DatabaseFunctions::OpenSharedDatabase(path);
+      DatabaseMaintenance::Open(collection, path);
       ADD_FAILURE() << "opened a file that is not the program's";
     } catch (const DatabaseError& error) {
       EXPECT_EQ(error.Number() & 0xFF, file.primaryCode) << error.Number();
@@ -266,56 +267,52 @@ TEST(DatabaseFile, FilesNotTheProgramsAreRefusedUntouchedWithTheirNameInTheMessa
         EXPECT_TRUE(text.contains(part)) << qPrintable(text) << "\nlacks " << qPrintable(part);
       }
     }
-    EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
+    EXPECT_FALSE(collection.Db());
+    EXPECT_EQ(collection.Path(), path);
     EXPECT_EQ(FolderState(dir.path()), before);
   }
 }
 
-// The installed set-up makes the tables of a new file before it takes its name, working (as
-// InitTablesOn does) on a database that is not the shared one.
+// The set-up makes the tables of a new file before it takes its name.
 TEST(DatabaseFile, NewFileGetsItsTablesBeforeItsName) {
-  const auto uninstall = qScopeGuard([] { DatabaseFunctions::SetNewDatabaseSetUp({}); });
-  TempDatabase shared;
   QTemporaryDir dir;
   const QString path = dir.filePath("ReelKeeper.mdb");
   int setUps = 0;
-  DatabaseFunctions::SetNewDatabaseSetUp([&](const DatabaseHandle& fresh) {
+  const auto setUp = [&](const DatabaseHandle& fresh) {
     ++setUps;
     EXPECT_FALSE(QFileInfo::exists(path));
-    SettingsManager::InitSettings(fresh);
-    InventoryFunctions::InitInventory(fresh);
-    CustomerFunctions::InitCustomers(fresh);
-    SettingsManager::WriteSetting("Where", "new");
-  });
-  DatabaseFunctions::OpenOrCreateDatabase(path)->Close();
+    DatabaseMaintenance::InitTablesOn(fresh);
+    fresh->Execute("INSERT INTO Settings (SettingName, SettingValue) VALUES ('Where', 'new')");
+  };
+  DatabaseFunctions::OpenOrCreateDatabase(path, setUp)->Close();
   EXPECT_EQ(setUps, 1);
   EXPECT_EQ(TablesOf(path), kTables);
   EXPECT_EQ(Sqlite3Shell(path, "SELECT SettingValue FROM Settings"), "new");
-  EXPECT_EQ(shared.Column("SELECT count(*) FROM Settings"), QStringList{"0"});
 
   // A set-up that fails leaves nothing behind, under either name.
   QTemporaryDir other;
-  DatabaseFunctions::SetNewDatabaseSetUp([](const DatabaseHandle&) {
-    throw DatabaseError(SQLITE_FULL, "database or disk is full", {});
-  });
-  EXPECT_THROW(DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb")),
+  EXPECT_THROW(DatabaseFunctions::OpenOrCreateDatabase(
+                   other.filePath("ReelKeeper.mdb"),
+                   [](const DatabaseHandle&) {
+                     throw DatabaseError(SQLITE_FULL, "database or disk is full", {});
+                   }),
                DatabaseError);
   EXPECT_TRUE(QDir(other.path()).isEmpty());
 }
 
 TEST(DatabaseFile, OpeningRemovesTheCopyAnInterruptedCleanupLeft) {
   TempDatabase db;
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   WriteFile(db.Path() + "1", "half a copy");
   WriteFile(db.Path() + "1-journal", "its journal");
-  DatabaseFunctions::OpenSharedDatabase(db.Path());
+  DatabaseMaintenance::Open(db, db.Path());
   EXPECT_EQ(QDir(db.Folder()).entryList(QDir::Files), QStringList{"ReelKeeper.mdb"});
 
   // With no database beside it, such a copy may be all there is: it stays.
   QTemporaryDir dir;
   WriteFile(dir.filePath("ReelKeeper.mdb1"), "the only copy");
-  DatabaseFunctions::OpenSharedDatabase(dir.filePath("ReelKeeper.mdb"));
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Open(db, dir.filePath("ReelKeeper.mdb"));
+  DatabaseMaintenance::Close(db);
   EXPECT_TRUE(QFileInfo::exists(dir.filePath("ReelKeeper.mdb1")));
 }
 
@@ -330,7 +327,7 @@ QByteArray Bytes(const QString& path) {
 TEST(DatabaseFile, ForeignJournalIsPutBackWithTheFileExactlyAsTheyWere) {
   TempDatabase db;
   db.AddDvd("Casablanca");
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   // Another database in the middle of a large change: its journal is on disk, synced.
   const QString other = db.Folder() + "/other.db";
   sqlite3* writer = nullptr;
@@ -350,7 +347,7 @@ TEST(DatabaseFile, ForeignJournalIsPutBackWithTheFileExactlyAsTheyWere) {
   ASSERT_GT(journal.size(), 4096);
 
   try {
-    DatabaseFunctions::OpenSharedDatabase(db.Path());
+    DatabaseMaintenance::Open(db, db.Path());
     ADD_FAILURE() << "a file with another database's journal played in was used";
   } catch (const DatabaseError& error) {
     EXPECT_TRUE(error.Description().contains(db.Path() + "-journal.kept")) << error.what();
@@ -361,21 +358,26 @@ TEST(DatabaseFile, ForeignJournalIsPutBackWithTheFileExactlyAsTheyWere) {
   EXPECT_TRUE(Bytes(db.Path() + "-journal.kept") == journal);
 }
 
-TEST(DatabaseFile, SharedHandleIsReusedForTheSamePath) {
-  TempDatabase db;
-  const DatabaseHandle first = DatabaseFunctions::GetDatabase();
-  EXPECT_EQ(DatabaseFunctions::OpenSharedDatabase(db.Path()), first);
-  EXPECT_EQ(DatabaseFunctions::OpenSharedDatabase(QString()), first);  // the last path
-  EXPECT_EQ(DatabaseFunctions::GetDatabasePath(), db.Path());
+// Two collections open side by side share nothing, not even what the owners keep about them.
+TEST(DatabaseFile, CollectionsSideBySideShareNothing) {
+  using InventoryFunctions::DVDField;
+  TempDatabase first;
+  TempDatabase second;
+  EXPECT_TRUE(ChoiceLists::Values(second, DVDField::Title).isEmpty());
+  InventoryFunctions::DVDRecord dvd;
+  dvd.title = "Alien";
+  ASSERT_EQ(InventoryFunctions::AddDVD(first, dvd), InventoryFunctions::DVDOutcome::Saved);
+  SettingsManager::WriteSetting(second, "Where", "second");
+  EXPECT_EQ(ChoiceLists::Values(first, DVDField::Title), QStringList{"Alien"});
+  EXPECT_TRUE(ChoiceLists::Values(second, DVDField::Title).isEmpty());
+  EXPECT_FALSE(InventoryFunctions::FindDVD(second, "Alien"));
+  EXPECT_EQ(SettingsManager::ReadSetting(first, "Where", "none"), "none");
 
-  QTemporaryDir other;
-  const DatabaseHandle second =
-      DatabaseFunctions::OpenSharedDatabase(other.filePath("ReelKeeper.mdb"));
-  EXPECT_NE(second, first);
-  EXPECT_FALSE(first->IsOpen());  // the earlier file was closed
-  DatabaseFunctions::CloseDatabase();
-  EXPECT_FALSE(DatabaseFunctions::IsDatabaseOpen());
-  EXPECT_FALSE(DatabaseFunctions::GetDatabase());
+  // Opened again in place: the same object, the earlier connection closed.
+  const DatabaseHandle earlier = first.Db();
+  DatabaseMaintenance::Open(first, first.Path());
+  EXPECT_FALSE(earlier->IsOpen());
+  EXPECT_TRUE(InventoryFunctions::FindDVD(first, "Alien"));
 }
 
 TEST(DatabaseFile, TransactionRollsBackUnlessCommitted) {

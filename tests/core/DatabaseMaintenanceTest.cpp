@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
-#include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 #include "upkeep/CollectionBackups.h"
 
 namespace {
@@ -20,19 +20,21 @@ class CleanUpTest : public ::testing::Test {
   void SetUp() override { db.AddDvd("Schindler's List"); }
   void TearDown() override { DatabaseFunctions::SetCleanupStepHook({}); }
 
-  // The file is open again, and the owner holds the new handle, not the one the clean-up closed.
-  void ExpectOwnerOnTheOpenFile() const {
-    ASSERT_TRUE(DatabaseFunctions::IsDatabaseOpen());
-    EXPECT_EQ(InventoryFunctions::InventoryDatabase(), DatabaseFunctions::GetDatabase());
-    EXPECT_EQ(db.Column("Select DVDTitle From Inventory"), QStringList{"Schindler's List"});
+  // The file is open again in the same collection, not on the handle the clean-up closed.
+  void ExpectOwnerOnTheOpenFile() {
+    ASSERT_TRUE(db.Db() && db.Db()->IsOpen());
+    EXPECT_NE(db.Db(), before);
+    EXPECT_TRUE(InventoryFunctions::FindDVD(db, "Schindler's List"));
   }
 
   testsupport::TempDatabase db;
+  const DatabaseHandle before = db.Db();
 };
 
 // What the clean-up does to the file is the engine's (DatabaseCleanupTest).
 TEST_F(CleanUpTest, OwnersWorkOnTheCleanedFile) {
-  const DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  const DatabaseMaintenance::CleanUpResult result =
+      DatabaseMaintenance::CleanUpDatabase(db, nullptr);
   EXPECT_EQ(result.path, db.Path());
   EXPECT_FALSE(result.cleaned.salvaged);
   EXPECT_FALSE(result.failure);
@@ -45,7 +47,8 @@ TEST_F(CleanUpTest, AFailurePartWayLeavesTheFileOpenAgainAndGoesOn) {
       throw DatabaseError(13, "database or disk is full", "test");
     }
   });
-  const DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  const DatabaseMaintenance::CleanUpResult result =
+      DatabaseMaintenance::CleanUpDatabase(db, nullptr);
   ASSERT_TRUE(result.failure);
   EXPECT_EQ(result.failure->Number(), 13);
   ExpectOwnerOnTheOpenFile();
@@ -58,7 +61,7 @@ TEST_F(CleanUpTest, ACopyThatCannotBeMadeIsSaidAndNoChangesNothing) {
   QFile(db.Folder() + "/Backups").open(QIODevice::WriteOnly);
   const QByteArray before = testsupport::Checksum(db.Path());
   testsupport::ScriptedMessageBox boxes;
-  DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  DatabaseMaintenance::CleanUpResult result = DatabaseMaintenance::CleanUpDatabase(db, nullptr);
   EXPECT_TRUE(result.declined);
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_TRUE(boxes.Shown()[0].text.endsWith(
@@ -67,7 +70,7 @@ TEST_F(CleanUpTest, ACopyThatCannotBeMadeIsSaidAndNoChangesNothing) {
   EXPECT_EQ(testsupport::Checksum(db.Path()), before);
 
   boxes.Answer(seams::MsgAnswer::Yes);
-  result = DatabaseMaintenance::CleanUpDatabase(nullptr);
+  result = DatabaseMaintenance::CleanUpDatabase(db, nullptr);
   EXPECT_FALSE(result.declined);
   EXPECT_FALSE(result.failure);
   ExpectOwnerOnTheOpenFile();
@@ -76,11 +79,11 @@ TEST_F(CleanUpTest, ACopyThatCannotBeMadeIsSaidAndNoChangesNothing) {
 // One copy a day at exit, whatever the number of sessions.
 TEST_F(CleanUpTest, OneCopyADayAtExit) {
   testsupport::FixedClock clock(QDate(2024, 4, 10));
-  const QString copy = CollectionBackups::BackUpAtExit();
+  const QString copy = CollectionBackups::BackUpAtExit(db);
   EXPECT_TRUE(QFileInfo(copy).fileName().startsWith("ReelKeeper-20240410-"));
-  EXPECT_EQ(CollectionBackups::BackUpAtExit(), QString());
+  EXPECT_EQ(CollectionBackups::BackUpAtExit(db), QString());
   testsupport::FixedClock tomorrow(QDate(2024, 4, 11));
-  EXPECT_FALSE(CollectionBackups::BackUpAtExit().isEmpty());
+  EXPECT_FALSE(CollectionBackups::BackUpAtExit(db).isEmpty());
 }
 
 }  // namespace

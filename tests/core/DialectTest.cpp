@@ -73,7 +73,7 @@ TEST(OverdueRuleTest, SqlAndCodeAgree) {
                         " <= Inventory.DueDate")
                   .size(),
               overdue ? 0 : 1);
-    RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory");
+    RecordsetPtr records = OpenRecords("Select Inventory.* From Inventory", db.Db());
     FetchAllRecords(records);
     EXPECT_EQ(InventoryFunctions::IsOverdue(1, records->Date("DueDate"), today), overdue);
     EXPECT_FALSE(InventoryFunctions::IsOverdue(0, records->Date("DueDate"), today));

@@ -17,6 +17,7 @@
 #include "data/Database.h"
 #include "data/DatabaseFunctions.h"
 #include "seams/MessageBox.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace {
 
@@ -120,7 +121,7 @@ class PassingFaultTest : public ::testing::TestWithParam<Cause> {};
 TEST_P(PassingFaultTest, ToldInPlainWordsAndTheWriteWorksOnceTheCauseIsGone) {
   testsupport::TempDatabase db;
   db.AddDvd("Casablanca");
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   ASSERT_EQ(::chmod(QFile::encodeName(db.Folder()).constData(), 0755), 0);
   const auto result = childtest::RunInChild([&] {
     const DatabaseHandle handle = Database::Open(db.Path());

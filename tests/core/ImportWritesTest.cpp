@@ -62,9 +62,9 @@ class ImportWritesTest : public ::testing::Test {
   static std::vector<ImportMapping::MappedRow> DvdRows(const CsvFormat::Table& table) {
     return ImportMapping::ApplyDvdMapping(table, ImportMapping::MapDvdColumns(table.header));
   }
-  static ImportWrites::Result ImportDvds(const QByteArray& csv, Duplicates duplicates) {
+  ImportWrites::Result ImportDvds(const QByteArray& csv, Duplicates duplicates) {
     const auto rows = DvdRows(Table(csv));
-    return ImportWrites::WriteDvds(rows, ImportWrites::PlanDvds(rows, duplicates));
+    return ImportWrites::WriteDvds(db, rows, ImportWrites::PlanDvds(db, rows, duplicates));
   }
 
   testsupport::TempDatabase db;
@@ -103,11 +103,11 @@ TEST_F(ImportWritesTest, AnImportIsWrittenWholeThroughTheRulesAndHeardOnce) {
   // Another program took a title after the dry run: the rule refuses that row, and nothing of
   // the file stays, not even the rows before it.
   const auto rows = DvdRows(Table("Title,Genre\r\nKes,Drama\r\nRan,War\r\n"));
-  const ImportPlan::Plan plan = ImportWrites::PlanDvds(rows, Duplicates::Skip);
+  const ImportPlan::Plan plan = ImportWrites::PlanDvds(db, rows, Duplicates::Skip);
   db.AddDvd("ran");
   const QStringList before = Dvds();
   Heard refused;
-  const ImportWrites::Result clash = ImportWrites::WriteDvds(rows, plan);
+  const ImportWrites::Result clash = ImportWrites::WriteDvds(db, rows, plan);
   EXPECT_EQ(clash.status, ImportWrites::Status::Refused);
   EXPECT_EQ(clash.message, "Line 3: another DVD is titled \"Ran\" now.");
   EXPECT_EQ(Dvds(), before);
@@ -116,7 +116,7 @@ TEST_F(ImportWritesTest, AnImportIsWrittenWholeThroughTheRulesAndHeardOnce) {
   // Cancel, even at the last moment, writes nothing.
   const auto more = DvdRows(Table("Title\r\nM\r\nZ\r\n"));
   const ImportWrites::Result cancelled =
-      ImportWrites::WriteDvds(more, ImportWrites::PlanDvds(more, Duplicates::Skip),
+      ImportWrites::WriteDvds(db, more, ImportWrites::PlanDvds(db, more, Duplicates::Skip),
                               [](qsizetype done, qsizetype total) { return done < total; });
   EXPECT_EQ(cancelled.status, ImportWrites::Status::Cancelled);
   EXPECT_EQ(Dvds(), before);
@@ -130,8 +130,8 @@ TEST_F(ImportWritesTest, BorrowersUpdateOnlyWhatTheFileGives) {
   const auto rows =
       ImportMapping::ApplyBorrowerMapping(table, ImportMapping::MapBorrowerColumns(table.header));
   Heard heard;
-  const ImportWrites::Result result =
-      ImportWrites::WriteBorrowers(rows, ImportWrites::PlanBorrowers(rows, Duplicates::Update));
+  const ImportWrites::Result result = ImportWrites::WriteBorrowers(
+      db, rows, ImportWrites::PlanBorrowers(db, rows, Duplicates::Update));
   EXPECT_EQ(result.status, ImportWrites::Status::Written);
   EXPECT_EQ(Borrowers(),
             QStringList({"Ann O'Neil||Cork|||555-0100||||", "Bob||Derry|||555-0199||||"}));
@@ -150,18 +150,19 @@ TEST_F(ImportWritesTest, ExportedRowsComeBackTheSame) {
   bob.Text(CustomerFunctions::Field::Notes) = "Owes me\r\ntwo films, \"soon\"";
   bob.Text(CustomerFunctions::Field::Address) = "1 Main St";
   bob.Text(CustomerFunctions::Field::Email) = "bob@example.org";
-  CustomerFunctions::SaveCustomer(bob, CustomerFunctions::NameSpelling::Typed);
+  CustomerFunctions::SaveCustomer(db, bob, CustomerFunctions::NameSpelling::Typed);
   const QStringList dvds = Dvds();
   const QStringList borrowers = Borrowers();
-  const QByteArray dvdCsv = CollectionExport::DvdsCsv(CollectionExport::AllDvds());
-  const QByteArray borrowerCsv = CollectionExport::BorrowersCsv();
+  const QByteArray dvdCsv = CollectionExport::DvdsCsv(CollectionExport::AllDvds(db));
+  const QByteArray borrowerCsv = CollectionExport::BorrowersCsv(db);
   db.Db()->ExecuteRaw("DELETE FROM Inventory; DELETE FROM Customers; DELETE FROM Loans");
 
   ASSERT_EQ(ImportDvds(dvdCsv, Duplicates::Skip).status, ImportWrites::Status::Written);
   const CsvFormat::Table table = Table(borrowerCsv);
   const auto rows =
       ImportMapping::ApplyBorrowerMapping(table, ImportMapping::MapBorrowerColumns(table.header));
-  ASSERT_EQ(ImportWrites::WriteBorrowers(rows, ImportWrites::PlanBorrowers(rows, Duplicates::Skip))
+  ASSERT_EQ(ImportWrites::WriteBorrowers(db, rows,
+                                         ImportWrites::PlanBorrowers(db, rows, Duplicates::Skip))
                 .status,
             ImportWrites::Status::Written);
   EXPECT_EQ(Dvds(), dvds);
@@ -183,7 +184,8 @@ TEST_F(ImportWritesTest, ASemicolonWindows1252SpreadsheetImports) {
   ImportMapping::Mapping mapping = ImportMapping::MapDvdColumns(table.header);
   mapping.Set(0, ImportMapping::DvdField::Title);  // "Titel" is the user's to map
   const auto rows = ImportMapping::ApplyDvdMapping(table, mapping);
-  const auto result = ImportWrites::WriteDvds(rows, ImportWrites::PlanDvds(rows, Duplicates::Skip));
+  const auto result =
+      ImportWrites::WriteDvds(db, rows, ImportWrites::PlanDvds(db, rows, Duplicates::Skip));
   EXPECT_EQ(result.added, 2);
   EXPECT_EQ(
       db.Column("SELECT DVDTitle || '|' || Category || '|' || Rated || '|' || Starring FROM "
@@ -196,24 +198,24 @@ TEST_F(ImportWritesTest, TheKeptCalendarFollowsTheLoans) {
   testsupport::TempCurrentFolder folder;
   const QString path = db.Folder() + "/due.ics";
   db.AddDvd("Heat");
-  CalendarFeed::SetKeptFile(path);
-  CalendarFeed::Follow();
+  CalendarFeed::SetKeptFile(db, path);
+  CalendarFeed::Follow(db);
   CustomerFunctions::Customer ann;
   ann.name = "Ann";
   const auto read = [&path] {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
   };
-  ASSERT_EQ(InventoryFunctions::LendDVD("Heat", ann, QDate(2024, 4, 10), QDate(2024, 4, 17)),
+  ASSERT_EQ(InventoryFunctions::LendDVD(db, "Heat", ann, QDate(2024, 4, 10), QDate(2024, 4, 17)),
             InventoryFunctions::DVDOutcome::Saved);
   EXPECT_TRUE(read().contains("SUMMARY:Return Heat (Ann)"));
   EXPECT_TRUE(read().contains("DTSTART;VALUE=DATE:20240417"));
-  ASSERT_EQ(InventoryFunctions::ChangeLoan("Heat", ann, QDate(2024, 4, 10), QDate(2024, 4, 20)),
+  ASSERT_EQ(InventoryFunctions::ChangeLoan(db, "Heat", ann, QDate(2024, 4, 10), QDate(2024, 4, 20)),
             InventoryFunctions::DVDOutcome::Saved);
   EXPECT_TRUE(read().contains("DTSTART;VALUE=DATE:20240420"));
-  ASSERT_EQ(InventoryFunctions::ReturnDVD("Heat"), InventoryFunctions::DVDOutcome::Saved);
+  ASSERT_EQ(InventoryFunctions::ReturnDVD(db, "Heat"), InventoryFunctions::DVDOutcome::Saved);
   EXPECT_FALSE(read().contains("VEVENT"));
-  CalendarFeed::SetKeptFile({});
+  CalendarFeed::SetKeptFile(db, {});
   EXPECT_EQ(folder.ErrorLog(), QString());
 }
 

@@ -23,9 +23,9 @@ class InventoryRecordsTest : public ::testing::Test {
     return db.Column("SELECT " + columns.split(", ").join(" || '|' || ") + " FROM " + rest);
   }
 
-  QStringList ListTitles() const {
+  QStringList ListTitles() {
     QStringList titles;
-    ReadDVDs(DVDQuery::List(), {}, [&](const DVDRecord& dvd) { titles << dvd.title; });
+    ReadDVDs(db, DVDQuery::List(), {}, [&](const DVDRecord& dvd) { titles << dvd.title; });
     return titles;
   }
 
@@ -41,7 +41,7 @@ TEST_F(InventoryRecordsTest, ListIsLentFirstByDueDateThenTitleAndReadsOnlyWanted
   EXPECT_EQ(ListTitles(), QStringList({"Stardust", "Alien", "Heat", "amélie", "Zoolander"}));
 
   std::vector<DVDRecord> rows;
-  ReadDVDs(DVDQuery::List(), {DVDField::Category},
+  ReadDVDs(db, DVDQuery::List(), {DVDField::Category},
            [&](const DVDRecord& dvd) { rows.push_back(dvd); });
   ASSERT_EQ(rows.size(), 5u);
   // The name is not wanted, so not read.
@@ -59,16 +59,16 @@ TEST_F(InventoryRecordsTest, ListOrderKeptWithoutSortKeysIsMadeAnewAndSortsLikeT
                             "KEY, Status INTEGER, DueDate DATE, TitleKey BLOB);");
   CreateListOrderTable(db.Db());
   QStringList sorted;
-  EXPECT_TRUE(ReadSortedIds(DVDField::Category, [&](qint64 id, bool sameText) {
+  EXPECT_TRUE(ReadSortedIds(db, DVDField::Category, [&](qint64 id, bool sameText) {
     sorted << QString::number(id) + (sameText ? "=" : "");
   }));
   EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));  // equal keys by rowid
 }
 
 TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {
-  auto captions = [] {
+  auto captions = [this] {
     QStringList texts;
-    for (const ListColumn& column : ListColumns()) texts << column.key + '=' + column.caption;
+    for (const ListColumn& column : ListColumns(db)) texts << column.key + '=' + column.caption;
     return texts;
   };
   EXPECT_EQ(captions(), QStringList({"DVDTitle=Title", "Category=Category", "Starring=Starring",
@@ -86,50 +86,50 @@ TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {
 TEST_F(InventoryRecordsTest, LookUpsIgnoreLetterCaseAndKeepQuotesAndLeadingZeros) {
   db.AddDvd("Schindler's List", "Drama", 1, "Ann", "2026-11-20", "2026-12-01", "007", "R",
             "Liam Neeson", "one\r\ntwo");
-  const auto dvd = FindDVD("SCHINDLER'S LIST");
+  const auto dvd = FindDVD(db, "SCHINDLER'S LIST");
   ASSERT_TRUE(dvd);
   EXPECT_EQ(QStringList({dvd->title, dvd->starring, dvd->description,
                          dvd->outDate.date().toString(Qt::ISODate)}),
             QStringList({"Schindler's List", "Liam Neeson", "one\r\ntwo", "2026-11-20"}));
-  EXPECT_FALSE(FindDVD("Schindler"));
+  EXPECT_FALSE(FindDVD(db, "Schindler"));
 
-  EXPECT_TRUE(IsDVD("007"));
-  EXPECT_FALSE(IsDVD("7"));
-  EXPECT_FALSE(IsDVD("0'7"));
-  EXPECT_EQ(TitleOfBarCode("007"), "Schindler's List");
-  EXPECT_FALSE(TitleOfBarCode("' OR ''='"));
+  EXPECT_TRUE(IsDVD(db, "007"));
+  EXPECT_FALSE(IsDVD(db, "7"));
+  EXPECT_FALSE(IsDVD(db, "0'7"));
+  EXPECT_EQ(TitleOfBarCode(db, "007"), "Schindler's List");
+  EXPECT_FALSE(TitleOfBarCode(db, "' OR ''='"));
 
-  const auto loan = FindLoanState("schindler's list");
+  const auto loan = FindLoanState(db, "schindler's list");
   ASSERT_TRUE(loan);
   EXPECT_EQ(std::pair(loan->status, loan->name), std::pair(1, QString("Ann")));
 
   db.AddDvd("Alien", {}, 0, "Ann");  // in stock, whatever name is left in the row
   db.AddDvd("Heat", {}, 1, "Ann O'Neil");
-  EXPECT_EQ(TitlesLentTo("ann"), QStringList({"Schindler's List"}));
-  EXPECT_EQ(TitlesLentTo("Ann O'Neil"), QStringList({"Heat"}));
+  EXPECT_EQ(TitlesLentTo(db, "ann"), QStringList({"Schindler's List"}));
+  EXPECT_EQ(TitlesLentTo(db, "Ann O'Neil"), QStringList({"Heat"}));
 }
 
 TEST_F(InventoryRecordsTest, ChoiceListsHoldEachStoredValueOnceWithoutEmpties) {
   db.AddDvd("B", "Drama", 0, {}, "2000-01-01", "2000-01-01", {}, "PG", "Ann");
   db.AddDvd("a", "comedy", 0, {}, "2000-01-01", "2000-01-01", {}, "PG");
   db.AddDvd("C", "Comedy");
-  EXPECT_EQ(DistinctValues(DVDField::Category).size(), 2);
-  EXPECT_EQ(DistinctValues(DVDField::Category).last(), "Drama");
-  EXPECT_EQ(DistinctValues(DVDField::Rated), QStringList({"PG"}));
-  EXPECT_EQ(DistinctValues(DVDField::Starring), QStringList({"Ann"}));
-  EXPECT_EQ(DistinctValues(DVDField::Title), QStringList({"a", "B", "C"}));
+  EXPECT_EQ(DistinctValues(db, DVDField::Category).size(), 2);
+  EXPECT_EQ(DistinctValues(db, DVDField::Category).last(), "Drama");
+  EXPECT_EQ(DistinctValues(db, DVDField::Rated), QStringList({"PG"}));
+  EXPECT_EQ(DistinctValues(db, DVDField::Starring), QStringList({"Ann"}));
+  EXPECT_EQ(DistinctValues(db, DVDField::Title), QStringList({"a", "B", "C"}));
 }
 
 TEST_F(InventoryRecordsTest, MarkMovesWithOwnWritesAndOtherConnectionsCommits) {
   db.AddDvd("Heat");
-  const InventoryMark start = CurrentInventoryMark();
-  FindDVD("Heat");
+  const InventoryMark start = CurrentInventoryMark(db);
+  FindDVD(db, "Heat");
   // Own writes to the other tables leave what the DVD views show.
   db.AddCustomer("Ann");
-  SettingsManager::WriteSetting("DVDList_Sorted", true);
-  EXPECT_EQ(CurrentInventoryMark(), start);
+  SettingsManager::WriteSetting(db, "DVDList_Sorted", true);
+  EXPECT_EQ(CurrentInventoryMark(db), start);
   db.Db()->Execute(QStringLiteral("UPDATE Inventory SET Status = 0"));
-  const InventoryMark written = CurrentInventoryMark();
+  const InventoryMark written = CurrentInventoryMark(db);
   EXPECT_NE(written, start);
 
   sqlite3* other = nullptr;
@@ -137,7 +137,7 @@ TEST_F(InventoryRecordsTest, MarkMovesWithOwnWritesAndOtherConnectionsCommits) {
   ASSERT_EQ(sqlite3_exec(other, "UPDATE Inventory SET Rated = 'R'", nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(other);
-  EXPECT_NE(CurrentInventoryMark(), written);
+  EXPECT_NE(CurrentInventoryMark(db), written);
 }
 
 }  // namespace

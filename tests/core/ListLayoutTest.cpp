@@ -56,9 +56,9 @@ class ListLayoutTest : public ::testing::Test {
     return count;
   }
   // A list of `count` columns of width 1500 after loading the stored layout over it.
-  static ListLayout Loaded(int count, const QString& list = "DVDList") {
+  ListLayout Loaded(int count, const QString& list = "DVDList") {
     ListLayout layout = Columns(count);
-    LoadListLayout(list, QString(), layout, 200);
+    LoadListLayout(database, list, QString(), layout, 200);
     return layout;
   }
 
@@ -77,7 +77,8 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyInOneTransactionAndLoadGivesItBack) {
   layout.sortKey = 1;
   layout.sortOrder = 1;
 
-  EXPECT_EQ(Commits([&] { SettingsManager::SaveListLayout("DVDList", QString(), layout); }), 1);
+  EXPECT_EQ(
+      Commits([&] { SettingsManager::SaveListLayout(database, "DVDList", QString(), layout); }), 1);
   EXPECT_EQ(Stored(),
             QStringList({"DVDList_HeaderCount=3=2", "DVDList_Sorted=11=True", "DVDList_SortKey=2=1",
                          "DVDList_SortOrder=3=1", "DVDList_ColumnWidth1=4=2400.5",
@@ -87,7 +88,7 @@ TEST_F(ListLayoutTest, SaveWritesEveryKeyInOneTransactionAndLoadGivesItBack) {
 
   ListLayout loaded = Columns(2, 900);
   loaded.columns[0].caption = "other";
-  LoadListLayout("DVDList", QString(), loaded, 200);
+  LoadListLayout(database, "DVDList", QString(), loaded, 200);
   EXPECT_EQ(Described(loaded), Described(layout));
 }
 
@@ -96,26 +97,26 @@ TEST_F(ListLayoutTest, NothingStoredLeavesTheListAlone) {
   layout.sorted = true;
   layout.sortKey = 3;
   ListLayout loaded = layout;
-  LoadListLayout("DVDList", QString(), loaded, 200);
+  LoadListLayout(database, "DVDList", QString(), loaded, 200);
   EXPECT_EQ(Described(loaded), Described(layout));  // widths not even raised to the minimum
 
   // A stored count of 0 counts as nothing stored, whatever else is there.
-  WriteSetting("DVDList_HeaderCount", 0);
-  WriteSetting("DVDList_Sorted", false);
-  WriteSetting("DVDList_ColumnWidth1", 900.0f);
-  LoadListLayout("DVDList", QString(), loaded, 200);
+  WriteSetting(database, "DVDList_HeaderCount", 0);
+  WriteSetting(database, "DVDList_Sorted", false);
+  WriteSetting(database, "DVDList_ColumnWidth1", 900.0f);
+  LoadListLayout(database, "DVDList", QString(), loaded, 200);
   EXPECT_EQ(Described(loaded), Described(layout));
 }
 
 // The stored count decides: fewer trim the list, more add empty columns at the minimum width.
 TEST_F(ListLayoutTest, TheStoredColumnCountTrimsOrExtendsTheList) {
-  SettingsManager::SaveListLayout("DVDList", QString(), Columns(5, 900));
+  SettingsManager::SaveListLayout(database, "DVDList", QString(), Columns(5, 900));
   const ListLayout trimmed = Loaded(7);
   ASSERT_EQ(trimmed.columns.size(), 5u);
   EXPECT_EQ(Described(trimmed)[4], "Key5|Caption 5|900|5");
 
-  WriteSetting("OtherList_HeaderCount", 4);
-  WriteSetting("OtherList_ColumnWidth4", 700.0f);
+  WriteSetting(database, "OtherList_HeaderCount", 4);
+  WriteSetting(database, "OtherList_ColumnWidth4", 700.0f);
   // Where a column's keys are missing, what the list had stays.
   EXPECT_EQ(Described(Loaded(2, "OtherList")),
             QStringList({"Key1|Caption 1|1500|1", "Key2|Caption 2|1500|2", "||200|0", "||700|0",
@@ -123,12 +124,12 @@ TEST_F(ListLayoutTest, TheStoredColumnCountTrimsOrExtendsTheList) {
 }
 
 TEST_F(ListLayoutTest, StoredWidthsBelowTheMinimumAreRaised) {
-  WriteSetting("DVDList_HeaderCount", 1);
+  WriteSetting(database, "DVDList_HeaderCount", 1);
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const std::pair<float, float> widths[] = {{50, 200},  {300, 300}, {200, 200}, {199.5f, 200},
                                             {-40, 200}, {0, 200},   {nan, 200}};
   for (const auto& [stored, expected] : widths) {
-    WriteSetting("DVDList_ColumnWidth1", stored);
+    WriteSetting(database, "DVDList_ColumnWidth1", stored);
     EXPECT_EQ(Loaded(1).columns[0].width, expected) << stored;
   }
 }
@@ -136,13 +137,13 @@ TEST_F(ListLayoutTest, StoredWidthsBelowTheMinimumAreRaised) {
 // Values of the wrong kind fall back to the list's own; a damaged column count does not build
 // thousands of columns.
 TEST_F(ListLayoutTest, DamagedValuesFallBackToTheCurrentOnes) {
-  WriteSetting("DVDList_HeaderCount", 1);
-  WriteSetting("DVDList_ColumnWidth1", "wide");
-  WriteSetting("DVDList_ColumnPosition1", "first");
-  WriteSetting("DVDList_SortKey", 70000);  // beyond a 16-bit column number
+  WriteSetting(database, "DVDList_HeaderCount", 1);
+  WriteSetting(database, "DVDList_ColumnWidth1", "wide");
+  WriteSetting(database, "DVDList_ColumnPosition1", "first");
+  WriteSetting(database, "DVDList_SortKey", 70000);  // beyond a 16-bit column number
   EXPECT_EQ(Described(Loaded(1)), QStringList({"Key1|Caption 1|1500|1", "sorted 0 by 0 order 0"}));
 
-  WriteSetting("DVDList_HeaderCount", 2000000000);
+  WriteSetting(database, "DVDList_HeaderCount", 2000000000);
   const ListLayout loaded = Loaded(6);
   EXPECT_LE(loaded.columns.size(), 255u);
   EXPECT_GE(loaded.columns.size(), 6u);
@@ -150,35 +151,37 @@ TEST_F(ListLayoutTest, DamagedValuesFallBackToTheCurrentOnes) {
 
 TEST_F(ListLayoutTest, WindowPlacementRoundTripInOrderAndOneTransaction) {
   const WindowPlacement saved{1440.5f, -300, 7200, 9600, 2};
-  EXPECT_EQ(Commits([&] { SettingsManager::SaveWindowPlacement("PhoneBookFrm", saved); }), 1);
+  EXPECT_EQ(Commits([&] { SettingsManager::SaveWindowPlacement(database, "PhoneBookFrm", saved); }),
+            1);
   EXPECT_EQ(Stored(), QStringList({"PhoneBookFrmLeft=4=1440.5", "PhoneBookFrmTop=4=-300",
                                    "PhoneBookFrmHeight=4=7200", "PhoneBookFrmWidth=4=9600",
                                    "PhoneBookFrmWindowState=3=2"}));
-  const WindowPlacement loaded =
-      SettingsManager::LoadWindowPlacement("PhoneBookFrm", WindowPlacement{1, 2, 3, 4, 0});
+  const WindowPlacement loaded = SettingsManager::LoadWindowPlacement(
+      database, "PhoneBookFrm", WindowPlacement{1, 2, 3, 4, 0});
   EXPECT_EQ(QList<float>({loaded.left, loaded.top, loaded.height, loaded.width}),
             QList<float>({saved.left, saved.top, saved.height, saved.width}));
   EXPECT_EQ(loaded.state, saved.state);
 
   // Missing keys and values that are not numbers take the defaults.
-  WriteSetting("DVDReportFrmTop", 500.0f);
-  WriteSetting("DVDReportFrmWidth", "not a number");
-  const WindowPlacement other =
-      SettingsManager::LoadWindowPlacement("DVDReportFrm", WindowPlacement{10, 20, 30, 40, 1});
+  WriteSetting(database, "DVDReportFrmTop", 500.0f);
+  WriteSetting(database, "DVDReportFrmWidth", "not a number");
+  const WindowPlacement other = SettingsManager::LoadWindowPlacement(
+      database, "DVDReportFrm", WindowPlacement{10, 20, 30, 40, 1});
   EXPECT_EQ(QList<float>({other.left, other.top, other.height, other.width}),
             QList<float>({10, 500, 30, 40}));
   EXPECT_EQ(other.state, 1);
 }
 
 TEST_F(ListLayoutTest, SeparatorRatioIsStoredAsSingleAndLoadedWithoutBound) {
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.5f);
-  SettingsManager::SaveSeparatorRatio("ReelKeeperFrm", 0.05f);
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("ReelKeeperFrm"), 0.05f);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(database, "ReelKeeperFrm"), 0.5f);
+  SettingsManager::SaveSeparatorRatio(database, "ReelKeeperFrm", 0.05f);
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(database, "ReelKeeperFrm"), 0.05f);
   EXPECT_EQ(Stored(), QStringList{"ReelKeeperFrmSeparatorRatio=4=0.05"});
 
   // No layout arithmetic can use a ratio that is not a number.
-  SettingsManager::SaveSeparatorRatio("PhoneBookFrm", std::numeric_limits<float>::infinity());
-  EXPECT_EQ(SettingsManager::LoadSeparatorRatio("PhoneBookFrm"), 0.5f);
+  SettingsManager::SaveSeparatorRatio(database, "PhoneBookFrm",
+                                      std::numeric_limits<float>::infinity());
+  EXPECT_EQ(SettingsManager::LoadSeparatorRatio(database, "PhoneBookFrm"), 0.5f);
 }
 
 TEST(SeparatorRatioTest, HeldBetweenOneEighthAndSevenEighths) {

@@ -9,6 +9,7 @@
 #include "data/DatabaseFunctions.h"
 #include "inventory/InventoryWrites.h"
 #include "phonebook/CustomerRecords.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using namespace InventoryFunctions;
 
@@ -41,16 +42,18 @@ class LoanJournalTest : public ::testing::Test {
 
 TEST_F(LoanJournalTest, EachLoanWriteKeepsItsRowInTheSameTransaction) {
   db.AddDvd("O'Brien's Day");
-  ASSERT_EQ(LendDVD("O'Brien's Day", Borrower("Ann"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
+  ASSERT_EQ(LendDVD(db, "O'Brien's Day", Borrower("Ann"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
             DVDOutcome::Saved);
-  ASSERT_EQ(ChangeLoan("o'brien's day", Borrower("Bob"), QDate(2026, 12, 1), QDate(2026, 12, 10)),
-            DVDOutcome::Saved);
+  ASSERT_EQ(
+      ChangeLoan(db, "o'brien's day", Borrower("Bob"), QDate(2026, 12, 1), QDate(2026, 12, 10)),
+      DVDOutcome::Saved);
   DVDRecord renamed;
   renamed.title = "O'Brien's Night";
-  ASSERT_EQ(UpdateDVD("O'Brien's Day", renamed), DVDOutcome::Saved);
-  ASSERT_EQ(ReturnDVD("O'Brien's Night"), DVDOutcome::Saved);
-  ASSERT_EQ(LendDVD("O'Brien's Night", Borrower("Ann"), QDate(2026, 12, 18), QDate(2026, 12, 25)),
-            DVDOutcome::Saved);
+  ASSERT_EQ(UpdateDVD(db, "O'Brien's Day", renamed), DVDOutcome::Saved);
+  ASSERT_EQ(ReturnDVD(db, "O'Brien's Night"), DVDOutcome::Saved);
+  ASSERT_EQ(
+      LendDVD(db, "O'Brien's Night", Borrower("Ann"), QDate(2026, 12, 18), QDate(2026, 12, 25)),
+      DVDOutcome::Saved);
   EXPECT_EQ(Loans(),
             QStringList({"1|O'Brien's Night|Bob|2026-12-01|2026-12-08|2026-12-10|2026-12-20",
                          "2|O'Brien's Night|Ann|2026-12-18|2026-12-25|2026-12-25|-"}));
@@ -60,15 +63,15 @@ TEST_F(LoanJournalTest, EachLoanWriteKeepsItsRowInTheSameTransaction) {
   db.Db()->ExecuteRaw(
       "CREATE TRIGGER NoLoan BEFORE INSERT ON Loans BEGIN "
       "SELECT RAISE(ABORT, 'refused'); END");
-  EXPECT_ANY_THROW(LendDVD("Heat", Borrower("Carl"), QDate(2026, 12, 19), QDate(2026, 12, 26)));
+  EXPECT_ANY_THROW(LendDVD(db, "Heat", Borrower("Carl"), QDate(2026, 12, 19), QDate(2026, 12, 26)));
   EXPECT_EQ(db.Column("SELECT Status FROM Inventory WHERE DVDTitle = 'Heat'"), QStringList{"0"});
   db.Db()->ExecuteRaw("DROP TRIGGER NoLoan");
 
   // Deleting the DVD or its borrower keeps the history.
-  ASSERT_EQ(DeleteDVD("O'Brien's Night"), DVDOutcome::Saved);
+  ASSERT_EQ(DeleteDVD(db, "O'Brien's Night"), DVDOutcome::Saved);
   db.Db()->ExecuteRaw("DELETE FROM Customers");
-  EXPECT_EQ(LoansOfBorrower("ann").size(), 1u);
-  EXPECT_EQ(LoansOfDVD("O'BRIEN'S NIGHT").front().name, "Ann");
+  EXPECT_EQ(LoansOfBorrower(db, "ann").size(), 1u);
+  EXPECT_EQ(LoansOfDVD(db, "O'BRIEN'S NIGHT").front().name, "Ann");
 }
 
 TEST_F(LoanJournalTest, LateIsMeasuredByTheDayTheDVDCameBack) {
@@ -96,36 +99,33 @@ TEST_F(LoanJournalTest, LateIsMeasuredByTheDayTheDVDCameBack) {
 
 TEST_F(LoanJournalTest, AnOlderFileGetsItsOpenLoansOnceAtItsFirstStart) {
   MakeOlderFile();
-  testsupport::TempDatabase::InitAllTables();
+  DatabaseMaintenance::InitTablesOn(db.Db());
   EXPECT_EQ(Loans(), QStringList({"1|Heat|Ann|2026-11-20|2026-11-27|2026-11-27|-"}));
-  EXPECT_EQ(DaysLate(LoansOfDVD("Heat").front(), QDate(2026, 12, 20)), 23);
+  EXPECT_EQ(DaysLate(LoansOfDVD(db, "Heat").front(), QDate(2026, 12, 20)), 23);
 
   // A file that has the history is never filled again, even when a loan is missing from it.
   db.Db()->ExecuteRaw("DELETE FROM Loans");
-  testsupport::TempDatabase::InitAllTables();
+  DatabaseMaintenance::InitTablesOn(db.Db());
   EXPECT_EQ(Loans(), QStringList());
 }
 
 TEST_F(LoanJournalTest, AKilledFirstStartLeavesTheOlderFileAndTheNextStartFinishes) {
   MakeOlderFile();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   const char* kEverything = "SELECT group_concat(name) FROM sqlite_master WHERE type = 'table'";
   const QString before = testsupport::Sqlite3Shell(db.Path(), kEverything);
   const auto result = childtest::RunInChild([&] {
-    DatabaseFunctions::OpenSharedDatabase(db.Path());
     SetLoanJournalStartHook([] { ::raise(SIGKILL); });
-    testsupport::TempDatabase::InitAllTables();
+    DatabaseMaintenance::Open(db, db.Path());
     return 0;
   });
   ASSERT_EQ(result.signal, SIGKILL);
   // The hot journal beside the file puts the older file back at the next opening.
-  DatabaseFunctions::OpenSharedDatabase(db.Path());
-  DatabaseFunctions::CloseDatabase();
+  DatabaseFunctions::OpenOrCreateDatabase(db.Path())->Close();
   EXPECT_EQ(testsupport::Sqlite3Shell(db.Path(), kEverything), before);
   EXPECT_FALSE(before.contains("Loans"));
 
-  DatabaseFunctions::OpenSharedDatabase(db.Path());
-  testsupport::TempDatabase::InitAllTables();
+  DatabaseMaintenance::Open(db, db.Path());
   EXPECT_EQ(Loans().size(), 1u);
 }
 
@@ -134,9 +134,9 @@ TEST_F(LoanJournalTest, AHistoryMissingColumnsGainsThemAndNumbersItsRows) {
   db.Db()->ExecuteRaw(
       "CREATE TABLE Loans (DVDTitle TEXT, Name TEXT, OutDate DATE, DueDate DATE, ReturnDate DATE)");
   db.Db()->ExecuteRaw("INSERT INTO Loans VALUES ('Heat', 'Ann', '2026-01-01', '2026-01-08', NULL)");
-  testsupport::TempDatabase::InitAllTables();
+  DatabaseMaintenance::InitTablesOn(db.Db());
   db.AddDvd("Alien");
-  ASSERT_EQ(LendDVD("Alien", Borrower("Bob"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
+  ASSERT_EQ(LendDVD(db, "Alien", Borrower("Bob"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
             DVDOutcome::Saved);
   EXPECT_EQ(Loans(), QStringList({"1|Heat|Ann|2026-01-01|-|2026-01-08|-",
                                   "2|Alien|Bob|2026-12-01|2026-12-08|2026-12-08|-"}));

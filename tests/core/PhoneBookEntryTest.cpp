@@ -23,6 +23,9 @@ class FakeForm final : public PhoneBookEntry::Form {
   QHash<Field, QString> fields;
   QStringList names;
   int focusRequests = 0;
+  Collection& db;
+
+  explicit FakeForm(Collection& collection) : db(collection) {}
 
   QString NameText() const override { return name; }
   QString FieldText(Field field) const override { return fields.value(field); }
@@ -30,8 +33,8 @@ class FakeForm final : public PhoneBookEntry::Form {
   void SetNames(const QStringList& list) override { names = list; }
   void FocusName() override { ++focusRequests; }
   void Refresh() override {
-    PhoneBookEntry::LoadPhoneNames(*this);
-    PhoneBookEntry::LoadPhoneBookInfo(*this);
+    PhoneBookEntry::LoadPhoneNames(db, *this);
+    PhoneBookEntry::LoadPhoneBookInfo(db, *this);
   }
 
   void Fill(const QString& prefix) {
@@ -48,7 +51,7 @@ class PhoneBookEntryTest : public ::testing::Test {
 
   TempDatabase db;
   ScriptedMessageBox boxes;
-  FakeForm form;
+  FakeForm form{db};
 };
 
 // A new name is stored without a question, each box in its own column, an empty box as empty
@@ -62,7 +65,7 @@ TEST_F(PhoneBookEntryTest, NewEntryIsStoredWithoutQuestionEveryBoxInItsColumn) {
   form.fields[Field::Notes] = "late\r\nagain";
   const QHash<Field, QString> typed = form.fields;
 
-  PhoneBookEntry::SavePhoneInfo(form);
+  PhoneBookEntry::SavePhoneInfo(db, form);
 
   EXPECT_TRUE(boxes.Shown().empty());
   EXPECT_EQ(form.names, (QStringList{"adams", "Carl", "Dora"}));  // the engine's name order
@@ -71,9 +74,9 @@ TEST_F(PhoneBookEntryTest, NewEntryIsStoredWithoutQuestionEveryBoxInItsColumn) {
     EXPECT_EQ(Stored(column + " IS NULL").last(), "0") << qPrintable(column);
     EXPECT_EQ(Stored(column).last(), typed[field]) << qPrintable(column);
   }
-  FakeForm other;
+  FakeForm other{db};
   other.name = "DORA";
-  PhoneBookEntry::LoadPhoneBookInfo(other);
+  PhoneBookEntry::LoadPhoneBookInfo(db, other);
   EXPECT_EQ(other.fields, typed);
 }
 
@@ -85,7 +88,7 @@ TEST_F(PhoneBookEntryTest, SavingOverAStoredNameAsksFirst) {
   form.fields[Field::Phone] = "555-2";
   form.fields[Field::City] = "edited";
   boxes.Answer(MsgAnswer::No);
-  PhoneBookEntry::SavePhoneInfo(form);
+  PhoneBookEntry::SavePhoneInfo(db, form);
   ASSERT_EQ(boxes.Shown().size(), 1u);
   ExpectBox(boxes.Shown()[0], "Are you sure you wish to save this info?", "Confirm",
             MsgButtons::YesNo, MsgIcon::Question);
@@ -96,22 +99,22 @@ TEST_F(PhoneBookEntryTest, SavingOverAStoredNameAsksFirst) {
 
   form.fields[Field::Phone] = "555-2";
   boxes.Answer(MsgAnswer::Yes);
-  PhoneBookEntry::SavePhoneInfo(form);
+  PhoneBookEntry::SavePhoneInfo(db, form);
   EXPECT_EQ(Stored("Name || '|' || Phone"), QStringList{"bob|555-2"});
 }
 
 TEST_F(PhoneBookEntryTest, EmptyNameIsRefusedWithFocusOnTheNameBox) {
   db.AddCustomer("", "blank row");
   form.fields[Field::Phone] = "typed";
-  using Operation = std::pair<void (*)(PhoneBookEntry::Form&), QString>;
+  using Operation = std::pair<void (*)(Collection&, PhoneBookEntry::Form&), QString>;
   for (const auto& [operation, message] :
        {Operation(PhoneBookEntry::SavePhoneInfo,
                   "You must enter a name before you can save a phone book entry."),
-        Operation([](PhoneBookEntry::Form& f) { PhoneBookEntry::DelPhoneInfo(f); },
+        Operation([](Collection&c, PhoneBookEntry::Form&f) { PhoneBookEntry::DelPhoneInfo(c, f); },
                   "You must enter a name before you can delete a phone book entry.")}) {
     boxes.Clear();
     form.focusRequests = 0;
-    operation(form);
+    operation(db, form);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     ExpectBox(boxes.Shown()[0], message, "Name Required", MsgButtons::Ok, MsgIcon::Information);
     EXPECT_EQ(form.focusRequests, 1);
@@ -127,14 +130,14 @@ TEST_F(PhoneBookEntryTest, DeleteAsksThenRemovesOnlyTheFirstRowOfThatName) {
   db.AddCustomer("Twin", "second");
   form.name = "twin";
   boxes.Answer(MsgAnswer::No);
-  PhoneBookEntry::DelPhoneInfo(form);
+  PhoneBookEntry::DelPhoneInfo(db, form);
   ASSERT_EQ(boxes.Shown().size(), 1u);
   ExpectBox(boxes.Shown()[0], "Are you sure you wish to delete this entry?", "Confirm",
             MsgButtons::YesNo, MsgIcon::Question);
   EXPECT_EQ(Stored("Phone"), QStringList({"first", "second"}));
 
   boxes.Answer(MsgAnswer::Yes);
-  PhoneBookEntry::DelPhoneInfo(form);
+  PhoneBookEntry::DelPhoneInfo(db, form);
   EXPECT_EQ(Stored("Phone"), QStringList{"second"});
   EXPECT_EQ(form.fields[Field::Phone], "second");
 }
@@ -142,7 +145,7 @@ TEST_F(PhoneBookEntryTest, DeleteAsksThenRemovesOnlyTheFirstRowOfThatName) {
 TEST_F(PhoneBookEntryTest, DeletingAnUnknownNameSaysSoAndWritesNothing) {
   db.AddCustomer("Bob");
   form.name = "Bobby";
-  PhoneBookEntry::DelPhoneInfo(form);
+  PhoneBookEntry::DelPhoneInfo(db, form);
   ASSERT_EQ(boxes.Shown().size(), 1u);
   ExpectBox(boxes.Shown()[0], "Could not find the name you entered.", "Name Not Found",
             MsgButtons::Ok, MsgIcon::Information);
@@ -158,17 +161,17 @@ TEST_F(PhoneBookEntryTest, ApostropheNamesAreStoredShownAndDeletedIntact) {
   form.Fill("x-");
   form.fields[Field::Phone] = "555-7";
 
-  PhoneBookEntry::SavePhoneInfo(form);
+  PhoneBookEntry::SavePhoneInfo(db, form);
   EXPECT_TRUE(boxes.Shown().empty());  // a new entry, not the similar OBrien
   EXPECT_EQ(form.names, (QStringList{"O'Brien", "OBrien"}));
 
-  FakeForm reader;
+  FakeForm reader{db};
   reader.name = "o'brien";
-  PhoneBookEntry::LoadPhoneBookInfo(reader);
+  PhoneBookEntry::LoadPhoneBookInfo(db, reader);
   EXPECT_EQ(reader.fields[Field::Phone], "555-7");
 
   boxes.Answer(MsgAnswer::Yes);
-  PhoneBookEntry::DelPhoneInfo(form);
+  PhoneBookEntry::DelPhoneInfo(db, form);
   EXPECT_EQ(Stored("Name"), QStringList{"OBrien"});
   for (const Field field : PhoneBookEntry::kFields) EXPECT_EQ(form.fields[field], "");
 }

@@ -17,7 +17,7 @@ const QString kAll = "Select Inventory.* From Inventory Order By Inventory.DVDTi
 TEST(Recordset, EmptinessAndExactCount) {
   TempDatabase db;
   EXPECT_TRUE(NoRecords(static_cast<Recordset*>(nullptr)));
-  RecordsetPtr none = OpenRecords(kAll);
+  RecordsetPtr none = OpenRecords(kAll, db.Db());
   EXPECT_TRUE(NoRecords(none));
   EXPECT_THROW(FetchAllRecords(none), DatabaseError);  // moving on an empty set is an error
   CloseRecords(none);
@@ -26,7 +26,7 @@ TEST(Recordset, EmptinessAndExactCount) {
   db.AddDvd("Casablanca");
   db.AddDvd("Brazil");
   db.AddDvd("Alien");
-  RecordsetPtr three = OpenRecords(kAll);
+  RecordsetPtr three = OpenRecords(kAll, db.Db());
   EXPECT_FALSE(NoRecords(three));
   EXPECT_GE(three->RecordCount(), 1);
   three->MoveNext();
@@ -47,7 +47,7 @@ TEST(Recordset, EmptinessAndExactCount) {
 TEST(Recordset, TypedFields) {
   TempDatabase db;
   db.AddDvd("Lent", "Drama", 1, "Ann", "2026-11-20", "2026-12-01 18:30:00");
-  RecordsetPtr records = OpenRecords(kAll);
+  RecordsetPtr records = OpenRecords(kAll, db.Db());
   EXPECT_EQ(records->Long("Status"), 1);
   EXPECT_EQ(records->Value("Status").typeId(), QMetaType::Int);
   EXPECT_EQ(records->Date("Date"), QDateTime(QDate(2026, 11, 20), QTime(0, 0)));
@@ -61,7 +61,8 @@ TEST(Recordset, EditUpdateAndDeleteWriteBack) {
   db.AddDvd("Brazil");
   {
     RecordsetPtr records = OpenRecords(
-        "Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText("brazil"));
+        "Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText("brazil"),
+        db.Db());
     FetchAllRecords(records);
     records->Edit();
     records->SetValue("Status", 1);
@@ -76,8 +77,8 @@ TEST(Recordset, EditUpdateAndDeleteWriteBack) {
                                      "Inventory WHERE DVDTitle = 'Brazil'")),
             QStringList{"Ann|1|2026-12-24"});
   {
-    RecordsetPtr records =
-        OpenRecords("Select Inventory.* From Inventory Where Inventory.DVDTitle = 'Alien'");
+    RecordsetPtr records = OpenRecords(
+        "Select Inventory.* From Inventory Where Inventory.DVDTitle = 'Alien'", db.Db());
     FetchAllRecords(records);
     records->Delete();
     EXPECT_THROW(records->Text(0), DatabaseError);
@@ -88,8 +89,10 @@ TEST(Recordset, EditUpdateAndDeleteWriteBack) {
 TEST(Recordset, GroupedResultsAreReadOnly) {
   TempDatabase db;
   db.AddDvd("Alien", "Horror");
-  RecordsetPtr records = OpenRecords(QStringLiteral(
-      "Select Inventory.Category From Inventory Group By Category Order By Category"));
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral(
+          "Select Inventory.Category From Inventory Group By Category Order By Category"),
+      db.Db());
   FetchAllRecords(records);
   EXPECT_EQ(records->FieldCount(), 1);
   EXPECT_THROW(records->Edit(), DatabaseError);
@@ -123,14 +126,14 @@ TEST(Recordset, HostileTextIsStoredFoundAndReadBackExactly) {
     SCOPED_TRACE(text.left(40).toStdString());
     db.Db()->Execute("DELETE FROM Inventory");
     db.AddDvd("Other");
-    RecordsetPtr add = OpenRecords("Select Inventory.* From Inventory");
+    RecordsetPtr add = OpenRecords("Select Inventory.* From Inventory", db.Db());
     add->AddNew();
     for (const char* field : {"DVDTitle", "Description", "BarCode"}) add->SetValue(field, text);
     add->Update();
     CloseRecords(add);
 
     RecordsetPtr found = OpenRecords(
-        "Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText(text));
+        "Select Inventory.* From Inventory Where Inventory.DVDTitle = " + SqlText(text), db.Db());
     ASSERT_FALSE(NoRecords(found));
     FetchAllRecords(found);
     EXPECT_EQ(found->RecordCount(), 1);

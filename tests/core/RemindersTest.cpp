@@ -23,7 +23,7 @@ class RemindersTest : public ::testing::Test {
     CustomerFunctions::Customer borrower;
     borrower.name = name;
     borrower.Text(CustomerFunctions::Field::Email) = email;
-    ASSERT_EQ(LendDVD(title, borrower, kToday.addDays(-10), kToday.addDays(dueInDays)),
+    ASSERT_EQ(LendDVD(db, title, borrower, kToday.addDays(-10), kToday.addDays(dueInDays)),
               DVDOutcome::Saved);
   }
   static QStringList Listed(const std::vector<Reminders::Borrower>& borrowers) {
@@ -50,21 +50,21 @@ TEST_F(RemindersTest, ListsOverdueAndSoonDueByBorrower) {
   Lend("Jaws", "Ann", 3);  // beyond two days
   Lend("Big", "Carl O'Neil", -1);
   Lend("Up", "Bob", -9);
-  ASSERT_EQ(ReturnDVD("Up"), DVDOutcome::Saved);
+  ASSERT_EQ(ReturnDVD(db, "Up"), DVDOutcome::Saved);
   db.AddDvd("Nameless", {}, 1, {}, "2026-12-01", "2026-12-02");
   db.AddDvd("Rented", {}, 2, "Bob", "2026-12-01", "2026-12-02");
 
   // Ann's second lend saved her entry again without an address: the first one is gone.
-  EXPECT_EQ(Listed(Reminders::DueBorrowers(kToday, 2)),
+  EXPECT_EQ(Listed(Reminders::DueBorrowers(db, kToday, 2)),
             QStringList({"Ann<>=Alien:5,Zodiac:0,Heat:-1", "Carl O'Neil<>=Big:1"}));
-  CustomerFunctions::Customer ann = *CustomerFunctions::FindCustomer("Ann");
+  CustomerFunctions::Customer ann = *CustomerFunctions::FindCustomer(db, "Ann");
   ann.Text(CustomerFunctions::Field::Email) = " ann@example.org ";
-  CustomerFunctions::SaveCustomer(ann, CustomerFunctions::NameSpelling::Stored);
-  EXPECT_EQ(Listed(Reminders::DueBorrowers(kToday, 0)),
+  CustomerFunctions::SaveCustomer(db, ann, CustomerFunctions::NameSpelling::Stored);
+  EXPECT_EQ(Listed(Reminders::DueBorrowers(db, kToday, 0)),
             QStringList({"Ann<ann@example.org>=Alien:5,Zodiac:0", "Carl O'Neil<>=Big:1"}));
-  EXPECT_EQ(Listed({Reminders::DueBorrower("carl o'neil", kToday, 0)}),
+  EXPECT_EQ(Listed({Reminders::DueBorrower(db, "carl o'neil", kToday, 0)}),
             QStringList({"Carl O'Neil<>=Big:1"}));
-  EXPECT_TRUE(Reminders::DueBorrower("Bob", kToday, 2).dvds.empty());
+  EXPECT_TRUE(Reminders::DueBorrower(db, "Bob", kToday, 2).dvds.empty());
 }
 
 // Each field once, in any letter case; a title holding a field's name is not filled in again;
@@ -89,39 +89,39 @@ TEST_F(RemindersTest, LetterFillsTheTemplateAndTheMailtoKeepsItsText) {
   EXPECT_EQ(Reminders::RemindedText(kToday.addDays(-2), kToday), "reminded 2 days ago");
 
   // The template and the days are settings; the default is not stored as the user's own.
-  Reminders::SetTemplate("Dear {name}");
-  EXPECT_EQ(Reminders::Template(), "Dear {name}");
-  Reminders::SetTemplate("  ");
-  EXPECT_EQ(Reminders::Template(), Reminders::DefaultTemplate());
-  EXPECT_EQ(Reminders::WithinDays(), 2);
-  Reminders::SetWithinDays(5);
-  EXPECT_EQ(Reminders::WithinDays(), 5);
+  Reminders::SetTemplate(db, "Dear {name}");
+  EXPECT_EQ(Reminders::Template(db), "Dear {name}");
+  Reminders::SetTemplate(db, "  ");
+  EXPECT_EQ(Reminders::Template(db), Reminders::DefaultTemplate());
+  EXPECT_EQ(Reminders::WithinDays(db), 2);
+  Reminders::SetWithinDays(db, 5);
+  EXPECT_EQ(Reminders::WithinDays(db), 5);
 }
 
 // A reminder is noted on the borrower's open loans only, in one go, and announced once it has
 // committed; the list then says when.
 TEST_F(RemindersTest, ReminderIsNotedOnTheOpenLoansAndAnnounced) {
   Lend("Alien", "Ann", -5);
-  ASSERT_EQ(ReturnDVD("Alien"), DVDOutcome::Saved);
+  ASSERT_EQ(ReturnDVD(db, "Alien"), DVDOutcome::Saved);
   CustomerFunctions::Customer ann;
   ann.name = "Ann";
-  ASSERT_EQ(LendDVD("Alien", ann, kToday.addDays(-3), kToday.addDays(-1)), DVDOutcome::Saved);
+  ASSERT_EQ(LendDVD(db, "Alien", ann, kToday.addDays(-3), kToday.addDays(-1)), DVDOutcome::Saved);
   Lend("Heat", "Ann", 1);
   QStringList announced;
   const auto connection =
       QObject::connect(&ChangeNotice::Instance(), &ChangeNotice::BorrowersChanged,
                        [&](const QStringList& names) { announced << names; });
 
-  Reminders::RecordReminder(Reminders::DueBorrower("Ann", kToday.addDays(-2), 3),
+  Reminders::RecordReminder(db, Reminders::DueBorrower(db, "Ann", kToday.addDays(-2), 3),
                             kToday.addDays(-2));
-  Reminders::RecordReminder(Reminders::DueBorrower("Ann", kToday, 0), kToday);
+  Reminders::RecordReminder(db, Reminders::DueBorrower(db, "Ann", kToday, 0), kToday);
   QObject::disconnect(connection);
 
   EXPECT_EQ(announced, QStringList({"Ann", "Ann"}));
   EXPECT_EQ(db.Column("SELECT DVDTitle || '|' || Reminders || '|' || ifnull(LastReminded, '-') "
                       "FROM Loans ORDER BY LoanID"),
             QStringList({"Alien|0|-", "Alien|2|2026-12-20", "Heat|1|2026-12-18"}));
-  const auto listed = Reminders::DueBorrowers(kToday, 2);
+  const auto listed = Reminders::DueBorrowers(db, kToday, 2);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].reminders, 2);
   EXPECT_EQ(Reminders::RemindedText(listed[0].lastReminded, kToday), "reminded today");
@@ -137,12 +137,12 @@ TEST(CustomersUpgradeTest, OlderPhoneBookGainsTheEmailColumnAtItsEnd) {
       "INSERT INTO Customers VALUES ('Ann', '1 Main St', '', '', '', '555', '', '', 'late');");
   CustomerFunctions::InitCustomers(db.Db());
   EXPECT_EQ(db.Column("SELECT name FROM pragma_table_info('Customers')").last(), "Email");
-  auto ann = CustomerFunctions::FindCustomer("Ann");
+  auto ann = CustomerFunctions::FindCustomer(db, "Ann");
   ASSERT_TRUE(ann);
   EXPECT_EQ(ann->Text(CustomerFunctions::Field::Phone), "555");
   EXPECT_EQ(ann->Text(CustomerFunctions::Field::Email), "");
   ann->Text(CustomerFunctions::Field::Email) = "ann@example.org";
-  CustomerFunctions::SaveCustomer(*ann, CustomerFunctions::NameSpelling::Stored);
+  CustomerFunctions::SaveCustomer(db, *ann, CustomerFunctions::NameSpelling::Stored);
   EXPECT_EQ(db.Column("SELECT Notes || '|' || Email FROM Customers"),
             QStringList({"late|ann@example.org"}));
 }

@@ -64,7 +64,7 @@ TEST(SearchQueryTest, FindsTheseTitlesInTitleOrder) {
       {{.title = "千尋", .starring = "柊"}, {"千と千尋の神隠し"}}};
   for (const auto& [criteria, expected] : searches) {
     QStringList titles;
-    ReadDVDs(*SearchQuery(criteria), {}, [&](const DVDRecord& dvd) { titles << dvd.title; });
+    ReadDVDs(db, *SearchQuery(criteria), {}, [&](const DVDRecord& dvd) { titles << dvd.title; });
     EXPECT_EQ(titles, expected) << qPrintable(SearchClause(criteria));
   }
 }

@@ -9,6 +9,7 @@
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "settings/SettingsManager.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using namespace SettingsManager;
 using testsupport::TempDatabase;
@@ -50,50 +51,50 @@ TEST_F(SettingsTest, EachKindRoundTripsInItsOwnType) {
         Kind(std::numeric_limits<qint64>::min(), vbLongLong),
         Kind(std::numeric_limits<quint64>::max(), vbULongLong)}) {
     SCOPED_TRACE(value.typeName() + (' ' + value.toString().toStdString()));
-    WriteSetting("Key", value);
-    EXPECT_EQ(bits(ReadSetting("Key", "default")), bits(value));
+    WriteSetting(db, "Key", value);
+    EXPECT_EQ(bits(ReadSetting(db, "Key", "default")), bits(value));
     EXPECT_EQ(db.Column("SELECT SettingType FROM Settings WHERE SettingName = 'Key'"),
               QStringList{QString::number(kind)});
   }
 }
 
 TEST_F(SettingsTest, MissingNameGivesTheCallersDefault) {
-  EXPECT_EQ(ReadSetting("Never", 1.0), QVariant(1.0));
-  EXPECT_EQ(ReadSetting("Never", QVariant::fromValue<qint16>(7)).typeId(), QMetaType::Short);
-  WriteSetting("Ratio", 0.5);
-  EXPECT_EQ(ReadSetting("Ratio", 1), QVariant(0.5));
+  EXPECT_EQ(ReadSetting(db, "Never", 1.0), QVariant(1.0));
+  EXPECT_EQ(ReadSetting(db, "Never", QVariant::fromValue<qint16>(7)).typeId(), QMetaType::Short);
+  WriteSetting(db, "Ratio", 0.5);
+  EXPECT_EQ(ReadSetting(db, "Ratio", 1), QVariant(0.5));
 }
 
 TEST_F(SettingsTest, SecondWriteReplacesTypeAndValueInOneRow) {
-  WriteSetting("Key", 42);
-  WriteSetting("Key", "forty-two");
+  WriteSetting(db, "Key", 42);
+  WriteSetting(db, "Key", "forty-two");
   EXPECT_EQ(db.Column("SELECT SettingType || '=' || SettingValue FROM Settings"),
             QStringList{"8=forty-two"});
   // Names compare without regard to letter case, as all text in the program does.
-  WriteSetting("KEY", true);
+  WriteSetting(db, "KEY", true);
   EXPECT_EQ(db.Column("SELECT count(*) FROM Settings"), QStringList{"1"});
-  EXPECT_EQ(ReadSetting("key", false), QVariant(true));
+  EXPECT_EQ(ReadSetting(db, "key", false), QVariant(true));
   // A quote in a name neither breaks nor alters the lookup.
-  WriteSetting("O'Brien's list", 3);
-  EXPECT_EQ(ReadSetting("O'Brien's list", 0), QVariant(3));
+  WriteSetting(db, "O'Brien's list", 3);
+  EXPECT_EQ(ReadSetting(db, "O'Brien's list", 0), QVariant(3));
 }
 
 TEST_F(SettingsTest, WritingNullIsRefused) {
-  EXPECT_THROW(WriteSetting("Key", QVariant()), DatabaseError);
+  EXPECT_THROW(WriteSetting(db, "Key", QVariant()), DatabaseError);
 }
 
 TEST_F(SettingsTest, NumbersAndDatesDoNotDependOnTheLocale) {
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  WriteSetting("Ratio", 0.5);
-  WriteSetting("Width", 1234.5f);
-  WriteSetting("When", QDate(2026, 3, 1));
+  WriteSetting(db, "Ratio", 0.5);
+  WriteSetting(db, "Width", 1234.5f);
+  WriteSetting(db, "When", QDate(2026, 3, 1));
   EXPECT_EQ(db.Column("SELECT SettingValue FROM Settings ORDER BY rowid"),
             (QStringList{"0.5", "1234.5", "2026-03-01"}));
   // Read back in another locale, as a log-on start often has.
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  EXPECT_EQ(ReadSetting("Ratio", 0.0), QVariant(0.5));
-  EXPECT_EQ(ReadSetting("Width", 0.0f), QVariant(1234.5f));
-  EXPECT_EQ(ReadSetting("When", QDate()), QVariant(QDate(2026, 3, 1)));
+  EXPECT_EQ(ReadSetting(db, "Ratio", 0.0), QVariant(0.5));
+  EXPECT_EQ(ReadSetting(db, "Width", 0.0f), QVariant(1234.5f));
+  EXPECT_EQ(ReadSetting(db, "When", QDate()), QVariant(QDate(2026, 3, 1)));
   EXPECT_TRUE(folder.ErrorLog().isEmpty());
 }
 
@@ -101,9 +102,9 @@ TEST_F(SettingsTest, UnconvertibleStoredValueGivesDefaultAndIsLogged) {
   db.Db()->Execute(
       QStringLiteral("INSERT INTO Settings VALUES ('Ratio', 5, '0,5'), ('Left', 4, 'wide'), "
                      "('Flag', 11, 'maybe')"));
-  EXPECT_EQ(ReadSetting("Ratio", 0.5), QVariant(0.5));
-  EXPECT_EQ(ReadSetting("Left", 100.0f), QVariant(100.0f));
-  EXPECT_EQ(ReadSetting("Flag", false), QVariant(false));
+  EXPECT_EQ(ReadSetting(db, "Ratio", 0.5), QVariant(0.5));
+  EXPECT_EQ(ReadSetting(db, "Left", 100.0f), QVariant(100.0f));
+  EXPECT_EQ(ReadSetting(db, "Flag", false), QVariant(false));
   const QString log = folder.ErrorLog();
   EXPECT_TRUE(log.contains("\"Ratio\" holds \"0,5\"")) << qPrintable(log);
   EXPECT_TRUE(log.contains("\"Flag\" holds \"maybe\""));
@@ -126,10 +127,10 @@ TEST(ConvertSetting, FollowsTheKindCodes) {
 }
 
 TEST_F(SettingsTest, WithoutADatabaseTheFailureIsReportedAndTheDefaultGiven) {
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::Close(db);
   testsupport::ScriptedMessageBox box;
   box.Answer(seams::MsgAnswer::Yes);
-  EXPECT_EQ(ReadSetting("Anything", 5), QVariant(5));
+  EXPECT_EQ(ReadSetting(db, "Anything", 5), QVariant(5));
   ASSERT_EQ(box.Shown().size(), 1u);
   EXPECT_TRUE(box.Shown()[0].text.startsWith("A function failed.\r\n\r\nError Number: "));
   EXPECT_TRUE(folder.ErrorLog().startsWith("A function failed."));

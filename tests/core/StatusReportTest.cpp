@@ -31,9 +31,9 @@ class StatusReportTest : public ::testing::Test {
 const QStringList kHead = {"******* DVD Report *******", "", "*** Totals ***", ""};
 
 TEST_F(StatusReportTest, EmptyCollectionGivesTheShortReport) {
-  EXPECT_EQ(StatusReportLines(kToday), kHead + QStringList({"Total DVDs: 0."}));
-  EXPECT_EQ(OverdueCount(kToday), 0);
-  EXPECT_TRUE(InventoryTitles().isEmpty());
+  EXPECT_EQ(StatusReportLines(db, kToday), kHead + QStringList({"Total DVDs: 0."}));
+  EXPECT_EQ(OverdueCount(db, kToday), 0);
+  EXPECT_TRUE(InventoryTitles(db).isEmpty());
 }
 
 // Due today is lent, not overdue; status 3 counts in the total only; a borrower gone from the
@@ -55,7 +55,7 @@ TEST_F(StatusReportTest, TotalsAndBreakDownListsFollowTheBorrowersAndSortByTitle
   db.AddDvd("Batman");
 
   EXPECT_EQ(
-      StatusReportLines(kToday),
+      StatusReportLines(db, kToday),
       kHead + QStringList({"Total DVDs: 8", "- Total Loaned: 5", "- Total Overdue: 2",
                            "- Total In Stock: 2", "", "*** Break Down ***", "",
                            "-- DVDs Overdue --", "Brazil, Loaned To: Gone",
@@ -64,24 +64,24 @@ TEST_F(StatusReportTest, TotalsAndBreakDownListsFollowTheBorrowersAndSortByTitle
                            "", "-- DVDs Loaned--", "Amélie, Loaned To: Cy, Phone: NOT ENTERED",
                            "Heat, Loaned To: Ann, Phone: 555-0101", "Nameless", "",
                            "-- DVDs In Stock--", "Batman", "yojimbo"}));
-  EXPECT_EQ(OverdueCount(kToday), 2);
+  EXPECT_EQ(OverdueCount(db, kToday), 2);
 }
 
 TEST_F(StatusReportTest, InventoryTitlesAreInTitleOrderWithAnAbsentTitleEmpty) {
   db.AddDvd("yojimbo");
   db.AddDvd("Batman", {}, 1, "Ann", "2026-11-20", "2026-11-21");
   db.Db()->Execute("INSERT INTO Inventory (DVDTitle) VALUES (NULL)");
-  EXPECT_EQ(InventoryTitles(), QStringList({"", "Batman", "yojimbo"}));
+  EXPECT_EQ(InventoryTitles(db), QStringList({"", "Batman", "yojimbo"}));
 }
 
 TEST_F(StatusReportTest, UsableReportFontSizesAreKeptOthersPrintAtTen) {
-  EXPECT_EQ(ReportPointSize(), 10);  // no setting
+  EXPECT_EQ(ReportPointSize(db), 10);  // no setting
   // Each kept size follows one that is not, so that a stale value would show.
   const std::pair<QVariant, double> sizes[] = {{0, 10},     {14, 14},   {-3, 10}, {10.5, 10.5},
                                                {"big", 10}, {"12", 12}, {500, 10}};
   for (const auto& [stored, expected] : sizes) {
-    SettingsManager::WriteSetting("ReportFontSize", stored);
-    EXPECT_EQ(ReportPointSize(), expected) << qPrintable(stored.toString());
+    SettingsManager::WriteSetting(db, "ReportFontSize", stored);
+    EXPECT_EQ(ReportPointSize(db), expected) << qPrintable(stored.toString());
   }
 }
 

@@ -9,12 +9,9 @@
 #include <QProcess>
 #include <stdexcept>
 
-#include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
-#include "inventory/InventoryFunctions.h"
-#include "phonebook/CustomerFunctions.h"
 #include "scanner/ScannerFunctions.h"
-#include "settings/SettingsManager.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 namespace testsupport {
 namespace {
@@ -55,24 +52,13 @@ void ExpectBox(const seams::MessageRequest& shown, const QString& text, const QS
 
 TempDatabase::TempDatabase() {
   if (!dir_.isValid()) throw std::runtime_error("no temporary folder");
-  path_ = dir_.filePath("ReelKeeper.mdb");
-  DatabaseFunctions::OpenSharedDatabase(path_);
-  InitAllTables();
+  DatabaseMaintenance::Open(*this, dir_.filePath("ReelKeeper.mdb"));
 }
 
 TempDatabase::~TempDatabase() {
   // As the program's end does: nothing reads the file on another thread once it is closed.
-  ChoiceLists::StopReadingAhead();
-  DatabaseFunctions::CloseDatabase();
-}
-
-DatabaseHandle TempDatabase::Db() const { return DatabaseFunctions::GetDatabase(); }
-
-void TempDatabase::InitAllTables() {
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
-  SettingsManager::InitSettings(db);
-  InventoryFunctions::InitInventory(db);
-  CustomerFunctions::InitCustomers(db);
+  ChoiceLists::StopReadingAhead(*this);
+  DatabaseMaintenance::Close(*this);
 }
 
 void TempDatabase::AddDvd(const QString& title, const QString& category, qint32 status,

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <vector>
 
+#include "app/Collection.h"
 #include "data/Database.h"
 #include "seams/Clock.h"
 #include "seams/MessageBox.h"
@@ -55,18 +56,14 @@ class FixedClock final : public seams::Clock {
   QDate today_;
 };
 
-// A fresh database file in its own temporary folder, opened as the shared database with the
-// three tables made; closed and removed again at the end of the test.
-class TempDatabase {
+// A fresh database file in its own temporary folder, opened as a collection of its own with its
+// tables made, as every start does; closed and removed again at the end of the test.
+class TempDatabase : public Collection {
  public:
   TempDatabase();
   ~TempDatabase();
 
-  const QString& Path() const { return path_; }
   QString Folder() const { return dir_.path(); }
-  DatabaseHandle Db() const;
-  // Runs the three table owners on the shared database, as every start does.
-  static void InitAllTables();
   // Inserts one DVD row with plain SQL (bound parameters).
   void AddDvd(const QString& title, const QString& category = {}, qint32 status = 0,
               const QString& name = {}, const QString& date = "2000-01-01",
@@ -79,7 +76,6 @@ class TempDatabase {
 
  private:
   QTemporaryDir dir_;
-  QString path_;
 };
 
 // Makes a fresh temporary folder the current one for as long as it lives: the error report's

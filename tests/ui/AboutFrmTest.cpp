@@ -69,7 +69,7 @@ class AboutFrmTest : public ReelKeeperFrmTest {
 
   // The window as the main window shows it, loaded.
   std::unique_ptr<AboutFrm> Open() {
-    auto about = std::make_unique<AboutFrm>();
+    auto about = std::make_unique<AboutFrm>(db);
     about->LoadForm();
     about->show();
     return about;
@@ -205,7 +205,7 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   EXPECT_EQ(testsupport::Sqlite3Shell(backups.filePath(kept[1]), "SELECT DVDTitle FROM Inventory"),
             "Schindler's List");
   // The dialogs' choice lists are read ahead for the cleaned file.
-  EXPECT_TRUE(QTest::qWaitFor([] { return ChoiceLists::Ready(); }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return ChoiceLists::Ready(db); }, 10000));
   // A command goes on to write to the cleaned file.
   Click("Schindler's List");
   boxes.Answer(MsgAnswer::Yes);

@@ -22,7 +22,7 @@ class AddEditFrmTest : public DialogTest<AddEditFrm> {
 
   // Opens the dialog for a new DVD (no title) or for the stored DVD of that title.
   AddEditFrm& Open(const QString& edited) {
-    frm = std::make_unique<AddEditFrm>();
+    frm = std::make_unique<AddEditFrm>(db);
     frm->AddMode = edited.isEmpty();
     frm->TitleCaption = edited.isEmpty() ? "Add DVD" : "Edit " + edited;
     frm->DVDTitle = edited;
@@ -127,7 +127,7 @@ TEST_F(AddEditFrmTest, EditedDVDDeletedBehindTheDialogSaysErrorAndStaysOpen) {
 // list); filling them must leave the caller's texts in the boxes. A code the caller gives (a scan)
 // is locked in its box.
 TEST_F(AddEditFrmTest, CallersTextsStayWhenTheChoiceListsAreFilled) {
-  frm = std::make_unique<AddEditFrm>();
+  frm = std::make_unique<AddEditFrm>(db);
   frm->DVDTitle = "Alien";
   frm->Category = "horror";
   frm->Rated = "NC-17";
@@ -176,10 +176,10 @@ TEST_F(AddEditFrmTest, DialogsAreReadableAndTabInTheirOrder) {
     std::unique_ptr<SavingDialog> window;
     QStringList order;
   };
-  Dialog dialogs[] = {{std::make_unique<AddEditFrm>(),
+  Dialog dialogs[] = {{std::make_unique<AddEditFrm>(db),
                        {"TitleTxt", "CategoryTxt", "RatedTxt", "StarringTxt", "BarCodeTxt",
                         "DescriptionTxt", "OkButton", "CancelButton"}},
-                      {std::make_unique<LoanFrm>(),
+                      {std::make_unique<LoanFrm>(db),
                        {"NameTxt", "AddressTxt", "CityTxt", "StateTxt", "ZipTxt", "PhoneTxt",
                         "FaxTxt", "CellTxt", "EmailTxt", "OutDateTxt", "DaysDueTxt", "DueDateTxt",
                         "NotesTxt", "OkButton", "CancelButton", "RemoveButton"}}};

@@ -47,7 +47,7 @@ TEST_F(BackupCommandsTest, BackUpWhileRunningThenRestoreIt) {
   EXPECT_EQ(QFileInfo(Choose("BackUp", copy)).fileName(), "ReelKeeper-2024-04-10.mdb");
   EXPECT_EQ(StatusBarText(), "Backup Complete: " + copy);
 
-  ASSERT_EQ(InventoryFunctions::DeleteDVD("Alien"), InventoryFunctions::DVDOutcome::Saved);
+  ASSERT_EQ(InventoryFunctions::DeleteDVD(db, "Alien"), InventoryFunctions::DVDOutcome::Saved);
   ASSERT_EQ(ListTitles(), QStringList{"Heat"});
   boxes.Answer(MsgAnswer::Yes);
   Choose("Restore", copy);
@@ -63,7 +63,7 @@ TEST_F(BackupCommandsTest, BackUpWhileRunningThenRestoreIt) {
       testsupport::Sqlite3Shell(db.Path() + ".before-restore", "SELECT DVDTitle FROM Inventory"),
       "Heat");
   // The program goes on with the restored file.
-  ASSERT_EQ(InventoryFunctions::DeleteDVD("Alien"), InventoryFunctions::DVDOutcome::Saved);
+  ASSERT_EQ(InventoryFunctions::DeleteDVD(db, "Alien"), InventoryFunctions::DVDOutcome::Saved);
   EXPECT_EQ(db.Column("SELECT DVDTitle FROM Inventory"), QStringList{"Heat"});
 }
 

@@ -80,7 +80,7 @@ TEST_F(DVDListTest, RowCarriesItsCellsPictureAndBoldFromTheRowRules) {
   database.AddDvd("Late\r\nFilm", "Drama", 1, "Ann", "2026-11-20", "2026-12-01", "007", "PG",
                   "Someone");
   database.AddDvd("Shelf", "Comedy");
-  DVDListView list;
+  DVDListView list{database};
   Load(list);
   DVDListModel* model = list.Model();
   ASSERT_EQ(model->rowCount(), 2);
@@ -134,7 +134,7 @@ class LoadedListTest : public DVDListTest {
     list.SelectTitle(title);
   }
 
-  DVDListView list;
+  DVDListView list{database};
   int clicks = 0;
 };
 
@@ -279,7 +279,7 @@ TEST_F(DVDListTest, SortIgnoresCaseKeepsAccentsWithTheirLettersWhateverTheLocale
   for (const char* title :
        {"fig", "Ivy", "éclair", "Yak", "Eagle", "ezra", "apple", "Jam", "Banana", "Écu", "delta"})
     database.AddDvd(QString::fromUtf8(title));
-  DVDListView list;
+  DVDListView list{database};
   Load(list);
   SortListByColumn(&list, 0);
   QLocale::setDefault(saved);
@@ -298,7 +298,7 @@ TEST_F(DVDListTest, ModelPassesTheItemModelTester) {
   database.AddDvd("One", "a", 1, "Ann", "2026-11-01", "2026-11-02");
   database.AddDvd("Two", "b");
   database.AddDvd("Three", "c");
-  DVDListView list;
+  DVDListView list{database};
   QAbstractItemModelTester tester(list.Model(),
                                   QAbstractItemModelTester::FailureReportingMode::Warning);
   Load(list);
@@ -324,7 +324,7 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
   database.AddDvd("B", "Action");
   database.AddDvd("C", "Musical");
   {
-    DVDListView list;
+    DVDListView list{database};
     Load(list);
     list.header()->resizeSection(0, 250);
     list.header()->resizeSection(2, 90);
@@ -334,12 +334,12 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
     SortListByColumn(&list, 1);
     list.SaveListLayout(QString());
   }
-  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnWidth1", 0).toFloat(),
+  EXPECT_EQ(SettingsManager::ReadSetting(database, "DVDList_ColumnWidth1", 0).toFloat(),
             float(250 * TwipsPerPixel(nullptr)));
-  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnPosition6", 0).toInt(), 1);
-  EXPECT_EQ(SettingsManager::ReadSetting("DVDList_ColumnPosition1", 0).toInt(), 2);
+  EXPECT_EQ(SettingsManager::ReadSetting(database, "DVDList_ColumnPosition6", 0).toInt(), 1);
+  EXPECT_EQ(SettingsManager::ReadSetting(database, "DVDList_ColumnPosition1", 0).toInt(), 2);
 
-  DVDListView list;
+  DVDListView list{database};
   list.LoadListColumns();
   list.LoadListLayout(QString(), 200);
   list.Reload(DVDQuery::List());
@@ -358,14 +358,14 @@ TEST_F(DVDListTest, LayoutIsSavedAndRestored) {
 TEST_F(DVDListTest, FewerStoredColumnsTrimTheListAndOddPositionsStillOrderIt) {
   const qint16 positions[] = {3, 3, -9, 40};
   for (int i = 0; i < 4; ++i)
-    SettingsManager::WriteSetting(QStringLiteral("DVDList_ColumnPosition%1").arg(i + 1),
+    SettingsManager::WriteSetting(database, QStringLiteral("DVDList_ColumnPosition%1").arg(i + 1),
                                   positions[i]);
-  SettingsManager::WriteSetting("DVDList_HeaderCount", 4);
-  SettingsManager::WriteSetting("DVDList_ColumnText2", "Kind");
-  SettingsManager::WriteSetting("DVDList_Sorted", true);
-  SettingsManager::WriteSetting("DVDList_SortKey", QVariant::fromValue<qint16>(9));
+  SettingsManager::WriteSetting(database, "DVDList_HeaderCount", 4);
+  SettingsManager::WriteSetting(database, "DVDList_ColumnText2", "Kind");
+  SettingsManager::WriteSetting(database, "DVDList_Sorted", true);
+  SettingsManager::WriteSetting(database, "DVDList_SortKey", QVariant::fromValue<qint16>(9));
   database.AddDvd("A", "Western");
-  DVDListView list;
+  DVDListView list{database};
   list.LoadListColumns();
   list.LoadListLayout(QString(), 200);
   list.Reload(DVDQuery::List());
@@ -387,7 +387,7 @@ class WindowPlacementTest : public DVDListTest {
 // screen in size, or the default placement a report window passes (its current one).
 TEST_F(WindowPlacementTest, NothingStoredGivesTheDefaults) {
   QWidget window;
-  LoadWindow(&window, "ReelKeeperFrm", 2, nullptr);
+  LoadWindow(database, &window, "ReelKeeperFrm", 2, nullptr);
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
   EXPECT_EQ(window.normalGeometry(),
@@ -397,7 +397,7 @@ TEST_F(WindowPlacementTest, NothingStoredGivesTheDefaults) {
   QWidget report;
   report.setGeometry(120, 90, 300, 200);
   const WindowPlacement current = CurrentPlacement(&report);
-  LoadWindow(&report, "DVDReportFrm", -1, &current);
+  LoadWindow(database, &report, "DVDReportFrm", -1, &current);
   EXPECT_EQ(report.geometry(), QRect(120, 90, 300, 200));
   EXPECT_EQ(report.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), 0);
 }
@@ -412,14 +412,16 @@ TEST_F(WindowPlacementTest, StateAndNormalPlacementComeBackExactly) {
       window.setGeometry(100, 80, 400, 300);
       window.show();
       window.setWindowState(state);
-      SaveWindow(&window, "PhoneBookFrm");
+      SaveWindow(database, &window, "PhoneBookFrm");
     }
-    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmWindowState", -1).toInt(), code);
-    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmLeft", 0).toFloat(), float(Twips(100)));
-    EXPECT_EQ(SettingsManager::ReadSetting("PhoneBookFrmHeight", 0).toFloat(), float(Twips(300)));
+    EXPECT_EQ(SettingsManager::ReadSetting(database, "PhoneBookFrmWindowState", -1).toInt(), code);
+    EXPECT_EQ(SettingsManager::ReadSetting(database, "PhoneBookFrmLeft", 0).toFloat(),
+              float(Twips(100)));
+    EXPECT_EQ(SettingsManager::ReadSetting(database, "PhoneBookFrmHeight", 0).toFloat(),
+              float(Twips(300)));
 
     QWidget window;
-    LoadWindow(&window, "PhoneBookFrm", 2, nullptr);
+    LoadWindow(database, &window, "PhoneBookFrm", 2, nullptr);
     EXPECT_EQ(window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), state) << state;
     EXPECT_EQ(window.normalGeometry(), QRect(100, 80, 400, 300)) << state;
   }
@@ -438,13 +440,13 @@ class AbsurdPlacementTest : public WindowPlacementTest,
 
 TEST_P(AbsurdPlacementTest, WindowStillOpensUsableOnScreen) {
   const AbsurdCase& c = GetParam();
-  SettingsManager::WriteSetting("OddFrmLeft", c.left);
-  SettingsManager::WriteSetting("OddFrmTop", c.top);
-  SettingsManager::WriteSetting("OddFrmWidth", c.width);
-  SettingsManager::WriteSetting("OddFrmHeight", c.height);
-  SettingsManager::WriteSetting("OddFrmWindowState", c.state);
+  SettingsManager::WriteSetting(database, "OddFrmLeft", c.left);
+  SettingsManager::WriteSetting(database, "OddFrmTop", c.top);
+  SettingsManager::WriteSetting(database, "OddFrmWidth", c.width);
+  SettingsManager::WriteSetting(database, "OddFrmHeight", c.height);
+  SettingsManager::WriteSetting(database, "OddFrmWindowState", c.state);
   QWidget window;
-  LoadWindow(&window, "OddFrm", 0, nullptr);
+  LoadWindow(database, &window, "OddFrm", 0, nullptr);
   const QRect placed = window.geometry();
   EXPECT_TRUE(Available().contains(placed))
       << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();

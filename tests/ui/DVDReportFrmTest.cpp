@@ -212,7 +212,7 @@ class DVDReportFrmTest : public ReelKeeperFrmTest {
   }
 
   DVDReportFrm& Open() {
-    report = std::make_unique<DVDReportFrm>();
+    report = std::make_unique<DVDReportFrm>(db);
     report->LoadForm();
     return *report;
   }
@@ -243,7 +243,7 @@ TEST_F(DVDReportFrmTest, ReportPrintsWithinThePrintableAreaAtTheReportFontSize) 
   window.AddLine(longWords.join(u' '));
   for (int i = 1; i <= 120; ++i) window.AddLine(QStringLiteral("Line%1").arg(i));
   Press("PrintButton");
-  SettingsManager::WriteSetting(QStringLiteral("ReportFontSize"), 14);
+  SettingsManager::WriteSetting(db, QStringLiteral("ReportFontSize"), 14);
   Press("PrintButton");
   ASSERT_EQ(printer.jobs.size(), 2);
   EXPECT_EQ(printer.titles[0], "Desk Printer|DVD Status Report|Letter");

@@ -57,13 +57,13 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
 
   // Every row read with the list's own query, cells made by the row rules, then a stable sort
   // of the column's texts.
-  QStringList FullRead() const {
+  QStringList FullRead() {
     std::vector<DVDField> fields;
     for (size_t c = 0; c < kColumns.size(); ++c)
       fields.push_back(c == 0 ? DVDField::Title : FieldOfColumn(kColumns[c].key));
     std::vector<std::pair<QStringList, QString>> rows;
     ShortDateTexts dates;
-    ReadDVDs(DVDQuery::List(), fields, [&](const DVDRecord& dvd) {
+    ReadDVDs(db, DVDQuery::List(), fields, [&](const DVDRecord& dvd) {
       const DVDRowState state = RowState(dvd, kToday);
       QStringList cells;
       for (const DVDField field : fields)
@@ -101,7 +101,7 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
     db.AddDvd(QStringLiteral("Film %1").arg(i * 7919 % 300), i % 3 ? "Drama" : "drama", i % 5 == 0,
               {}, "2024-04-01", QStringLiteral("2024-04-%1").arg(1 + i % 20, 2, 10, QChar(u'0')));
   }
-  DVDListModel model;
+  DVDListModel model(db);
   model.SetColumns(kColumns);
   auto fill = [&] {
     model.LoadFromQuery(DVDQuery::List());
@@ -117,7 +117,7 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   for (const QString& title : change.titles) {
     const int row = model.FindTitle(title);
     EXPECT_EQ(row < 0 ? QString() : model.TitleAt(row).toLower(),
-              FindDVD(title) ? title.toLower() : QString());
+              FindDVD(db, title) ? title.toLower() : QString());
   }
 }
 
@@ -135,21 +135,21 @@ CustomerFunctions::Customer Borrower(const char* name) {
 }
 
 const Change kChanges[] = {
-    {"Add", [](auto&) { AddDVD(Catalogue("Fargo", "Crime")); }, {"Fargo"}},
+    {"Add", [](auto& db) { AddDVD(db, Catalogue("Fargo", "Crime")); }, {"Fargo"}},
     {"Rename",
-     [](auto&) { UpdateDVD("Alien", Catalogue("Aliens", "Action")); },
+     [](auto& db) { UpdateDVD(db, "Alien", Catalogue("Aliens", "Action")); },
      {"Alien", "Aliens"}},
     {"OnlyTheLetterCase",
-     [](auto&) { UpdateDVD("heat", Catalogue("HEAT", "Crime")); },
+     [](auto& db) { UpdateDVD(db, "heat", Catalogue("HEAT", "Crime")); },
      {"heat", "HEAT"}},
     {"LendOverdue",
-     [](auto&) { LendDVD("École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
+     [](auto& db) { LendDVD(db, "École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
      {"École"}},
     {"LendDueLast",
-     [](auto&) { LendDVD("Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
+     [](auto& db) { LendDVD(db, "Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
      {"Heat"}},
-    {"Return", [](auto&) { ReturnDVD("Brazil"); }, {"Brazil"}},
-    {"Delete", [](auto&) { DeleteDVD("Up"); }, {"Up"}},
+    {"Return", [](auto& db) { ReturnDVD(db, "Brazil"); }, {"Brazil"}},
+    {"Delete", [](auto& db) { DeleteDVD(db, "Up"); }, {"Up"}},
     // Another program's writes reach the list through the file's triggers alone.
     {"AnotherProgram",
      [](testsupport::TempDatabase& db) {

@@ -27,11 +27,11 @@ class LoanFrmTest : public DialogTest<LoanFrm> {
   }
 
   LoanFrm& Open(bool editMode = false) {
-    frm = std::make_unique<LoanFrm>();
+    frm = std::make_unique<LoanFrm>(db);
     frm->DVDTitle = "Heat";
     frm->TitleCaption = "Loan Heat";
     frm->EditMode = editMode;
-    const auto state = InventoryFunctions::FindLoanState("Heat");
+    const auto state = InventoryFunctions::FindLoanState(db, "Heat");
     frm->Seen = {state->status, state->name};
     frm->show();
     return *frm;

@@ -24,7 +24,7 @@ class PhoneBookFrmTest : public DialogTest<PhoneBookFrm> {
   }
 
   void Open() {
-    frm = std::make_unique<PhoneBookFrm>();
+    frm = std::make_unique<PhoneBookFrm>(db);
     ASSERT_TRUE(frm->LoadForm());
     frm->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
@@ -189,8 +189,8 @@ TEST(PhoneBookLayoutTest, HalvesShareTheBandAtTheRatioAndNothingGoesNegative) {
 // A modal window that opened minimized would leave the main window blocked, with nothing on the
 // screen to restore; a separator beyond the window could not be dragged back.
 TEST_F(PhoneBookFrmTest, AWindowStoredMinimizedOpensNormalAndAStrayRatioIsPulledIn) {
-  SettingsManager::WriteSetting("PhoneBookFrmWindowState", qint32(1));
-  SettingsManager::WriteSetting("PhoneBookFrmSeparatorRatio", 5.0f);
+  SettingsManager::WriteSetting(db, "PhoneBookFrmWindowState", qint32(1));
+  SettingsManager::WriteSetting(db, "PhoneBookFrmSeparatorRatio", 5.0f);
   Open();
   EXPECT_FALSE(frm->windowState() & Qt::WindowMinimized);
   EXPECT_FLOAT_EQ(frm->SeparatorRatio, 0.875f);

@@ -26,7 +26,7 @@ class ReelKeeperFrmTest : public ::testing::Test {
   void SetUp() override { FormHelpers::ResetTypeAhead(); }
 
   ReelKeeperFrm& Load() {
-    frm = std::make_unique<ReelKeeperFrm>();
+    frm = std::make_unique<ReelKeeperFrm>(db);
     frm->LoadForm();
     return *frm;
   }

@@ -120,7 +120,7 @@ namespace {
 TEST_F(PhoneTabTest, BorrowersLoansAreShownAndLeadToTheirDVD) {
   CustomerFunctions::Customer bob;
   bob.name = "Bob";
-  ASSERT_EQ(InventoryFunctions::LendDVD("Beta", bob, Today().addDays(-9), Today().addDays(-2)),
+  ASSERT_EQ(InventoryFunctions::LendDVD(db, "Beta", bob, Today().addDays(-9), Today().addDays(-2)),
             InventoryFunctions::DVDOutcome::Saved);
   frm->show();
   Find<QTabWidget>("Tabs")->setCurrentIndex(2);

@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, LayoutWrittenAtCloseIsRestoredAtTheNextLoad) {
   EXPECT_EQ(commits, 1);
   EXPECT_EQ(unloaded.count(), 1);
   EXPECT_FALSE(frm->isVisible());
-  EXPECT_GT(SettingsManager::ReadSetting("DVDList_HeaderCount", 0).toInt(), 0);
+  EXPECT_GT(SettingsManager::ReadSetting(db, "DVDList_HeaderCount", 0).toInt(), 0);
   frm->close();  // a second close does not unload again
   EXPECT_EQ(unloaded.count(), 1);
 
@@ -249,9 +249,9 @@ TEST_F(MainWindowTest, HistoryTabFollowsTheLoansAndLeadsToTheBorrower) {
   ann.Text(CustomerFunctions::Field::Phone) = "555-0100";
   using namespace InventoryFunctions;
   for (int days : {-20, -5}) {
-    ASSERT_EQ(LendDVD("Heat", ann, Today().addDays(days), Today().addDays(days + 2)),
+    ASSERT_EQ(LendDVD(db, "Heat", ann, Today().addDays(days), Today().addDays(days + 2)),
               DVDOutcome::Saved);
-    ASSERT_EQ(ReturnDVD("Heat"), DVDOutcome::Saved);
+    ASSERT_EQ(ReturnDVD(db, "Heat"), DVDOutcome::Saved);
   }
   auto* loans = Find<QTreeWidget>("LoansTxt");
   ASSERT_EQ(loans->topLevelItemCount(), 2);

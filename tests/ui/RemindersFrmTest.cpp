@@ -34,7 +34,7 @@ class RemindersFrmTest : public ReelKeeperFrmTest {
     CustomerFunctions::Customer borrower;
     borrower.name = name;
     borrower.Text(CustomerFunctions::Field::Email) = email;
-    ASSERT_EQ(InventoryFunctions::LendDVD(title, borrower, Today().addDays(-14),
+    ASSERT_EQ(InventoryFunctions::LendDVD(db, title, borrower, Today().addDays(-14),
                                           Today().addDays(dueInDays)),
               InventoryFunctions::DVDOutcome::Saved);
   }

@@ -27,7 +27,7 @@ class SearchFrmTest : public ReelKeeperFrmTest {
   }
 
   void Open() {
-    owned = std::make_unique<SearchFrm>(frm.get());
+    owned = std::make_unique<SearchFrm>(db, frm.get());
     search = owned.get();
     ASSERT_TRUE(search->LoadForm());
     search->show();

@@ -9,8 +9,8 @@
 
 struct sqlite3;
 
-// One open database file. The program shares one of these (DatabaseFunctions::GetDatabase) and
-// the table owners keep copies of the handle, hence the shared pointer.
+// One open database file. A collection (app/Collection.h) holds the one the program works on,
+// and recordsets and transactions keep copies of the handle, hence the shared pointer.
 class Database {
  public:
   // Opens an existing SQLite file for reading and writing, with the program's dialect installed.

@@ -325,21 +325,13 @@ void RemoveCopy(const QString& copy) {
 void SetCleanupStepHook(std::function<void(CleanupStep)> hook) { stepHook = std::move(hook); }
 
 CleanupSummary CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options) {
-  QString path;
-  if (db) {
-    path = db->Name();
-    db->Close();
-  } else if (const DatabaseHandle shared = GetDatabase()) {
-    path = shared->Name();
-  }
-  // The data store holds no open database afterwards, whichever handle was given.
-  CloseDatabase();
-  if (path.isEmpty()) return {};
+  if (!db) return {};
+  const QString path = db->Name();
+  db->Close();
   return CleanDatabaseFile(path, options);
 }
 
 CleanupSummary CleanDatabaseFile(const QString& given, const CleanupOptions& options) {
-  CloseDatabase();
   // Through a link the file it leads to is cleaned, and the link stays.
   const QString path = DatabaseFile::ResolvedPath(given);
   Step(CleanupStep::Started);

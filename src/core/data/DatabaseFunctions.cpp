@@ -39,10 +39,6 @@ bool DeclareDerivedTable(const QString& name) {
 const QStringList& DerivedTables() { return DerivedTablesDeclared(); }
 namespace {
 
-DatabaseHandle sharedDatabase;
-QString lastPath;
-NewDatabaseSetUp installedSetUp;
-
 const QString kSource = QStringLiteral("DatabaseFunctions");
 
 QString DeclaredType(short type) {
@@ -141,41 +137,6 @@ DatabaseHandle CreateNew(const QString& path, const QString& file,
 
 }  // namespace
 
-DatabaseHandle GetDatabase() { return sharedDatabase; }
-
-void SetDatabase(DatabaseHandle db) {
-  if (db == sharedDatabase) return;
-  CloseDatabase();
-  sharedDatabase = std::move(db);
-}
-
-bool IsDatabaseOpen() { return sharedDatabase && sharedDatabase->IsOpen(); }
-
-void CloseDatabase() {
-  if (sharedDatabase) {
-    sharedDatabase->Close();
-    sharedDatabase.reset();
-  }
-}
-
-QString GetDatabasePath() { return lastPath; }
-
-void SetDatabasePath(const QString& path) { lastPath = path; }
-
-void SetNewDatabaseSetUp(NewDatabaseSetUp setUp) { installedSetUp = std::move(setUp); }
-
-DatabaseHandle OpenSharedDatabase(const QString& path) {
-  const QString target = path.isEmpty() ? GetDatabasePath() : path;
-  if (target.isEmpty()) return {};
-  SetDatabasePath(target);
-  if (sharedDatabase) {
-    if (sharedDatabase->IsOpen() && sharedDatabase->Name() == target) return sharedDatabase;
-    CloseDatabase();
-  }
-  SetDatabase(OpenOrCreateDatabase(target));
-  return sharedDatabase;
-}
-
 DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp& setUpNew) {
   // Through a link the file itself is made or opened: the link stays, and one that leads
   // nowhere is refused rather than replaced by an empty database.
@@ -190,7 +151,7 @@ DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp&
   // An empty file holds nothing to lose: it is what a crash during a first start could leave
   // with other programs, so it is treated as missing.
   if (!info.exists() || info.size() == 0) {
-    return CreateNew(path, file, setUpNew ? setUpNew : installedSetUp);
+    return CreateNew(path, file, setUpNew);
   }
   DatabaseHandle db = DatabaseFile::OpenExisting(path, DatabaseFile::Purpose::Use);
   RemoveCleanupLeftover(file);

@@ -14,8 +14,8 @@ namespace seams {
 class ProgressSink;
 }
 
-// The one shared database of the process, opening and creating the file, and the mechanism by
-// which the table owners create and extend their tables at every start.
+// Opening and creating a database file, and the mechanism by which the table owners create and
+// extend their tables at every start. Which file is open is the collection's (app/Collection.h).
 namespace DatabaseFunctions {
 
 // The engine's field type codes, as the table owners pass them.
@@ -33,30 +33,17 @@ enum FieldType : short {
 constexpr qint32 kApplicationId = 0x52654B70;  // "ReKp"
 constexpr int kSchemaVersion = 1;
 
-DatabaseHandle GetDatabase();
-void SetDatabase(DatabaseHandle db);
-bool IsDatabaseOpen();
-void CloseDatabase();
-
+// What a new database file gets before it takes its name (the program's tables). Without one a
+// new file holds only the engine's own set-up.
 using NewDatabaseSetUp = std::function<void(const DatabaseHandle&)>;
 
-// What every new database file gets before it takes its name (the program's tables); the
-// program installs it once at start, and every path that creates a file uses it. Without one a
-// new file holds only the engine's own set-up, and its tables come with the first InitTables.
-void SetNewDatabaseSetUp(NewDatabaseSetUp setUp);
-
-// Opens the file as the shared database (reusing it when the same path is open already); with
-// an empty path, the last path. Empty handle when no path is known.
-DatabaseHandle OpenSharedDatabase(const QString& path);
 // Opens the file, or creates it when it is missing or empty. A new file is made under a
-// temporary name, set up (by setUpNew, else by the installed set-up) and renamed into place.
+// temporary name, set up by setUpNew and renamed into place.
 // Whether a file is usable is decided before anything is written to it: a file that is not one
 // of the program's databases is refused untouched (SQLITE_NOTADB), one of the program's own
 // that is damaged raises SQLITE_CORRUPT. Opening a file also removes what an interrupted
 // clean-up left beside it.
 DatabaseHandle OpenOrCreateDatabase(const QString& path, const NewDatabaseSetUp& setUpNew = {});
-QString GetDatabasePath();
-void SetDatabasePath(const QString& path);
 
 // The program's own tables, each declared once beside its owner (a constant of the owner's file):
 // a file is known as the program's by them, and their shape is checked at open.
@@ -136,8 +123,7 @@ using ::TableRows;
 // Repairs and compacts the database file: a quick check, then a compacted copy (or, for a
 // damaged file, a salvaged copy, keeping the original as "<name>.damaged"), checked, flushed and
 // renamed over the original. The file named by the path is a complete database at every moment.
-// Closes the given database (with none, the shared one) and leaves the data store closed; the
-// caller reopens it.
+// Closes the given database first; the caller opens the file again.
 CleanupSummary CleanDatabase(const DatabaseHandle& db, const CleanupOptions& options = {});
 // The same for a file that is not open, such as a damaged file found at start.
 CleanupSummary CleanDatabaseFile(const QString& path, const CleanupOptions& options = {});

@@ -308,7 +308,6 @@ void Recordset::Delete() {
 }
 
 RecordsetPtr OpenRecords(const QString& sql, DatabaseHandle db) {
-  if (!db) db = DatabaseFunctions::GetDatabase();
   if (!db) {
     throw DatabaseError(SQLITE_MISUSE, QStringLiteral("No database is open."),
                         QStringLiteral("OpenRecords"));

@@ -94,8 +94,8 @@ class Recordset {
 
 using RecordsetPtr = std::unique_ptr<Recordset>;
 
-// Opens a record set on db, or on the shared database when db is empty.
-RecordsetPtr OpenRecords(const QString& sql, DatabaseHandle db = {});
+// Opens a record set on db.
+RecordsetPtr OpenRecords(const QString& sql, DatabaseHandle db);
 void CloseRecords(RecordsetPtr& records);
 // True when there is no record set or it has no row.
 bool NoRecords(Recordset* records);

@@ -1,8 +1,10 @@
 #include "exchange/CalendarFeed.h"
 
 #include <QDateTime>
+#include <utility>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "exchange/CollectionExport.h"
@@ -16,12 +18,12 @@ const QString kFileSetting = QStringLiteral("CalendarFile");
 // The days the Reminders window looks ahead: the calendar reminds as early.
 const QString kAlarmSetting = QStringLiteral("ReminderDays");
 
-void Rewrite() {
-  const QString path = KeptFile();
+void Rewrite(Collection& collection) {
+  const QString path = KeptFile(collection);
   if (path.isEmpty()) return;
   QString failure;
   try {
-    failure = Write(path);
+    failure = Write(collection, path);
   } catch (const DatabaseError& error) {
     failure = error.Description();
   }
@@ -33,24 +35,35 @@ void Rewrite() {
 
 }  // namespace
 
-int AlarmDays() { return SettingsManager::ReadSetting(kAlarmSetting, 2).toInt(); }
-
-QString Write(const QString& path) {
-  return LoanCalendar::Save(path, CollectionExport::CalendarLoans(), AlarmDays(),
-                            QDateTime::currentDateTimeUtc());
+int AlarmDays(Collection& collection) {
+  return SettingsManager::ReadSetting(collection, kAlarmSetting, 2).toInt();
 }
 
-QString KeptFile() { return SettingsManager::ReadSetting(kFileSetting, QString()).toString(); }
+QString Write(Collection& collection, const QString& path) {
+  return LoanCalendar::Save(path, CollectionExport::CalendarLoans(collection),
+                            AlarmDays(collection), QDateTime::currentDateTimeUtc());
+}
 
-void SetKeptFile(const QString& path) { SettingsManager::WriteSetting(kFileSetting, path); }
+QString KeptFile(Collection& collection) {
+  return SettingsManager::ReadSetting(collection, kFileSetting, QString()).toString();
+}
 
-void Follow() {
-  static bool following = false;
-  if (following) return;
-  following = true;
-  QObject::connect(&ChangeNotice::Instance(), &ChangeNotice::DVDsChanged,
-                   [](const Changes::DVDs&) { Rewrite(); });
-  QObject::connect(&ChangeNotice::Instance(), &ChangeNotice::EverythingChanged, &Rewrite);
+void SetKeptFile(Collection& collection, const QString& path) {
+  SettingsManager::WriteSetting(collection, kFileSetting, path);
+}
+
+void Follow(Collection& collection) {
+  struct Following {
+    QObject context;  // the connections end with the collection
+    bool following = false;
+  };
+  Following& kept = collection.Kept<Following>();
+  if (std::exchange(kept.following, true)) return;
+  QObject* context = &kept.context;
+  QObject::connect(&ChangeNotice::Instance(), &ChangeNotice::DVDsChanged, context,
+                   [&collection](const Changes::DVDs&) { Rewrite(collection); });
+  QObject::connect(&ChangeNotice::Instance(), &ChangeNotice::EverythingChanged, context,
+                   [&collection] { Rewrite(collection); });
 }
 
 }  // namespace CalendarFeed

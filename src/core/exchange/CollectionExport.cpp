@@ -24,28 +24,30 @@ const std::vector<DVDField> kAllFields = {DVDField::Category,    DVDField::Starr
 
 QString Iso(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
 
-std::vector<CustomerFunctions::Customer> Customers() {
+std::vector<CustomerFunctions::Customer> Customers(Collection& collection) {
   std::vector<CustomerFunctions::Customer> customers;
-  for (const QString& name : CustomerFunctions::BorrowerNames()) {
-    if (auto customer = CustomerFunctions::FindCustomer(name)) customers.push_back(*customer);
+  for (const QString& name : CustomerFunctions::BorrowerNames(collection)) {
+    if (auto customer = CustomerFunctions::FindCustomer(collection, name))
+      customers.push_back(*customer);
   }
   return customers;
 }
 
 }  // namespace
 
-std::vector<DVDRecord> AllDvds() {
+std::vector<DVDRecord> AllDvds(Collection& collection) {
   std::vector<DVDRecord> dvds;
-  InventoryFunctions::ReadDVDs(InventoryFunctions::DVDQuery::List(), kAllFields,
+  InventoryFunctions::ReadDVDs(collection, InventoryFunctions::DVDQuery::List(), kAllFields,
                                [&dvds](const DVDRecord& dvd) { dvds.push_back(dvd); });
   return dvds;
 }
 
-std::vector<DVDRecord> DvdsOfIds(const std::vector<qint64>& ids) {
+std::vector<DVDRecord> DvdsOfIds(Collection& collection, const std::vector<qint64>& ids) {
   QHash<qint64, DVDRecord> byId;
   byId.reserve(qsizetype(ids.size()));
   InventoryFunctions::ReadDVDsById(
-      ids, kAllFields, [&byId](qint64 id, const DVDRecord& dvd) { byId.insert(id, dvd); });
+      collection, ids, kAllFields,
+      [&byId](qint64 id, const DVDRecord& dvd) { byId.insert(id, dvd); });
   std::vector<DVDRecord> dvds;
   dvds.reserve(ids.size());
   for (const qint64 id : ids) {
@@ -62,10 +64,10 @@ QByteArray DvdsCsv(const std::vector<DVDRecord>& dvds) {
   return writer.Bytes();
 }
 
-QByteArray BorrowersCsv() {
+QByteArray BorrowersCsv(Collection& collection) {
   CsvFormat::Writer writer;
   writer.AddRow(CustomerFunctions::CustomerColumns());
-  for (const CustomerFunctions::Customer& customer : Customers()) {
+  for (const CustomerFunctions::Customer& customer : Customers(collection)) {
     // In the order of the columns, whatever the order of the fields.
     QStringList fields{customer.name};
     for (qsizetype column = 1; column < CustomerFunctions::CustomerColumns().size(); ++column) {
@@ -80,9 +82,9 @@ QByteArray BorrowersCsv() {
   return writer.Bytes();
 }
 
-QByteArray BorrowersVCard() {
+QByteArray BorrowersVCard(Collection& collection) {
   std::vector<VCard::Contact> cards;
-  for (const CustomerFunctions::Customer& customer : Customers()) {
+  for (const CustomerFunctions::Customer& customer : Customers(collection)) {
     ImportMapping::MappedRow row;
     for (int i = 0; i < int(ImportMapping::BorrowerField::Count); ++i) row.values << QString();
     row.values[int(ImportMapping::BorrowerField::Name)] = customer.name;
@@ -94,13 +96,13 @@ QByteArray BorrowersVCard() {
   return VCard::Write(cards, VCard::Version::V3);
 }
 
-QByteArray LoanHistoryCsv(const QDate& today) {
+QByteArray LoanHistoryCsv(Collection& collection, const QDate& today) {
   CsvFormat::Writer writer;
   writer.AddRow({QStringLiteral("DVDTitle"), QStringLiteral("Name"), QStringLiteral("OutDate"),
                  QStringLiteral("FirstDueDate"), QStringLiteral("DueDate"),
                  QStringLiteral("ReturnDate"), QStringLiteral("DaysLate"),
                  QStringLiteral("Reminders"), QStringLiteral("LastReminded")});
-  for (const InventoryFunctions::Loan& loan : InventoryFunctions::AllLoans()) {
+  for (const InventoryFunctions::Loan& loan : InventoryFunctions::AllLoans(collection)) {
     writer.AddRow({loan.title, loan.name, Iso(loan.out), Iso(loan.firstDue), Iso(loan.due),
                    Iso(loan.returned), QString::number(InventoryFunctions::DaysLate(loan, today)),
                    QString::number(loan.reminders), Iso(loan.lastReminded)});
@@ -151,9 +153,9 @@ QByteArray CatalogueHtml(const std::vector<DVDRecord>& dvds, const QDate& today)
   return html.toUtf8();
 }
 
-std::vector<LoanCalendar::Loan> CalendarLoans() {
+std::vector<LoanCalendar::Loan> CalendarLoans(Collection& collection) {
   std::vector<LoanCalendar::Loan> loans;
-  for (const InventoryFunctions::Loan& loan : InventoryFunctions::LoansOut()) {
+  for (const InventoryFunctions::Loan& loan : InventoryFunctions::LoansOut(collection)) {
     loans.push_back({QString::number(loan.id), loan.title, loan.name, loan.due});
   }
   return loans;

@@ -96,9 +96,10 @@ BorrowerField BorrowerFieldOf(CustomerFunctions::Field field) {
   return BorrowerField::None;
 }
 
-ImportPlan::Plan PlanDvds(const std::vector<MappedRow>& rows, ImportPlan::Duplicates duplicates) {
+ImportPlan::Plan PlanDvds(Collection& collection, const std::vector<MappedRow>& rows,
+                          ImportPlan::Duplicates duplicates) {
   std::vector<ImportPlan::ExistingDvd> existing;
-  InventoryFunctions::ReadDVDs(InventoryFunctions::DVDQuery::List(),
+  InventoryFunctions::ReadDVDs(collection, InventoryFunctions::DVDQuery::List(),
                                {InventoryFunctions::DVDField::BarCode},
                                [&existing](const InventoryFunctions::DVDRecord& dvd) {
                                  existing.push_back({dvd.title, dvd.barCode});
@@ -106,15 +107,15 @@ ImportPlan::Plan PlanDvds(const std::vector<MappedRow>& rows, ImportPlan::Duplic
   return ImportPlan::PlanDvds(rows, existing, duplicates);
 }
 
-ImportPlan::Plan PlanBorrowers(const std::vector<MappedRow>& rows,
+ImportPlan::Plan PlanBorrowers(Collection& collection, const std::vector<MappedRow>& rows,
                                ImportPlan::Duplicates duplicates) {
-  return ImportPlan::PlanBorrowers(rows, CustomerFunctions::BorrowerNames(), duplicates);
+  return ImportPlan::PlanBorrowers(rows, CustomerFunctions::BorrowerNames(collection), duplicates);
 }
 
-Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& plan,
-                 const Progress& progress) {
-  InventoryFunctions::WritesTogether together;
-  InventoryFunctions::ImportedDVDs dvds;
+Result WriteDvds(Collection& collection, const std::vector<MappedRow>& rows,
+                 const ImportPlan::Plan& plan, const Progress& progress) {
+  InventoryFunctions::WritesTogether together(collection);
+  InventoryFunctions::ImportedDVDs dvds(collection);
   Result result;
   const qsizetype total = qsizetype(plan.rows.size());
   for (qsizetype i = 0; i < total; ++i) {
@@ -127,7 +128,7 @@ Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& pla
       outcome = dvds.Add(given);
       ++result.added;
     } else if (planned.action == Action::Update) {
-      const auto stored = InventoryFunctions::FindDVD(planned.existing);
+      const auto stored = InventoryFunctions::FindDVD(collection, planned.existing);
       if (!stored) return Refused(planned.line, Problem(DVDOutcome::Gone, given));
       written = Merged(*stored, given);
       outcome = dvds.Update(planned.existing, written);
@@ -144,9 +145,9 @@ Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& pla
   return result;
 }
 
-Result WriteBorrowers(const std::vector<MappedRow>& rows, const ImportPlan::Plan& plan,
-                      const Progress& progress) {
-  InventoryFunctions::WritesTogether together;
+Result WriteBorrowers(Collection& collection, const std::vector<MappedRow>& rows,
+                      const ImportPlan::Plan& plan, const Progress& progress) {
+  InventoryFunctions::WritesTogether together(collection);
   Result result;
   const qsizetype total = qsizetype(plan.rows.size());
   for (qsizetype i = 0; i < total; ++i) {
@@ -158,7 +159,7 @@ Result WriteBorrowers(const std::vector<MappedRow>& rows, const ImportPlan::Plan
     auto spelling = CustomerFunctions::NameSpelling::Typed;
     if (planned.action == Action::Update) {
       std::optional<CustomerFunctions::Customer> stored =
-          CustomerFunctions::FindCustomer(planned.existing);
+          CustomerFunctions::FindCustomer(collection, planned.existing);
       if (!stored) {
         return Refused(
             planned.line,
@@ -173,7 +174,7 @@ Result WriteBorrowers(const std::vector<MappedRow>& rows, const ImportPlan::Plan
     } else {
       ++result.added;
     }
-    if (CustomerFunctions::SaveCustomer(customer, spelling) !=
+    if (CustomerFunctions::SaveCustomer(collection, customer, spelling) !=
         CustomerFunctions::EntryOutcome::Saved) {
       return Refused(planned.line, QStringLiteral("the name is empty, and a borrower needs one."));
     }

@@ -8,6 +8,8 @@
 #include "exchange/ImportPlan.h"
 #include "phonebook/CustomerRecords.h"
 
+class Collection;
+
 // An import's dry run against the collection, and its writing: every row through the same write
 // operations the dialogs use, all in one transaction, so that a file is taken whole or not at all
 // and the lists hear of it once.
@@ -17,9 +19,10 @@ namespace ImportWrites {
 ImportMapping::BorrowerField BorrowerFieldOf(CustomerFunctions::Field field);
 
 // The dry run against what the collection holds now.
-ImportPlan::Plan PlanDvds(const std::vector<ImportMapping::MappedRow>& rows,
+ImportPlan::Plan PlanDvds(Collection& collection, const std::vector<ImportMapping::MappedRow>& rows,
                           ImportPlan::Duplicates duplicates);
-ImportPlan::Plan PlanBorrowers(const std::vector<ImportMapping::MappedRow>& rows,
+ImportPlan::Plan PlanBorrowers(Collection& collection,
+                               const std::vector<ImportMapping::MappedRow>& rows,
                                ImportPlan::Duplicates duplicates);
 
 enum class Status {
@@ -41,9 +44,9 @@ using Progress = std::function<bool(qsizetype done, qsizetype total)>;
 // keeps the others; the loan of a DVD that is updated stays as the collection has it, while a
 // new DVD takes the file's status, borrower and dates. Database failures propagate as
 // DatabaseError, with nothing written.
-Result WriteDvds(const std::vector<ImportMapping::MappedRow>& rows, const ImportPlan::Plan& plan,
-                 const Progress& progress = {});
-Result WriteBorrowers(const std::vector<ImportMapping::MappedRow>& rows,
+Result WriteDvds(Collection& collection, const std::vector<ImportMapping::MappedRow>& rows,
+                 const ImportPlan::Plan& plan, const Progress& progress = {});
+Result WriteBorrowers(Collection& collection, const std::vector<ImportMapping::MappedRow>& rows,
                       const ImportPlan::Plan& plan, const Progress& progress = {});
 
 }  // namespace ImportWrites

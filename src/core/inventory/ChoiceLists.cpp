@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
 #include "inventory/InventoryFunctions.h"
@@ -22,12 +23,6 @@ constexpr std::array<DVDField, 4> kFields = {DVDField::Category, DVDField::Rated
                                              DVDField::Starring, DVDField::Title};
 using Lists = std::array<std::optional<QStringList>, kFields.size()>;
 
-struct Kept {
-  InventoryMark mark;
-  Lists lists;
-};
-Kept kept;
-
 // One reading ahead at a time. The context object receives the worker's lists on the
 // user-interface thread; deleting it drops lists that have not been delivered yet.
 struct Reader {
@@ -39,7 +34,19 @@ struct Reader {
     if (worker.joinable()) worker.join();
   }
 };
-std::unique_ptr<Reader> reader;
+
+// What the lists keep about one collection.
+struct Held {
+  explicit Held(Collection& collection);
+  Collection& collection;
+  InventoryMark mark;
+  Lists lists;
+  std::unique_ptr<Reader> reader;
+  // Set by the first ReadAhead: from then on the lists are read again after every change the
+  // program could not take in, so that the next dialog finds them ready.
+  bool keepReady = false;
+  QObject listening;  // the change notice's connections end with the collection
+};
 
 int Slot(DVDField field) {
   return int(std::find(kFields.begin(), kFields.end(), field) - kFields.begin());
@@ -69,8 +76,9 @@ QStringList::iterator GroupOf(QStringList& list, const QString& value) {
 }
 
 // The group of `value` after the write, as the engine now shows it.
-void Refresh(QStringList& list, DVDField field, const QString& value) {
-  const std::optional<QString> shown = InventoryFunctions::DistinctValueOf(field, value);
+void Refresh(Collection& collection, QStringList& list, DVDField field, const QString& value) {
+  const std::optional<QString> shown =
+      InventoryFunctions::DistinctValueOf(collection, field, value);
   const auto at = GroupOf(list, value);
   if (at != list.end()) {
     if (shown) {
@@ -84,14 +92,17 @@ void Refresh(QStringList& list, DVDField field, const QString& value) {
 }
 
 // Starts keeping lists that show the table as it stands now.
-void KeepFrom(const InventoryMark& now) {
-  if (now != kept.mark) kept = Kept{now, {}};
+void KeepFrom(Held& kept, const InventoryMark& now) {
+  if (now != kept.mark) {
+    kept.mark = now;
+    kept.lists = {};
+  }
 }
 
 // Lists read on another connection since `start`: they show the table now if it has not moved.
-void Adopt(const InventoryMark& start, const Lists& lists) {
-  if (InventoryFunctions::CurrentInventoryMark() != start) return;
-  KeepFrom(start);
+void Adopt(Held& kept, const InventoryMark& start, const Lists& lists) {
+  if (InventoryFunctions::CurrentInventoryMark(kept.collection) != start) return;
+  KeepFrom(kept, start);
   for (size_t slot = 0; slot < kFields.size(); ++slot) {
     if (!kept.lists[slot]) kept.lists[slot] = lists[slot];
   }
@@ -99,7 +110,7 @@ void Adopt(const InventoryMark& start, const Lists& lists) {
 
 // Takes in a write whose only change to the four columns was one DVD's going from `before` to
 // `after` (an added DVD has no before); `start` is where the table stood just before the write.
-void TakeIn(const InventoryMark& start, const Changes::CatalogueValues* before,
+void TakeIn(Held& kept, const InventoryMark& start, const Changes::CatalogueValues* before,
             const Changes::CatalogueValues& after) {
   if (start != kept.mark) return;
   for (size_t slot = 0; slot < kFields.size(); ++slot) {
@@ -117,68 +128,69 @@ void TakeIn(const InventoryMark& start, const Changes::CatalogueValues* before,
       if (at == list->end()) {
         list->insert(std::lower_bound(list->begin(), list->end(), now, Before), now);
       } else if (*at != now || sameGroup) {
-        Refresh(*list, field, now);
+        Refresh(kept.collection, *list, field, now);
       }
     }
-    if (!was.isEmpty() && !sameGroup) Refresh(*list, field, was);
+    if (!was.isEmpty() && !sameGroup) Refresh(kept.collection, *list, field, was);
   }
-  kept.mark = InventoryFunctions::CurrentInventoryMark();
+  kept.mark = InventoryFunctions::CurrentInventoryMark(kept.collection);
 }
 
 // A write that left the four columns as they were (a loan, a return).
-void Untouched(const InventoryMark& start) {
-  if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark();
+void Untouched(Held& kept, const InventoryMark& start) {
+  if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark(kept.collection);
 }
 
-// Set by the first ReadAhead: from then on the lists are read again after every change the
-// program could not take in, so that the next dialog finds them ready.
-bool keepReady = false;
-
-void OnDVDsChanged(const Changes::DVDs& change) {
+void OnDVDsChanged(Held& kept, const Changes::DVDs& change) {
+  // A change to another collection's DVDs leaves where this one stands as it was.
   if (change.catalogueKept) {
-    Untouched(change.before);
+    Untouched(kept, change.before);
   } else if (change.now) {
-    TakeIn(change.before, change.was ? &*change.was : nullptr, *change.now);
+    TakeIn(kept, change.before, change.was ? &*change.was : nullptr, *change.now);
   }
-  if (keepReady) ReadAhead();
+  if (kept.keepReady) ReadAhead(kept.collection);
 }
 
-// The lists follow the change notice from the start: a clean-up or a repair replaces the file,
-// and they are read ahead again at once.
-[[maybe_unused]] const bool kListening = [] {
+// The lists follow the change notice from their first use: a clean-up or a repair replaces the
+// file, and they are read ahead again at once.
+Held::Held(Collection& collection) : collection(collection) {
   ChangeNotice& notice = ChangeNotice::Instance();
-  QObject::connect(&notice, &ChangeNotice::DVDsChanged, &OnDVDsChanged);
-  QObject::connect(&notice, &ChangeNotice::EverythingChanged, &ReadAhead);
-  return true;
-}();
+  QObject::connect(&notice, &ChangeNotice::DVDsChanged, &listening,
+                   [this](const Changes::DVDs& change) { OnDVDsChanged(*this, change); });
+  QObject::connect(&notice, &ChangeNotice::EverythingChanged, &listening,
+                   [this] { ReadAhead(this->collection); });
+}
 
 }  // namespace
 
-QStringList Values(DVDField field) {
+QStringList Values(Collection& collection, DVDField field) {
   const int slot = Slot(field);
-  if (slot >= int(kFields.size())) return InventoryFunctions::DistinctValues(field);
-  KeepFrom(InventoryFunctions::CurrentInventoryMark());
+  if (slot >= int(kFields.size())) return InventoryFunctions::DistinctValues(collection, field);
+  Held& kept = collection.Kept<Held>();
+  KeepFrom(kept, InventoryFunctions::CurrentInventoryMark(collection));
   std::optional<QStringList>& list = kept.lists[size_t(slot)];
-  if (!list) list = InventoryFunctions::DistinctValues(field);
+  if (!list) list = InventoryFunctions::DistinctValues(collection, field);
   return *list;
 }
 
-void ReadAhead() {
-  keepReady = true;
-  const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
+void ReadAhead(Collection& collection) {
+  Held& kept = collection.Kept<Held>();
+  kept.keepReady = true;
+  const DatabaseHandle& db = collection.Db();
   if (!db || !db->IsOpen()) return;
-  const InventoryMark start = InventoryFunctions::CurrentInventoryMark();
-  KeepFrom(start);
+  const InventoryMark start = InventoryFunctions::CurrentInventoryMark(collection);
+  KeepFrom(kept, start);
   std::vector<DVDField> missing;
   for (size_t slot = 0; slot < kFields.size(); ++slot) {
     if (!kept.lists[slot]) missing.push_back(kFields[slot]);
   }
   if (missing.empty()) return;
-  StopReadingAhead();
-  reader = std::make_unique<Reader>();
-  Reader* const running = reader.get();
+  StopReadingAhead(collection);
+  kept.reader = std::make_unique<Reader>();
+  Reader* const running = kept.reader.get();
   const QString path = db->Name();
-  running->worker = std::thread([running, path, start, missing] {
+  Held* const keeping = &kept;
+  running->worker = std::thread([running, keeping, path, start, missing] {
     Lists lists;
     try {
       // A connection of the program's own (its collation and Like), which only reads.
@@ -192,18 +204,22 @@ void ReadAhead() {
       return;
     }
     QMetaObject::invokeMethod(
-        running->context.get(), [start, lists] { Adopt(start, lists); }, Qt::QueuedConnection);
+        running->context.get(), [keeping, start, lists] { Adopt(*keeping, start, lists); },
+        Qt::QueuedConnection);
   });
 }
 
-void StopReadingAhead() { reader.reset(); }
+void StopReadingAhead(Collection& collection) { collection.Kept<Held>().reader.reset(); }
 
-bool Ready() {
-  return kept.mark == InventoryFunctions::CurrentInventoryMark() &&
+bool Ready(Collection& collection) {
+  const Held& kept = collection.Kept<Held>();
+  return kept.mark == InventoryFunctions::CurrentInventoryMark(collection) &&
          std::all_of(kept.lists.begin(), kept.lists.end(),
                      [](const std::optional<QStringList>& list) { return list.has_value(); });
 }
 
 }  // namespace ChoiceLists
 
-QStringList InventoryFunctions::ChoiceValues(DVDField field) { return ChoiceLists::Values(field); }
+QStringList InventoryFunctions::ChoiceValues(Collection& collection, DVDField field) {
+  return ChoiceLists::Values(collection, field);
+}

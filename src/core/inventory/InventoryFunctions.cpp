@@ -7,7 +7,6 @@
 namespace InventoryFunctions {
 namespace {
 
-DatabaseHandle inventoryDatabase;
 // The file check knows the table as one of the program's and checks its shape.
 [[maybe_unused]] const bool kDeclared =
     DatabaseFunctions::DeclareTable(QStringLiteral("Inventory"));
@@ -34,7 +33,6 @@ const std::vector<ColumnSpec>& InventoryColumns() {
 QDate DefaultLoanDate() { return QDate(2000, 1, 1); }
 
 void InitInventory(const DatabaseHandle& db) {
-  inventoryDatabase = db;
   CreateInventoryTable(db);
   InitLoanJournal(db);
 }
@@ -55,8 +53,6 @@ void CreateInventoryTable(const DatabaseHandle& db) {
   }
   CreateListOrderTable(db);
 }
-
-DatabaseHandle InventoryDatabase() { return inventoryDatabase; }
 
 QString StatusText(qint32 status) {
   switch (status) {

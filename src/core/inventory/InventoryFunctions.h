@@ -26,10 +26,9 @@ const std::vector<ColumnSpec>& InventoryColumns();
 // Loan date and due date of a DVD never lent: equal dates mean "no due date to show".
 QDate DefaultLoanDate();
 
-// Keeps db as the inventory database and makes or extends its tables (Inventory, Loans).
+// Makes or extends the inventory's tables (Inventory, Loans, the list's order).
 void InitInventory(const DatabaseHandle& db);
 void CreateInventoryTable(const DatabaseHandle& db);
-DatabaseHandle InventoryDatabase();
 
 QString StatusText(qint32 status);
 // Lent (any status but 0) and today later than the due date.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
@@ -22,7 +23,9 @@ const QString kLoanStateOfTitle = QStringLiteral(
     "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where "
     "Inventory.DVDTitle = ");
 
-RecordsetPtr Open(const QString& sql) { return OpenRecords(sql, InventoryDatabase()); }
+RecordsetPtr Open(Collection& collection, const QString& sql) {
+  return OpenRecords(sql, collection.Db());
+}
 
 int RequireField(const Recordset& records, const QString& name) {
   const int index = records.FieldIndex(name);
@@ -48,21 +51,21 @@ DVDQuery DVDQuery::Where(const QString& clause) {
                   clause);
 }
 
-std::vector<qint64> DVDQuery::Ids() const {
+std::vector<qint64> DVDQuery::Ids(Collection& collection) const {
   // The whole list comes in its order from the list's own index.
-  if (clause_.isEmpty()) return ListOrderIds();
+  if (clause_.isEmpty()) return ListOrderIds(collection);
   Statement statement =
-      InventoryDatabase()->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Where ") +
-                                       clause_ + QStringLiteral(" Order By Inventory.DVDTitle"),
-                                   QStringLiteral("Inventory"));
+      collection.Db()->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Where ") +
+                                   clause_ + QStringLiteral(" Order By Inventory.DVDTitle"),
+                               QStringLiteral("Inventory"));
   std::vector<qint64> ids;
   while (statement.Step()) ids.push_back(statement.Int64(0));
   return ids;
 }
 
-std::vector<ListColumn> ListColumns() {
+std::vector<ListColumn> ListColumns(Collection& collection) {
   using namespace DatabaseFunctions;
-  const DatabaseHandle db = InventoryDatabase();
+  const DatabaseHandle& db = collection.Db();
   // The columns of "Select Inventory.*" are the table's own, in its order; reading them from the
   // table's definition spares running that query over the whole collection.
   const std::optional<TableDef> table = FindTableDef(db, QStringLiteral("Inventory"));
@@ -82,9 +85,9 @@ std::vector<ListColumn> ListColumns() {
 
 namespace {
 
-void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted, bool textOnly,
-                 const std::function<void(qint64, const DVDRecord&)>& row) {
-  RecordsetPtr records = Open(sql);
+void ReadRecords(Collection& collection, const QString& sql, const std::vector<DVDField>& wanted,
+                 bool textOnly, const std::function<void(qint64, const DVDRecord&)>& row) {
+  RecordsetPtr records = Open(collection, sql);
   if (NoRecords(records)) {
     CloseRecords(records);
     return;
@@ -137,29 +140,32 @@ void ReadRecords(const QString& sql, const std::vector<DVDField>& wanted, bool t
 
 }  // namespace
 
-void ReadDVDs(const DVDQuery& query, const std::vector<DVDField>& wanted,
+void ReadDVDs(Collection& collection, const DVDQuery& query, const std::vector<DVDField>& wanted,
               const std::function<void(const DVDRecord&)>& row) {
-  ReadRecords(query.Sql(), wanted, false, [&row](qint64, const DVDRecord& dvd) { row(dvd); });
+  ReadRecords(collection, query.Sql(), wanted, false,
+              [&row](qint64, const DVDRecord& dvd) { row(dvd); });
 }
 
-void ReadDVDsById(const std::vector<qint64>& ids, const std::vector<DVDField>& wanted,
+void ReadDVDsById(Collection& collection, const std::vector<qint64>& ids,
+                  const std::vector<DVDField>& wanted,
                   const std::function<void(qint64, const DVDRecord&)>& row) {
   if (ids.empty()) return;
   QStringList numbers;
   numbers.reserve(qsizetype(ids.size()));
   for (const qint64 id : ids) numbers << QString::number(id);
   ReadRecords(
+      collection,
       kWholeTable + QStringLiteral(" Where Inventory.rowid In (") + numbers.join(u',') + u')',
       wanted, false, row);
 }
 
-void ReadAllDVDs(const std::vector<DVDField>& wanted,
+void ReadAllDVDs(Collection& collection, const std::vector<DVDField>& wanted,
                  const std::function<void(qint64, const DVDRecord&)>& row) {
-  ReadRecords(kWholeTable, wanted, true, row);
+  ReadRecords(collection, kWholeTable, wanted, true, row);
 }
 
-std::optional<DVDRecord> FindDVD(const QString& title) {
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
+std::optional<DVDRecord> FindDVD(Collection& collection, const QString& title) {
+  RecordsetPtr records = Open(collection, kWholeRowOfTitle + SqlText(title));
   std::optional<DVDRecord> found;
   // The first matching row is current right after opening; counting the matches first would
   // read the whole table once more.
@@ -194,33 +200,34 @@ namespace {
 // Bar codes typed with dashes or blanks are stored as typed but compared as a scan gives them,
 // else a typed "0251-9205" and a scanned "02519205" would be two DVDs that one scan cannot tell
 // apart. A code with no letter or digit is no bar code.
-RecordsetPtr OpenByBarCode(const QString& barCode) {
+RecordsetPtr OpenByBarCode(Collection& collection, const QString& barCode) {
   const QString key = ScanForm(barCode);
-  return Open(QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where ") +
-              (key.isEmpty() ? QStringLiteral("0")
-                             : QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") + SqlText(key) +
-                                   QStringLiteral(" Collate NoCase")));
+  return Open(collection,
+              QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where ") +
+                  (key.isEmpty() ? QStringLiteral("0")
+                                 : QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") +
+                                       SqlText(key) + QStringLiteral(" Collate NoCase")));
 }
 
 }  // namespace
 
-bool IsDVD(const QString& barCode) {
-  RecordsetPtr records = OpenByBarCode(barCode);
+bool IsDVD(Collection& collection, const QString& barCode) {
+  RecordsetPtr records = OpenByBarCode(collection, barCode);
   const bool found = !NoRecords(records);
   CloseRecords(records);
   return found;
 }
 
-std::optional<QString> TitleOfBarCode(const QString& barCode) {
-  RecordsetPtr records = OpenByBarCode(barCode);
+std::optional<QString> TitleOfBarCode(Collection& collection, const QString& barCode) {
+  RecordsetPtr records = OpenByBarCode(collection, barCode);
   std::optional<QString> title;
   if (!NoRecords(records)) title = records->Text(QStringLiteral("DVDTitle"));
   CloseRecords(records);
   return title;
 }
 
-std::optional<LoanState> FindLoanState(const QString& title) {
-  RecordsetPtr records = Open(kLoanStateOfTitle + SqlText(title));
+std::optional<LoanState> FindLoanState(Collection& collection, const QString& title) {
+  RecordsetPtr records = Open(collection, kLoanStateOfTitle + SqlText(title));
   std::optional<LoanState> state;
   if (!NoRecords(records)) {
     state =
@@ -231,18 +238,21 @@ std::optional<LoanState> FindLoanState(const QString& title) {
   return state;
 }
 
-QStringList TitlesLentTo(const QString& name) {
+QStringList TitlesLentTo(Collection& collection, const QString& name) {
   RecordsetPtr records =
-      Open(QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
-           SqlText(qint32(Loaned)) + QStringLiteral(" And Inventory.Name = ") + SqlText(name) +
-           QStringLiteral(" Order By Inventory.DVDTitle"));
+      Open(collection,
+           QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ") +
+               SqlText(qint32(Loaned)) + QStringLiteral(" And Inventory.Name = ") + SqlText(name) +
+               QStringLiteral(" Order By Inventory.DVDTitle"));
   QStringList titles;
   for (; !records->Eof(); records->MoveNext()) titles << records->Text(QStringLiteral("DVDTitle"));
   CloseRecords(records);
   return titles;
 }
 
-QStringList DistinctValues(DVDField field) { return DistinctValues(field, InventoryDatabase()); }
+QStringList DistinctValues(Collection& collection, DVDField field) {
+  return DistinctValues(field, collection.Db());
+}
 
 QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
   QString sql;
@@ -280,21 +290,26 @@ QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
 
 bool SameTitle(const QString& a, const QString& b) { return CompareText(a, b) == 0; }
 
-InventoryMark CurrentInventoryMark() {
-  // A connection opened where a closed one stood may have its address; it still gets a new
-  // number, since the old one's handle has expired by then.
-  static std::weak_ptr<Database> numbered;
-  static quint64 number = 0;
-  const DatabaseHandle db = InventoryDatabase();
+InventoryMark CurrentInventoryMark(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
   if (!db || !db->IsOpen()) return {};
-  if (numbered.expired() || numbered.lock() != db) {
-    numbered = db;
-    ++number;
+  // A connection opened where a closed one stood may have its address; it still gets a new
+  // number, since the old one's handle has expired by then. Numbers are never shared between
+  // collections.
+  struct Numbered {
+    std::weak_ptr<Database> connection;
+    quint64 number = 0;
+  };
+  Numbered& numbered = collection.Kept<Numbered>();
+  if (numbered.connection.expired() || numbered.connection.lock() != db) {
+    static quint64 lastNumber = 0;
+    numbered.connection = db;
+    numbered.number = ++lastNumber;
     // Rows of Inventory only: writes to the other tables (a saved layout, a phone book entry)
     // leave every view of the DVDs as it is.
     db->CountWritesTo(QStringLiteral("Inventory"));
   }
-  return {number, db->WritesCounted(),
+  return {numbered.number, db->WritesCounted(),
           db->QueryNumber(QStringLiteral("PRAGMA data_version"), QStringLiteral("Inventory"))};
 }
 
@@ -305,7 +320,8 @@ int CompareText(const QString& a, const QString& b) {
                                    int(right.size()));
 }
 
-std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
+std::optional<QString> DistinctValueOf(Collection& collection, DVDField field,
+                                       const QString& value) {
   const QString column = ColumnOfField(field);
   if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring &&
       field != DVDField::Title) {
@@ -313,8 +329,9 @@ std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
   }
   // The choice list's own statement, narrowed to the one group.
   RecordsetPtr records =
-      Open(QStringLiteral("Select Inventory.%1 From Inventory Where Inventory.%1 = ").arg(column) +
-           SqlText(value) + QStringLiteral(" Group By %1").arg(column));
+      Open(collection,
+           QStringLiteral("Select Inventory.%1 From Inventory Where Inventory.%1 = ").arg(column) +
+               SqlText(value) + QStringLiteral(" Group By %1").arg(column));
   std::optional<QString> shown;
   if (!NoRecords(records)) shown = records->Text(0);
   CloseRecords(records);

@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
@@ -21,11 +22,14 @@ const QString kWholeRowOfTitle =
 // One write: its transaction, and the change it announces once that has committed.
 class Write {
  public:
-  Write() : transaction_(InventoryDatabase()), before_(CurrentInventoryMark()) {}
+  explicit Write(Collection& collection)
+      : collection_(collection),
+        transaction_(collection.Db()),
+        before_(CurrentInventoryMark(collection)) {}
 
   void Commit(Changes::DVDs change) {
     change.before = before_;
-    change.after = CurrentInventoryMark();
+    change.after = CurrentInventoryMark(collection_);
     Changes::Announce(change);
     transaction_.Commit();
     batch_.Commit();
@@ -42,6 +46,7 @@ class Write {
   }
 
  private:
+  Collection& collection_;
   Changes::Batch batch_;
   Transaction transaction_;
   InventoryMark before_;
@@ -64,8 +69,8 @@ void WriteCatalogueFields(Recordset& records, const DVDRecord& dvd) {
 
 // Whether the title look-up (letter case ignored) finds any DVD but the one being edited, the
 // first titled `editedTitle`.
-bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+bool TitleTakenByAnother(Collection& collection, const QString& title, const QString& editedTitle) {
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
   int found = 0;
   bool editedFound = false;
   for (; !records->Eof() && found < 2; records->MoveNext()) {
@@ -84,13 +89,13 @@ bool MovedSince(const Recordset& records, const std::optional<LoanSeen>& seen) {
                   records.Text(QStringLiteral("Name")) != seen->borrower);
 }
 
-DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrower,
-                const QDate& outDate, const QDate& dueDate, LoanWrite kind,
-                const std::optional<LoanSeen>& seen) {
+DVDOutcome Lend(Collection& collection, const QString& title,
+                const CustomerFunctions::Customer& borrower, const QDate& outDate,
+                const QDate& dueDate, LoanWrite kind, const std::optional<LoanSeen>& seen) {
   if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
   if (dueDate < outDate) return DVDOutcome::DueBeforeOut;
-  Write write;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  Write write(collection);
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
   if (NoRecords(records) || MovedSince(*records, seen)) {
     const bool gone = NoRecords(records);
     CloseRecords(records);
@@ -103,11 +108,11 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
   records->SetValue(QStringLiteral("DueDate"), dueDate);
   records->Update();
   CloseRecords(records);
-  CustomerFunctions::SaveCustomer(borrower, CustomerFunctions::NameSpelling::Stored);
+  CustomerFunctions::SaveCustomer(collection, borrower, CustomerFunctions::NameSpelling::Stored);
   if (kind == LoanWrite::New) {
-    JournalLend(title, borrower.name, outDate, dueDate);
+    JournalLend(collection, title, borrower.name, outDate, dueDate);
   } else {
-    JournalChangeLoan(title, borrower.name, outDate, dueDate);
+    JournalChangeLoan(collection, title, borrower.name, outDate, dueDate);
   }
   Changes::DVDs change;
   change.titles = {title};
@@ -120,14 +125,14 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
 
 QString StoredTitle(const QString& typed) { return typed.trimmed(); }
 
-DVDOutcome AddDVD(const DVDRecord& typed) {
+DVDOutcome AddDVD(Collection& collection, const DVDRecord& typed) {
   DVDRecord dvd = typed;
   dvd.title = StoredTitle(typed.title);
   if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
-  Write write;
-  if (FindDVD(dvd.title)) return DVDOutcome::TitleTaken;
-  if (!dvd.barCode.isEmpty() && IsDVD(dvd.barCode)) return DVDOutcome::BarCodeTaken;
-  RecordsetPtr records = OpenRecords(kWholeTable, InventoryDatabase());
+  Write write(collection);
+  if (FindDVD(collection, dvd.title)) return DVDOutcome::TitleTaken;
+  if (!dvd.barCode.isEmpty() && IsDVD(collection, dvd.barCode)) return DVDOutcome::BarCodeTaken;
+  RecordsetPtr records = OpenRecords(kWholeTable, collection.Db());
   records->AddNew();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
@@ -138,23 +143,24 @@ DVDOutcome AddDVD(const DVDRecord& typed) {
   return DVDOutcome::Saved;
 }
 
-DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
+DVDOutcome UpdateDVD(Collection& collection, const QString& title, const DVDRecord& typed) {
   DVDRecord dvd = typed;
   dvd.title = StoredTitle(typed.title);
   if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
-  Write write;
-  if (dvd.title != title && TitleTakenByAnother(dvd.title, title)) return DVDOutcome::TitleTaken;
+  Write write(collection);
+  if (dvd.title != title && TitleTakenByAnother(collection, dvd.title, title))
+    return DVDOutcome::TitleTaken;
   if (!dvd.barCode.isEmpty()) {
-    const std::optional<QString> owner = TitleOfBarCode(dvd.barCode);
+    const std::optional<QString> owner = TitleOfBarCode(collection, dvd.barCode);
     if (owner && *owner != title) return DVDOutcome::BarCodeTaken;
   }
-  const std::optional<DVDRecord> before = FindDVD(title);
+  const std::optional<DVDRecord> before = FindDVD(collection, title);
   if (!before) return DVDOutcome::Gone;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
   records->Edit();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
-  if (dvd.title != title) JournalRename(title, dvd.title);
+  if (dvd.title != title) JournalRename(collection, title, dvd.title);
   Changes::DVDs change;
   change.titles = {title};
   if (dvd.title != title) change.titles << dvd.title;
@@ -164,9 +170,9 @@ DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
   return DVDOutcome::Saved;
 }
 
-DVDOutcome DeleteDVD(const QString& title) {
-  Write write;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+DVDOutcome DeleteDVD(Collection& collection, const QString& title) {
+  Write write(collection);
+  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
   const bool found = !NoRecords(records);
   for (; !records->Eof(); records->MoveNext()) records->Delete();
   CloseRecords(records);
@@ -177,25 +183,26 @@ DVDOutcome DeleteDVD(const QString& title) {
   return DVDOutcome::Saved;
 }
 
-DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-                   const QDate& outDate, const QDate& dueDate,
-                   const std::optional<LoanSeen>& seen) {
-  return Lend(title, borrower, outDate, dueDate, LoanWrite::New, seen);
+DVDOutcome LendDVD(Collection& collection, const QString& title,
+                   const CustomerFunctions::Customer& borrower, const QDate& outDate,
+                   const QDate& dueDate, const std::optional<LoanSeen>& seen) {
+  return Lend(collection, title, borrower, outDate, dueDate, LoanWrite::New, seen);
 }
 
-DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
-                      const QDate& outDate, const QDate& dueDate,
-                      const std::optional<LoanSeen>& seen) {
-  return Lend(title, borrower, outDate, dueDate, LoanWrite::Change, seen);
+DVDOutcome ChangeLoan(Collection& collection, const QString& title,
+                      const CustomerFunctions::Customer& borrower, const QDate& outDate,
+                      const QDate& dueDate, const std::optional<LoanSeen>& seen) {
+  return Lend(collection, title, borrower, outDate, dueDate, LoanWrite::Change, seen);
 }
 
-DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) {
-  Write write;
+DVDOutcome ReturnDVD(Collection& collection, const QString& title,
+                     const std::optional<LoanSeen>& seen) {
+  Write write(collection);
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory "
                      "Where Inventory.DVDTitle = ") +
           SqlText(title),
-      InventoryDatabase());
+      collection.Db());
   const bool found = !NoRecords(records);
   if (found && MovedSince(*records, seen)) {
     CloseRecords(records);
@@ -209,7 +216,7 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) 
   }
   CloseRecords(records);
   if (!found) return DVDOutcome::Gone;
-  JournalReturn(title, seams::Today());
+  JournalReturn(collection, title, seams::Today());
   Changes::DVDs change;
   change.titles = {title};
   change.catalogueKept = true;
@@ -221,7 +228,10 @@ struct ImportedDVDs::Known {
   QSet<QString> titles;    // case-folded
   QSet<QString> barCodes;  // as scanned, case-folded
   QStringList added;
-  InventoryMark before = CurrentInventoryMark();
+  explicit Known(Collection& collection)
+      : collection(collection), before(CurrentInventoryMark(collection)) {}
+  Collection& collection;
+  InventoryMark before;
   std::optional<Statement> insert;
 };
 
@@ -232,8 +242,8 @@ QString CodeKey(const QString& barCode) { return ScanForm(barCode).toCaseFolded(
 
 }  // namespace
 
-ImportedDVDs::ImportedDVDs() : known_(std::make_unique<Known>()) {
-  ReadDVDs(DVDQuery::List(), {DVDField::BarCode}, [this](const DVDRecord& dvd) {
+ImportedDVDs::ImportedDVDs(Collection& collection) : known_(std::make_unique<Known>(collection)) {
+  ReadDVDs(collection, DVDQuery::List(), {DVDField::BarCode}, [this](const DVDRecord& dvd) {
     known_->titles.insert(TitleKey(dvd.title));
     if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
   });
@@ -248,7 +258,7 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
   const QString code = CodeKey(typed.barCode);
   if (!code.isEmpty() && known_->barCodes.contains(code)) return DVDOutcome::BarCodeTaken;
   if (!known_->insert) {
-    known_->insert = InventoryDatabase()->Prepare(
+    known_->insert = known_->collection.Db()->Prepare(
         QStringLiteral("Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, "
                        "Date, DueDate, Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
                        "?8, ?9, ?10)"),
@@ -266,7 +276,7 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
   insert.BindInt64(5, typed.status);
   insert.Run();
   if (typed.status == Loaned && !typed.name.isEmpty()) {
-    JournalLend(title, typed.name, typed.outDate.date(), typed.dueDate.date());
+    JournalLend(known_->collection, title, typed.name, typed.outDate.date(), typed.dueDate.date());
   }
   known_->titles.insert(TitleKey(title));
   if (!code.isEmpty()) known_->barCodes.insert(code);
@@ -275,8 +285,9 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
 }
 
 DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& dvd) {
-  const std::optional<DVDRecord> before = FindDVD(title);
-  const DVDOutcome outcome = UpdateDVD(title, dvd);
+  Collection& collection = known_->collection;
+  const std::optional<DVDRecord> before = FindDVD(collection, title);
+  const DVDOutcome outcome = UpdateDVD(collection, title, dvd);
   if (outcome == DVDOutcome::Saved && before) {
     known_->titles.remove(TitleKey(before->title));
     known_->titles.insert(TitleKey(StoredTitle(dvd.title)));
@@ -291,16 +302,18 @@ void ImportedDVDs::Finish() {
   Changes::DVDs change;
   change.titles = known_->added;
   change.before = known_->before;
-  change.after = CurrentInventoryMark();
+  change.after = CurrentInventoryMark(known_->collection);
   Changes::Announce(change);
 }
 
 struct WritesTogether::Held {
+  explicit Held(Collection& collection) : transaction(collection.Db()) {}
   Changes::Batch batch;
-  Transaction transaction{InventoryDatabase()};
+  Transaction transaction;
 };
 
-WritesTogether::WritesTogether() : held_(std::make_unique<Held>()) {}
+WritesTogether::WritesTogether(Collection& collection)
+    : held_(std::make_unique<Held>(collection)) {}
 
 WritesTogether::~WritesTogether() = default;
 

@@ -7,6 +7,8 @@
 
 #include "inventory/DVDRecord.h"
 
+class Collection;
+
 namespace CustomerFunctions {
 struct Customer;
 }
@@ -42,28 +44,29 @@ QString StoredTitle(const QString& typed);
 // A new DVD with its six catalogue fields; the loan columns take the table's defaults, so it is in
 // stock. The title is stored as StoredTitle gives it. Refused when its title or (a non-empty) bar
 // code is another DVD's; bar codes compare as a scan gives them (see IsDVD).
-DVDOutcome AddDVD(const DVDRecord& dvd);
+DVDOutcome AddDVD(Collection& collection, const DVDRecord& dvd);
 // Writes the six catalogue fields over the first DVD titled `title`. A new title may not be
 // another DVD's; the edited DVD itself does not count, so a title whose letter case alone changed
 // is taken. A bar code may not be another DVD's. A renamed DVD keeps its loan history.
-DVDOutcome UpdateDVD(const QString& title, const DVDRecord& dvd);
+DVDOutcome UpdateDVD(Collection& collection, const QString& title, const DVDRecord& dvd);
 // Deletes every DVD titled `title`.
-DVDOutcome DeleteDVD(const QString& title);
+DVDOutcome DeleteDVD(Collection& collection, const QString& title);
 // Lends the first DVD titled `title` to the borrower (status 1, the two dates) and adds the
 // borrower to the phone book, or updates the stored entry's fields (its name stays as stored).
 // Both writes or neither, and the loan history gains the loan. A due date before the out date
 // is refused.
-DVDOutcome LendDVD(const QString& title, const CustomerFunctions::Customer& borrower,
-                   const QDate& outDate, const QDate& dueDate,
-                   const std::optional<LoanSeen>& seen = std::nullopt);
+DVDOutcome LendDVD(Collection& collection, const QString& title,
+                   const CustomerFunctions::Customer& borrower, const QDate& outDate,
+                   const QDate& dueDate, const std::optional<LoanSeen>& seen = std::nullopt);
 // The same writes over a DVD already lent: who has it and until when; its open loan in the
 // history follows.
-DVDOutcome ChangeLoan(const QString& title, const CustomerFunctions::Customer& borrower,
-                      const QDate& outDate, const QDate& dueDate,
-                      const std::optional<LoanSeen>& seen = std::nullopt);
+DVDOutcome ChangeLoan(Collection& collection, const QString& title,
+                      const CustomerFunctions::Customer& borrower, const QDate& outDate,
+                      const QDate& dueDate, const std::optional<LoanSeen>& seen = std::nullopt);
 // Takes the first DVD titled `title` back: status 0, no borrower; the dates stay. Its open loan
 // in the history ends today.
-DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen = std::nullopt);
+DVDOutcome ReturnDVD(Collection& collection, const QString& title,
+                     const std::optional<LoanSeen>& seen = std::nullopt);
 
 // DVDs brought in from another catalogue (an import), inside the caller's WritesTogether: each new
 // one under AddDVD's rules, with the titles and bar codes already there read once rather than once
@@ -73,7 +76,7 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen =
 // announced on Finish, which the caller runs before committing.
 class ImportedDVDs {
  public:
-  ImportedDVDs();
+  explicit ImportedDVDs(Collection& collection);
   ~ImportedDVDs();
   ImportedDVDs(const ImportedDVDs&) = delete;
   ImportedDVDs& operator=(const ImportedDVDs&) = delete;
@@ -91,7 +94,7 @@ class ImportedDVDs {
 // they change heard once, after it commits. Destroyed without Commit, none of them stays.
 class WritesTogether {
  public:
-  WritesTogether();
+  explicit WritesTogether(Collection& collection);
   ~WritesTogether();
   WritesTogether(const WritesTogether&) = delete;
   WritesTogether& operator=(const WritesTogether&) = delete;

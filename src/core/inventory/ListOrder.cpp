@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
 #include "data/DatabaseFunctions.h"
@@ -221,8 +222,8 @@ void RebuildListOrder(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
-std::vector<qint64> ListOrderIds() {
-  const DatabaseHandle db = InventoryDatabase();
+std::vector<qint64> ListOrderIds(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
   if (MakeCurrent(db)) {
     return Ids(db->PrepareRaw(
         QStringLiteral("SELECT DVD FROM ListOrder ORDER BY Status DESC, DueDate, TitleKey"),
@@ -234,8 +235,8 @@ std::vector<qint64> ListOrderIds() {
                          kSource));
 }
 
-std::vector<qint64> IdsOfTitle(const QString& title) {
-  const DatabaseHandle db = InventoryDatabase();
+std::vector<qint64> IdsOfTitle(Collection& collection, const QString& title) {
+  const DatabaseHandle& db = collection.Db();
   Statement statement =
       MakeCurrent(db)
           ? db->PrepareRaw(
@@ -246,8 +247,8 @@ std::vector<qint64> IdsOfTitle(const QString& title) {
   return Ids(std::move(statement));
 }
 
-std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix) {
-  const DatabaseHandle db = InventoryDatabase();
+std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QString& prefix) {
+  const DatabaseHandle& db = collection.Db();
   const QByteArray text = prefix.toUtf8();
   const QByteArray wanted = JetDialect::NoCaseKey(text.constData(), int(text.size()));
   const qsizetype letters = wanted.indexOf('\0');
@@ -280,8 +281,8 @@ std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix) {
   return ids;
 }
 
-std::optional<int> CountDueBefore(qint32 status, const QDate& day) {
-  const DatabaseHandle db = InventoryDatabase();
+std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day) {
+  const DatabaseHandle& db = collection.Db();
   if (!MakeCurrent(db)) return std::nullopt;
   // The columns keep Inventory's kinds, so the comparison is the one of Inventory's own query.
   Statement count = db->PrepareRaw(
@@ -291,11 +292,12 @@ std::optional<int> CountDueBefore(qint32 status, const QDate& day) {
   return int(count.Number());
 }
 
-bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each) {
+bool ReadSortedIds(Collection& collection, DVDField field,
+                   const std::function<void(qint64 id, bool sameText)>& each) {
   const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
                                    [&](const SortColumn& c) { return c.field == field; });
   if (column == std::end(kSortColumns)) return false;
-  const DatabaseHandle db = InventoryDatabase();
+  const DatabaseHandle& db = collection.Db();
   if (!MakeCurrent(db)) return false;
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),

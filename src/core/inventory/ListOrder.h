@@ -10,6 +10,8 @@
 #include "app/DatabaseHandle.h"
 #include "inventory/DVDRecord.h"
 
+class Collection;
+
 // The DVD list's own index: table ListOrder holds, per DVD (its rowid), the status, the due date
 // a key of the title whose byte order is the engine's text order, and keys of the title,
 // category, starring and rating in the list's sort order, so that the list's order, a title
@@ -27,20 +29,21 @@ void CreateListOrderTable(const DatabaseHandle& db);
 void RebuildListOrder(const DatabaseHandle& db);
 
 // The rowids of every DVD in the list's order: lent DVDs first, then by due date, then by title.
-std::vector<qint64> ListOrderIds();
+std::vector<qint64> ListOrderIds(Collection& collection);
 // The rowids of the DVDs titled `title`, letter case ignored, accents kept.
-std::vector<qint64> IdsOfTitle(const QString& title);
+std::vector<qint64> IdsOfTitle(Collection& collection, const QString& title);
 // The rowids of the DVDs whose title starts with `prefix`, letter case ignored, accents kept (the
 // list's type-ahead).
-std::vector<qint64> IdsOfTitlesStartingWith(const QString& prefix);
+std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QString& prefix);
 
 // The number of DVDs of a status due before `day`, counted on the index; nothing when the index
 // cannot be brought up to date (the caller counts on Inventory then).
-std::optional<int> CountDueBefore(qint32 status, const QDate& day);
+std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day);
 
 // Every DVD in the list's sort order of a column's texts, ascending, `sameText` telling whether a
 // DVD's text sorts equal to the one before (equal texts come in no particular order). False,
 // having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
-bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each);
+bool ReadSortedIds(Collection& collection, DVDField field,
+                   const std::function<void(qint64 id, bool sameText)>& each);
 
 }  // namespace InventoryFunctions

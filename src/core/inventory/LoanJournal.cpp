@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Collection.h"
 #include "data/DatabaseFunctions.h"
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
@@ -29,21 +30,23 @@ const std::vector<DatabaseFunctions::FieldDef>& Columns() {
 
 const QString kOpenLoanOf = QStringLiteral(" Where Loans.ReturnDate Is Null And Loans.DVDTitle = ");
 
-void Run(const QString& sql) { InventoryDatabase()->Execute(sql, kTable); }
+void Run(Collection& collection, const QString& sql) { collection.Db()->Execute(sql, kTable); }
 
-void AddLoan(const QString& title, const QString& name, const QDate& out, const QDate& due) {
+void AddLoan(Collection& collection, const QString& title, const QString& name, const QDate& out,
+             const QDate& due) {
   // Numbered here rather than by the engine: a key column added to an older table is no alias
   // of the rowid.
-  Run(QStringLiteral("Insert Into Loans (LoanID, DVDTitle, Name, OutDate, FirstDueDate, DueDate) "
+  Run(collection,
+      QStringLiteral("Insert Into Loans (LoanID, DVDTitle, Name, OutDate, FirstDueDate, DueDate) "
                      "Select Coalesce(Max(Loans.LoanID), 0) + 1, %1, %2, %3, %4, %4 From Loans")
           .arg(SqlText(title), SqlText(name), SqlText(out), SqlText(due)));
 }
 
-std::vector<Loan> ReadLoans(const QString& where) {
+std::vector<Loan> ReadLoans(Collection& collection, const QString& where) {
   RecordsetPtr records =
       OpenRecords(QStringLiteral("Select Loans.* From Loans Where ") + where +
                       QStringLiteral(" Order By Loans.OutDate DESC, Loans.LoanID DESC"),
-                  InventoryDatabase());
+                  collection.Db());
   std::vector<Loan> loans;
   if (!NoRecords(records)) {
     const int id = records->FieldIndex(QStringLiteral("LoanID"));
@@ -111,47 +114,51 @@ int DaysOut(const Loan& loan, const QDate& today) {
   return std::max<qint64>(0, loan.out.daysTo(back));
 }
 
-void JournalLend(const QString& title, const QString& name, const QDate& out, const QDate& due) {
-  JournalReturn(title, out);
-  AddLoan(title, name, out, due);
+void JournalLend(Collection& collection, const QString& title, const QString& name,
+                 const QDate& out, const QDate& due) {
+  JournalReturn(collection, title, out);
+  AddLoan(collection, title, name, out, due);
 }
 
-void JournalChangeLoan(const QString& title, const QString& name, const QDate& out,
-                       const QDate& due) {
-  const DatabaseHandle db = InventoryDatabase();
+void JournalChangeLoan(Collection& collection, const QString& title, const QString& name,
+                       const QDate& out, const QDate& due) {
+  const DatabaseHandle& db = collection.Db();
   const qint64 open = db->QueryNumber(
       QStringLiteral("Select Count(*) From Loans") + kOpenLoanOf + SqlText(title), kTable);
   if (open == 0) {
-    AddLoan(title, name, out, due);
+    AddLoan(collection, title, name, out, due);
     return;
   }
-  Run(QStringLiteral("Update Loans Set Name = %1, OutDate = %2, DueDate = %3")
-          .arg(SqlText(name), SqlText(out), SqlText(due)) +
-      kOpenLoanOf + SqlText(title));
+  Run(collection, QStringLiteral("Update Loans Set Name = %1, OutDate = %2, DueDate = %3")
+                          .arg(SqlText(name), SqlText(out), SqlText(due)) +
+                      kOpenLoanOf + SqlText(title));
 }
 
-void JournalReturn(const QString& title, const QDate& returned) {
-  Run(QStringLiteral("Update Loans Set ReturnDate = ") + SqlText(returned) + kOpenLoanOf +
-      SqlText(title));
+void JournalReturn(Collection& collection, const QString& title, const QDate& returned) {
+  Run(collection, QStringLiteral("Update Loans Set ReturnDate = ") + SqlText(returned) +
+                      kOpenLoanOf + SqlText(title));
 }
 
-void JournalRename(const QString& from, const QString& to) {
-  Run(QStringLiteral("Update Loans Set DVDTitle = %1 Where Loans.DVDTitle = %2")
-          .arg(SqlText(to), SqlText(from)));
+void JournalRename(Collection& collection, const QString& from, const QString& to) {
+  Run(collection, QStringLiteral("Update Loans Set DVDTitle = %1 Where Loans.DVDTitle = %2")
+                      .arg(SqlText(to), SqlText(from)));
 }
 
-std::vector<Loan> LoansOfDVD(const QString& title) {
-  return ReadLoans(QStringLiteral("Loans.DVDTitle = ") + SqlText(title));
+std::vector<Loan> LoansOfDVD(Collection& collection, const QString& title) {
+  return ReadLoans(collection, QStringLiteral("Loans.DVDTitle = ") + SqlText(title));
 }
 
-std::vector<Loan> LoansOfBorrower(const QString& name) {
-  return ReadLoans(QStringLiteral("Loans.Name = ") + SqlText(name));
+std::vector<Loan> LoansOfBorrower(Collection& collection, const QString& name) {
+  return ReadLoans(collection, QStringLiteral("Loans.Name = ") + SqlText(name));
 }
 
-std::vector<Loan> AllLoans() { return ReadLoans(QStringLiteral("1 = 1")); }
+std::vector<Loan> AllLoans(Collection& collection) {
+  return ReadLoans(collection, QStringLiteral("1 = 1"));
+}
 
-std::vector<Loan> LoansOut() {
-  return ReadLoans(QStringLiteral("Loans.ReturnDate Is Null And Loans.DVDTitle In (Select "
+std::vector<Loan> LoansOut(Collection& collection) {
+  return ReadLoans(collection,
+                   QStringLiteral("Loans.ReturnDate Is Null And Loans.DVDTitle In (Select "
                                   "Inventory.DVDTitle From Inventory Where Inventory.Status = %1)")
                        .arg(qint32(Loaned)));
 }

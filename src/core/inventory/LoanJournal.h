@@ -7,6 +7,8 @@
 
 #include "app/DatabaseHandle.h"
 
+class Collection;
+
 // The loan history: table Loans keeps one row per loan, beside Inventory, which forgets a loan
 // when the DVD comes back. Its writes run inside the Inventory write they belong to (the
 // caller's transaction), so that the two tables never disagree. Rows are kept when a DVD or a
@@ -43,23 +45,24 @@ int DaysOut(const Loan& loan, const QDate& today);
 // The writes. Each runs inside the caller's transaction; titles compare without letter case.
 // A new loan: an earlier loan of the title still open (the DVD was taken back by another
 // program) ends on the new loan's out date.
-void JournalLend(const QString& title, const QString& name, const QDate& out, const QDate& due);
+void JournalLend(Collection& collection, const QString& title, const QString& name,
+                 const QDate& out, const QDate& due);
 // The open loan's borrower, out date and current due date (a new loan when none is open).
-void JournalChangeLoan(const QString& title, const QString& name, const QDate& out,
-                       const QDate& due);
+void JournalChangeLoan(Collection& collection, const QString& title, const QString& name,
+                       const QDate& out, const QDate& due);
 // Ends the title's open loan on `returned`.
-void JournalReturn(const QString& title, const QDate& returned);
+void JournalReturn(Collection& collection, const QString& title, const QDate& returned);
 // A renamed DVD keeps its loans.
-void JournalRename(const QString& from, const QString& to);
+void JournalRename(Collection& collection, const QString& from, const QString& to);
 
 // The loans of a DVD or of a borrower, newest first.
-std::vector<Loan> LoansOfDVD(const QString& title);
-std::vector<Loan> LoansOfBorrower(const QString& name);
+std::vector<Loan> LoansOfDVD(Collection& collection, const QString& title);
+std::vector<Loan> LoansOfBorrower(Collection& collection, const QString& name);
 // Every loan, newest first (the history's export).
-std::vector<Loan> AllLoans();
+std::vector<Loan> AllLoans(Collection& collection);
 // The open loans of DVDs that are out now (status 1): a DVD deleted while out keeps its open
 // loan in the history, but nobody is waiting for it to come back.
-std::vector<Loan> LoansOut();
+std::vector<Loan> LoansOut(Collection& collection);
 
 struct LoanSummary {
   int loans = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "inventory/DVDRecord.h"
@@ -30,12 +31,12 @@ struct Reminded {
 };
 
 // The reminders noted on open loans: few rows, read in one go.
-QHash<QString, Reminded> RemindedLoans() {
+QHash<QString, Reminded> RemindedLoans(Collection& collection) {
   QHash<QString, Reminded> reminded;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Loans.DVDTitle, Loans.Reminders, Loans.LastReminded From Loans "
                      "Where Loans.ReturnDate Is Null And Loans.LastReminded Is Not Null"),
-      InventoryFunctions::InventoryDatabase());
+      collection.Db());
   for (; !records->Eof(); records->MoveNext()) {
     reminded.insert(Key(records->Text(0)), {records->Long(1), records->Date(2).date()});
   }
@@ -43,7 +44,8 @@ QHash<QString, Reminded> RemindedLoans() {
   return reminded;
 }
 
-std::vector<Borrower> Read(const QString& borrowerClause, const QDate& today, int withinDays) {
+std::vector<Borrower> Read(Collection& collection, const QString& borrowerClause,
+                           const QDate& today, int withinDays) {
   using InventoryFunctions::Loaned;
   // Before the day after the last one counted: a due date with a time of day is still that day.
   const QDate before = today.addDays(std::clamp(withinDays, 0, kMostDays) + 1);
@@ -53,7 +55,7 @@ std::vector<Borrower> Read(const QString& borrowerClause, const QDate& today, in
                      "Inventory.DueDate < %2%3 Order By Inventory.Name, Inventory.DueDate, "
                      "Inventory.DVDTitle")
           .arg(SqlText(qint32(Loaned)), SqlText(before), borrowerClause),
-      InventoryFunctions::InventoryDatabase());
+      collection.Db());
   std::vector<Borrower> borrowers;
   for (; !records->Eof(); records->MoveNext()) {
     const QString name = records->Text(1);
@@ -70,8 +72,8 @@ std::vector<Borrower> Read(const QString& borrowerClause, const QDate& today, in
   }
   CloseRecords(records);
   if (borrowers.empty()) return borrowers;
-  const QHash<QString, Reminded> reminded = RemindedLoans();
-  const QHash<QString, QString> addresses = CustomerFunctions::EmailAddresses();
+  const QHash<QString, Reminded> reminded = RemindedLoans(collection);
+  const QHash<QString, QString> addresses = CustomerFunctions::EmailAddresses(collection);
   for (Borrower& borrower : borrowers) {
     borrower.email = addresses.value(Key(borrower.name));
     for (const DueDVD& dvd : borrower.dvds) {
@@ -101,13 +103,14 @@ QString Encoded(const QString& text) {
 
 }  // namespace
 
-std::vector<Borrower> DueBorrowers(const QDate& today, int withinDays) {
-  return Read(QString(), today, withinDays);
+std::vector<Borrower> DueBorrowers(Collection& collection, const QDate& today, int withinDays) {
+  return Read(collection, QString(), today, withinDays);
 }
 
-Borrower DueBorrower(const QString& name, const QDate& today, int withinDays) {
+Borrower DueBorrower(Collection& collection, const QString& name, const QDate& today,
+                     int withinDays) {
   std::vector<Borrower> found =
-      Read(QStringLiteral(" And Inventory.Name = ") + SqlText(name), today, withinDays);
+      Read(collection, QStringLiteral(" And Inventory.Name = ") + SqlText(name), today, withinDays);
   if (found.empty()) {
     Borrower none;
     none.name = name;
@@ -133,12 +136,13 @@ QString DueText(const DueDVD& dvd) {
   return date + QStringLiteral(", due in ") + Plural(-dvd.daysOverdue, "day", "days");
 }
 
-int WithinDays() {
-  return std::clamp(SettingsManager::ReadSetting(kDaysSetting, kDefaultDays).toInt(), 0, kMostDays);
+int WithinDays(Collection& collection) {
+  return std::clamp(SettingsManager::ReadSetting(collection, kDaysSetting, kDefaultDays).toInt(), 0,
+                    kMostDays);
 }
 
-void SetWithinDays(int days) {
-  SettingsManager::WriteSetting(kDaysSetting, qint32(std::clamp(days, 0, kMostDays)));
+void SetWithinDays(Collection& collection, int days) {
+  SettingsManager::WriteSetting(collection, kDaysSetting, qint32(std::clamp(days, 0, kMostDays)));
 }
 
 QString DefaultTemplate() {
@@ -150,16 +154,18 @@ QString DefaultTemplate() {
       "{today}");
 }
 
-QString Template() {
-  const QString stored = SettingsManager::ReadSetting(kTemplateSetting, QString()).toString();
+QString Template(Collection& collection) {
+  const QString stored =
+      SettingsManager::ReadSetting(collection, kTemplateSetting, QString()).toString();
   return stored.trimmed().isEmpty() ? DefaultTemplate() : stored;
 }
 
-void SetTemplate(const QString& text) {
+void SetTemplate(Collection& collection, const QString& text) {
   const bool isDefault = text.trimmed().isEmpty() || text == DefaultTemplate();
-  const QString stored = SettingsManager::ReadSetting(kTemplateSetting, QString()).toString();
+  const QString stored =
+      SettingsManager::ReadSetting(collection, kTemplateSetting, QString()).toString();
   if (isDefault && stored.isEmpty()) return;
-  SettingsManager::WriteSetting(kTemplateSetting, isDefault ? QString() : text);
+  SettingsManager::WriteSetting(collection, kTemplateSetting, isDefault ? QString() : text);
 }
 
 QString FillTemplate(const QString& text, const Borrower& borrower, const QDate& today) {
@@ -203,9 +209,9 @@ QString MailtoUrl(const Borrower& borrower, const QString& subject, const QStrin
          QStringLiteral("?subject=") + Encoded(subject) + QStringLiteral("&body=") + Encoded(body);
 }
 
-void RecordReminder(const Borrower& borrower, const QDate& today) {
+void RecordReminder(Collection& collection, const Borrower& borrower, const QDate& today) {
   if (borrower.dvds.empty()) return;
-  const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
+  const DatabaseHandle& db = collection.Db();
   Changes::Batch batch;
   Transaction transaction(db);
   for (const DueDVD& dvd : borrower.dvds) {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <vector>
 
+class Collection;
+
 // Reminders to borrowers: who has DVDs overdue or soon due, the text that asks for them back,
 // and the journal of reminders sent. Everything is read from the collection when it is asked
 // for, so that a DVD returned meanwhile is never in a reminder.
@@ -28,10 +30,11 @@ struct Borrower {
 
 // Every borrower with a DVD out (status 1) that is overdue or due within `withinDays` days of
 // today, by name. A DVD out without a borrower's name has nobody to remind and is left out.
-std::vector<Borrower> DueBorrowers(const QDate& today, int withinDays);
+std::vector<Borrower> DueBorrowers(Collection& collection, const QDate& today, int withinDays);
 // The one borrower as DueBorrowers would list them; no DVDs when there is nothing to remind
 // them of any more.
-Borrower DueBorrower(const QString& name, const QDate& today, int withinDays);
+Borrower DueBorrower(Collection& collection, const QString& name, const QDate& today,
+                     int withinDays);
 
 // "reminded today", "reminded yesterday", "reminded 3 days ago", "never reminded".
 QString RemindedText(const QDate& lastReminded, const QDate& today);
@@ -39,14 +42,14 @@ QString RemindedText(const QDate& lastReminded, const QDate& today);
 QString DueText(const DueDVD& dvd);
 
 // The window's setting: how many days ahead a DVD counts as due (default 2).
-int WithinDays();
-void SetWithinDays(int days);
+int WithinDays(Collection& collection);
+void SetWithinDays(Collection& collection, int days);
 // The user's letter, with the fields {name}, {dvds} and {today}; the friendly default when the
 // user has none.
-QString Template();
+QString Template(Collection& collection);
 QString DefaultTemplate();
 // An empty text or the default goes back to the default (nothing stored).
-void SetTemplate(const QString& text);
+void SetTemplate(Collection& collection, const QString& text);
 
 // The letter for the borrower: the template with its fields filled in. The DVD list is one line
 // per DVD ("- Title (due ...)"); lines end in a line feed.
@@ -58,6 +61,6 @@ QString MailtoUrl(const Borrower& borrower, const QString& subject, const QStrin
 
 // Notes in the journal, in one transaction, that the borrower was reminded today of the DVDs
 // listed (their open loans), and announces the change under the borrower's name.
-void RecordReminder(const Borrower& borrower, const QDate& today);
+void RecordReminder(Collection& collection, const Borrower& borrower, const QDate& today);
 
 }  // namespace Reminders

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/Collection.h"
 #include "data/Recordset.h"
 #include "inventory/DVDRecord.h"
 #include "inventory/InventoryFunctions.h"
@@ -24,8 +25,8 @@ const QString kTitlesOfStatus =
     QStringLiteral("Select Inventory.DVDTitle From Inventory Where Inventory.Status = ");
 
 // The number of rows a statement gives: exact, and 0 for none.
-int Count(const QString& sql) {
-  RecordsetPtr records = OpenRecords(sql, InventoryDatabase());
+int Count(Collection& collection, const QString& sql) {
+  RecordsetPtr records = OpenRecords(sql, collection.Db());
   int count = 0;
   if (!NoRecords(records)) {
     FetchAllRecords(records);
@@ -44,14 +45,16 @@ QString LentClause(const QDate& today, const char* comparison) {
 // cost a scan of the phone book for every one of them.
 class Borrowers {
  public:
+  explicit Borrowers(Collection& collection) : collection_(collection) {}
   const std::optional<CustomerFunctions::Customer>& Find(const QString& name) {
     auto found = known_.constFind(name);
     if (found == known_.constEnd())
-      found = known_.insert(name, CustomerFunctions::FindCustomer(name));
+      found = known_.insert(name, CustomerFunctions::FindCustomer(collection_, name));
     return *found;
   }
 
  private:
+  Collection& collection_;
   QHash<QString, std::optional<CustomerFunctions::Customer>> known_;
 };
 
@@ -74,48 +77,48 @@ QString LoanLine(const DVDRecord& dvd, bool overdue, const QDate& today, Borrowe
 }
 
 // The lines of one list of loans, or "None." when the statement gives no DVD.
-void AddList(QStringList& lines, const DVDQuery& query,
+void AddList(Collection& collection, QStringList& lines, const DVDQuery& query,
              const std::function<QString(const DVDRecord&)>& line) {
   const qsizetype before = lines.size();
-  ReadDVDs(query, {DVDField::Name}, [&](const DVDRecord& dvd) { lines << line(dvd); });
+  ReadDVDs(collection, query, {DVDField::Name}, [&](const DVDRecord& dvd) { lines << line(dvd); });
   if (lines.size() == before) lines << QStringLiteral("None.");
 }
 
 }  // namespace
 
-QStringList StatusReportLines(const QDate& today) {
+QStringList StatusReportLines(Collection& collection, const QDate& today) {
   QStringList lines = {QStringLiteral("******* DVD Report *******"), QString(),
                        QStringLiteral("*** Totals ***"), QString()};
-  const int total = Count(QStringLiteral("Select Inventory.* From Inventory"));
+  const int total = Count(collection, QStringLiteral("Select Inventory.* From Inventory"));
   if (total == 0) {
     lines << QStringLiteral("Total DVDs: 0.");
     return lines;
   }
   lines << QStringLiteral("Total DVDs: ") + QString::number(total);
   lines << QStringLiteral("- Total ") + StatusText(Loaned) + QStringLiteral(": ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned))));
+               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(Loaned))));
   lines << QStringLiteral("- Total Overdue: ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned)) +
-                                     QStringLiteral(" And ") + SqlText(today) +
-                                     QStringLiteral(" > Inventory.DueDate")));
+               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(Loaned)) +
+                                                     QStringLiteral(" And ") + SqlText(today) +
+                                                     QStringLiteral(" > Inventory.DueDate")));
   lines << QStringLiteral("- Total ") + StatusText(InStock) + QStringLiteral(": ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(InStock))));
+               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(InStock))));
   lines << QString() << QStringLiteral("*** Break Down ***") << QString();
 
-  Borrowers borrowers;
+  Borrowers borrowers(collection);
   ShortDateTexts dates;
   lines << QStringLiteral("-- DVDs Overdue --");
-  AddList(lines, DVDQuery::Where(LentClause(today, " >")),
+  AddList(collection, lines, DVDQuery::Where(LentClause(today, " >")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, true, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(Loaned) + QStringLiteral("--");
-  AddList(lines, DVDQuery::Where(LentClause(today, " <=")),
+  AddList(collection, lines, DVDQuery::Where(LentClause(today, " <=")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, false, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
   // Only the titles: most of a large collection is in stock, and reading each row's dates would
   // cost more than the whole list.
   RecordsetPtr inStock = OpenRecords(
       DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
-      InventoryDatabase());
+      collection.Db());
   if (NoRecords(inStock)) {
     lines << QStringLiteral("None.");
   } else {
@@ -126,27 +129,28 @@ QStringList StatusReportLines(const QDate& today) {
   return lines;
 }
 
-int OverdueCount(const QDate& today) {
+int OverdueCount(Collection& collection, const QDate& today) {
   // At start-up: from the list's index when it is current, without reading every DVD.
-  if (const std::optional<int> counted = CountDueBefore(Loaned, today)) return *counted;
-  return Count(QStringLiteral("Select Inventory.* From Inventory Where ") + SqlText(today) +
-               QStringLiteral(" > Inventory.DueDate And Status = ") + SqlText(qint32(Loaned)));
+  if (const std::optional<int> counted = CountDueBefore(collection, Loaned, today)) return *counted;
+  return Count(collection,
+               QStringLiteral("Select Inventory.* From Inventory Where ") + SqlText(today) +
+                   QStringLiteral(" > Inventory.DueDate And Status = ") + SqlText(qint32(Loaned)));
 }
 
-QStringList InventoryTitles() {
+QStringList InventoryTitles(Collection& collection) {
   QStringList titles;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),
-      InventoryDatabase());
+      collection.Db());
   for (; !records->Eof(); records->MoveNext()) titles << records->Text(0);
   CloseRecords(records);
   return titles;
 }
 
-double ReportPointSize() {
+double ReportPointSize(Collection& collection) {
   bool ok = false;
   const double size =
-      SettingsManager::ReadSetting(QStringLiteral("ReportFontSize"), kDefaultPointSize)
+      SettingsManager::ReadSetting(collection, QStringLiteral("ReportFontSize"), kDefaultPointSize)
           .toDouble(&ok);
   if (!ok || !std::isfinite(size) || size < kSmallestPointSize || size > kLargestPointSize) {
     return kDefaultPointSize;

@@ -5,7 +5,6 @@
 namespace CustomerFunctions {
 namespace {
 
-DatabaseHandle customersDatabase;
 // The file check knows the table as one of the program's and checks its shape.
 [[maybe_unused]] const bool kDeclared =
     DatabaseFunctions::DeclareTable(QStringLiteral("Customers"));
@@ -22,10 +21,7 @@ const QStringList& CustomerColumns() {
   return columns;
 }
 
-void InitCustomers(const DatabaseHandle& db) {
-  customersDatabase = db;
-  CreateCustomersTable(db);
-}
+void InitCustomers(const DatabaseHandle& db) { CreateCustomersTable(db); }
 
 void CreateCustomersTable(const DatabaseHandle& db) {
   using namespace DatabaseFunctions;
@@ -35,7 +31,5 @@ void CreateCustomersTable(const DatabaseHandle& db) {
   }
   EnsureTable(db, QStringLiteral("Customers"), fields);
 }
-
-DatabaseHandle CustomersDatabase() { return customersDatabase; }
 
 }  // namespace CustomerFunctions

@@ -11,9 +11,8 @@ namespace CustomerFunctions {
 // The columns in creation order; all text, Notes a memo. Email came last, after Notes.
 const QStringList& CustomerColumns();
 
-// Keeps db as the phone book's database and makes or extends its table.
+// Makes or extends the phone book's table.
 void InitCustomers(const DatabaseHandle& db);
 void CreateCustomersTable(const DatabaseHandle& db);
-DatabaseHandle CustomersDatabase();
 
 }  // namespace CustomerFunctions

@@ -1,6 +1,7 @@
 #include "phonebook/CustomerRecords.h"
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "data/Database.h"
 #include "data/Recordset.h"
 #include "phonebook/CustomerFunctions.h"
@@ -31,10 +32,10 @@ QString ColumnName(Field field) {
   return {};
 }
 
-std::optional<Customer> FindCustomer(const QString& name) {
+std::optional<Customer> FindCustomer(Collection& collection, const QString& name) {
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") + SqlText(name),
-      CustomersDatabase());
+      collection.Db());
   std::optional<Customer> found;
   // The first matching row is current right after opening; counting the matches first would
   // read the table once more.
@@ -48,11 +49,11 @@ std::optional<Customer> FindCustomer(const QString& name) {
   return found;
 }
 
-QStringList BorrowerNames() {
+QStringList BorrowerNames(Collection& collection) {
   QStringList names;
   RecordsetPtr records =
       OpenRecords(QStringLiteral("Select Customers.Name From Customers Order By Customers.Name"),
-                  CustomersDatabase());
+                  collection.Db());
   for (; !records->Eof(); records->MoveNext()) {
     const QString name = records->Text(0);
     if (!name.isEmpty()) names << name;
@@ -61,12 +62,12 @@ QStringList BorrowerNames() {
   return names;
 }
 
-QHash<QString, QString> EmailAddresses() {
+QHash<QString, QString> EmailAddresses(Collection& collection) {
   QHash<QString, QString> addresses;
   RecordsetPtr records = OpenRecords(
       QStringLiteral(
           "Select Customers.Name, Customers.Email From Customers Order By Customers.rowid"),
-      CustomersDatabase());
+      collection.Db());
   for (; !records->Eof(); records->MoveNext()) {
     const QString name = records->Text(0).toCaseFolded();
     if (!addresses.contains(name)) addresses.insert(name, records->Text(1).trimmed());
@@ -77,33 +78,33 @@ QHash<QString, QString> EmailAddresses() {
 
 namespace {
 
-RecordsetPtr OpenName(const QString& name) {
+RecordsetPtr OpenName(Collection& collection, const QString& name) {
   return OpenRecords(
       QStringLiteral("Select Customers.Name From Customers Where Customers.Name = ") +
           SqlText(name),
-      CustomersDatabase());
+      collection.Db());
 }
 
 }  // namespace
 
-bool HasCustomer(const QString& name) {
-  RecordsetPtr records = OpenName(name);
+bool HasCustomer(Collection& collection, const QString& name) {
+  RecordsetPtr records = OpenName(collection, name);
   const bool found = !NoRecords(records);
   CloseRecords(records);
   return found;
 }
 
-EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling) {
+EntryOutcome SaveCustomer(Collection& collection, const Customer& customer, NameSpelling spelling) {
   if (customer.name.isEmpty()) return EntryOutcome::NameMissing;
   Changes::Batch batch;
-  Transaction transaction(CustomersDatabase());
+  Transaction transaction(collection.Db());
   RecordsetPtr records =
       OpenRecords(QStringLiteral("Select Customers.* From Customers Where Customers.Name = ") +
                       SqlText(customer.name),
-                  CustomersDatabase());
+                  collection.Db());
   if (NoRecords(records)) {
     CloseRecords(records);
-    records = OpenRecords(QStringLiteral("Select Customers.* From Customers"), CustomersDatabase());
+    records = OpenRecords(QStringLiteral("Select Customers.* From Customers"), collection.Db());
     records->AddNew();
     records->SetValue(QStringLiteral("Name"), customer.name);
   } else {
@@ -120,10 +121,10 @@ EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling) {
   return EntryOutcome::Saved;
 }
 
-EntryOutcome DeleteCustomer(const QString& name) {
+EntryOutcome DeleteCustomer(Collection& collection, const QString& name) {
   Changes::Batch batch;
-  Transaction transaction(CustomersDatabase());
-  RecordsetPtr records = OpenName(name);
+  Transaction transaction(collection.Db());
+  RecordsetPtr records = OpenName(collection, name);
   const bool found = !NoRecords(records);
   // Only the first row of that name goes, even if another writer stored it twice.
   if (found) records->Delete();

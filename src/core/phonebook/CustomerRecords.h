@@ -6,6 +6,8 @@
 #include <array>
 #include <optional>
 
+class Collection;
+
 // One phone book entry as the program reads and writes it, and the look-ups of table Customers
 // that the DVD views and the loan need. The phone book's own record operations, over an entry
 // form, are PhoneBookEntry's.
@@ -31,16 +33,16 @@ struct Customer {
 
 // The first entry whose name equals `name`, letter case ignored; an absent value reads as empty
 // text.
-std::optional<Customer> FindCustomer(const QString& name);
+std::optional<Customer> FindCustomer(Collection& collection, const QString& name);
 // Every stored name that is neither empty nor absent, in name order (the loan dialog's list).
-QStringList BorrowerNames();
+QStringList BorrowerNames(Collection& collection);
 
 // Every stored e-mail address by its entry's name, the name case-folded (the first entry of a
 // name, as FindCustomer would find it); one read for any number of borrowers.
-QHash<QString, QString> EmailAddresses();
+QHash<QString, QString> EmailAddresses(Collection& collection);
 
 // Whether an entry of that name (letter case ignored) exists.
-bool HasCustomer(const QString& name);
+bool HasCustomer(Collection& collection, const QString& name);
 
 // The phone book's writes. Each is one transaction (or part of the caller's: a loan saves its
 // borrower inside its own), and the change notice names the entry once it has committed.
@@ -49,8 +51,8 @@ enum class EntryOutcome { Saved, NameMissing, Gone };
 // or the one stored (a loan's borrower).
 enum class NameSpelling { Typed, Stored };
 // Stores a new entry, or overwrites every field of the first stored entry of that name.
-EntryOutcome SaveCustomer(const Customer& customer, NameSpelling spelling);
+EntryOutcome SaveCustomer(Collection& collection, const Customer& customer, NameSpelling spelling);
 // Deletes the first entry of that name; Gone when there was none.
-EntryOutcome DeleteCustomer(const QString& name);
+EntryOutcome DeleteCustomer(Collection& collection, const QString& name);
 
 }  // namespace CustomerFunctions

@@ -1,5 +1,6 @@
 #include "phonebook/PhoneBookEntry.h"
 
+#include "app/Collection.h"
 #include "data/Recordset.h"
 #include "phonebook/CustomerFunctions.h"
 #include "seams/MessageBox.h"
@@ -34,23 +35,22 @@ CustomerFunctions::Customer Typed(const Form& form) {
 
 }  // namespace
 
-void LoadPhoneNames(Form& form) {
+void LoadPhoneNames(Collection& collection, Form& form) {
   QStringList names;
-  RecordsetPtr records = OpenRecords(kAllNames, CustomerFunctions::CustomersDatabase());
+  RecordsetPtr records = OpenRecords(kAllNames, collection.Db());
   // Walking the rows once is enough; counting them first would read the table twice.
   for (; !records->Eof(); records->MoveNext()) names << records->Text(QStringLiteral("Name"));
   CloseRecords(records);
   form.SetNames(names);
 }
 
-void LoadPhoneBookInfo(Form& form) {
+void LoadPhoneBookInfo(Collection& collection, Form& form) {
   const QString name = form.NameText();
   if (name.isEmpty()) {
     ClearPhoneBookInfo(form);
     return;
   }
-  RecordsetPtr records =
-      OpenRecords(kEntryOf + SqlText(name), CustomerFunctions::CustomersDatabase());
+  RecordsetPtr records = OpenRecords(kEntryOf + SqlText(name), collection.Db());
   if (NoRecords(records)) {
     ClearPhoneBookInfo(form);
   } else {
@@ -64,27 +64,28 @@ void ClearPhoneBookInfo(Form& form) {
   for (const Field field : kFields) form.SetFieldText(field, QString());
 }
 
-void SavePhoneInfo(Form& form) {
+void SavePhoneInfo(Collection& collection, Form& form) {
   if (NameMissing(form,
                   QStringLiteral("You must enter a name before you can save a phone book entry.")))
     return;
   // A new entry is stored without asking; the name typed over a stored one becomes its spelling.
-  if (!CustomerFunctions::HasCustomer(form.NameText()) ||
+  if (!CustomerFunctions::HasCustomer(collection, form.NameText()) ||
       Confirmed(QStringLiteral("Are you sure you wish to save this info?"))) {
-    CustomerFunctions::SaveCustomer(Typed(form), CustomerFunctions::NameSpelling::Typed);
+    CustomerFunctions::SaveCustomer(collection, Typed(form),
+                                    CustomerFunctions::NameSpelling::Typed);
   }
   form.Refresh();
 }
 
-void DelPhoneInfo(Form& form, const QString& note) {
+void DelPhoneInfo(Collection& collection, Form& form, const QString& note) {
   if (NameMissing(
           form, QStringLiteral("You must enter a name before you can delete a phone book entry.")))
     return;
-  if (CustomerFunctions::HasCustomer(form.NameText())) {
+  if (CustomerFunctions::HasCustomer(collection, form.NameText())) {
     QString question = QStringLiteral("Are you sure you wish to delete this entry?");
     if (!note.isEmpty()) question += QStringLiteral("\n\n") + note;
     if (Confirmed(question)) {
-      CustomerFunctions::DeleteCustomer(form.NameText());
+      CustomerFunctions::DeleteCustomer(collection, form.NameText());
     }
   } else {
     seams::ShowMessage(QStringLiteral("Could not find the name you entered."),

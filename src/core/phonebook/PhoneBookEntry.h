@@ -6,6 +6,8 @@
 
 #include "phonebook/CustomerRecords.h"
 
+class Collection;
+
 // The five record operations of a phone book view, written once over an abstract entry form so
 // that the phone book window and the main window's phone book tab share them. The view supplies
 // its boxes through PhoneBookEntry::Form; the operations read and write table Customers on the
@@ -34,15 +36,15 @@ class Form {
 };
 
 // All names in the engine's name order, as the view's name list.
-void LoadPhoneNames(Form& form);
+void LoadPhoneNames(Collection& collection, Form& form);
 // The entry whose name equals the name box (letter case ignored), or empty fields.
-void LoadPhoneBookInfo(Form& form);
+void LoadPhoneBookInfo(Collection& collection, Form& form);
 // Empties the nine field boxes; the name box and the name list are left alone.
 void ClearPhoneBookInfo(Form& form);
 // Stores a new entry without asking, or overwrites the stored one after "Confirm"; then Refresh.
-void SavePhoneInfo(Form& form);
+void SavePhoneInfo(Collection& collection, Form& form);
 // Deletes the first entry of that name after "Confirm"; then Refresh. A note (what the borrower
 // still has) follows the question after a blank line.
-void DelPhoneInfo(Form& form, const QString& note = QString());
+void DelPhoneInfo(Collection& collection, Form& form, const QString& note = QString());
 
 }  // namespace PhoneBookEntry

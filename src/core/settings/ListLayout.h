@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <vector>
 
+class Collection;
+
 // One column of a list as it is remembered between runs.
 struct ListColumnLayout {
   QString key;
@@ -24,13 +26,14 @@ namespace SettingsManager {
 
 // Writes the layout under keys made of listName + qualifier and a fixed suffix, all in one
 // transaction so that saving costs one flush.
-void SaveListLayout(const QString& listName, const QString& qualifier, const ListLayout& layout);
+void SaveListLayout(Collection& collection, const QString& listName, const QString& qualifier,
+                    const ListLayout& layout);
 
 // Reads the stored layout over `layout`, which holds the list's current state as the defaults.
 // Nothing stored (a column count of 0) leaves it untouched, sort state included. Otherwise the
 // columns are trimmed or extended (empty caption, width 0) to the stored count, widths below
 // minimumWidth are raised to it, and the sort state is read last.
-void LoadListLayout(const QString& listName, const QString& qualifier, ListLayout& layout,
-                    float minimumWidth);
+void LoadListLayout(Collection& collection, const QString& listName, const QString& qualifier,
+                    ListLayout& layout, float minimumWidth);
 
 }  // namespace SettingsManager

@@ -8,6 +8,7 @@
 #include <charconv>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
@@ -16,7 +17,6 @@
 namespace SettingsManager {
 namespace {
 
-DatabaseHandle settingsDatabase;
 // The file check knows the table as one of the program's and checks its shape.
 [[maybe_unused]] const bool kDeclared = DatabaseFunctions::DeclareTable(QStringLiteral("Settings"));
 
@@ -47,10 +47,7 @@ bool ParseNumber(const QString& text, Number& value) {
 
 }  // namespace
 
-void InitSettings(const DatabaseHandle& db) {
-  settingsDatabase = db;
-  CreateSettingsTable(db);
-}
+void InitSettings(const DatabaseHandle& db) { CreateSettingsTable(db); }
 
 void CreateSettingsTable(const DatabaseHandle& db) {
   using namespace DatabaseFunctions;
@@ -60,19 +57,20 @@ void CreateSettingsTable(const DatabaseHandle& db) {
                {QStringLiteral("SettingValue"), dbMemo, QString()}});
 }
 
-DatabaseHandle SettingsDatabase() {
-  if (!settingsDatabase || !settingsDatabase->IsOpen()) {
+DatabaseHandle SettingsDatabase(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
+  if (!db || !db->IsOpen()) {
     ErrorFunctions::ShowError(
         QStringLiteral("A function failed."), true,
         DatabaseError(SQLITE_MISUSE, QStringLiteral("The settings database is not open."),
                       QStringLiteral("SettingsManager")));
     return {};
   }
-  return settingsDatabase;
+  return db;
 }
 
-QVariant ReadSetting(const QString& name, const QVariant& defaultValue) {
-  const DatabaseHandle db = SettingsDatabase();
+QVariant ReadSetting(Collection& collection, const QString& name, const QVariant& defaultValue) {
+  const DatabaseHandle db = SettingsDatabase(collection);
   if (!db) return defaultValue;
   RecordsetPtr records = OpenRecords(Lookup(name), db);
   QVariant result = defaultValue;
@@ -100,12 +98,12 @@ QVariant ReadSetting(const QString& name, const QVariant& defaultValue) {
   return result;
 }
 
-void WriteSetting(const QString& name, const QVariant& value) {
+void WriteSetting(Collection& collection, const QString& name, const QVariant& value) {
   if (!value.isValid() || value.isNull()) {
     throw DatabaseError(SQLITE_MISMATCH, QStringLiteral("Invalid use of Null"),
                         QStringLiteral("WriteSetting"));
   }
-  const DatabaseHandle db = SettingsDatabase();
+  const DatabaseHandle db = SettingsDatabase(collection);
   if (!db) return;
   const int kind = KindOf(value);
   const QString text = TextForm(value);

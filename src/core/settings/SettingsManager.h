@@ -5,6 +5,8 @@
 
 #include "app/DatabaseHandle.h"
 
+class Collection;
+
 // Named, typed values in table Settings: preferences and window layout.
 namespace SettingsManager {
 
@@ -26,18 +28,18 @@ enum SettingKind : int {
   vbULongLong = 21,
 };
 
-// Keeps db as the settings database and makes or extends its table.
+// Makes or extends the settings' table.
 void InitSettings(const DatabaseHandle& db);
 void CreateSettingsTable(const DatabaseHandle& db);
-// The kept handle; when it is missing, reports "A function failed." and returns none.
-DatabaseHandle SettingsDatabase();
+// The collection's database; when none is open, reports "A function failed." and returns none.
+DatabaseHandle SettingsDatabase(Collection& collection);
 
 // The stored value in the kind it was written in, or defaultValue when the name is not stored
 // (or its stored text does not convert, which is logged to "ErrorLog").
-QVariant ReadSetting(const QString& name, const QVariant& defaultValue);
+QVariant ReadSetting(Collection& collection, const QString& name, const QVariant& defaultValue);
 // Updates the row of that name, or adds one. Numbers and dates are written in a form that does
 // not depend on the user's locale.
-void WriteSetting(const QString& name, const QVariant& value);
+void WriteSetting(Collection& collection, const QString& name, const QVariant& value);
 // The text as a value of the given kind; *ok (when given) tells whether it converted.
 QVariant ConvertSetting(const QString& text, int kind, bool* ok = nullptr);
 

@@ -5,9 +5,9 @@
 
 namespace SettingsManager {
 
-SettingsTransaction::SettingsTransaction() {
+SettingsTransaction::SettingsTransaction(Collection& collection) {
   // Without a settings database the writes themselves report it; there is nothing to group.
-  if (const DatabaseHandle db = SettingsDatabase())
+  if (const DatabaseHandle db = SettingsDatabase(collection))
     transaction_ = std::make_unique<Transaction>(db);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/ChangeNotice.h"
 
+class Collection;
 class Transaction;
 
 namespace SettingsManager {
@@ -13,7 +14,7 @@ namespace SettingsManager {
 // unless committed; nests inside or around the layout saves' own transactions.
 class SettingsTransaction {
  public:
-  SettingsTransaction();
+  explicit SettingsTransaction(Collection& collection);
   ~SettingsTransaction();
   SettingsTransaction(const SettingsTransaction&) = delete;
   SettingsTransaction& operator=(const SettingsTransaction&) = delete;

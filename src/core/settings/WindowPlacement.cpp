@@ -9,46 +9,48 @@ namespace SettingsManager {
 namespace {
 
 // A stored value that is not a number of any kind counts as missing.
-float ReadFloat(const QString& key, float fallback) {
+float ReadFloat(Collection& collection, const QString& key, float fallback) {
   bool ok = false;
-  const float value = ReadSetting(key, fallback).toFloat(&ok);
+  const float value = ReadSetting(collection, key, fallback).toFloat(&ok);
   return ok ? value : fallback;
 }
 
 }  // namespace
 
-void SaveWindowPlacement(const QString& windowName, const WindowPlacement& placement) {
-  const DatabaseHandle db = SettingsDatabase();
+void SaveWindowPlacement(Collection& collection, const QString& windowName,
+                         const WindowPlacement& placement) {
+  const DatabaseHandle db = SettingsDatabase(collection);
   if (!db) return;  // already reported
   Transaction transaction(db);
-  WriteSetting(windowName + QLatin1String("Left"), placement.left);
-  WriteSetting(windowName + QLatin1String("Top"), placement.top);
-  WriteSetting(windowName + QLatin1String("Height"), placement.height);
-  WriteSetting(windowName + QLatin1String("Width"), placement.width);
-  WriteSetting(windowName + QLatin1String("WindowState"), placement.state);
+  WriteSetting(collection, windowName + QLatin1String("Left"), placement.left);
+  WriteSetting(collection, windowName + QLatin1String("Top"), placement.top);
+  WriteSetting(collection, windowName + QLatin1String("Height"), placement.height);
+  WriteSetting(collection, windowName + QLatin1String("Width"), placement.width);
+  WriteSetting(collection, windowName + QLatin1String("WindowState"), placement.state);
   transaction.Commit();
 }
 
-WindowPlacement LoadWindowPlacement(const QString& windowName, const WindowPlacement& defaults) {
+WindowPlacement LoadWindowPlacement(Collection& collection, const QString& windowName,
+                                    const WindowPlacement& defaults) {
   WindowPlacement placement;
-  placement.left = ReadFloat(windowName + QLatin1String("Left"), defaults.left);
-  placement.top = ReadFloat(windowName + QLatin1String("Top"), defaults.top);
-  placement.height = ReadFloat(windowName + QLatin1String("Height"), defaults.height);
-  placement.width = ReadFloat(windowName + QLatin1String("Width"), defaults.width);
+  placement.left = ReadFloat(collection, windowName + QLatin1String("Left"), defaults.left);
+  placement.top = ReadFloat(collection, windowName + QLatin1String("Top"), defaults.top);
+  placement.height = ReadFloat(collection, windowName + QLatin1String("Height"), defaults.height);
+  placement.width = ReadFloat(collection, windowName + QLatin1String("Width"), defaults.width);
   bool ok = false;
   placement.state =
-      ReadSetting(windowName + QLatin1String("WindowState"), defaults.state).toInt(&ok);
+      ReadSetting(collection, windowName + QLatin1String("WindowState"), defaults.state).toInt(&ok);
   if (!ok) placement.state = defaults.state;
   return placement;
 }
 
-float LoadSeparatorRatio(const QString& windowName) {
-  const float ratio = ReadFloat(windowName + QLatin1String("SeparatorRatio"), 0.5f);
+float LoadSeparatorRatio(Collection& collection, const QString& windowName) {
+  const float ratio = ReadFloat(collection, windowName + QLatin1String("SeparatorRatio"), 0.5f);
   return std::isfinite(ratio) ? ratio : 0.5f;
 }
 
-void SaveSeparatorRatio(const QString& windowName, float ratio) {
-  WriteSetting(windowName + QLatin1String("SeparatorRatio"), ratio);
+void SaveSeparatorRatio(Collection& collection, const QString& windowName, float ratio) {
+  WriteSetting(collection, windowName + QLatin1String("SeparatorRatio"), ratio);
 }
 
 float ClampSeparatorRatio(float ratio) {

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseBackup.h"
@@ -37,71 +38,74 @@ QString CopyOfFile(const QString& file, int keep, const QString& collection) {
 
 }  // namespace
 
-int KeptCount() {
+int KeptCount(Collection& collection) {
   bool ok = false;
   int kept = kDefaultKept;
   try {
-    kept = SettingsManager::ReadSetting(kKeptSetting, kDefaultKept).toInt(&ok);
+    kept = SettingsManager::ReadSetting(collection, kKeptSetting, kDefaultKept).toInt(&ok);
   } catch (const DatabaseError&) {
     // A damaged file about to be repaired: its copy is made all the same.
   }
   return ok ? std::clamp(kept, 1, kMostKept) : kDefaultKept;
 }
 
-void SetKeptCount(int count) {
-  SettingsManager::WriteSetting(kKeptSetting, qint32(std::clamp(count, 1, kMostKept)));
+void SetKeptCount(Collection& collection, int count) {
+  SettingsManager::WriteSetting(collection, kKeptSetting, qint32(std::clamp(count, 1, kMostKept)));
 }
 
-QString CollectionPath() {
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
-  return db && db->IsOpen() ? db->Name() : DatabaseFunctions::GetDatabasePath();
+QString CollectionPath(Collection& collection) { return collection.Path(); }
+
+QString BackupFolder(Collection& collection) {
+  return DatabaseBackup::BackupFolder(CollectionPath(collection));
 }
 
-QString BackupFolder() { return DatabaseBackup::BackupFolder(CollectionPath()); }
-
-QString KeptAsidePath() { return CollectionPath() + QStringLiteral(".before-restore"); }
-
-void BackUpTo(const QString& target) {
-  DatabaseBackup::BackUp(DatabaseFunctions::GetDatabase(), target);
+QString KeptAsidePath(Collection& collection) {
+  return CollectionPath(collection) + QStringLiteral(".before-restore");
 }
 
-QString BackUpAutomatically(const DatabaseHandle& given, const QString& path) {
-  DatabaseHandle db = given ? given : DatabaseFunctions::GetDatabase();
-  if (db && db->IsOpen()) return DatabaseBackup::BackUpAutomatically(db, KeptCount(), Now());
+void BackUpTo(Collection& collection, const QString& target) {
+  DatabaseBackup::BackUp(collection.Db(), target);
+}
+
+QString BackUpAutomatically(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
+  if (db && db->IsOpen())
+    return DatabaseBackup::BackUpAutomatically(db, KeptCount(collection), Now());
   // A file that is not open (a damaged one at start) is copied as it stands; the setting is not
   // readable then, so the default number is kept.
-  const QString file = path.isEmpty() ? CollectionPath() : path;
+  const QString file = CollectionPath(collection);
   return CopyOfFile(file, kDefaultKept, file);
 }
 
-QString BackUpAtExit() {
-  const QStringList copies = DatabaseBackup::AutomaticBackups(CollectionPath());
+QString BackUpAtExit(Collection& collection) {
+  const QStringList copies = DatabaseBackup::AutomaticBackups(CollectionPath(collection));
   if (!copies.isEmpty() && DayOf(copies.first()) == seams::Today()) return {};
-  return BackUpAutomatically();
+  return BackUpAutomatically(collection);
 }
 
 Contents Inspect(const QString& backup) { return DatabaseBackup::Inspect(backup); }
 
-std::optional<DatabaseError> Restore(const QString& backup) {
-  const QString path = CollectionPath();
+std::optional<DatabaseError> Restore(Collection& collection, const QString& backup) {
+  const QString path = CollectionPath(collection);
   // No connection of ours may go on reading the file that is set aside.
-  DatabaseMaintenance::StopBeforeReplacing();
-  DatabaseFunctions::CloseDatabase();
+  DatabaseMaintenance::StopBeforeReplacing(collection);
+  DatabaseMaintenance::Close(collection);
   std::optional<DatabaseError> failure;
   try {
     DatabaseBackup::Restore(backup, path);
   } catch (const DatabaseError& error) {
     failure = error;
   }
-  DatabaseMaintenance::Reopen(path);
+  DatabaseMaintenance::Reopen(collection);
   if (!failure) {
     // A second restore would replace the ".before-restore" file; the Backups folder keeps the
     // collection as it was before each. Made from the file set aside, so that a backup that is
     // refused pushes no older copy out.
     ErrorFunctions::CarryOn(QStringLiteral("The collection as it was before the restore could not "
                                            "be copied to the Backups folder."),
-                            ErrorFunctions::Report::LogOnly,
-                            [&] { CopyOfFile(KeptAsidePath(), KeptCount(), path); });
+                            ErrorFunctions::Report::LogOnly, [&] {
+                              CopyOfFile(KeptAsidePath(collection), KeptCount(collection), path);
+                            });
   }
   return failure;
 }

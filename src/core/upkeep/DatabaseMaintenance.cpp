@@ -1,6 +1,7 @@
 #include "upkeep/DatabaseMaintenance.h"
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
@@ -17,18 +18,12 @@ namespace {
 
 std::function<void()> beforeReplacing;
 
-// The file of the shared database (the last one opened, when none is open now).
-QString DatabaseFile() {
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
-  return db ? db->Name() : DatabaseFunctions::GetDatabasePath();
-}
-
 // The copy the user can go back to should the clean-up lose what it should have kept. Cleaning up
 // can wait while a copy cannot be made, so the user decides, and No (the default, and Escape)
 // changes nothing.
-bool BackedUpOrAgreed(CleanUpResult& result) {
+bool BackedUpOrAgreed(Collection& collection, CleanUpResult& result) {
   try {
-    result.backup = CollectionBackups::BackUpAutomatically();
+    result.backup = CollectionBackups::BackUpAutomatically(collection);
     return true;
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(QStringLiteral("The automatic backup before a clean-up failed: %1 "
@@ -39,7 +34,7 @@ bool BackedUpOrAgreed(CleanUpResult& result) {
     return seams::ShowMessage(
                QStringLiteral("The automatic backup of the database could not be made in '%1': "
                               "%2 (error %3).")
-                       .arg(CollectionBackups::BackupFolder(), error.Description())
+                       .arg(CollectionBackups::BackupFolder(collection), error.Description())
                        .arg(error.Number()) +
                    crlf + crlf +
                    QStringLiteral("Clean up the database without a backup? No leaves the "
@@ -59,39 +54,49 @@ void InitTablesOn(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
-void SetBeforeReplacing(std::function<void()> stop) { beforeReplacing = std::move(stop); }
-
-void StopBeforeReplacing() {
-  if (beforeReplacing) beforeReplacing();
-  ChoiceLists::StopReadingAhead();
+void Open(Collection& collection, const QString& path) {
+  Close(collection);
+  collection.Attach(nullptr, path);
+  const DatabaseHandle db = DatabaseFunctions::OpenOrCreateDatabase(path, &InitTablesOn);
+  InitTablesOn(db);
+  collection.Attach(db, path);
 }
 
-void Reopen(const QString& path) {
-  InitTablesOn(DatabaseFunctions::OpenSharedDatabase(path));
+void Close(Collection& collection) {
+  if (const DatabaseHandle db = collection.Detach()) db->Close();
+}
+
+void SetBeforeReplacing(std::function<void()> stop) { beforeReplacing = std::move(stop); }
+
+void StopBeforeReplacing(Collection& collection) {
+  if (beforeReplacing) beforeReplacing();
+  ChoiceLists::StopReadingAhead(collection);
+}
+
+void Reopen(Collection& collection) {
+  Open(collection, collection.Path());
   Changes::AnnounceEverything();
 }
 
-CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
+CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy) {
   CleanUpResult result;
-  result.path = DatabaseFile();
-  if (!BackedUpOrAgreed(result)) {
+  result.path = collection.Path();
+  if (!BackedUpOrAgreed(collection, result)) {
     result.declined = true;
     return result;
   }
   // The clean-up renames and replaces the file; no other connection of ours may be reading it.
-  StopBeforeReplacing();
-  const DatabaseHandle db = DatabaseFunctions::GetDatabase();
+  StopBeforeReplacing(collection);
   try {
-    result.cleaned = DatabaseFunctions::CleanDatabase(db, {progress, busy});
+    result.cleaned = DatabaseFunctions::CleanDatabase(collection.Detach(), {progress, busy});
   } catch (const DatabaseError& error) {
     result.failure = error;
   }
-  InitTablesOn(DatabaseFunctions::OpenSharedDatabase(result.path));
+  Open(collection, result.path);
   // A salvaged file may keep places of rows that are gone; they are worked out afresh before
   // anyone reads the list again.
-  if (result.failure == std::nullopt)
-    InventoryFunctions::RebuildListOrder(DatabaseFunctions::GetDatabase());
+  if (result.failure == std::nullopt) InventoryFunctions::RebuildListOrder(collection.Db());
   Changes::AnnounceEverything();
   return result;
 }

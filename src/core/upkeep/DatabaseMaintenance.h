@@ -8,6 +8,8 @@
 #include "app/DatabaseError.h"
 #include "app/DatabaseHandle.h"
 
+class Collection;
+
 namespace seams {
 class ProgressSink;
 }
@@ -18,8 +20,16 @@ class ProgressSink;
 namespace DatabaseMaintenance {
 
 // Hands the database to the three table owners in their fixed order (settings, inventory, phone
-// book); each creates or extends its table and keeps the handle. One transaction, one flush.
+// book); each creates or extends its tables. One transaction, one flush. A new file gets them
+// before it takes its name.
 void InitTablesOn(const DatabaseHandle& db);
+
+// Opens the file (creating it when it is missing) as the collection's database, in place of the
+// one open, and brings its tables up to date. The collection knows the path even when opening
+// fails (DatabaseError), so that a damaged file can be repaired and opened again.
+void Open(Collection& collection, const QString& path);
+// Closes the collection's database; its path stays known.
+void Close(Collection& collection);
 
 struct CleanUpResult {
   QString path;  // the database file
@@ -33,23 +43,23 @@ struct CleanUpResult {
 };
 
 // Makes an automatic copy of the file first (CollectionBackups); when that fails, the user is
-// told why and asked whether to clean up all the same. Then repairs and compacts the shared
-// database's file (progress texts go to progress; busy is told
-// true before the work and false after it), then opens the cleaned file again and hands it to
-// the table owners, so that the program goes on with it. The file is whole at every step; when
+// told why and asked whether to clean up all the same. Then repairs and compacts the
+// collection's file (progress texts go to progress; busy is told
+// true before the work and false after it), then opens the cleaned file again in the same
+// collection, so that the program goes on with it. The file is whole at every step; when
 // the clean-up fails, the file is opened again all the same and the result names the failure.
 // Only a file that cannot be opened again throws (DatabaseError): nothing can go on without it.
-CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
+CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progress,
                               const std::function<void(bool)>& busy = {});
 
 // What must stop before the file is replaced by a clean-up or a restore: the running program's
 // background check, which reads the file on a connection of its own and would otherwise report
 // on the file set aside. Installed once at start.
 void SetBeforeReplacing(std::function<void()> stop);
-void StopBeforeReplacing();
+void StopBeforeReplacing(Collection& collection);
 
-// Opens the file again after the engine replaced it (a clean-up or a repair), hands it to the
-// table owners and tells every view to read everything again.
-void Reopen(const QString& path);
+// Opens the collection's file again after it was replaced (a restore or a repair) and tells
+// every view to read everything again.
+void Reopen(Collection& collection);
 
 }  // namespace DatabaseMaintenance

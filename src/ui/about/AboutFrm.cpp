@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "ReelKeeperVersion.h"
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
 #include "app/DatabasePath.h"
@@ -89,7 +90,8 @@ void MakeLink(QLabel* label) {
 
 }  // namespace
 
-AboutFrm::AboutFrm(QWidget* parent) : QDialog(parent) {
+AboutFrm::AboutFrm(Collection& collection, QWidget* parent)
+    : QDialog(parent), collection_(collection) {
   setObjectName(QStringLiteral("AboutFrm"));
   setWindowTitle(QStringLiteral("About ReelKeeper"));
   const QString homePage = QString::fromUtf8(BuildInfo::kHomePage);
@@ -180,7 +182,7 @@ AboutFrm::~AboutFrm() = default;
 void AboutFrm::LoadForm() {
   const std::optional<QStringList> command = seams::CurrentAutostartEntry().ReadCommand();
   checkChk_->setChecked(command && !command->join(u' ').trimmed().isEmpty());
-  keptBox_->setValue(CollectionBackups::KeptCount());
+  keptBox_->setValue(CollectionBackups::KeptCount(collection_));
   tagTimer_->start();
 }
 
@@ -206,11 +208,12 @@ void AboutFrm::done(int result) {
 }
 
 void AboutFrm::SaveBackupsKept() {
-  if (keptBox_->value() == CollectionBackups::KeptCount()) return;
+  if (keptBox_->value() == CollectionBackups::KeptCount(collection_)) return;
   // A preference: a file that cannot take it now must not keep the window from closing.
   ErrorFunctions::CarryOn(QStringLiteral("The number of backups to keep could not be saved."),
-                          ErrorFunctions::Report::Show,
-                          [this] { CollectionBackups::SetKeptCount(keptBox_->value()); });
+                          ErrorFunctions::Report::Show, [this] {
+                            CollectionBackups::SetKeptCount(collection_, keptBox_->value());
+                          });
 }
 
 void AboutFrm::SaveLogOnEntry() {
@@ -287,7 +290,7 @@ void AboutFrm::CleanUpDatabase() {
   SaveBackupsKept();
   StatusBarProgress progress;
   const DatabaseMaintenance::CleanUpResult result =
-      DatabaseMaintenance::CleanUpDatabase(&progress, &Busy);
+      DatabaseMaintenance::CleanUpDatabase(collection_, &progress, &Busy);
   if (result.declined) return;
   CleanedUp = true;
   if (result.failure) {

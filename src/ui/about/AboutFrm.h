@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+class Collection;
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -16,7 +18,7 @@ class AboutFrm final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit AboutFrm(QWidget* parent = nullptr);
+  explicit AboutFrm(Collection& collection, QWidget* parent = nullptr);
   ~AboutFrm() override;
 
   // The load: the log-on box shows whether the log-on entry is there, switched on and runs
@@ -36,6 +38,7 @@ class AboutFrm final : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  Collection& collection_;
   void CleanUpDatabase();
   void OpenDocumentation();
   void OpenHomePage();

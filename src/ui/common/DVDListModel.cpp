@@ -7,6 +7,7 @@
 #include <numeric>
 #include <unordered_set>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -62,7 +63,8 @@ class Positions {
 
 }  // namespace
 
-DVDListModel::DVDListModel(QObject* parent) : QAbstractTableModel(parent) {
+DVDListModel::DVDListModel(Collection& collection, QObject* parent)
+    : QAbstractTableModel(parent), collection_(collection) {
   InitListIcons();
   icons_[0] = QIcon(QStringLiteral(":/icons/ListLoaned.svg"));
   icons_[1] = QIcon(QStringLiteral(":/icons/ListInStock.svg"));
@@ -118,7 +120,7 @@ void DVDListModel::SetStatusCellStyle(StatusCellStyle style) {
 }
 
 void DVDListModel::LoadFromQuery(const DVDQuery& query) {
-  std::vector<qint64> ids = query.Ids();
+  std::vector<qint64> ids = query.Ids(collection_);
   beginResetModel();
   ids_ = std::move(ids);
   wholeList_ = query.IsWholeList();
@@ -148,7 +150,7 @@ const DVDListModel::Row& DVDListModel::RowAt(int row) const {
   const QDate today = seams::Today();
   ShortDateTexts dates;
   try {
-    ReadDVDsById(ids, fields, [&](qint64 id, const DVDRecord& dvd) {
+    ReadDVDsById(collection_, ids, fields, [&](qint64 id, const DVDRecord& dvd) {
       const auto at = slot.find(id);
       if (at == slot.end()) return;
       Row& shown = block[size_t(at->second)];
@@ -190,7 +192,7 @@ std::vector<qint64> DVDListModel::ShownIds() const {
 
 int DVDListModel::FindTitle(const QString& title) const {
   if (ids_.empty()) return -1;
-  const std::vector<qint64> found = IdsOfTitle(title);
+  const std::vector<qint64> found = IdsOfTitle(collection_, title);
   if (found.empty()) return -1;
   const std::unordered_set<qint64> wanted(found.begin(), found.end());
   for (int row = 0; row < rowCount(); ++row) {
@@ -209,7 +211,7 @@ std::vector<int> DVDListModel::KeptRanks(int column) const {
   int rank = -1;
   bool read = false;
   try {
-    read = ReadSortedIds(ShownFields()[size_t(column)], [&](qint64 id, bool sameText) {
+    read = ReadSortedIds(collection_, ShownFields()[size_t(column)], [&](qint64 id, bool sameText) {
       if (!sameText) ++rank;
       const int position = positions.Of(id);
       if (position < 0 || ranks[size_t(position)] >= 0) return;
@@ -244,7 +246,7 @@ std::vector<int> DVDListModel::Ranks(int column) const {
     }
     return *it;
   };
-  ReadAllDVDs({field}, [&](qint64 id, const DVDRecord& dvd) {
+  ReadAllDVDs(collection_, {field}, [&](qint64 id, const DVDRecord& dvd) {
     const int position = positions.Of(id);
     if (position < 0) return;
     textOf[size_t(position)] =
@@ -363,7 +365,7 @@ QModelIndexList DVDListModel::match(const QModelIndex& start, int role, const QV
   }
   std::vector<qint64> wanted;
   try {
-    wanted = IdsOfTitlesStartingWith(text);
+    wanted = IdsOfTitlesStartingWith(collection_, text);
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(error.Description());
     return {};

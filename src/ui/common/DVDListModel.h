@@ -14,6 +14,8 @@
 
 #include "inventory/DVDRecord.h"
 
+class Collection;
+
 namespace InventoryFunctions {
 class DVDQuery;
 }
@@ -38,7 +40,7 @@ class DVDListModel : public QAbstractTableModel {
     OverdueRole,
   };
 
-  explicit DVDListModel(QObject* parent = nullptr);
+  explicit DVDListModel(Collection& collection, QObject* parent = nullptr);
   ~DVDListModel() override;
 
   // Column 0 always shows the title, whatever its key.
@@ -79,6 +81,7 @@ class DVDListModel : public QAbstractTableModel {
                                                               Qt::MatchWrap)) const override;
 
  private:
+  Collection& collection_;
   struct Row {
     QString title;               // as stored: selection and look-ups go by it
     std::vector<QString> cells;  // as shown, column 0 first

@@ -8,6 +8,7 @@
 #include <memory>
 #include <numeric>
 
+#include "app/Collection.h"
 #include "inventory/InventoryRecords.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/Twips.h"
@@ -33,7 +34,8 @@ class Quiet {
 
 }  // namespace
 
-DVDListView::DVDListView(QWidget* parent) : QTreeView(parent), model_(new DVDListModel(this)) {
+DVDListView::DVDListView(Collection& collection, QWidget* parent)
+    : QTreeView(parent), collection_(collection), model_(new DVDListModel(collection, this)) {
   setObjectName(kListName);
   setModel(model_);
   setRootIsDecorated(false);
@@ -91,7 +93,8 @@ int TypicalCharacters(const QString& key) {
 
 void DVDListView::LoadListColumns() {
   std::vector<DVDListColumn> shown;
-  for (const InventoryFunctions::ListColumn& column : InventoryFunctions::ListColumns()) {
+  for (const InventoryFunctions::ListColumn& column :
+       InventoryFunctions::ListColumns(collection_)) {
     shown.push_back({column.key, column.caption});
   }
   model_->SetColumns(std::move(shown));
@@ -200,12 +203,12 @@ void DVDListView::ApplyLayout(const ListLayout& layout) {
 }
 
 void DVDListView::SaveListLayout(const QString& qualifier) {
-  SettingsManager::SaveListLayout(kListName, qualifier, CurrentLayout());
+  SettingsManager::SaveListLayout(collection_, kListName, qualifier, CurrentLayout());
 }
 
 void DVDListView::LoadListLayout(const QString& qualifier, float minimumWidthTwips) {
   ListLayout layout = CurrentLayout();
-  SettingsManager::LoadListLayout(kListName, qualifier, layout, minimumWidthTwips);
+  SettingsManager::LoadListLayout(collection_, kListName, qualifier, layout, minimumWidthTwips);
   ApplyLayout(layout);
 }
 

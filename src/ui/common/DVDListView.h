@@ -5,6 +5,8 @@
 
 #include "settings/ListLayout.h"
 
+class Collection;
+
 class DVDListModel;
 namespace InventoryFunctions {
 class DVDQuery;
@@ -16,7 +18,7 @@ class DVDListView : public QTreeView {
   Q_OBJECT
 
  public:
-  explicit DVDListView(QWidget* parent = nullptr);
+  explicit DVDListView(Collection& collection, QWidget* parent = nullptr);
   ~DVDListView() override;
 
   DVDListModel* Model() const;
@@ -64,6 +66,7 @@ class DVDListView : public QTreeView {
   void focusInEvent(QFocusEvent* event) override;
 
  private:
+  Collection& collection_;
   void ShowSortIndicator();
   void ApplySort();
 

@@ -19,8 +19,8 @@ QString WithLine(const QString& question, const QString& line) {
   return line.isEmpty() ? question : question + QStringLiteral("\n\n") + line;
 }
 
-QString StillHas(const QString& name) {
-  const QStringList titles = InventoryFunctions::TitlesLentTo(name);
+QString StillHas(Collection& collection, const QString& name) {
+  const QStringList titles = InventoryFunctions::TitlesLentTo(collection, name);
   if (titles.isEmpty()) return QString();
   return name + QStringLiteral(" still has: ") + titles.join(QStringLiteral(", ")) + u'.';
 }

@@ -4,6 +4,8 @@
 
 #include "inventory/DVDRecord.h"
 
+class Collection;
+
 // The lines the questions about lent DVDs add to their own text, so that a user who answers
 // knows which DVD and which borrower are at stake.
 namespace LoanWords {
@@ -15,6 +17,6 @@ QString WhoHasIt(const InventoryFunctions::DVDRecord& dvd);
 QString WithLine(const QString& question, const QString& line);
 
 // "Ann still has: Alien, Heat." when the borrower has DVDs out; else empty.
-QString StillHas(const QString& name);
+QString StillHas(Collection& collection, const QString& name);
 
 }  // namespace LoanWords

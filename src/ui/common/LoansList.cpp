@@ -59,14 +59,15 @@ LoansRows AddLoansRows(PanelRows::Column& rows, QWidget* panel, LoansList::Of of
   return made;
 }
 
-void ShowBorrowerLoans(const QString& name, LoansList* list, QLineEdit* summary) {
+void ShowBorrowerLoans(Collection& collection, const QString& name, LoansList* list,
+                       QLineEdit* summary) {
   if (name.isEmpty()) {
     list->clear();
     summary->clear();
     return;
   }
   const QDate today = seams::Today();
-  const auto loans = InventoryFunctions::LoansOfBorrower(name);
+  const auto loans = InventoryFunctions::LoansOfBorrower(collection, name);
   list->Show(loans, today);
   PanelRows::ShowText(summary, InventoryFunctions::BorrowerSummaryText(
                                    InventoryFunctions::Summarize(loans, today)));

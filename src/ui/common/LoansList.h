@@ -8,6 +8,7 @@
 #include "inventory/LoanJournal.h"
 #include "ui/common/PanelRows.h"
 
+class Collection;
 class QLineEdit;
 
 // A list of loans from the loan history, newest first: those of one DVD (each row names its
@@ -33,7 +34,8 @@ class LoansList final : public QTreeWidget {
 
 // Fills a borrower's list and summary line from the history as it is now; both empty without a
 // name.
-void ShowBorrowerLoans(const QString& name, LoansList* list, QLineEdit* summary);
+void ShowBorrowerLoans(Collection& collection, const QString& name, LoansList* list,
+                       QLineEdit* summary);
 
 // A summary box and a loans list as two rows of a panel: "Summary:" and "Loans:", named
 // prefix + "SummaryTxt" and prefix + "LoansTxt", the list listRows rows high.

@@ -66,7 +66,7 @@ WindowPlacement CurrentPlacement(const QWidget* window) {
   return placement;
 }
 
-void LoadWindow(QWidget* window, const QString& name, int defaultState,
+void LoadWindow(Collection& collection, QWidget* window, const QString& name, int defaultState,
                 const WindowPlacement* defaultPlacement) {
   const int state = defaultState < 0 ? StateCode(window->windowState()) : defaultState;
   window->setWindowState(window->windowState() &
@@ -86,7 +86,7 @@ void LoadWindow(QWidget* window, const QString& name, int defaultState,
     defaults.width = float(screen.width() / 2.0 * twips);
   }
   defaults.state = state;
-  const WindowPlacement stored = SettingsManager::LoadWindowPlacement(name, defaults);
+  const WindowPlacement stored = SettingsManager::LoadWindowPlacement(collection, name, defaults);
 
   QRect wanted(Pixels(stored.left, defaults.left, window), Pixels(stored.top, defaults.top, window),
                std::max(0, Pixels(stored.width, defaults.width, window)),
@@ -123,6 +123,6 @@ void LoadWindow(QWidget* window, const QString& name, int defaultState,
   }
 }
 
-void SaveWindow(QWidget* window, const QString& name) {
-  SettingsManager::SaveWindowPlacement(name, CurrentPlacement(window));
+void SaveWindow(Collection& collection, QWidget* window, const QString& name) {
+  SettingsManager::SaveWindowPlacement(collection, name, CurrentPlacement(window));
 }

@@ -4,6 +4,7 @@
 
 #include "settings/WindowPlacement.h"
 
+class Collection;
 class QRect;
 class QWidget;
 
@@ -12,10 +13,10 @@ class QWidget;
 // defaultPlacement nullptr means the main window's defaults: a quarter of the screen in from the
 // top-left, half the screen in size. Stored values that would put the window off every screen,
 // make it tiny or huge, or are not numbers are pulled back onto a screen.
-void LoadWindow(QWidget* window, const QString& name, int defaultState,
+void LoadWindow(Collection& collection, QWidget* window, const QString& name, int defaultState,
                 const WindowPlacement* defaultPlacement);
 // Saves the window's normal geometry (also while it is maximized or minimized) and its state.
-void SaveWindow(QWidget* window, const QString& name);
+void SaveWindow(Collection& collection, QWidget* window, const QString& name);
 
 // The placement a window has now: its normal geometry in twips and its state code.
 WindowPlacement CurrentPlacement(const QWidget* window);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "inventory/InventoryRecords.h"
 #include "inventory/InventoryWrites.h"
@@ -21,8 +22,9 @@
 using InventoryFunctions::DVDField;
 using seams::MsgIcon;
 
-AddEditFrm::AddEditFrm(QWidget* parent)
+AddEditFrm::AddEditFrm(Collection& collection, QWidget* parent)
     : SavingDialog(parent),
+      collection_(collection),
       titleTxt_(new QLineEdit),
       categoryTxt_(ChoiceBox()),
       ratedTxt_(ChoiceBox()),
@@ -104,7 +106,7 @@ void AddEditFrm::hideEvent(QHideEvent* event) {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
+  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(collection_, field));
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }
@@ -137,8 +139,8 @@ bool AddEditFrm::SaveStuff() {
   if (Cancelled) return true;
   const InventoryFunctions::DVDRecord dvd = Typed();
   using InventoryFunctions::DVDOutcome;
-  const DVDOutcome outcome =
-      AddMode ? InventoryFunctions::AddDVD(dvd) : InventoryFunctions::UpdateDVD(DVDTitle, dvd);
+  const DVDOutcome outcome = AddMode ? InventoryFunctions::AddDVD(collection_, dvd)
+                                     : InventoryFunctions::UpdateDVD(collection_, DVDTitle, dvd);
   switch (outcome) {
     case DVDOutcome::Saved:
       if (AddMode) DVDTitle = InventoryFunctions::StoredTitle(dvd.title);

@@ -5,6 +5,8 @@
 #include "inventory/DVDRecord.h"
 #include "ui/dialogs/SavingDialog.h"
 
+class Collection;
+
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -18,7 +20,7 @@ class AddEditFrm final : public SavingDialog {
   Q_OBJECT
 
  public:
-  explicit AddEditFrm(QWidget* parent = nullptr);
+  explicit AddEditFrm(Collection& collection, QWidget* parent = nullptr);
   ~AddEditFrm() override;
 
   // Shown in the title strip.
@@ -53,6 +55,7 @@ class AddEditFrm final : public SavingDialog {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  Collection& collection_;
   void FillChoices(QComboBox* box, InventoryFunctions::DVDField field);
   void CheckCheck();
   InventoryFunctions::DVDRecord Typed() const;

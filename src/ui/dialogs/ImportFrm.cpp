@@ -12,6 +12,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "exchange/ImportWrites.h"
@@ -47,7 +48,8 @@ QString Sample(const CsvFormat::Table& table, qsizetype column) {
 
 }  // namespace
 
-ImportFrm::ImportFrm(Kind kind, QWidget* parent) : QDialog(parent), kind_(kind) {
+ImportFrm::ImportFrm(Collection& collection, Kind kind, QWidget* parent)
+    : QDialog(parent), collection_(collection), kind_(kind) {
   setObjectName(QStringLiteral("ImportFrm"));
   setWindowTitle(kind == Kind::DVDs ? QStringLiteral("Import DVDs")
                                     : QStringLiteral("Import Borrowers"));
@@ -205,8 +207,8 @@ void ImportFrm::Replan() {
   const auto duplicates = duplicatesTxt_->currentIndex() == 1 ? ImportPlan::Duplicates::Update
                                                               : ImportPlan::Duplicates::Skip;
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  plan_ = kind_ == Kind::DVDs ? ImportWrites::PlanDvds(rows_, duplicates)
-                              : ImportWrites::PlanBorrowers(rows_, duplicates);
+  plan_ = kind_ == Kind::DVDs ? ImportWrites::PlanDvds(collection_, rows_, duplicates)
+                              : ImportWrites::PlanBorrowers(collection_, rows_, duplicates);
   QGuiApplication::restoreOverrideCursor();
   const int there = plan_.updates + plan_.skips;
   summaryLbl_->setText(
@@ -248,8 +250,9 @@ void ImportFrm::Import() {
   const bool ran = ErrorFunctions::CarryOn(
       QStringLiteral("The import failed; nothing was imported."),
       ErrorFunctions::Report::ShowUnlessPassing, [&] {
-        result = kind_ == Kind::DVDs ? ImportWrites::WriteDvds(rows_, plan_, tell)
-                                     : ImportWrites::WriteBorrowers(rows_, plan_, tell);
+        result = kind_ == Kind::DVDs
+                     ? ImportWrites::WriteDvds(collection_, rows_, plan_, tell)
+                     : ImportWrites::WriteBorrowers(collection_, rows_, plan_, tell);
       });
   QGuiApplication::restoreOverrideCursor();
   if (progress) progress->close();

@@ -7,6 +7,8 @@
 #include "exchange/ImportMapping.h"
 #include "exchange/ImportPlan.h"
 
+class Collection;
+
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -24,7 +26,7 @@ class ImportFrm final : public QDialog {
 
  public:
   enum class Kind { DVDs, Borrowers };
-  ImportFrm(Kind kind, QWidget* parent = nullptr);
+  ImportFrm(Collection& collection, Kind kind, QWidget* parent = nullptr);
 
   void SetTable(const CsvFormat::Table& table);
   void SetRows(std::vector<ImportMapping::MappedRow> rows);
@@ -33,6 +35,7 @@ class ImportFrm final : public QDialog {
   bool Imported = false;
 
  private:
+  Collection& collection_;
   void ShowColumns();
   void ShowPlan();
   void Replan();

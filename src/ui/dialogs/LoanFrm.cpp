@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "app/Collection.h"
 #include "inventory/InventoryRecords.h"
 #include "inventory/InventoryWrites.h"
 #include "phonebook/CustomerRecords.h"
@@ -93,8 +94,9 @@ QDateEdit* DatePicker() { return new DatePickerBox; }
 
 }  // namespace
 
-LoanFrm::LoanFrm(QWidget* parent)
+LoanFrm::LoanFrm(Collection& collection, QWidget* parent)
     : SavingDialog(parent),
+      collection_(collection),
       nameTxt_(ChoiceBox()),
       outDateTxt_(DatePicker()),
       daysDueTxt_(new QLineEdit),
@@ -194,7 +196,7 @@ void LoanFrm::UpdateDays() {
 }
 
 void LoanFrm::LoadNameList() {
-  FormHelpers::SetChoices(nameTxt_, CustomerFunctions::BorrowerNames());
+  FormHelpers::SetChoices(nameTxt_, CustomerFunctions::BorrowerNames(collection_));
 }
 
 void LoanFrm::SetNameQuietly(const QString& name) {
@@ -211,7 +213,7 @@ void LoanFrm::TypingName() {
 
 void LoanFrm::LoadSelectedName() {
   const std::optional<CustomerFunctions::Customer> found =
-      CustomerFunctions::FindCustomer(nameTxt_->currentText());
+      CustomerFunctions::FindCustomer(collection_, nameTxt_->currentText());
   if (!found) {
     ClearFields();
     return;
@@ -231,10 +233,11 @@ void LoanFrm::ClearFields() {
 }
 
 void LoanFrm::LoadControls() {
-  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(DVDTitle);
+  const std::optional<InventoryFunctions::DVDRecord> dvd =
+      InventoryFunctions::FindDVD(collection_, DVDTitle);
   if (!dvd) return;
   const std::optional<CustomerFunctions::Customer> borrower =
-      CustomerFunctions::FindCustomer(dvd->name);
+      CustomerFunctions::FindCustomer(collection_, dvd->name);
   if (borrower) {
     SetNameQuietly(borrower->name);
     for (size_t i = 0; i < boxes_.size(); ++i) {
@@ -252,13 +255,13 @@ void LoanFrm::LoadControls() {
 
 void LoanFrm::DelFromList() {
   const QString name = nameTxt_->currentText();
-  if (CustomerFunctions::HasCustomer(name)) {
+  if (CustomerFunctions::HasCustomer(collection_, name)) {
     if (seams::ShowMessage(
             LoanWords::WithLine(QStringLiteral("Are you sure you want to delete this name?"),
-                                LoanWords::StillHas(name)),
+                                LoanWords::StillHas(collection_, name)),
             QStringLiteral("Delete?"), MsgIcon::Question, MsgButtons::YesNo,
             MsgAnswer::Yes) == MsgAnswer::Yes) {
-      CustomerFunctions::DeleteCustomer(name);
+      CustomerFunctions::DeleteCustomer(collection_, name);
     }
   } else {
     seams::ShowMessage(QStringLiteral("Name is not in list."), QStringLiteral("What?"),
@@ -289,7 +292,7 @@ bool LoanFrm::SaveStuff() {
     borrower.Text(CustomerFunctions::kFields[i]) = boxes_[i]->text();
   borrower.Text(Field::Notes) = PanelRows::FromEditor(notesTxt_->toPlainText());
   const auto write = EditMode ? &InventoryFunctions::ChangeLoan : &InventoryFunctions::LendDVD;
-  switch (write(DVDTitle, borrower, outDateTxt_->date(), dueDateTxt_->date(), Seen)) {
+  switch (write(collection_, DVDTitle, borrower, outDateTxt_->date(), dueDateTxt_->date(), Seen)) {
     case InventoryFunctions::DVDOutcome::Saved:
       return true;
     case InventoryFunctions::DVDOutcome::NameMissing:

@@ -7,6 +7,8 @@
 #include "inventory/InventoryWrites.h"
 #include "ui/dialogs/SavingDialog.h"
 
+class Collection;
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -20,7 +22,7 @@ class LoanFrm final : public SavingDialog {
   Q_OBJECT
 
  public:
-  explicit LoanFrm(QWidget* parent = nullptr);
+  explicit LoanFrm(Collection& collection, QWidget* parent = nullptr);
   ~LoanFrm() override;
 
   // Shown in the title strip.
@@ -55,6 +57,7 @@ class LoanFrm final : public SavingDialog {
   void LoadForm() override;
 
  private:
+  Collection& collection_;
   // The borrower's boxes besides name and notes, in the order of the phone book's fields.
   enum Box { Address, City, State, Zip, Phone, Fax, Cell, Email };
   void TypingName();

@@ -85,7 +85,7 @@ QString MadeText(const QDateTime& made) {
 
 }  // namespace
 
-void BackUp(QWidget* window) {
+void BackUp(Collection& collection, QWidget* window) {
   const QString name =
       QStringLiteral("ReelKeeper-%1.mdb").arg(seams::Today().toString(Qt::ISODate));
   const QString target =
@@ -94,7 +94,7 @@ void BackUp(QWidget* window) {
   if (target.isEmpty()) return;
   try {
     Busy busy(QStringLiteral("Backing up the collection..."));
-    CollectionBackups::BackUpTo(target);
+    CollectionBackups::BackUpTo(collection, target);
   } catch (const DatabaseError& error) {
     FormHelpers::MainMessage(QString());
     QString text = QStringLiteral("The collection could not be backed up to '%1': %2 (error %3).")
@@ -110,8 +110,8 @@ void BackUp(QWidget* window) {
   FormHelpers::MainMessage(QStringLiteral("Backup Complete: %1").arg(target));
 }
 
-void Restore(QWidget* window) {
-  const QString folder = CollectionBackups::BackupFolder();
+void Restore(Collection& collection, QWidget* window) {
+  const QString folder = CollectionBackups::BackupFolder(collection);
   const QString backup =
       ChooseFile(window, QFileDialog::AcceptOpen, QStringLiteral("Restore Collection"),
                  QFileInfo(folder).isDir() ? folder : DocumentsFolder());
@@ -134,7 +134,7 @@ void Restore(QWidget* window) {
       QStringLiteral("DVDs: %1 (on loan: %2)").arg(contents.dvds).arg(contents.loansOut) + kCrLf +
       QStringLiteral("Borrowers: %1").arg(contents.borrowers) + kCrLf + kCrLf +
       QStringLiteral("It takes the place of your collection, which is kept as '%1'.")
-          .arg(CollectionBackups::KeptAsidePath());
+          .arg(CollectionBackups::KeptAsidePath(collection));
   if (seams::ShowMessage(question, QStringLiteral("Restore?"), seams::MsgIcon::Question,
                          seams::MsgButtons::YesNo, seams::MsgAnswer::No) != seams::MsgAnswer::Yes) {
     return;
@@ -142,12 +142,12 @@ void Restore(QWidget* window) {
   std::optional<DatabaseError> failure;
   {
     Busy busy(QStringLiteral("Restoring the backup..."));
-    failure = CollectionBackups::Restore(backup);
+    failure = CollectionBackups::Restore(collection, backup);
   }
   if (failure) {
     const DatabaseError& error = *failure;
     FormHelpers::MainMessage(QString());
-    const QString path = CollectionBackups::CollectionPath();
+    const QString path = CollectionBackups::CollectionPath(collection);
     // The collection is as it was and open again.
     const QString text =
         ErrorFunctions::IsPassing(error)

@@ -29,9 +29,10 @@ namespace {
 const QString kCsvFilter = QStringLiteral("CSV files (*.csv *.txt);;All files (*)");
 const QString kLineEnd = QStringLiteral("\r\n");
 
-std::vector<InventoryFunctions::DVDRecord> ListedDvds(QWidget* window) {
+std::vector<InventoryFunctions::DVDRecord> ListedDvds(Collection& collection, QWidget* window) {
   auto* main = qobject_cast<ReelKeeperFrm*>(window);
-  return main ? CollectionExport::DvdsOfIds(main->ShownIds()) : CollectionExport::AllDvds();
+  return main ? CollectionExport::DvdsOfIds(collection, main->ShownIds())
+              : CollectionExport::AllDvds(collection);
 }
 
 void Refuse(const QString& text) {
@@ -105,23 +106,23 @@ bool EndsWith(const QString& path, const char* suffix) {
 
 }  // namespace
 
-void ImportDVDs(QWidget* window) {
+void ImportDVDs(Collection& collection, QWidget* window) {
   const QString path =
       seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter);
   if (path.isEmpty()) return;
   const std::optional<CsvFormat::Table> table = ReadTable(window, path);
   if (!table) return;
-  ImportFrm dialog(ImportFrm::Kind::DVDs, window);
+  ImportFrm dialog(collection, ImportFrm::Kind::DVDs, window);
   dialog.SetTable(*table);
   dialog.exec();
 }
 
-void ImportBorrowers(QWidget* window) {
+void ImportBorrowers(Collection& collection, QWidget* window) {
   const QString path = seams::CurrentFileChooser().OpenFile(
       QStringLiteral("Import Borrowers"),
       QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"));
   if (path.isEmpty()) return;
-  ImportFrm dialog(ImportFrm::Kind::Borrowers, window);
+  ImportFrm dialog(collection, ImportFrm::Kind::Borrowers, window);
   QFile file(path);
   if (file.open(QIODevice::ReadOnly) && file.peek(64).trimmed().toUpper().contains("BEGIN:VCARD")) {
     const VCard::ReadResult cards = VCard::Read(file.readAll());
@@ -140,36 +141,36 @@ void ImportBorrowers(QWidget* window) {
   dialog.exec();
 }
 
-void ExportDVDs(QWidget* window) {
+void ExportDVDs(Collection& collection, QWidget* window) {
   const QString path =
       Chosen(QStringLiteral("Export DVDs"), QStringLiteral("DVDs.csv"), kCsvFilter);
   if (path.isEmpty()) return;
-  Save(path, CollectionExport::DvdsCsv(ListedDvds(window)), QStringLiteral("DVDs"));
+  Save(path, CollectionExport::DvdsCsv(ListedDvds(collection, window)), QStringLiteral("DVDs"));
 }
 
-void ExportBorrowers(QWidget*) {
+void ExportBorrowers(Collection& collection, QWidget*) {
   const QString path = Chosen(QStringLiteral("Export Borrowers"), QStringLiteral("Borrowers.csv"),
                               QStringLiteral("CSV files (*.csv);;vCard address cards (*.vcf)"));
   if (path.isEmpty()) return;
-  Save(
-      path,
-      EndsWith(path, "vcf") ? CollectionExport::BorrowersVCard() : CollectionExport::BorrowersCsv(),
-      QStringLiteral("borrowers"));
+  Save(path,
+       EndsWith(path, "vcf") ? CollectionExport::BorrowersVCard(collection)
+                             : CollectionExport::BorrowersCsv(collection),
+       QStringLiteral("borrowers"));
 }
 
-void ExportLoanHistory(QWidget*) {
+void ExportLoanHistory(Collection& collection, QWidget*) {
   const QString path =
       Chosen(QStringLiteral("Export Loan History"), QStringLiteral("Loans.csv"), kCsvFilter);
   if (path.isEmpty()) return;
-  Save(path, CollectionExport::LoanHistoryCsv(seams::Today()), QStringLiteral("loans"));
+  Save(path, CollectionExport::LoanHistoryCsv(collection, seams::Today()), QStringLiteral("loans"));
 }
 
-void ExportCatalogue(QWidget* window) {
+void ExportCatalogue(Collection& collection, QWidget* window) {
   const QString path =
       Chosen(QStringLiteral("Export Catalogue"), QStringLiteral("DVD Catalogue.html"),
              QStringLiteral("Web pages (*.html *.htm);;PDF files (*.pdf)"));
   if (path.isEmpty()) return;
-  const std::vector<InventoryFunctions::DVDRecord> dvds = ListedDvds(window);
+  const std::vector<InventoryFunctions::DVDRecord> dvds = ListedDvds(collection, window);
   const QDate today = seams::Today();
   if (!EndsWith(path, "pdf")) {
     Save(path, CollectionExport::CatalogueHtml(dvds, today), QStringLiteral("catalogue pages"));
@@ -192,13 +193,13 @@ void ExportCatalogue(QWidget* window) {
   Save(path, pdf, QStringLiteral("catalogue pages"));
 }
 
-void ExportCalendar(QWidget*) {
-  const QString kept = CalendarFeed::KeptFile();
+void ExportCalendar(Collection& collection, QWidget*) {
+  const QString kept = CalendarFeed::KeptFile(collection);
   const QString path = Chosen(QStringLiteral("Export to Calendar"),
                               kept.isEmpty() ? QStringLiteral("DVDs Due.ics") : kept,
                               QStringLiteral("Calendar files (*.ics)"));
   if (path.isEmpty()) return;
-  if (const QString failure = CalendarFeed::Write(path); !failure.isEmpty()) {
+  if (const QString failure = CalendarFeed::Write(collection, path); !failure.isEmpty()) {
     NotSaved(path, QStringLiteral("due dates"), failure);
     return;
   }
@@ -209,11 +210,11 @@ void ExportCalendar(QWidget*) {
       QStringLiteral("Export to Calendar"), seams::MsgIcon::Question, seams::MsgButtons::YesNo,
       kept == path ? seams::MsgAnswer::Yes : seams::MsgAnswer::No);
   if (keep == seams::MsgAnswer::Yes) {
-    CalendarFeed::SetKeptFile(path);
-    CalendarFeed::Follow();
+    CalendarFeed::SetKeptFile(collection, path);
+    CalendarFeed::Follow(collection);
     FormHelpers::MainMessage(QStringLiteral("\"%1\" is kept up to date.").arg(path));
   } else if (kept == path) {
-    CalendarFeed::SetKeptFile({});
+    CalendarFeed::SetKeptFile(collection, {});
   }
 }
 

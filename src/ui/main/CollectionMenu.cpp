@@ -14,7 +14,7 @@ struct Entry {
   const char* key;  // nullptr: a separator
   const char* caption;
   const char* description;
-  void (*run)(QWidget* window);
+  void (*run)(Collection& collection, QWidget* window);
 };
 
 // In their order in the menu.
@@ -48,7 +48,7 @@ constexpr std::array<Entry, 11> kEntries = {{
 
 }  // namespace
 
-QMenu* Build(QWidget* parent, QWidget* window) {
+QMenu* Build(Collection& collection, QWidget* parent, QWidget* window) {
   auto* menu = new QMenu(parent);
   menu->setObjectName(QStringLiteral("CollectionMenu"));
   menu->setAccessibleName(QStringLiteral("Collection"));
@@ -61,7 +61,7 @@ QMenu* Build(QWidget* parent, QWidget* window) {
     action->setObjectName(QString::fromUtf8(entry.key));
     action->setStatusTip(QString::fromUtf8(entry.description));
     QObject::connect(action, &QAction::triggered, window,
-                     [window, run = entry.run] { run(window); });
+                     [&collection, window, run = entry.run] { run(collection, window); });
   }
   return menu;
 }

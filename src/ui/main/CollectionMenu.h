@@ -1,5 +1,6 @@
 #pragma once
 
+class Collection;
 class QMenu;
 class QWidget;
 
@@ -9,6 +10,6 @@ class QWidget;
 namespace CollectionMenu {
 
 // The menu, owned by parent; its commands open their dialogs over window.
-QMenu* Build(QWidget* parent, QWidget* window);
+QMenu* Build(Collection& collection, QWidget* parent, QWidget* window);
 
 }  // namespace CollectionMenu

@@ -2,11 +2,13 @@
 
 #include <QLineEdit>
 
+#include "app/Collection.h"
 #include "inventory/LoanJournal.h"
 #include "ui/common/LoansList.h"
 #include "ui/common/PanelRows.h"
 
-HistoryPanel::HistoryPanel(QWidget* page, int labelWidth) : QFrame(page) {
+HistoryPanel::HistoryPanel(Collection& collection, QWidget* page, int labelWidth)
+    : QFrame(page), collection_(collection) {
   setObjectName(QStringLiteral("HistoryFrame"));
   setAccessibleName(QStringLiteral("History"));
   const int rowHeight = QLineEdit().sizeHint().height();
@@ -21,7 +23,7 @@ HistoryPanel::HistoryPanel(QWidget* page, int labelWidth) : QFrame(page) {
 
 void HistoryPanel::Show(const QString& title, const QDate& today) {
   using namespace InventoryFunctions;
-  const std::vector<Loan> loans = LoansOfDVD(title);
+  const std::vector<Loan> loans = LoansOfDVD(collection_, title);
   loansList_->Show(loans, today);
   PanelRows::ShowText(summaryTxt_, DVDSummaryText(Summarize(loans, today)));
 }

@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QString>
 
+class Collection;
+
 class LoansList;
 class QLineEdit;
 
@@ -13,7 +15,7 @@ class HistoryPanel final : public QFrame {
   Q_OBJECT
 
  public:
-  HistoryPanel(QWidget* page, int labelWidth);
+  HistoryPanel(Collection& collection, QWidget* page, int labelWidth);
 
   void Show(const QString& title, const QDate& today);
   void Clear();
@@ -23,6 +25,7 @@ class HistoryPanel final : public QFrame {
   void BorrowerChosen(const QString& name);
 
  private:
+  Collection& collection_;
   QLineEdit* summaryTxt_ = nullptr;
   LoansList* loansList_ = nullptr;
 };

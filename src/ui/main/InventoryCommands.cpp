@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -60,8 +61,8 @@ void ShowWithoutScannerPoll(QDialog& dialog, QTimer* scannerTimer) {
 
 }  // namespace
 
-InventoryCommands::InventoryCommands(ReelKeeperFrm* window)
-    : QObject(window), window_(window), scannerTimer_(new QTimer(this)) {
+InventoryCommands::InventoryCommands(Collection& collection, ReelKeeperFrm* window)
+    : QObject(window), collection_(collection), window_(window), scannerTimer_(new QTimer(this)) {
   scannerTimer_->setObjectName(QStringLiteral("ScannerTimer"));
   scannerTimer_->setInterval(100);
   connect(scannerTimer_, &QTimer::timeout, this, &InventoryCommands::ScannerTick);
@@ -74,7 +75,7 @@ void InventoryCommands::Finish() {
 }
 
 void InventoryCommands::AddDVD(const QString& barCode) {
-  AddEditFrm dialog(window_);
+  AddEditFrm dialog(collection_, window_);
   dialog.BarCode = barCode;
   dialog.AddMode = true;
   dialog.TitleCaption = QStringLiteral("Add DVD");
@@ -89,13 +90,14 @@ void InventoryCommands::EditDVD() {
     SelectFirst(QStringLiteral("You must select a DVD before you can edit it."));
     return;
   }
-  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+  const std::optional<InventoryFunctions::DVDRecord> dvd =
+      InventoryFunctions::FindDVD(collection_, title);
   if (!dvd) {
     seams::ShowMessage(QStringLiteral("There was an error editing a DVD."), kError,
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
   }
-  AddEditFrm dialog(window_);
+  AddEditFrm dialog(collection_, window_);
   dialog.BarCode = dvd->barCode;
   dialog.DVDTitle = dvd->title;
   dialog.Category = dvd->category;
@@ -116,14 +118,15 @@ void InventoryCommands::DeleteDVD() {
     return;
   }
   // A lent DVD's question says who has it: deleting it forgets the loan too.
-  const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+  const std::optional<InventoryFunctions::DVDRecord> dvd =
+      InventoryFunctions::FindDVD(collection_, title);
   if (!Asked(LoanWords::WithLine(
                  QStringLiteral("Are you sure you wish to delete '") + title + QStringLiteral("'?"),
                  dvd ? LoanWords::WhoHasIt(*dvd) : QString()),
              QStringLiteral("Delete?"))) {
     return;
   }
-  if (InventoryFunctions::DeleteDVD(title) != InventoryFunctions::DVDOutcome::Saved) {
+  if (InventoryFunctions::DeleteDVD(collection_, title) != InventoryFunctions::DVDOutcome::Saved) {
     seams::ShowMessage(QStringLiteral("There was an error deleting a DVD."), kError,
                        MsgIcon::Critical, MsgButtons::OkCancel);
     return;
@@ -141,7 +144,7 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
     }
   } else {
     // A scanned DVD: the selection in the list plays no part.
-    const std::optional<QString> scanned = InventoryFunctions::TitleOfBarCode(barCode);
+    const std::optional<QString> scanned = InventoryFunctions::TitleOfBarCode(collection_, barCode);
     if (!scanned) {
       ProgramError();
       return;
@@ -152,7 +155,7 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
     window_->DVDSelected();
   }
   const std::optional<InventoryFunctions::LoanState> state =
-      InventoryFunctions::FindLoanState(title);
+      InventoryFunctions::FindLoanState(collection_, title);
   if (!state) {
     ProgramError();
     return;
@@ -162,16 +165,18 @@ void InventoryCommands::LoanDVD(const QString& barCode) {
   // what it takes meanwhile.
   ScannerFunctions::SetCodeComplete(0);
   if (state->status == InventoryFunctions::Loaned) {
-    const std::optional<InventoryFunctions::DVDRecord> dvd = InventoryFunctions::FindDVD(title);
+    const std::optional<InventoryFunctions::DVDRecord> dvd =
+        InventoryFunctions::FindDVD(collection_, title);
     const QString who = dvd ? LoanWords::WhoHasIt(*dvd) : QString();
     if (Asked(LoanWords::WithLine(QStringLiteral("Are you sure you want to return this DVD?"),
                                   u'\'' + title + QStringLiteral("': ") + who),
               QStringLiteral("Return DVD?")) &&
-        InventoryFunctions::ReturnDVD(title, seen) == InventoryFunctions::DVDOutcome::LoanMoved) {
+        InventoryFunctions::ReturnDVD(collection_, title, seen) ==
+            InventoryFunctions::DVDOutcome::LoanMoved) {
       LoanFrm::SayLoanMoved();
     }
   } else {
-    LoanFrm dialog(window_);
+    LoanFrm dialog(collection_, window_);
     dialog.DVDTitle = title;
     dialog.TitleCaption = QStringLiteral("Loan ") + title;
     dialog.EditMode = false;
@@ -188,7 +193,7 @@ void InventoryCommands::EditLoan() {
     return;
   }
   const std::optional<InventoryFunctions::LoanState> state =
-      InventoryFunctions::FindLoanState(title);
+      InventoryFunctions::FindLoanState(collection_, title);
   if (!state) {
     ProgramError();
     return;
@@ -197,7 +202,7 @@ void InventoryCommands::EditLoan() {
     seams::ShowMessage(QStringLiteral("This DVD has not been loaded."), Constants::kAppTitle);
     return;
   }
-  LoanFrm dialog(window_);
+  LoanFrm dialog(collection_, window_);
   dialog.DVDTitle = title;
   dialog.TitleCaption = QStringLiteral("Loan ") + title;
   dialog.EditMode = true;
@@ -208,21 +213,21 @@ void InventoryCommands::EditLoan() {
 }
 
 void InventoryCommands::GetStatus() {
-  DVDReportFrm report(window_);
+  DVDReportFrm report(collection_, window_);
   report.LoadForm();
   report.Clear();
   // The window is up (and takes no clicks meanwhile) while the collection is read.
   report.setWindowModality(Qt::ApplicationModal);
   report.show();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  for (const QString& line : InventoryFunctions::StatusReportLines(seams::Today())) {
+  for (const QString& line : InventoryFunctions::StatusReportLines(collection_, seams::Today())) {
     report.AddLine(line);
   }
   report.ShowModal();
 }
 
 void InventoryCommands::GoPhoneBook() {
-  PhoneBookFrm phoneBook(window_);
+  PhoneBookFrm phoneBook(collection_, window_);
   connect(&phoneBook, &PhoneBookFrm::DVDChosen, this, [this](const QString& title) {
     window_->SelectDVD(title);
     window_->DVDSelected();
@@ -231,7 +236,7 @@ void InventoryCommands::GoPhoneBook() {
 }
 
 void InventoryCommands::SearchForDVD() {
-  SearchFrm search(window_);
+  SearchFrm search(collection_, window_);
   // The whole refresh of a selection, loan buttons included: the toolbar must offer to return a
   // DVD that is lent, not to lend it.
   connect(&search, &SearchFrm::DVDChosen, this, [this](const QString& title) {
@@ -242,12 +247,12 @@ void InventoryCommands::SearchForDVD() {
 }
 
 void InventoryCommands::GoReminders() {
-  RemindersFrm reminders(window_);
+  RemindersFrm reminders(collection_, window_);
   if (reminders.LoadForm()) reminders.exec();
 }
 
 void InventoryCommands::About() {
-  AboutFrm about(window_);
+  AboutFrm about(collection_, window_);
   about.LoadForm();
   about.exec();
 }
@@ -274,7 +279,7 @@ void InventoryCommands::ScannerTick() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   window_->raise();
   window_->activateWindow();
-  if (InventoryFunctions::IsDVD(code)) {
+  if (InventoryFunctions::IsDVD(collection_, code)) {
     LoanDVD(code);
   } else {
     AddDVD(code);

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+class Collection;
+
 class QTimer;
 class ReelKeeperFrm;
 
@@ -13,7 +15,7 @@ class InventoryCommands final : public QObject {
   Q_OBJECT
 
  public:
-  explicit InventoryCommands(ReelKeeperFrm* window);
+  explicit InventoryCommands(Collection& collection, ReelKeeperFrm* window);
 
   // The scanner's poll, started once the window has loaded.
   QTimer* ScannerTimer() const { return scannerTimer_; }
@@ -31,6 +33,7 @@ class InventoryCommands final : public QObject {
   void About();
 
  private:
+  Collection& collection_;
   // What every command that may have written ends with: the list (picking up what another
   // program wrote meanwhile), the focus on it, the detail panel.
   void Finish();

@@ -78,7 +78,7 @@ int Room(QToolBar* toolbar, const QString& key) {
 
 }  // namespace
 
-QToolBar* Build(QMainWindow* window, InventoryCommands* commands) {
+QToolBar* Build(Collection& collection, QMainWindow* window, InventoryCommands* commands) {
   auto* toolbar = new QToolBar(window);
   toolbar->setObjectName(QStringLiteral("MainToolbar"));
   toolbar->setAccessibleName(QStringLiteral("Toolbar"));
@@ -107,7 +107,7 @@ QToolBar* Build(QMainWindow* window, InventoryCommands* commands) {
                        [commands, run = entry.run] { run(commands); });
     } else {
       auto* tool = static_cast<QToolButton*>(button);
-      action->setMenu(CollectionMenu::Build(toolbar, window));
+      action->setMenu(CollectionMenu::Build(collection, toolbar, window));
       tool->setPopupMode(QToolButton::InstantPopup);
       // The key, and Space on the focused button, open the menu as a click does; the menu is
       // then walked with the arrow keys.

@@ -1,5 +1,6 @@
 #pragma once
 
+class Collection;
 class InventoryCommands;
 class QMainWindow;
 class QString;
@@ -11,7 +12,7 @@ class QWidget;
 // command has a key of its own, named in its button's tooltip, and Tab reaches every button.
 namespace MainToolbar {
 
-QToolBar* Build(QMainWindow* window, InventoryCommands* commands);
+QToolBar* Build(Collection& collection, QMainWindow* window, InventoryCommands* commands);
 
 // Insert and Delete act on the list: they work while the list or the toolbar has the focus, and
 // stay the text boxes' own keys everywhere else.

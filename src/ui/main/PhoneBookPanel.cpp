@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Collection.h"
 #include "inventory/LoanJournal.h"
 #include "phonebook/PhoneBookEntry.h"
 #include "seams/Clock.h"
@@ -74,7 +75,8 @@ class PhoneBookPanel::Form final : public PhoneBookEntry::Form {
   QPlainTextEdit* notes_;
 };
 
-PhoneBookPanel::PhoneBookPanel(QWidget* page, int labelWidth) : QFrame(page) {
+PhoneBookPanel::PhoneBookPanel(Collection& collection, QWidget* page, int labelWidth)
+    : QFrame(page), collection_(collection) {
   setObjectName(QStringLiteral("PhoneBookFrame"));
   setAccessibleName(QStringLiteral("Phone Book"));
   nameTxt_ = new QComboBox(this);
@@ -140,10 +142,10 @@ PhoneBookPanel::PhoneBookPanel(QWidget* page, int labelWidth) : QFrame(page) {
 
 PhoneBookPanel::~PhoneBookPanel() = default;
 
-void PhoneBookPanel::LoadPhoneNames() { PhoneBookEntry::LoadPhoneNames(*form_); }
+void PhoneBookPanel::LoadPhoneNames() { PhoneBookEntry::LoadPhoneNames(collection_, *form_); }
 
 void PhoneBookPanel::LoadPhoneBookInfo() {
-  PhoneBookEntry::LoadPhoneBookInfo(*form_);
+  PhoneBookEntry::LoadPhoneBookInfo(collection_, *form_);
   loansShown_ = false;
   // Every move through the DVDs comes here; the loans are read when the tab is looked at.
   if (isVisible()) ShowLoans();
@@ -151,7 +153,7 @@ void PhoneBookPanel::LoadPhoneBookInfo() {
 
 void PhoneBookPanel::ShowLoans() {
   loansShown_ = true;
-  ShowBorrowerLoans(form_->NameText(), loansList_, summaryTxt_);
+  ShowBorrowerLoans(collection_, form_->NameText(), loansList_, summaryTxt_);
 }
 
 void PhoneBookPanel::showEvent(QShowEvent* event) {
@@ -166,10 +168,11 @@ void PhoneBookPanel::ShowEntry(const QString& name) {
 
 void PhoneBookPanel::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
 
-void PhoneBookPanel::SavePhoneInfo() { PhoneBookEntry::SavePhoneInfo(*form_); }
+void PhoneBookPanel::SavePhoneInfo() { PhoneBookEntry::SavePhoneInfo(collection_, *form_); }
 
 void PhoneBookPanel::DelPhoneInfo() {
-  PhoneBookEntry::DelPhoneInfo(*form_, LoanWords::StillHas(form_->NameText()));
+  PhoneBookEntry::DelPhoneInfo(collection_, *form_,
+                               LoanWords::StillHas(collection_, form_->NameText()));
 }
 
 // Apostrophes are kept: the SQL doubles them, and names such as O'Brien are real names.

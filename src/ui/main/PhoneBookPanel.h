@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <memory>
 
+class Collection;
+
 class LoansList;
 class QComboBox;
 class QLineEdit;
@@ -14,7 +16,7 @@ class PhoneBookPanel final : public QFrame {
   Q_OBJECT
 
  public:
-  PhoneBookPanel(QWidget* page, int labelWidth);
+  PhoneBookPanel(Collection& collection, QWidget* page, int labelWidth);
   ~PhoneBookPanel() override;
 
   void LoadPhoneNames();
@@ -40,6 +42,7 @@ class PhoneBookPanel final : public QFrame {
   void showEvent(QShowEvent* event) override;
 
  private:
+  Collection& collection_;
   class Form;
 
   void TypingName();

@@ -19,6 +19,7 @@
 #include <array>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/InventoryFunctions.h"
@@ -61,7 +62,8 @@ const char* const kCaptions[] = {
 
 }  // namespace
 
-ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
+ReelKeeperFrm::ReelKeeperFrm(Collection& collection, QWidget* parent)
+    : QMainWindow(parent), collection_(collection) {
   InitIcons();
   setObjectName(kWindowName);
   setWindowTitle(Constants::kMainCaption);
@@ -73,15 +75,15 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   bar->setSizeGripEnabled(true);
   setStatusBar(bar);
 
-  commands_ = new InventoryCommands(this);
-  toolbar_ = MainToolbar::Build(this, commands_);
+  commands_ = new InventoryCommands(collection_, this);
+  toolbar_ = MainToolbar::Build(collection_, this, commands_);
 
   // The area between toolbar and status bar; ResizeMe places its three parts by hand.
   auto* band = new QWidget(this);
   setCentralWidget(band);
   band->installEventFilter(this);
 
-  list_ = new DVDListView(band);
+  list_ = new DVDListView(collection_, band);
   list_->setObjectName(QStringLiteral("DVDList"));
   list_->setAccessibleName(QStringLiteral("DVD List"));
   list_->setProperty("Tag",
@@ -108,8 +110,8 @@ ReelKeeperFrm::ReelKeeperFrm(QWidget* parent) : QMainWindow(parent) {
   QWidget* pages[] = {page(), page(), page(), page()};
   dvdInfo_ = new DVDInfoPanel(pages[0], labelWidth);
   loanInfo_ = new LoanInfoPanel(pages[1], labelWidth);
-  phoneBook_ = new PhoneBookPanel(pages[2], labelWidth);
-  history_ = new HistoryPanel(pages[3], labelWidth);
+  phoneBook_ = new PhoneBookPanel(collection_, pages[2], labelWidth);
+  history_ = new HistoryPanel(collection_, pages[3], labelWidth);
   AddTab(QStringLiteral("DVD Info"), dvdInfo_, pages[0]);
   AddTab(QStringLiteral("Loan Info"), loanInfo_, pages[1]);
   AddTab(QStringLiteral("Phone Book"), phoneBook_, pages[2]);
@@ -159,11 +161,11 @@ void ReelKeeperFrm::AddTab(const QString& caption, QFrame* panel, QWidget* page)
 }
 
 void ReelKeeperFrm::LoadForm() {
-  ::LoadWindow(this, kWindowName, 2, nullptr);
+  ::LoadWindow(collection_, this, kWindowName, 2, nullptr);
   list_->LoadListColumns();
   LoadListSettings();
   LoadDVDList();
-  SeparatorRatio = SettingsManager::LoadSeparatorRatio(kWindowName);
+  SeparatorRatio = SettingsManager::LoadSeparatorRatio(collection_, kWindowName);
   // The band must have its size before the splitter can be placed in it, shown or not.
   if (layout()) layout()->activate();
   ResizeMe();
@@ -178,7 +180,7 @@ void ReelKeeperFrm::LoadForm() {
 }
 
 bool ReelKeeperFrm::CheckOverdues() {
-  const int overdue = InventoryFunctions::OverdueCount(seams::Today());
+  const int overdue = InventoryFunctions::OverdueCount(collection_, seams::Today());
   if (overdue == 0) return false;
   const seams::MsgAnswer answer = seams::ShowMessage(
       QStringLiteral("You have %1 DVD(s) that are overdue. Would you like to view the status "
@@ -244,14 +246,15 @@ void ReelKeeperFrm::ResetSeparatorRatio() {
 
 void ReelKeeperFrm::LoadDVDList() {
   const QString selected = GetSelectedDVD();
-  listMark_ = InventoryFunctions::CurrentInventoryMark();
+  listMark_ = InventoryFunctions::CurrentInventoryMark(collection_);
   listDay_ = seams::Today();
   list_->Reload(InventoryFunctions::DVDQuery::List());
   if (!selected.isEmpty()) SelectDVD(selected);
 }
 
 void ReelKeeperFrm::RefreshList() {
-  if (InventoryFunctions::CurrentInventoryMark() != listMark_ || listDay_ != seams::Today()) {
+  if (InventoryFunctions::CurrentInventoryMark(collection_) != listMark_ ||
+      listDay_ != seams::Today()) {
     LoadDVDList();
   }
 }
@@ -268,7 +271,7 @@ void ReelKeeperFrm::SelectDVD(const QString& title) { list_->SelectTitle(title);
 
 std::optional<InventoryFunctions::DVDRecord> ReelKeeperFrm::ReadDVD(const QString& title) const {
   if (selectedRow_ && selectedRow_->title == title) return selectedRow_->row;
-  return InventoryFunctions::FindDVD(title);
+  return InventoryFunctions::FindDVD(collection_, title);
 }
 
 void ReelKeeperFrm::DVDSelected() {
@@ -320,7 +323,8 @@ void ReelKeeperFrm::UpdateDVDInfo() {
       // stay on show, with empty address boxes.
       CustomerFunctions::Customer unlisted;
       unlisted.name = dvd->name;
-      loanInfo_->Show(*dvd, CustomerFunctions::FindCustomer(dvd->name).value_or(unlisted), today);
+      loanInfo_->Show(
+          *dvd, CustomerFunctions::FindCustomer(collection_, dvd->name).value_or(unlisted), today);
     }
   }
   phoneBook_->LoadPhoneNames();
@@ -353,10 +357,11 @@ void ReelKeeperFrm::SaveLayout() {
                           ErrorFunctions::Report::LogOnly, [this] {
                             // One transaction: a kill in the middle leaves the last layout whole,
                             // never half of each.
-                            SettingsManager::SettingsTransaction batch;
-                            ::SaveWindow(this, kWindowName);
+                            SettingsManager::SettingsTransaction batch(collection_);
+                            ::SaveWindow(collection_, this, kWindowName);
                             list_->SaveListLayout(QString());
-                            SettingsManager::SaveSeparatorRatio(kWindowName, SeparatorRatio);
+                            SettingsManager::SaveSeparatorRatio(collection_, kWindowName,
+                                                                SeparatorRatio);
                             batch.Commit();
                           });
 }

@@ -7,6 +7,8 @@
 #include "inventory/DVDRecord.h"
 #include "inventory/InventoryRecords.h"
 
+class Collection;
+
 class DVDInfoPanel;
 class DVDListView;
 class HistoryPanel;
@@ -26,7 +28,7 @@ class ReelKeeperFrm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit ReelKeeperFrm(QWidget* parent = nullptr);
+  explicit ReelKeeperFrm(Collection& collection, QWidget* parent = nullptr);
   ~ReelKeeperFrm() override;
 
   // The window's load handling: placement, list columns and layout, the list, the separator.
@@ -80,6 +82,7 @@ class ReelKeeperFrm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  Collection& collection_;
   // The selected DVD's row. During DVDSelected the row read once serves both the loan buttons and
   // the panel: each read is a scan of the whole collection.
   std::optional<InventoryFunctions::DVDRecord> ReadDVD(const QString& title) const;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/LoanJournal.h"
@@ -102,7 +103,8 @@ class PhoneBookFrm::Form final : public PhoneBookEntry::Form {
   PhoneBookFrm* window_;
 };
 
-PhoneBookFrm::PhoneBookFrm(QWidget* parent) : QDialog(parent) {
+PhoneBookFrm::PhoneBookFrm(Collection& collection, QWidget* parent)
+    : QDialog(parent), collection_(collection) {
   setObjectName(kWindowName);
   setWindowTitle(QStringLiteral("Phone Book"));
   // A window the user sizes, maximizes and closes, but never minimizes: a minimized modal window
@@ -219,7 +221,7 @@ bool PhoneBookFrm::LoadForm() {
   const bool loaded = Reported([this] {
     LoadSeparatorRatio();
     LoadWindow();
-    PhoneBookEntry::LoadPhoneNames(*form_);
+    PhoneBookEntry::LoadPhoneNames(collection_, *form_);
   });
   if (!loaded) return false;
   // A stored ratio is taken as it is; one beyond the bounds would put the separator out of reach,
@@ -243,27 +245,31 @@ bool PhoneBookFrm::Reported(const std::function<void()>& work) {
 // ---- the record operations -------------------------------------------------------------------
 
 void PhoneBookFrm::LoadPhoneNames() {
-  Reported([this] { PhoneBookEntry::LoadPhoneNames(*form_); });
+  Reported([this] { PhoneBookEntry::LoadPhoneNames(collection_, *form_); });
 }
 
 void PhoneBookFrm::LoadPhoneBookInfo() {
   Reported([this] {
-    PhoneBookEntry::LoadPhoneBookInfo(*form_);
+    PhoneBookEntry::LoadPhoneBookInfo(collection_, *form_);
     ShowLoans();
   });
 }
 
-void PhoneBookFrm::ShowLoans() { ShowBorrowerLoans(nameTxt_->text(), loansList_, summaryTxt_); }
+void PhoneBookFrm::ShowLoans() {
+  ShowBorrowerLoans(collection_, nameTxt_->text(), loansList_, summaryTxt_);
+}
 
 void PhoneBookFrm::ClearPhoneBookInfo() { PhoneBookEntry::ClearPhoneBookInfo(*form_); }
 
 void PhoneBookFrm::SavePhoneInfo() {
-  Reported([this] { PhoneBookEntry::SavePhoneInfo(*form_); });
+  Reported([this] { PhoneBookEntry::SavePhoneInfo(collection_, *form_); });
 }
 
 void PhoneBookFrm::DelPhoneInfo() {
-  Reported(
-      [this] { PhoneBookEntry::DelPhoneInfo(*form_, LoanWords::StillHas(form_->NameText())); });
+  Reported([this] {
+    PhoneBookEntry::DelPhoneInfo(collection_, *form_,
+                                 LoanWords::StillHas(collection_, form_->NameText()));
+  });
 }
 
 // Apostrophes are kept, as in the main window's tab: the SQL doubles them, and names such as
@@ -316,20 +322,20 @@ void PhoneBookFrm::resizeEvent(QResizeEvent* event) {
 }
 
 void PhoneBookFrm::LoadWindow() {
-  ::LoadWindow(this, kWindowName, -1, nullptr);
+  ::LoadWindow(collection_, this, kWindowName, -1, nullptr);
   // Stored while minimized (some window managers allow it): opened normal, or it could not be
   // reached at all.
   if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
-void PhoneBookFrm::SaveWindow() { ::SaveWindow(this, kWindowName); }
+void PhoneBookFrm::SaveWindow() { ::SaveWindow(collection_, this, kWindowName); }
 
 void PhoneBookFrm::LoadSeparatorRatio() {
-  SeparatorRatio = SettingsManager::LoadSeparatorRatio(kWindowName);
+  SeparatorRatio = SettingsManager::LoadSeparatorRatio(collection_, kWindowName);
 }
 
 void PhoneBookFrm::SaveSeparatorRatio() {
-  SettingsManager::SaveSeparatorRatio(kWindowName, SeparatorRatio);
+  SettingsManager::SaveSeparatorRatio(collection_, kWindowName, SeparatorRatio);
 }
 
 void PhoneBookFrm::ResetSeparatorRatio() {
@@ -348,7 +354,7 @@ void PhoneBookFrm::SaveLayout() {
   // The layout is a convenience: a file that cannot take it now must not keep the window open.
   ErrorFunctions::CarryOn(QStringLiteral("The phone book window's layout could not be saved."),
                           ErrorFunctions::Report::LogOnly, [this] {
-                            SettingsManager::SettingsTransaction batch;
+                            SettingsManager::SettingsTransaction batch(collection_);
                             SaveSeparatorRatio();
                             SaveWindow();
                             batch.Commit();

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class Collection;
+
 class LoansList;
 class QFrame;
 class QLabel;
@@ -50,7 +52,7 @@ class PhoneBookFrm final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit PhoneBookFrm(QWidget* parent = nullptr);
+  explicit PhoneBookFrm(Collection& collection, QWidget* parent = nullptr);
   ~PhoneBookFrm() override;
 
   // The load: separator ratio, placement, the names, the layout. False when the phone book could
@@ -94,6 +96,7 @@ class PhoneBookFrm final : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  Collection& collection_;
   class Form;
 
   QRect Band() const;

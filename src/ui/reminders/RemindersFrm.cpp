@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/DVDRecord.h"
 #include "seams/Clock.h"
@@ -53,7 +54,8 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
 
 }  // namespace
 
-RemindersFrm::RemindersFrm(QWidget* parent) : QDialog(parent) {
+RemindersFrm::RemindersFrm(Collection& collection, QWidget* parent)
+    : QDialog(parent), collection_(collection) {
   setObjectName(kWindowName);
   setWindowTitle(kTitle);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -132,7 +134,7 @@ RemindersFrm::RemindersFrm(QWidget* parent) : QDialog(parent) {
 
   connect(daysTxt_, &QSpinBox::valueChanged, this, [this](int days) {
     if (!loaded_) return;
-    Reported([days] { Reminders::SetWithinDays(days); });
+    Reported([this, days] { Reminders::SetWithinDays(collection_, days); });
     LoadBorrowers();
   });
   connect(borrowersList_, &QTreeWidget::currentItemChanged, this, &RemindersFrm::UpdateButtons);
@@ -165,10 +167,10 @@ bool RemindersFrm::Reported(const std::function<void()>& work) {
 
 bool RemindersFrm::LoadForm() {
   const bool read = Reported([this] {
-    ::LoadWindow(this, kWindowName, -1, nullptr);
+    ::LoadWindow(collection_, this, kWindowName, -1, nullptr);
     if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
-    daysTxt_->setValue(Reminders::WithinDays());
-    templateTxt_->setPlainText(Reminders::Template());
+    daysTxt_->setValue(Reminders::WithinDays(collection_));
+    templateTxt_->setPlainText(Reminders::Template(collection_));
   });
   if (!read) return false;
   loaded_ = true;
@@ -185,7 +187,9 @@ void RemindersFrm::LoadBorrowers() {
   const QString selected = SelectedBorrower();
   const QDate today = seams::Today();
   std::vector<Reminders::Borrower> borrowers;
-  if (!Reported([&] { borrowers = Reminders::DueBorrowers(today, daysTxt_->value()); })) return;
+  if (!Reported(
+          [&] { borrowers = Reminders::DueBorrowers(collection_, today, daysTxt_->value()); }))
+    return;
   const QSignalBlocker quiet(borrowersList_);
   borrowersList_->clear();
   QList<QTreeWidgetItem*> items;
@@ -238,7 +242,7 @@ std::optional<Reminders::Borrower> RemindersFrm::Current() {
   std::optional<Reminders::Borrower> borrower;
   if (!Reported([&] {
         SaveTemplate();
-        borrower = Reminders::DueBorrower(name, seams::Today(), daysTxt_->value());
+        borrower = Reminders::DueBorrower(collection_, name, seams::Today(), daysTxt_->value());
       })) {
     return std::nullopt;
   }
@@ -257,7 +261,8 @@ QString RemindersFrm::Letter(const Reminders::Borrower& borrower) {
 }
 
 void RemindersFrm::Record(const Reminders::Borrower& borrower, const QString& how) {
-  if (Reported([&] { Reminders::RecordReminder(borrower, seams::Today()); })) Message(how);
+  if (Reported([&] { Reminders::RecordReminder(collection_, borrower, seams::Today()); }))
+    Message(how);
 }
 
 void RemindersFrm::Copy(const Reminders::Borrower& borrower) {
@@ -317,7 +322,9 @@ void RemindersFrm::PrintReminder() { Print(false); }
 
 void RemindersFrm::SaveReminderAsPdf() { Print(true); }
 
-void RemindersFrm::SaveTemplate() { Reminders::SetTemplate(templateTxt_->toPlainText()); }
+void RemindersFrm::SaveTemplate() {
+  Reminders::SetTemplate(collection_, templateTxt_->toPlainText());
+}
 
 void RemindersFrm::Message(const QString& text) {
   if (messBar_->currentMessage() != text) messBar_->showMessage(text);
@@ -330,9 +337,9 @@ void RemindersFrm::done(int result) {
     if (loaded_) {
       // The letter is the user's work: a failure to keep it is said, not only logged.
       Reported([this] {
-        SettingsManager::SettingsTransaction batch;
+        SettingsManager::SettingsTransaction batch(collection_);
         SaveTemplate();
-        ::SaveWindow(this, kWindowName);
+        ::SaveWindow(collection_, this, kWindowName);
         batch.Commit();
       });
     }

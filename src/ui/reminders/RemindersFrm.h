@@ -7,6 +7,8 @@
 
 #include "inventory/Reminders.h"
 
+class Collection;
+
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
@@ -21,7 +23,7 @@ class RemindersFrm final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit RemindersFrm(QWidget* parent = nullptr);
+  explicit RemindersFrm(Collection& collection, QWidget* parent = nullptr);
   ~RemindersFrm() override;
 
   // The load: placement, the setting of days, the template and the list. False when the
@@ -49,6 +51,7 @@ class RemindersFrm final : public QDialog {
   void done(int result) override;
 
  private:
+  Collection& collection_;
   // The selected borrower as the collection has them now, or none (and the user told why).
   std::optional<Reminders::Borrower> Current();
   QString Letter(const Reminders::Borrower& borrower);

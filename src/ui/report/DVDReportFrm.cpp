@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/StatusReport.h"
@@ -31,7 +32,8 @@ constexpr double kInnerHeight = 4065;
 
 }  // namespace
 
-DVDReportFrm::DVDReportFrm(QWidget* parent) : QDialog(parent) {
+DVDReportFrm::DVDReportFrm(Collection& collection, QWidget* parent)
+    : QDialog(parent), collection_(collection) {
   setObjectName(kWindowName);
   setWindowTitle(QStringLiteral("DVD Status Report"));
   // Sized by the user, never maximized; not minimized either: a minimized modal window has no
@@ -180,13 +182,13 @@ void DVDReportFrm::resizeEvent(QResizeEvent* event) {
 
 void DVDReportFrm::LoadWindow() {
   const WindowPlacement current = CurrentPlacement(this);
-  ::LoadWindow(this, kWindowName, -1, &current);
+  ::LoadWindow(collection_, this, kWindowName, -1, &current);
   // Stored while minimized (some window managers allow it): opened normal, or it could not be
   // reached at all.
   if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
-void DVDReportFrm::SaveWindow() { ::SaveWindow(this, kWindowName); }
+void DVDReportFrm::SaveWindow() { ::SaveWindow(collection_, this, kWindowName); }
 
 void DVDReportFrm::done(int result) {
   if (!unloaded_) {
@@ -197,7 +199,7 @@ void DVDReportFrm::done(int result) {
     if (loaded_) {
       ErrorFunctions::CarryOn(QStringLiteral("The report window's placement could not be saved."),
                               ErrorFunctions::Report::LogOnly, [this] {
-                                SettingsManager::SettingsTransaction batch;
+                                SettingsManager::SettingsTransaction batch(collection_);
                                 SaveWindow();
                                 batch.Commit();
                               });
@@ -214,11 +216,11 @@ void DVDReportFrm::PrintReport() {
   QString shown = reportTxt_->toPlainText();
   shown.replace(u'\n', kLineEnd);
   Print(QStringLiteral("DVD Status Report"), QStringLiteral("report"),
-        ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize()));
+        ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize(collection_)));
 }
 
 void DVDReportFrm::PrintInventory() {
-  const QStringList titles = InventoryFunctions::InventoryTitles();
+  const QStringList titles = InventoryFunctions::InventoryTitles(collection_);
   if (titles.isEmpty()) return;
   Print(QStringLiteral("DVD Inventory Report"), QStringLiteral("inventory list"),
         ReportPages::InventoryLines(titles));

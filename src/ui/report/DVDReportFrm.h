@@ -6,6 +6,8 @@
 
 #include "ui/report/ReportPages.h"
 
+class Collection;
+
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -16,7 +18,7 @@ class DVDReportFrm final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit DVDReportFrm(QWidget* parent = nullptr);
+  explicit DVDReportFrm(Collection& collection, QWidget* parent = nullptr);
   ~DVDReportFrm() override;
 
   // The load: the stored placement (by default the window's own size, over its owner).
@@ -52,6 +54,7 @@ class DVDReportFrm final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  Collection& collection_;
   // The text box gets the lines in one go: a large collection's report has 100,000 of them.
   void ShowText();
   // Widens the window to the widest line of the text, as far as the screen allows.

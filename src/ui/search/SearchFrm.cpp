@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChangeNotice.h"
+#include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/InventoryRecords.h"
@@ -52,7 +53,8 @@ QLabel* BuddyLabel(const QString& caption, QWidget* box, QWidget* parent) {
 
 }  // namespace
 
-SearchFrm::SearchFrm(QWidget* parent) : QDialog(parent) {
+SearchFrm::SearchFrm(Collection& collection, QWidget* parent)
+    : QDialog(parent), collection_(collection) {
   setObjectName(QStringLiteral("SearchFrm"));
   chrome_ = new DialogChrome(this);
   chrome_->SetTitle(QStringLiteral("Search For DVD"));
@@ -117,7 +119,7 @@ SearchFrm::SearchFrm(QWidget* parent) : QDialog(parent) {
   connect(buttons[2], &QPushButton::clicked, this, &SearchFrm::GoToDVD);
   connect(buttons[3], &QPushButton::clicked, this, &SearchFrm::close);
 
-  results_ = new DVDListView(this);
+  results_ = new DVDListView(collection_, this);
   results_->setAccessibleName(QStringLiteral("Search Results"));
   results_->setMinimumSize(kListWidth, kListHeight);
   results_->Model()->SetStatusCellStyle(InventoryFunctions::StatusCellStyle::SearchResults);
@@ -253,7 +255,7 @@ bool SearchFrm::Reported(const QString& message, const std::function<void()>& wo
 
 void SearchFrm::LoadChoices(QComboBox* box, DVDField field) {
   // Refilling is not typing: no completion runs.
-  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
+  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(collection_, field));
 }
 
 void SearchFrm::LoadCategories() { LoadChoices(categoryTxt_, DVDField::Category); }

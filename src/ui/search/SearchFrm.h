@@ -8,6 +8,8 @@
 #include "inventory/DVDRecord.h"
 #include "inventory/InventoryRecords.h"
 
+class Collection;
+
 class DialogChrome;
 class DVDListView;
 class QButtonGroup;
@@ -27,7 +29,7 @@ class SearchFrm final : public QDialog {
 
  public:
   // Centred over the parent.
-  explicit SearchFrm(QWidget* parent = nullptr);
+  explicit SearchFrm(Collection& collection, QWidget* parent = nullptr);
   ~SearchFrm() override;
 
   // The load: the four choice lists, the result columns and the stored list layout; centred over
@@ -68,6 +70,7 @@ class SearchFrm final : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  Collection& collection_;
   QComboBox* AddCombo(const QString& name, const QString& hint);
   // What the box gives the search: its text, without a completion the user has not accepted.
   static QString Criterion(const QComboBox* box);
