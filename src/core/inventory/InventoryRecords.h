@@ -96,7 +96,7 @@ std::optional<LoanState> FindLoanState(Collection& collection, const QString& ti
 QStringList TitlesLentTo(Collection& collection, const QString& name);
 
 // The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
-// inventory's database or from `db`, another connection to its file.
+// collection's database or from `db`, another connection to its file.
 QStringList DistinctValues(Collection& collection, DVDField field);
 // The same lists as the dialogs show them: kept between openings while the table stays as it
 // was read (ChoiceLists).

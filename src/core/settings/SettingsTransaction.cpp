@@ -6,7 +6,7 @@
 namespace SettingsManager {
 
 SettingsTransaction::SettingsTransaction(Collection& collection) {
-  // Without a settings database the writes themselves report it; there is nothing to group.
+  // Without an open database the writes themselves report it; there is nothing to group.
   if (const DatabaseHandle db = SettingsDatabase(collection))
     transaction_ = std::make_unique<Transaction>(db);
 }

@@ -10,7 +10,7 @@ class Transaction;
 namespace SettingsManager {
 
 // Groups setting writes that belong together (everything a window saves as it closes) into one
-// transaction on the settings database: all of them or none, and one flush to disk. Rolled back
+// transaction on the collection's database: all of them or none, and one flush to disk. Rolled back
 // unless committed; nests inside or around the layout saves' own transactions.
 class SettingsTransaction {
  public:
