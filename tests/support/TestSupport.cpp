@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "data/DatabaseFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
 #include "scanner/ScannerFunctions.h"
@@ -61,8 +60,6 @@ TempDatabase::TempDatabase() {
 }
 
 TempDatabase::~TempDatabase() {
-  // As the program's end does: nothing reads the file on another thread once it is closed.
-  ChoiceLists::StopReadingAhead();
   DatabaseFunctions::CloseDatabase();
 }
 
