@@ -25,7 +25,12 @@ void ChoiceModel::Reload() {
 }
 
 std::optional<QString> ChoiceModel::FirstStartingWith(const QString& typed) const {
-  return ChoiceLists::FirstStartingWith(field_, typed);
+  std::optional<QString> found;
+  // Asked at every key typed: a file gone meanwhile leaves the text as typed.
+  ErrorFunctions::CarryOn(QStringLiteral("The choice list could not be read."),
+                          ErrorFunctions::Report::LogOnly,
+                          [&] { found = ChoiceLists::FirstStartingWith(field_, typed); });
+  return found;
 }
 
 int ChoiceModel::rowCount(const QModelIndex& parent) const {
