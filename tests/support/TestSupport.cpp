@@ -59,9 +59,7 @@ TempDatabase::TempDatabase() {
   InitAllTables();
 }
 
-TempDatabase::~TempDatabase() {
-  DatabaseFunctions::CloseDatabase();
-}
+TempDatabase::~TempDatabase() { DatabaseFunctions::CloseDatabase(); }
 
 DatabaseHandle TempDatabase::Db() const { return DatabaseFunctions::GetDatabase(); }
 
