@@ -72,6 +72,11 @@ void FormHelpers::SetChoices(QComboBox* box, InventoryFunctions::DVDField field)
   if (!model) {
     model = new ChoiceModel(field, box);
     box->setModel(model);
+    // The arrow keys step through a closed box without scrolling its list, so it reads on itself
+    // once the last value read is reached: every value stays reachable from the keyboard.
+    QObject::connect(box, &QComboBox::currentIndexChanged, model, [model](int row) {
+      if (row >= model->rowCount() - 1 && model->canFetchMore({})) model->fetchMore({});
+    });
   }
   model->Reload();
   box->setCurrentIndex(-1);
