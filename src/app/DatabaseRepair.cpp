@@ -11,7 +11,6 @@
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
 #include "upkeep/CollectionBackups.h"
 #include "upkeep/DatabaseCheck.h"
@@ -70,7 +69,6 @@ void Repair(Collection& collection) {
   ErrorFunctions::CarryOn(QStringLiteral("The automatic backup before the repair failed."),
                           ErrorFunctions::Report::LogOnly,
                           [&] { CollectionBackups::BackUpAutomatically(collection); });
-  ChoiceLists::StopReadingAhead(collection);
   const DatabaseHandle db = collection.Detach();
   const DatabaseFunctions::CleanupSummary summary =
       db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);

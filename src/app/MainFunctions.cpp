@@ -27,7 +27,6 @@
 #include "app/RunningCopy.h"
 #include "app/TerminationSignals.h"
 #include "exchange/CalendarFeed.h"
-#include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -252,9 +251,6 @@ Started StartProgram(const QString& databasePath) {
   // works and offers the repair when it finds some.
   DatabaseMaintenance::SetBeforeReplacing(&DatabaseRepair::StopQuickCheck);
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
-  // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
-  // user looks at the list, the first dialog opens at once.
-  ChoiceLists::ReadAhead(ProgramCollection());
   CalendarFeed::Follow(ProgramCollection());
   return Started::Shown;
 }
@@ -262,7 +258,6 @@ Started StartProgram(const QString& databasePath) {
 void EndProgram() {
   DatabaseRepair::StopQuickCheck();
   Collection& collection = ProgramCollection();
-  ChoiceLists::StopReadingAhead(collection);
   const DatabaseHandle& db = collection.Db();
   if (std::exchange(shown, false) && db && db->IsOpen()) {
     // A copy that cannot be made (a full disk) must not keep the program from ending.

@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <stdexcept>
 
-#include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
 #include "upkeep/DatabaseMaintenance.h"
 
@@ -55,11 +54,7 @@ TempDatabase::TempDatabase() {
   DatabaseMaintenance::Open(*this, dir_.filePath("ReelKeeper.mdb"));
 }
 
-TempDatabase::~TempDatabase() {
-  // As the program's end does: nothing reads the file on another thread once it is closed.
-  ChoiceLists::StopReadingAhead(*this);
-  DatabaseMaintenance::Close(*this);
-}
+TempDatabase::~TempDatabase() { DatabaseMaintenance::Close(*this); }
 
 void TempDatabase::AddDvd(const QString& title, const QString& category, qint32 status,
                           const QString& name, const QString& date, const QString& dueDate,

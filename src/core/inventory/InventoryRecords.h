@@ -95,13 +95,9 @@ std::optional<LoanState> FindLoanState(Collection& collection, const QString& ti
 // in title order: what a borrower still has before their entry goes.
 QStringList TitlesLentTo(Collection& collection, const QString& name);
 
-// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
-// collection's database or from `db`, another connection to its file.
+// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order, read by
+// grouping the whole table (the dialogs read them from an index: ChoiceLists).
 QStringList DistinctValues(Collection& collection, DVDField field);
-// The same lists as the dialogs show them: kept between openings while the table stays as it
-// was read (ChoiceLists).
-QStringList ChoiceValues(Collection& collection, DVDField field);
-QStringList DistinctValues(DVDField field, const DatabaseHandle& db);
 
 // Whether two titles are one DVD's title by the engine's text equality: letter case ignored,
 // accents kept.
@@ -114,9 +110,5 @@ InventoryMark CurrentInventoryMark(Collection& collection);
 // The engine's order of texts (letter case ignored, accents next to their base letters): below,
 // equal to or above zero as a sorts before, with or after b.
 int CompareText(const QString& a, const QString& b);
-// What DistinctValues of Category, Rated, Starring or Title shows for the stored values equal to
-// `value` (letter case ignored): the one the engine picks of them, or nothing when none is stored.
-std::optional<QString> DistinctValueOf(Collection& collection, DVDField field,
-                                       const QString& value);
 
 }  // namespace InventoryFunctions

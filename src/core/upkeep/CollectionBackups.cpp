@@ -88,7 +88,7 @@ Contents Inspect(const QString& backup) { return DatabaseBackup::Inspect(backup)
 std::optional<DatabaseError> Restore(Collection& collection, const QString& backup) {
   const QString path = CollectionPath(collection);
   // No connection of ours may go on reading the file that is set aside.
-  DatabaseMaintenance::StopBeforeReplacing(collection);
+  DatabaseMaintenance::StopBeforeReplacing();
   DatabaseMaintenance::Close(collection);
   std::optional<DatabaseError> failure;
   try {

@@ -68,9 +68,8 @@ void Close(Collection& collection) {
 
 void SetBeforeReplacing(std::function<void()> stop) { beforeReplacing = std::move(stop); }
 
-void StopBeforeReplacing(Collection& collection) {
+void StopBeforeReplacing() {
   if (beforeReplacing) beforeReplacing();
-  ChoiceLists::StopReadingAhead(collection);
 }
 
 void Reopen(Collection& collection) {
@@ -87,7 +86,7 @@ CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progr
     return result;
   }
   // The clean-up renames and replaces the file; no other connection of ours may be reading it.
-  StopBeforeReplacing(collection);
+  StopBeforeReplacing();
   try {
     result.cleaned = DatabaseFunctions::CleanDatabase(collection.Detach(), {progress, busy});
   } catch (const DatabaseError& error) {
@@ -96,7 +95,10 @@ CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progr
   Open(collection, result.path);
   // A salvaged file may keep places of rows that are gone; they are worked out afresh before
   // anyone reads the list again.
-  if (result.failure == std::nullopt) InventoryFunctions::RebuildListOrder(collection.Db());
+  if (result.failure == std::nullopt) {
+    InventoryFunctions::RebuildListOrder(collection.Db());
+    ChoiceLists::RebuildChoiceKeys(collection.Db());
+  }
   Changes::AnnounceEverything();
   return result;
 }

@@ -56,7 +56,7 @@ CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progr
 // background check, which reads the file on a connection of its own and would otherwise report
 // on the file set aside. Installed once at start.
 void SetBeforeReplacing(std::function<void()> stop);
-void StopBeforeReplacing(Collection& collection);
+void StopBeforeReplacing();
 
 // Opens the collection's file again after it was replaced (a restore or a repair) and tells
 // every view to read everything again.

@@ -15,6 +15,7 @@
 #include "inventory/InventoryWrites.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ChoiceModel.h"
 #include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/PanelRows.h"
@@ -106,7 +107,7 @@ void AddEditFrm::hideEvent(QHideEvent* event) {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(collection_, field));
+  FormHelpers::SetChoices(collection_, box, field);
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }
