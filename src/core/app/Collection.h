@@ -10,8 +10,8 @@
 
 // One open collection: the database file the program works on, and what the owners keep about
 // it (the number by which its views tell one connection from the next, the calendar file that
-// follows it). Owners and windows work on the collection they are handed, so two collections side by
-// side share nothing but the process-wide change notice. A restore, a repair or a clean-up that
+// follows it). Owners and windows work on the collection they are handed, so two collections side
+// by side share nothing but the process-wide change notice. A restore, a repair or a clean-up that
 // replaces the file opens it again inside the same object: every reference to it stays valid.
 class Collection {
  public:
