@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "app/DatabaseError.h"
@@ -300,14 +301,28 @@ bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool same
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
-  QByteArray last;
+  std::string last;
   bool first = true;
   while (sorted.Step()) {
-    QByteArray key = sorted.Blob(1);
-    each(sorted.Int64(0), !first && key == last);
-    last = std::move(key);
+    const QByteArrayView key = sorted.Bytes(1);
+    const std::string_view text(key.data(), size_t(key.size()));
+    each(sorted.Int64(0), !first && text == last);
+    last.assign(text);
     first = false;
   }
+  return true;
+}
+
+bool ReadLoanRuns(std::vector<LoanRun>& runs) {
+  runs.clear();
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return false;
+  // The list's own index gives the groups in the list's order without a sort.
+  Statement groups = db->PrepareRaw(
+      QStringLiteral("SELECT min(DVD), count(*) FROM ListOrder GROUP BY Status, DueDate "
+                     "ORDER BY Status DESC, DueDate"),
+      kSource);
+  while (groups.Step()) runs.push_back({groups.Int64(0), int(groups.Int64(1))});
   return true;
 }
 

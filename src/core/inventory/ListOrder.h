@@ -43,4 +43,13 @@ std::optional<int> CountDueBefore(qint32 status, const QDate& day);
 // having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
 bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each);
 
+// The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
+// with one DVD of it and its length: the status cells of a run are all alike, and so are its due
+// date cells unless the run is lent. False as ReadSortedIds.
+struct LoanRun {
+  qint64 dvd = 0;
+  int count = 0;
+};
+bool ReadLoanRuns(std::vector<LoanRun>& runs);
+
 }  // namespace InventoryFunctions
