@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -46,6 +47,10 @@ bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool same
 // The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
 // with one DVD of it and its length: the status cells of a run are all alike, and so are its due
 // date cells unless the run is lent. False as ReadSortedIds.
+// The titles of the DVDs of a status (of every DVD without one) in the engine's title order, as
+// "Order By Inventory.DVDTitle" gives them; nothing when the index cannot be brought up to date.
+std::optional<QStringList> TitlesInTitleOrder(std::optional<qint32> status);
+
 struct LoanRun {
   qint64 dvd = 0;
   int count = 0;

@@ -113,6 +113,10 @@ QStringList StatusReportLines(const QDate& today) {
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
   // Only the titles: most of a large collection is in stock, and reading each row's dates would
   // cost more than the whole list.
+  if (std::optional<QStringList> titles = TitlesInTitleOrder(qint32(InStock))) {
+    lines << (titles->isEmpty() ? QStringList{QStringLiteral("None.")} : *titles);
+    return lines;
+  }
   RecordsetPtr inStock = OpenRecords(
       DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
       InventoryDatabase());
@@ -134,6 +138,7 @@ int OverdueCount(const QDate& today) {
 }
 
 QStringList InventoryTitles() {
+  if (std::optional<QStringList> ordered = TitlesInTitleOrder(std::nullopt)) return *ordered;
   QStringList titles;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),
