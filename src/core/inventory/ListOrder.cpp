@@ -370,4 +370,21 @@ std::optional<QStringList> TitlesInTitleOrder(std::optional<qint32> status) {
   return inOrder;
 }
 
+std::optional<int> CountOfStatus(std::optional<qint32> status) {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return std::nullopt;
+  if (!status)
+    return int(db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource));
+  Statement count =
+      db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1"), kSource);
+  count.Bind(1, *status);
+  return int(count.Number());
+}
+
+std::optional<QString> OfStatusClause(qint32 status) {
+  if (!MakeCurrent(InventoryDatabase())) return std::nullopt;
+  return QStringLiteral("Inventory.rowid In (Select DVD From ListOrder Where Status = %1)")
+      .arg(status);
+}
+
 }  // namespace InventoryFunctions

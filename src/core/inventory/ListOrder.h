@@ -51,6 +51,13 @@ bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool same
 // "Order By Inventory.DVDTitle" gives them; nothing when the index cannot be brought up to date.
 std::optional<QStringList> TitlesInTitleOrder(std::optional<qint32> status);
 
+// The number of DVDs of a status (of every DVD without one), counted on the index; nothing when
+// it cannot be brought up to date.
+std::optional<int> CountOfStatus(std::optional<qint32> status);
+// A clause that keeps the DVDs of a status, for narrowing a statement on Inventory to them
+// through the index; nothing when it cannot be brought up to date.
+std::optional<QString> OfStatusClause(qint32 status);
+
 struct LoanRun {
   qint64 dvd = 0;
   int count = 0;
