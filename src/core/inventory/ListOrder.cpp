@@ -2,7 +2,9 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "app/DatabaseError.h"
 #include "data/Database.h"
@@ -300,15 +302,89 @@ bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool same
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
-  QByteArray last;
+  std::string last;
   bool first = true;
   while (sorted.Step()) {
-    QByteArray key = sorted.Blob(1);
-    each(sorted.Int64(0), !first && key == last);
-    last = std::move(key);
+    const QByteArrayView key = sorted.Bytes(1);
+    const std::string_view text(key.data(), size_t(key.size()));
+    each(sorted.Int64(0), !first && text == last);
+    last.assign(text);
     first = false;
   }
   return true;
+}
+
+bool ReadLoanRuns(std::vector<LoanRun>& runs) {
+  runs.clear();
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return false;
+  // The list's own index gives the groups in the list's order without a sort.
+  Statement groups = db->PrepareRaw(
+      QStringLiteral("SELECT min(DVD), count(*) FROM ListOrder GROUP BY Status, DueDate "
+                     "ORDER BY Status DESC, DueDate"),
+      kSource);
+  while (groups.Step()) runs.push_back({groups.Int64(0), int(groups.Int64(1))});
+  return true;
+}
+
+std::optional<QStringList> TitlesInTitleOrder(std::optional<qint32> status) {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return std::nullopt;
+  // The order from the title index, the titles from one pass over Inventory in its own order:
+  // sorting a large collection's titles, or fetching them one by one in title order, costs
+  // several times more.
+  const std::vector<qint64> ordered =
+      Ids(db->PrepareRaw(QStringLiteral("SELECT DVD FROM ListOrder ORDER BY TitleKey"), kSource));
+  std::unordered_map<qint64, size_t> placeOf;
+  std::vector<int> placeById;
+  const qint64 maxId = ordered.empty() ? 0 : *std::max_element(ordered.begin(), ordered.end());
+  const bool dense = maxId <= qint64(ordered.size()) * 4 + 4096;
+  if (dense) placeById.assign(size_t(std::max<qint64>(maxId, 0)) + 1, -1);
+  for (size_t p = 0; p < ordered.size(); ++p) {
+    if (dense && ordered[p] >= 0) placeById[size_t(ordered[p])] = int(p);
+    if (!dense) placeOf.emplace(ordered[p], p);
+  }
+  std::vector<std::optional<QString>> titles(ordered.size());
+  // The status compared in SQL, as the report's own statement compares it.
+  Statement all = db->Prepare(
+      status ? QStringLiteral("Select Inventory.rowid, Inventory.DVDTitle From Inventory Where "
+                              "Inventory.Status = ") +
+                   QString::number(*status)
+             : QStringLiteral("Select Inventory.rowid, Inventory.DVDTitle From Inventory"),
+      kSource);
+  while (all.Step()) {
+    const qint64 id = all.Int64(0);
+    qint64 place = -1;
+    if (dense) {
+      place = id >= 0 && id <= maxId ? placeById[size_t(id)] : -1;
+    } else if (const auto found = placeOf.find(id); found != placeOf.end()) {
+      place = qint64(found->second);
+    }
+    if (place < 0) return std::nullopt;  // written since the index was read
+    titles[size_t(place)] = all.Text(1);
+  }
+  QStringList inOrder;
+  for (std::optional<QString>& title : titles) {
+    if (title) inOrder << std::move(*title);
+  }
+  return inOrder;
+}
+
+std::optional<int> CountOfStatus(std::optional<qint32> status) {
+  const DatabaseHandle db = InventoryDatabase();
+  if (!MakeCurrent(db)) return std::nullopt;
+  if (!status)
+    return int(db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource));
+  Statement count =
+      db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1"), kSource);
+  count.Bind(1, *status);
+  return int(count.Number());
+}
+
+std::optional<QString> OfStatusClause(qint32 status) {
+  if (!MakeCurrent(InventoryDatabase())) return std::nullopt;
+  return QStringLiteral("Inventory.rowid In (Select DVD From ListOrder Where Status = %1)")
+      .arg(status);
 }
 
 }  // namespace InventoryFunctions

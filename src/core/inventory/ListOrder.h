@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -42,5 +43,25 @@ std::optional<int> CountDueBefore(qint32 status, const QDate& day);
 // DVD's text sorts equal to the one before (equal texts come in no particular order). False,
 // having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
 bool ReadSortedIds(DVDField field, const std::function<void(qint64 id, bool sameText)>& each);
+
+// The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
+// with one DVD of it and its length: the status cells of a run are all alike, and so are its due
+// date cells unless the run is lent. False as ReadSortedIds.
+// The titles of the DVDs of a status (of every DVD without one) in the engine's title order, as
+// "Order By Inventory.DVDTitle" gives them; nothing when the index cannot be brought up to date.
+std::optional<QStringList> TitlesInTitleOrder(std::optional<qint32> status);
+
+// The number of DVDs of a status (of every DVD without one), counted on the index; nothing when
+// it cannot be brought up to date.
+std::optional<int> CountOfStatus(std::optional<qint32> status);
+// A clause that keeps the DVDs of a status, for narrowing a statement on Inventory to them
+// through the index; nothing when it cannot be brought up to date.
+std::optional<QString> OfStatusClause(qint32 status);
+
+struct LoanRun {
+  qint64 dvd = 0;
+  int count = 0;
+};
+bool ReadLoanRuns(std::vector<LoanRun>& runs);
 
 }  // namespace InventoryFunctions

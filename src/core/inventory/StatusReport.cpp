@@ -36,7 +36,10 @@ int Count(const QString& sql) {
 }
 
 QString LentClause(const QDate& today, const char* comparison) {
-  return QStringLiteral("Inventory.Status = ") + SqlText(qint32(Loaned)) + QStringLiteral(" And ") +
+  // The few lent DVDs found through the list's index, not by reading every DVD.
+  const std::optional<QString> lent = OfStatusClause(Loaned);
+  return (lent ? *lent + QStringLiteral(" And ") : QString()) +
+         QStringLiteral("Inventory.Status = ") + SqlText(qint32(Loaned)) + QStringLiteral(" And ") +
          SqlText(today) + QString::fromLatin1(comparison) + QStringLiteral(" Inventory.DueDate");
 }
 
@@ -86,20 +89,22 @@ void AddList(QStringList& lines, const DVDQuery& query,
 QStringList StatusReportLines(const QDate& today) {
   QStringList lines = {QStringLiteral("******* DVD Report *******"), QString(),
                        QStringLiteral("*** Totals ***"), QString()};
-  const int total = Count(QStringLiteral("Select Inventory.* From Inventory"));
+  // The counts from the list's index where it is current: each statement below reads the table.
+  auto count = [](std::optional<qint32> status, const QString& sql) {
+    const std::optional<int> counted = CountOfStatus(status);
+    return counted ? *counted : Count(sql);
+  };
+  const int total = count(std::nullopt, QStringLiteral("Select Inventory.* From Inventory"));
   if (total == 0) {
     lines << QStringLiteral("Total DVDs: 0.");
     return lines;
   }
   lines << QStringLiteral("Total DVDs: ") + QString::number(total);
   lines << QStringLiteral("- Total ") + StatusText(Loaned) + QStringLiteral(": ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned))));
-  lines << QStringLiteral("- Total Overdue: ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(Loaned)) +
-                                     QStringLiteral(" And ") + SqlText(today) +
-                                     QStringLiteral(" > Inventory.DueDate")));
+               QString::number(count(Loaned, kTitlesOfStatus + SqlText(qint32(Loaned))));
+  lines << QStringLiteral("- Total Overdue: ") + QString::number(OverdueCount(today));
   lines << QStringLiteral("- Total ") + StatusText(InStock) + QStringLiteral(": ") +
-               QString::number(Count(kTitlesOfStatus + SqlText(qint32(InStock))));
+               QString::number(count(InStock, kTitlesOfStatus + SqlText(qint32(InStock))));
   lines << QString() << QStringLiteral("*** Break Down ***") << QString();
 
   Borrowers borrowers;
@@ -113,6 +118,10 @@ QStringList StatusReportLines(const QDate& today) {
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
   // Only the titles: most of a large collection is in stock, and reading each row's dates would
   // cost more than the whole list.
+  if (std::optional<QStringList> titles = TitlesInTitleOrder(qint32(InStock))) {
+    lines << (titles->isEmpty() ? QStringList{QStringLiteral("None.")} : *titles);
+    return lines;
+  }
   RecordsetPtr inStock = OpenRecords(
       DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
       InventoryDatabase());
@@ -134,6 +143,7 @@ int OverdueCount(const QDate& today) {
 }
 
 QStringList InventoryTitles() {
+  if (std::optional<QStringList> ordered = TitlesInTitleOrder(std::nullopt)) return *ordered;
   QStringList titles;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),
