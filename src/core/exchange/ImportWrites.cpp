@@ -130,7 +130,7 @@ Result WriteDvds(const std::vector<MappedRow>& rows, const ImportPlan::Plan& pla
       const auto stored = dvds.Find(planned.existing);
       if (!stored) return Refused(planned.line, Problem(DVDOutcome::Gone, given));
       written = Merged(*stored, given);
-      outcome = dvds.Update(planned.existing, written);
+      outcome = dvds.Update(*stored, written);
       ++result.updated;
     } else if (planned.action == Action::Skip) {
       ++result.skipped;

@@ -312,16 +312,17 @@ std::optional<DVDRecord> ImportedDVDs::Find(const QString& title) {
   return dvd;
 }
 
-DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& typed) {
+DVDOutcome ImportedDVDs::Update(const DVDRecord& stored, const DVDRecord& typed) {
   DVDRecord dvd = typed;
   dvd.title = StoredTitle(typed.title);
   if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
-  const std::optional<DVDRecord> before = Find(title);
-  if (!before) return DVDOutcome::Gone;
-  const qint64 id = known_->titles.value(TitleKey(title));
-  if (TitleKey(dvd.title) != TitleKey(title) && known_->titles.contains(TitleKey(dvd.title))) {
-    return DVDOutcome::TitleTaken;
-  }
+  const QString& title = stored.title;
+  const QString oldKey = TitleKey(title);
+  const QString newKey = TitleKey(dvd.title);
+  const auto found = known_->titles.constFind(oldKey);
+  if (found == known_->titles.constEnd()) return DVDOutcome::Gone;
+  const qint64 id = *found;
+  if (newKey != oldKey && known_->titles.contains(newKey)) return DVDOutcome::TitleTaken;
   const QString code = CodeKey(dvd.barCode);
   if (!code.isEmpty() && known_->barCodes.value(code, id) != id) return DVDOutcome::BarCodeTaken;
   Statement& update = Prepared(known_->update,
@@ -332,15 +333,19 @@ DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& typed) {
   for (int i = 0; i < texts.size(); ++i) update.BindText(i + 1, texts[i]);
   update.BindInt64(7, id);
   update.Run();
-  if (dvd.title != title) JournalRename(title, dvd.title);
-  known_->titles.remove(TitleKey(title));
-  known_->titles.insert(TitleKey(dvd.title), id);
-  if (const QString old = CodeKey(before->barCode); known_->barCodes.value(old) == id) {
-    known_->barCodes.remove(old);
-  }
-  if (!code.isEmpty()) known_->barCodes.insert(code, id);
   known_->written << title;
-  if (dvd.title != title) known_->written << dvd.title;
+  if (dvd.title != title) {
+    JournalRename(title, dvd.title);
+    known_->written << dvd.title;
+  }
+  if (newKey != oldKey) {
+    known_->titles.remove(oldKey);
+    known_->titles.insert(newKey, id);
+  }
+  if (const QString old = CodeKey(stored.barCode); old != code) {
+    if (known_->barCodes.value(old) == id) known_->barCodes.remove(old);
+    if (!code.isEmpty()) known_->barCodes.insert(code, id);
+  }
   return DVDOutcome::Saved;
 }
 

@@ -81,7 +81,8 @@ class ImportedDVDs {
   DVDOutcome Add(const DVDRecord& dvd);
   // The first DVD titled `title` (letter case ignored), as stored now.
   std::optional<DVDRecord> Find(const QString& title);
-  DVDOutcome Update(const QString& title, const DVDRecord& dvd);
+  // Writes the six catalogue fields over the DVD that Find gave as `stored`.
+  DVDOutcome Update(const DVDRecord& stored, const DVDRecord& dvd);
   void Finish();
 
  private:

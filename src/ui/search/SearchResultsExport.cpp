@@ -1,5 +1,6 @@
 // The search dialog's "Export Results...": the DVDs found, as the list shows them, saved as CSV.
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -12,12 +13,49 @@
 #include "ui/common/ExportSaving.h"
 #include "ui/search/SearchFrm.h"
 
+namespace {
+
+// Opens the results' menu where the user asked for it: under the pointer for the mouse; at the
+// current row with its first item chosen for the keyboard, so that Enter runs it.
+class MenuOpener final : public QObject {
+ public:
+  MenuOpener(DVDListView* list, QMenu* menu) : QObject(list), list_(list), menu_(menu) {
+    // The keyboard's request comes to the list, the mouse's to the area that shows the rows.
+    list->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
+  }
+
+  void OpenByKeyboard() {
+    const QRect row = list_->visualRect(list_->currentIndex());
+    menu_->popup(list_->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint()));
+    menu_->setActiveAction(menu_->actions().value(0));
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::ContextMenu) return false;
+    const auto* request = static_cast<QContextMenuEvent*>(event);
+    if (request->reason() == QContextMenuEvent::Keyboard) {
+      OpenByKeyboard();
+    } else {
+      menu_->popup(request->globalPos());
+    }
+    return true;
+  }
+
+ private:
+  DVDListView* list_;
+  QMenu* menu_;
+};
+
+}  // namespace
+
 void SearchFrm::AddExportAction() {
   exportResults_ = new QAction(QStringLiteral("E&xport Results..."), this);
   exportResults_->setObjectName(QStringLiteral("ExportResults"));
   exportResults_->setStatusTip(
       QStringLiteral("Saves the DVDs found, in the list's order, as a CSV file."));
-  exportResults_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  exportResults_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   exportResults_->setEnabled(false);
   // Anywhere in the dialog, as its buttons' keys are.
   addAction(exportResults_);
@@ -37,20 +75,13 @@ void SearchFrm::AddExportAction() {
   connect(menu, &QMenu::hovered, this,
           [this](const QAction* action) { Message(action->statusTip()); });
   connect(menu, &QMenu::aboutToHide, this, [this] { Message(QString()); });
-  results_->setContextMenuPolicy(Qt::CustomContextMenu);
   results_->setAccessibleDescription(
       QStringLiteral("The context menu (Menu key or Shift+F10) exports the results."));
-  const auto popUp = [this, menu](QPoint at) {
-    menu->popup(results_->viewport()->mapToGlobal(at));
-  };
-  connect(results_, &QWidget::customContextMenuRequested, this, popUp);
+  auto* opener = new MenuOpener(results_, menu);
   // Qt opens context menus with the Menu key only; Shift+F10 does so on other desktops too.
   auto* shiftF10 = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), results_);
   shiftF10->setContext(Qt::WidgetShortcut);
-  connect(shiftF10, &QShortcut::activated, this, [this, popUp] {
-    const QRect row = results_->visualRect(results_->currentIndex());
-    popUp(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
-  });
+  connect(shiftF10, &QShortcut::activated, opener, &MenuOpener::OpenByKeyboard);
 }
 
 void SearchFrm::ExportResults() {
