@@ -149,7 +149,14 @@ TEST(OverdueCheckTest, CheckOnlyAnsweredYesShowsTheReportThenTheMainWindow) {
     ( exec "$RK" checkonly ) 2> program.err & pid=$!
     find() { timeout 60 xdotool search --sync --name "$1" | head -1; }
     box=$(find '^DVDs Overdue$'); [ -n "$box" ] || exit 90
-    xdotool windowfocus --sync "$box" key alt+y
+    # A box mapped but not yet taking keys drops the first one on a loaded machine: send again
+    # while the box is still up and the report is not.
+    for i in $(seq 100); do
+      xdotool search --name '^DVD Status Report$' >/dev/null && break
+      xdotool search --onlyvisible --name '^DVDs Overdue$' >/dev/null &&
+        timeout 5 xdotool windowfocus --sync "$box" key alt+y 2>/dev/null
+      sleep 0.3
+    done
     report=$(find '^DVD Status Report$'); [ -n "$report" ] || exit 91
     grep -q "window shown" program.err && exit 92
     xdotool windowfocus --sync "$report" key Escape
