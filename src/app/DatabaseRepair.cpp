@@ -10,7 +10,6 @@
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "seams/MessageBox.h"
 #include "upkeep/CollectionBackups.h"
 #include "upkeep/DatabaseCheck.h"
@@ -68,7 +67,6 @@ void Repair(const DatabaseHandle& db, const QString& path) {
   ErrorFunctions::CarryOn(QStringLiteral("The automatic backup before the repair failed."),
                           ErrorFunctions::Report::LogOnly,
                           [&] { CollectionBackups::BackUpAutomatically(db, path); });
-  ChoiceLists::StopReadingAhead();
   const DatabaseFunctions::CleanupSummary summary =
       db ? DatabaseFunctions::CleanDatabase(db) : DatabaseFunctions::CleanDatabaseFile(path);
   QString text = QStringLiteral("The collection '%1' has been repaired. Rows kept:").arg(path);

@@ -27,7 +27,6 @@
 #include "app/TerminationSignals.h"
 #include "data/DatabaseFunctions.h"
 #include "exchange/CalendarFeed.h"
-#include "inventory/ChoiceLists.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -254,16 +253,12 @@ Started StartProgram(const QString& databasePath) {
   // works and offers the repair when it finds some.
   DatabaseMaintenance::SetBeforeReplacing(&DatabaseRepair::StopQuickCheck);
   DatabaseRepair::StartQuickCheck(path, &RepairWhileRunning);
-  // Grouping a large collection for the dialogs' choice lists takes a moment: done now, while the
-  // user looks at the list, the first dialog opens at once.
-  ChoiceLists::ReadAhead();
   CalendarFeed::Follow();
   return Started::Shown;
 }
 
 void EndProgram() {
   DatabaseRepair::StopQuickCheck();
-  ChoiceLists::StopReadingAhead();
   if (std::exchange(shown, false) && DatabaseFunctions::IsDatabaseOpen()) {
     // A copy that cannot be made (a full disk) must not keep the program from ending.
     ErrorFunctions::CarryOn(QStringLiteral("The automatic backup at exit failed."),

@@ -27,7 +27,8 @@ TEST(StartupTest, FirstStartMakesTheFileSecondCopyIsRefusedFirstKeepsRunning) {
                    "PRAGMA integrity_check; PRAGMA application_id; SELECT group_concat(name) "
                    "FROM (SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name)"),
       QStringLiteral(
-          "ok\n%1\nColumnProperties,Customers,Inventory,ListOrder,ListStale,Loans,Settings")
+          "ok\n%1\nChoiceKeys,ChoiceStale,ColumnProperties,Customers,Inventory,ListOrder,ListStale,"
+          "Loans,Settings")
           .arg(0x52654B70));
   EXPECT_TRUE(sandbox.StrayFiles().isEmpty()) << qPrintable(sandbox.StrayFiles().join(' '));
   const QByteArray before = Checksum(sandbox.DatabaseFile());

@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "data/DatabaseFunctions.h"
-#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "phonebook/CustomerFunctions.h"
 #include "scanner/ScannerFunctions.h"
@@ -60,11 +59,7 @@ TempDatabase::TempDatabase() {
   InitAllTables();
 }
 
-TempDatabase::~TempDatabase() {
-  // As the program's end does: nothing reads the file on another thread once it is closed.
-  ChoiceLists::StopReadingAhead();
-  DatabaseFunctions::CloseDatabase();
-}
+TempDatabase::~TempDatabase() { DatabaseFunctions::CloseDatabase(); }
 
 DatabaseHandle TempDatabase::Db() const { return DatabaseFunctions::GetDatabase(); }
 

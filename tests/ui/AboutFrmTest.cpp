@@ -13,7 +13,6 @@
 #include "ReelKeeperFrmFixture.h"
 #include "ReelKeeperVersion.h"
 #include "app/DatabasePath.h"
-#include "inventory/ChoiceLists.h"
 #include "seams/AutostartEntry.h"
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"
@@ -204,8 +203,6 @@ TEST_F(AboutFrmTest, CleanUpWhileTheProgramRuns) {
   EXPECT_TRUE(kept[1].startsWith("ReelKeeper-20240410-"));
   EXPECT_EQ(testsupport::Sqlite3Shell(backups.filePath(kept[1]), "SELECT DVDTitle FROM Inventory"),
             "Schindler's List");
-  // The dialogs' choice lists are read ahead for the cleaned file.
-  EXPECT_TRUE(QTest::qWaitFor([] { return ChoiceLists::Ready(); }, 10000));
   // A command goes on to write to the cleaned file.
   Click("Schindler's List");
   boxes.Answer(MsgAnswer::Yes);

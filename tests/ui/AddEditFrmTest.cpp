@@ -140,6 +140,24 @@ TEST_F(AddEditFrmTest, CallersTextsStayWhenTheChoiceListsAreFilled) {
   EXPECT_TRUE(frm->findChild<QTimer*>("CheckCheck")->isActive());
 }
 
+// A drop-down holds a screenful of stored values at first and reads on as it is scrolled or
+// stepped through with the arrow keys; typing completes from the whole list, also from values
+// not read yet.
+TEST_F(AddEditFrmTest, ChoiceListReadsOnWhenScrolledAndCompletesFromTheWholeList) {
+  for (int i = 0; i < 150; ++i)
+    db.AddDvd(QString::number(i), {}, 0, {}, {}, {}, {}, {},
+              QStringLiteral("S%1").arg(i, 3, 10, QChar('0')));
+  Open({});
+  auto* stars = Box<QComboBox>("StarringTxt");
+  EXPECT_LT(stars->count(), 150);
+  QTest::keyClicks(stars->lineEdit(), "s14");
+  EXPECT_EQ(stars->currentText(), "S140");
+  stars->setCurrentIndex(0);
+  for (int i = 0; i < 149; ++i) QTest::keyClick(stars->lineEdit(), Qt::Key_Down);
+  EXPECT_EQ(stars->currentText(), "S149");
+  EXPECT_EQ(stars->count(), 150);
+}
+
 // Enter starts a new line in the description (stored with CR LF) and saves anywhere else; typing
 // in a choice box completes from the stored values.
 TEST_F(AddEditFrmTest, EnterStartsANewLineInTheDescriptionAndSavesElsewhere) {

@@ -1,209 +1,252 @@
 #include "inventory/ChoiceLists.h"
 
-#include <QObject>
+#include <QStringList>
 #include <algorithm>
-#include <array>
-#include <atomic>
-#include <optional>
-#include <thread>
+#include <functional>
 
-#include "app/ChangeNotice.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
+#include "data/DatabaseFunctions.h"
+#include "data/JetDialect.h"
+#include "data/Statement.h"
 #include "inventory/InventoryFunctions.h"
+#include "inventory/InventoryRecords.h"
 
 namespace ChoiceLists {
 namespace {
 
 using InventoryFunctions::DVDField;
-using InventoryFunctions::InventoryMark;
 
-constexpr std::array<DVDField, 4> kFields = {DVDField::Category, DVDField::Rated,
-                                             DVDField::Starring, DVDField::Title};
-using Lists = std::array<std::optional<QStringList>, kFields.size()>;
+const QString kSource = QStringLiteral("ChoiceLists");
+// Worked out from Inventory: the file check knows their shape, a salvage leaves them to be rebuilt.
+[[maybe_unused]] const bool kDeclared =
+    DatabaseFunctions::DeclareDerivedTable(QStringLiteral("ChoiceKeys")) &&
+    DatabaseFunctions::DeclareDerivedTable(QStringLiteral("ChoiceStale"));
 
-struct Kept {
-  InventoryMark mark;
-  Lists lists;
+struct KeyColumn {
+  DVDField field;
+  const char* source;  // the Inventory column
+  const char* key;     // the ChoiceKeys column
 };
-Kept kept;
+constexpr KeyColumn kColumns[] = {{DVDField::Category, "Category", "CategoryKey"},
+                                  {DVDField::Rated, "Rated", "RatedKey"},
+                                  {DVDField::Starring, "Starring", "StarringKey"},
+                                  {DVDField::Title, "DVDTitle", "TitleKey"}};
 
-// One reading ahead at a time. The context object receives the worker's lists on the
-// user-interface thread; deleting it drops lists that have not been delivered yet.
-struct Reader {
-  std::atomic<bool> stop{false};
-  std::unique_ptr<QObject> context = std::make_unique<QObject>();
-  std::thread worker;
-  ~Reader() {
-    stop = true;
-    if (worker.joinable()) worker.join();
-  }
-};
-std::unique_ptr<Reader> reader;
-
-int Slot(DVDField field) {
-  return int(std::find(kFields.begin(), kFields.end(), field) - kFields.begin());
+const KeyColumn* ColumnOf(DVDField field) {
+  const auto* column = std::find_if(std::begin(kColumns), std::end(kColumns),
+                                    [&](const KeyColumn& c) { return c.field == field; });
+  return column == std::end(kColumns) ? nullptr : column;
 }
 
-const QString& FieldText(const Changes::CatalogueValues& dvd, DVDField field) {
-  switch (field) {
-    case DVDField::Category:
-      return dvd.category;
-    case DVDField::Rated:
-      return dvd.rated;
-    case DVDField::Starring:
-      return dvd.starring;
-    default:
-      return dvd.title;
+QString IndexOf(const KeyColumn& column) {
+  return QStringLiteral("ChoiceKeysBy%1").arg(QLatin1String(column.source));
+}
+
+void CreateIndexes(Database& db) {
+  for (const KeyColumn& column : kColumns) {
+    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ChoiceKeys (%2)")
+                      .arg(IndexOf(column), QLatin1String(column.key)),
+                  kSource);
   }
 }
 
-bool Before(const QString& a, const QString& b) {
-  return InventoryFunctions::CompareText(a, b) < 0;
+// The columns and values of one ChoiceKeys row worked out from Inventory. An empty text, never
+// listed, keeps no key, so that the indexes hold only what is listed.
+QString KeyColumns() {
+  QString columns = QStringLiteral("DVD");
+  for (const KeyColumn& column : kColumns) columns += u", "_qs + QLatin1String(column.key);
+  return columns;
+}
+QString KeyValues() {
+  QString values = QStringLiteral("Inventory.rowid");
+  for (const KeyColumn& column : kColumns) {
+    values += QStringLiteral(", NULLIF(NoCaseKey(Inventory.%1), X'00')")
+                  .arg(QLatin1String(column.source));
+  }
+  return values;
 }
 
-// The item standing for `value`'s group (letter case ignored), or the end.
-QStringList::iterator GroupOf(QStringList& list, const QString& value) {
-  const auto at = std::lower_bound(list.begin(), list.end(), value, Before);
-  return at != list.end() && InventoryFunctions::SameTitle(*at, value) ? at : list.end();
+const QStringList kTriggers = {QStringLiteral("ChoiceStaleOnInsert"),
+                               QStringLiteral("ChoiceStaleOnUpdate"),
+                               QStringLiteral("ChoiceStaleOnDelete")};
+
+bool InSchema(Database& db, const QString& type, const QString& name) {
+  Statement found = db.PrepareRaw(
+      QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "
+                     "COLLATE BINARY"),
+      kSource);
+  found.BindText(1, type);
+  found.BindText(2, name);
+  return found.Number() > 0;
 }
 
-// The group of `value` after the write, as the engine now shows it.
-void Refresh(QStringList& list, DVDField field, const QString& value) {
-  const std::optional<QString> shown = InventoryFunctions::DistinctValueOf(field, value);
-  const auto at = GroupOf(list, value);
-  if (at != list.end()) {
-    if (shown) {
-      *at = *shown;
-    } else {
-      list.erase(at);
+// Brings the keys up to date with the rows written since the last read. False when they cannot
+// be (a file that may not be written): the caller then groups Inventory itself.
+bool MakeCurrent(const DatabaseHandle& db) {
+  if (db->QueryNumber(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ChoiceStale)"), kSource) == 0)
+    return true;
+  if (db->IsReadOnly()) return false;
+  try {
+    // Many rows written at once (another program's import): all keys are worked out anew, which
+    // costs less than finding each row.
+    const qint64 stale =
+        db->QueryNumber(QStringLiteral("SELECT count(*) FROM ChoiceStale"), kSource);
+    if (stale > 10000 &&
+        stale > db->QueryNumber(QStringLiteral("SELECT count(*) FROM ChoiceKeys"), kSource) / 8) {
+      RebuildChoiceKeys(db);
+      return true;
     }
-  } else if (shown) {
-    list.insert(std::lower_bound(list.begin(), list.end(), *shown, Before), *shown);
+    Transaction transaction(db);
+    db->ExecuteRaw(
+        QStringLiteral("DELETE FROM ChoiceKeys WHERE DVD IN (SELECT DVD FROM ChoiceStale)"),
+        kSource);
+    db->ExecuteRaw(QStringLiteral("INSERT INTO ChoiceKeys (%1) SELECT %2 FROM Inventory "
+                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ChoiceStale)")
+                       .arg(KeyColumns(), KeyValues()),
+                   kSource);
+    db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceStale"), kSource);
+    transaction.Commit();
+    return true;
+  } catch (const DatabaseError&) {
+    // Busy or read-only for now: the lists are still read right, only more slowly.
+    return false;
   }
 }
 
-// Starts keeping lists that show the table as it stands now.
-void KeepFrom(const InventoryMark& now) {
-  if (now != kept.mark) kept = Kept{now, {}};
+QByteArray KeyOf(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return JetDialect::NoCaseKey(utf8.constData(), int(utf8.size()));
 }
 
-// Lists read on another connection since `start`: they show the table now if it has not moved.
-void Adopt(const InventoryMark& start, const Lists& lists) {
-  if (InventoryFunctions::CurrentInventoryMark() != start) return;
-  KeepFrom(start);
-  for (size_t slot = 0; slot < kFields.size(); ++slot) {
-    if (!kept.lists[slot]) kept.lists[slot] = lists[slot];
+// The rule of the dialogs' type-ahead: the value's first characters are the typed ones, letter
+// case ignored.
+bool StartsWithTyped(const QString& value, const QString& typed) {
+  return value.size() >= typed.size() &&
+         QStringView(value).left(typed.size()).compare(typed, Qt::CaseInsensitive) == 0;
+}
+
+// Walks the groups of a column in order from the one after `after`, while `each` asks for more
+// and the keys stay below `before` (an empty key: no end). A group shows the text of its first
+// stored row, as the grouping statement does; its key is that row's key from the index.
+void WalkGroups(const DatabaseHandle& db, const KeyColumn& column, QByteArray after,
+                const QByteArray& before, const std::function<bool(Choice&&)>& each) {
+  Statement next = db->PrepareRaw(
+      QStringLiteral(
+          "SELECT k.%1, Inventory.%2 FROM (SELECT %1, DVD FROM ChoiceKeys WHERE %1 > "
+          "coalesce(?1, X'') ORDER BY %1 LIMIT 1) AS k JOIN Inventory ON Inventory.rowid = k.DVD")
+          .arg(QLatin1String(column.key), QLatin1String(column.source)),
+      kSource);
+  for (;;) {
+    next.Reset();
+    next.Bind(1, after);
+    if (!next.Step()) return;
+    Choice choice{next.Text(1), next.Blob(0)};
+    if (!before.isEmpty() && choice.key >= before) return;
+    after = choice.key;
+    if (!each(std::move(choice))) return;
   }
 }
 
-// Takes in a write whose only change to the four columns was one DVD's going from `before` to
-// `after` (an added DVD has no before); `start` is where the table stood just before the write.
-void TakeIn(const InventoryMark& start, const Changes::CatalogueValues* before,
-            const Changes::CatalogueValues& after) {
-  if (start != kept.mark) return;
-  for (size_t slot = 0; slot < kFields.size(); ++slot) {
-    std::optional<QStringList>& list = kept.lists[slot];
-    if (!list) continue;
-    const DVDField field = kFields[slot];
-    const QString& now = FieldText(after, field);
-    const QString was = before ? FieldText(*before, field) : QString();
-    if (was == now) continue;
-    // A value only ever added to a group alone of its spelling needs no look-up; any other
-    // change asks the engine what the group now shows.
-    const bool sameGroup = !was.isEmpty() && InventoryFunctions::SameTitle(was, now);
-    if (!now.isEmpty()) {
-      const auto at = GroupOf(*list, now);
-      if (at == list->end()) {
-        list->insert(std::lower_bound(list->begin(), list->end(), now, Before), now);
-      } else if (*at != now || sameGroup) {
-        Refresh(*list, field, now);
-      }
-    }
-    if (!was.isEmpty() && !sameGroup) Refresh(*list, field, was);
-  }
-  kept.mark = InventoryFunctions::CurrentInventoryMark();
+// Without current keys: the grouping statement itself, keyed here.
+std::vector<Choice> GroupedValues(DVDField field) {
+  std::vector<Choice> all;
+  for (const QString& value : InventoryFunctions::DistinctValues(field))
+    all.push_back({value, KeyOf(value)});
+  return all;
 }
-
-// A write that left the four columns as they were (a loan, a return).
-void Untouched(const InventoryMark& start) {
-  if (start == kept.mark) kept.mark = InventoryFunctions::CurrentInventoryMark();
-}
-
-// Set by the first ReadAhead: from then on the lists are read again after every change the
-// program could not take in, so that the next dialog finds them ready.
-bool keepReady = false;
-
-void OnDVDsChanged(const Changes::DVDs& change) {
-  if (change.catalogueKept) {
-    Untouched(change.before);
-  } else if (change.now) {
-    TakeIn(change.before, change.was ? &*change.was : nullptr, *change.now);
-  }
-  if (keepReady) ReadAhead();
-}
-
-// The lists follow the change notice from the start: a clean-up or a repair replaces the file,
-// and they are read ahead again at once.
-[[maybe_unused]] const bool kListening = [] {
-  ChangeNotice& notice = ChangeNotice::Instance();
-  QObject::connect(&notice, &ChangeNotice::DVDsChanged, &OnDVDsChanged);
-  QObject::connect(&notice, &ChangeNotice::EverythingChanged, &ReadAhead);
-  return true;
-}();
 
 }  // namespace
 
-QStringList Values(DVDField field) {
-  const int slot = Slot(field);
-  if (slot >= int(kFields.size())) return InventoryFunctions::DistinctValues(field);
-  KeepFrom(InventoryFunctions::CurrentInventoryMark());
-  std::optional<QStringList>& list = kept.lists[size_t(slot)];
-  if (!list) list = InventoryFunctions::DistinctValues(field);
-  return *list;
+void CreateChoiceKeysTable(const DatabaseHandle& db) {
+  bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ChoiceKeys"));
+  for (const QString& trigger : kTriggers)
+    complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
+  QString keys;
+  for (const KeyColumn& column : kColumns)
+    keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;
+  db->ExecuteRaw(
+      QStringLiteral("CREATE TABLE IF NOT EXISTS ChoiceKeys (DVD INTEGER PRIMARY KEY%1)").arg(keys),
+      kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ChoiceStale (DVD INTEGER PRIMARY KEY)"),
+                 kSource);
+  CreateIndexes(*db);
+  // Plain SQL, so that other programs writing the file keep the notes too.
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnInsert AFTER INSERT ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnUpdate AFTER UPDATE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
+                                "(old.rowid); INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
+                                "(new.rowid); END"),
+                 kSource);
+  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnDelete AFTER DELETE ON "
+                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
+                                "(old.rowid); END"),
+                 kSource);
+  // A salvaged file keeps the triggers but not the keys.
+  complete =
+      complete && db->QueryNumber(QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM Inventory) OR "
+                                                 "EXISTS (SELECT 1 FROM ChoiceKeys) OR "
+                                                 "EXISTS (SELECT 1 FROM ChoiceStale)"),
+                                  kSource) != 0;
+  if (!complete) RebuildChoiceKeys(db);
 }
 
-void ReadAhead() {
-  keepReady = true;
+void RebuildChoiceKeys(const DatabaseHandle& db) {
+  Transaction transaction(db);
+  // Indexes made after the rows are sorted once instead of growing row by row.
+  for (const KeyColumn& column : kColumns)
+    db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + IndexOf(column), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceKeys"), kSource);
+  db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceStale"), kSource);
+  db->ExecuteRaw(QStringLiteral("INSERT INTO ChoiceKeys (%1) SELECT %2 FROM Inventory")
+                     .arg(KeyColumns(), KeyValues()),
+                 kSource);
+  CreateIndexes(*db);
+  transaction.Commit();
+}
+
+std::vector<Choice> ValuesAfter(DVDField field, const QByteArray& after, int count) {
+  const KeyColumn* column = ColumnOf(field);
+  std::vector<Choice> values;
+  if (!column || count <= 0) return values;
   const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
-  if (!db || !db->IsOpen()) return;
-  const InventoryMark start = InventoryFunctions::CurrentInventoryMark();
-  KeepFrom(start);
-  std::vector<DVDField> missing;
-  for (size_t slot = 0; slot < kFields.size(); ++slot) {
-    if (!kept.lists[slot]) missing.push_back(kFields[slot]);
-  }
-  if (missing.empty()) return;
-  StopReadingAhead();
-  reader = std::make_unique<Reader>();
-  Reader* const running = reader.get();
-  const QString path = db->Name();
-  running->worker = std::thread([running, path, start, missing] {
-    Lists lists;
-    try {
-      // A connection of the program's own (its collation and Like), which only reads.
-      const DatabaseHandle own = Database::Open(path);
-      own->StopWhen(&running->stop);
-      for (const DVDField field : missing) {
-        lists[size_t(Slot(field))] = InventoryFunctions::DistinctValues(field, own);
-      }
-    } catch (const DatabaseError&) {
-      // Stopped, or the file cannot be read now: the dialog reads its lists itself.
-      return;
+  if (!MakeCurrent(db)) {
+    for (Choice& choice : GroupedValues(field)) {
+      if (int(values.size()) == count) break;
+      if (choice.key > after) values.push_back(std::move(choice));
     }
-    QMetaObject::invokeMethod(
-        running->context.get(), [start, lists] { Adopt(start, lists); }, Qt::QueuedConnection);
+    return values;
+  }
+  WalkGroups(db, *column, after, {}, [&](Choice&& choice) {
+    values.push_back(std::move(choice));
+    return int(values.size()) < count;
   });
+  return values;
 }
 
-void StopReadingAhead() { reader.reset(); }
-
-bool Ready() {
-  return kept.mark == InventoryFunctions::CurrentInventoryMark() &&
-         std::all_of(kept.lists.begin(), kept.lists.end(),
-                     [](const std::optional<QStringList>& list) { return list.has_value(); });
+std::optional<QString> FirstStartingWith(DVDField field, const QString& typed) {
+  const KeyColumn* column = ColumnOf(field);
+  if (!column || typed.isEmpty()) return std::nullopt;
+  const DatabaseHandle db = InventoryFunctions::InventoryDatabase();
+  std::optional<QString> found;
+  if (!MakeCurrent(db)) {
+    for (const Choice& choice : GroupedValues(field)) {
+      if (StartsWithTyped(choice.value, typed)) return choice.value;
+    }
+    return found;
+  }
+  // A value that starts with the typed letters has a key that starts with their base letters
+  // (see JetDialect::NoCaseKey): only that range of the index is read, in the list's order.
+  QByteArray letters = KeyOf(typed);
+  letters.truncate(letters.indexOf('\0'));
+  WalkGroups(db, *column, letters, letters + char(0xFF), [&](Choice&& choice) {
+    if (StartsWithTyped(choice.value, typed)) found = std::move(choice.value);
+    return !found;
+  });
+  return found;
 }
 
 }  // namespace ChoiceLists
-
-QStringList InventoryFunctions::ChoiceValues(DVDField field) { return ChoiceLists::Values(field); }

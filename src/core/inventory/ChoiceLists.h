@@ -1,28 +1,40 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
 
+#include "app/DatabaseHandle.h"
 #include "inventory/DVDRecord.h"
-#include "inventory/InventoryRecords.h"
 
 // The choice lists of the Add/Edit and search dialogs: the distinct stored categories, ratings,
-// stars and titles. Reading them means grouping the whole collection once per list, so they are
-// kept between openings while the table stays as it was read, and brought up to date from the
-// change notice after the program's own writes. What they hold is always what their statements
-// would return at that moment; anything else that writes the table makes them be read again.
+// stars and titles, in the engine's order, each shown as the grouping statement of its column
+// shows it. A large collection has hundreds of thousands of them, so they are never held whole:
+// table ChoiceKeys keeps, per DVD, a key of each of the four texts whose byte order is the
+// engine's text order, with an index per column, and a dialog reads the values a screenful at a
+// time and asks the index for what the user types. Triggers on Inventory note every written row
+// in table ChoiceStale, whatever program writes it; those rows' keys are worked out again before
+// the next read. Derived data only: the clean-up, or a file without the triggers, rebuilds it.
 namespace ChoiceLists {
 
-// The distinct stored values of Category, Rated, Starring or Title, in the engine's order.
-QStringList Values(InventoryFunctions::DVDField field);
+// One value of a list and the key it is ordered by.
+struct Choice {
+  QString value;
+  QByteArray key;
+};
 
-// Reads the lists that are not kept on a worker thread, on a connection of its own, so that the
-// next dialog finds them ready instead of making the user wait for the grouping. What it reads is
-// kept only if the table has not moved since it began. From the first call on, the lists are read
-// ahead again after every change they could not take in. Call on the user-interface thread.
-void ReadAhead();
-// Stops a reading under way and waits for it; before the file is closed or replaced.
-void StopReadingAhead();
-// Whether every list is kept for the table as it stands: a dialog opening now reads nothing.
-bool Ready();
+// Makes sure of both tables, the indexes and the triggers; rebuilds the keys when the file had
+// none of them kept (an older file, or one another tool changed without them).
+void CreateChoiceKeysTable(const DatabaseHandle& db);
+// Works out every DVD's keys again from Inventory.
+void RebuildChoiceKeys(const DatabaseHandle& db);
+
+// Up to `count` values of Category, Rated, Starring or Title that follow the one keyed `after`
+// (an empty key: from the first), in order; empty and absent values are never listed.
+std::vector<Choice> ValuesAfter(InventoryFunctions::DVDField field, const QByteArray& after,
+                                int count);
+// The first value in the list's order whose first characters are `typed`, letter case ignored.
+std::optional<QString> FirstStartingWith(InventoryFunctions::DVDField field, const QString& typed);
 
 }  // namespace ChoiceLists

@@ -1,6 +1,7 @@
 #include "inventory/InventoryFunctions.h"
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/ListOrder.h"
 #include "inventory/LoanJournal.h"
 
@@ -54,6 +55,7 @@ void CreateInventoryTable(const DatabaseHandle& db) {
                         column.showInList);
   }
   CreateListOrderTable(db);
+  ChoiceLists::CreateChoiceKeysTable(db);
 }
 
 DatabaseHandle InventoryDatabase() { return inventoryDatabase; }

@@ -242,9 +242,7 @@ QStringList TitlesLentTo(const QString& name) {
   return titles;
 }
 
-QStringList DistinctValues(DVDField field) { return DistinctValues(field, InventoryDatabase()); }
-
-QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
+QStringList DistinctValues(DVDField field) {
   QString sql;
   switch (field) {
     case DVDField::Category:
@@ -269,7 +267,7 @@ QStringList DistinctValues(DVDField field, const DatabaseHandle& db) {
       return {};
   }
   QStringList values;
-  RecordsetPtr records = OpenRecords(sql, db);
+  RecordsetPtr records = Open(sql);
   for (; !records->Eof(); records->MoveNext()) {
     const QString value = records->Text(0);
     if (!value.isEmpty()) values << value;
@@ -303,22 +301,6 @@ int CompareText(const QString& a, const QString& b) {
   const QByteArray right = b.toUtf8();
   return JetDialect::CompareNoCase(left.constData(), int(left.size()), right.constData(),
                                    int(right.size()));
-}
-
-std::optional<QString> DistinctValueOf(DVDField field, const QString& value) {
-  const QString column = ColumnOfField(field);
-  if (field != DVDField::Category && field != DVDField::Rated && field != DVDField::Starring &&
-      field != DVDField::Title) {
-    return std::nullopt;
-  }
-  // The choice list's own statement, narrowed to the one group.
-  RecordsetPtr records =
-      Open(QStringLiteral("Select Inventory.%1 From Inventory Where Inventory.%1 = ").arg(column) +
-           SqlText(value) + QStringLiteral(" Group By %1").arg(column));
-  std::optional<QString> shown;
-  if (!NoRecords(records)) shown = records->Text(0);
-  CloseRecords(records);
-  return shown;
 }
 
 }  // namespace InventoryFunctions

@@ -92,13 +92,9 @@ std::optional<LoanState> FindLoanState(const QString& title);
 // in title order: what a borrower still has before their entry goes.
 QStringList TitlesLentTo(const QString& name);
 
-// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order; from the
-// inventory's database or from `db`, another connection to its file.
+// The distinct, non-empty stored values of Category, Rated, Starring or Title, in order, read by
+// grouping the whole table (the dialogs read them from an index: ChoiceLists).
 QStringList DistinctValues(DVDField field);
-// The same lists as the dialogs show them: kept between openings while the table stays as it
-// was read (ChoiceLists).
-QStringList ChoiceValues(DVDField field);
-QStringList DistinctValues(DVDField field, const DatabaseHandle& db);
 
 // Whether two titles are one DVD's title by the engine's text equality: letter case ignored,
 // accents kept.
@@ -111,8 +107,5 @@ InventoryMark CurrentInventoryMark();
 // The engine's order of texts (letter case ignored, accents next to their base letters): below,
 // equal to or above zero as a sorts before, with or after b.
 int CompareText(const QString& a, const QString& b);
-// What DistinctValues of Category, Rated, Starring or Title shows for the stored values equal to
-// `value` (letter case ignored): the one the engine picks of them, or nothing when none is stored.
-std::optional<QString> DistinctValueOf(DVDField field, const QString& value);
 
 }  // namespace InventoryFunctions

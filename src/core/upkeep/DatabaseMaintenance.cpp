@@ -63,7 +63,6 @@ void SetBeforeReplacing(std::function<void()> stop) { beforeReplacing = std::mov
 
 void StopBeforeReplacing() {
   if (beforeReplacing) beforeReplacing();
-  ChoiceLists::StopReadingAhead();
 }
 
 void Reopen(const QString& path) {
@@ -90,8 +89,10 @@ CleanUpResult CleanUpDatabase(seams::ProgressSink* progress,
   InitTablesOn(DatabaseFunctions::OpenSharedDatabase(result.path));
   // A salvaged file may keep places of rows that are gone; they are worked out afresh before
   // anyone reads the list again.
-  if (result.failure == std::nullopt)
+  if (result.failure == std::nullopt) {
     InventoryFunctions::RebuildListOrder(DatabaseFunctions::GetDatabase());
+    ChoiceLists::RebuildChoiceKeys(DatabaseFunctions::GetDatabase());
+  }
   Changes::AnnounceEverything();
   return result;
 }

@@ -11,9 +11,11 @@
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QTimer>
+#include <optional>
 
 #include "seams/DocumentOpener.h"
 #include "seams/NetworkState.h"
+#include "ui/common/ChoiceModel.h"
 
 namespace FormHelpers {
 namespace {
@@ -50,6 +52,17 @@ bool CallMessage(QWidget* window, const QString& text) {
          QMetaObject::invokeMethod(window, "Message", Qt::DirectConnection, Q_ARG(QString, text));
 }
 
+void Complete(QComboBox* combo, QLineEdit* edit, const QString& item, qsizetype typed) {
+  if (combo) {
+    combo->setEditText(item);
+  } else {
+    edit->setText(item);
+  }
+  // Caret after the typed part, the rest selected.
+  edit->setCursorPosition(int(item.size()));
+  edit->cursorBackward(true, int(item.size() - typed));
+}
+
 }  // namespace
 
 void AutoComplete(QWidget* box, QListWidget* list) {
@@ -78,6 +91,12 @@ void AutoComplete(QWidget* box, QListWidget* list) {
   }
   if (current.isEmpty()) return;
 
+  // A drop-down of stored values asks its index: it has read only what has been scrolled to.
+  if (auto* choices = combo ? qobject_cast<ChoiceModel*>(combo->model()) : nullptr) {
+    if (const std::optional<QString> item = choices->FirstStartingWith(current))
+      Complete(combo, edit, *item, typed);
+    return;
+  }
   const int count = list ? list->count() : (combo ? combo->count() : 0);
   for (int i = 0; i < count; ++i) {
     const QString item = list ? list->item(i)->text() : combo->itemText(i);
@@ -87,14 +106,7 @@ void AutoComplete(QWidget* box, QListWidget* list) {
       list->setCurrentRow(i);
       list->scrollToItem(list->item(i));
     }
-    if (combo) {
-      combo->setEditText(item);
-    } else {
-      edit->setText(item);
-    }
-    // Caret after the typed part, the rest selected.
-    edit->setCursorPosition(int(item.size()));
-    edit->cursorBackward(true, int(item.size() - typed));
+    Complete(combo, edit, item, typed);
     return;
   }
 }

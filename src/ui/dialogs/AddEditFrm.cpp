@@ -14,6 +14,7 @@
 #include "inventory/InventoryWrites.h"
 #include "scanner/ScannerFunctions.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ChoiceModel.h"
 #include "ui/common/DialogChrome.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/common/PanelRows.h"
@@ -104,7 +105,7 @@ void AddEditFrm::hideEvent(QHideEvent* event) {
 }
 
 void AddEditFrm::FillChoices(QComboBox* box, DVDField field) {
-  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
+  FormHelpers::SetChoices(box, field);
 }
 
 void AddEditFrm::LoadCategories() { FillChoices(categoryTxt_, DVDField::Category); }

@@ -24,6 +24,7 @@
 #include "inventory/InventoryRecords.h"
 #include "inventory/SearchQuery.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ChoiceModel.h"
 #include "ui/common/DVDListModel.h"
 #include "ui/common/DVDListView.h"
 #include "ui/common/DialogChrome.h"
@@ -254,7 +255,7 @@ bool SearchFrm::Reported(const QString& message, const std::function<void()>& wo
 
 void SearchFrm::LoadChoices(QComboBox* box, DVDField field) {
   // Refilling is not typing: no completion runs.
-  FormHelpers::SetChoices(box, InventoryFunctions::ChoiceValues(field));
+  FormHelpers::SetChoices(box, field);
 }
 
 void SearchFrm::LoadCategories() { LoadChoices(categoryTxt_, DVDField::Category); }
