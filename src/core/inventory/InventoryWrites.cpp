@@ -1,6 +1,6 @@
 #include "inventory/InventoryWrites.h"
 
-#include <QSet>
+#include <QHash>
 
 #include "app/ChangeNotice.h"
 #include "data/JetDialect.h"
@@ -218,11 +218,16 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) 
 }
 
 struct ImportedDVDs::Known {
-  QSet<QString> titles;    // case-folded
-  QSet<QString> barCodes;  // as scanned, case-folded
-  QStringList added;
+  // The rowid of the first DVD of each title (case-folded) and bar code (as scanned,
+  // case-folded): with no index on either, a look-up in the table would read it whole, once for
+  // every row of a file.
+  QHash<QString, qint64> titles;
+  QHash<QString, qint64> barCodes;
+  QStringList written;
   InventoryMark before = CurrentInventoryMark();
   std::optional<Statement> insert;
+  std::optional<Statement> read;
+  std::optional<Statement> update;
 };
 
 namespace {
@@ -230,12 +235,25 @@ namespace {
 QString TitleKey(const QString& title) { return title.toCaseFolded(); }
 QString CodeKey(const QString& barCode) { return ScanForm(barCode).toCaseFolded(); }
 
+Statement& Prepared(std::optional<Statement>& statement, const char* sql) {
+  if (!statement) {
+    statement = InventoryDatabase()->Prepare(QString::fromUtf8(sql), QStringLiteral("Inventory"));
+  }
+  statement->Reset();
+  return *statement;
+}
+
 }  // namespace
 
 ImportedDVDs::ImportedDVDs() : known_(std::make_unique<Known>()) {
-  ReadDVDs(DVDQuery::List(), {DVDField::BarCode}, [this](const DVDRecord& dvd) {
-    known_->titles.insert(TitleKey(dvd.title));
-    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+  ReadAllDVDs({DVDField::BarCode}, [this](qint64 id, const DVDRecord& dvd) {
+    if (const QString title = TitleKey(dvd.title); !known_->titles.contains(title)) {
+      known_->titles.insert(title, id);
+    }
+    if (const QString code = CodeKey(dvd.barCode);
+        !code.isEmpty() && !known_->barCodes.contains(code)) {
+      known_->barCodes.insert(code, id);
+    }
   });
 }
 
@@ -247,15 +265,10 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
   if (known_->titles.contains(TitleKey(title))) return DVDOutcome::TitleTaken;
   const QString code = CodeKey(typed.barCode);
   if (!code.isEmpty() && known_->barCodes.contains(code)) return DVDOutcome::BarCodeTaken;
-  if (!known_->insert) {
-    known_->insert = InventoryDatabase()->Prepare(
-        QStringLiteral("Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, "
-                       "Date, DueDate, Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
-                       "?8, ?9, ?10)"),
-        QStringLiteral("Inventory"));
-  }
-  Statement& insert = *known_->insert;
-  insert.Reset();
+  Statement& insert = Prepared(
+      known_->insert,
+      "Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, Date, DueDate, "
+      "Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) Returning rowid");
   const auto date = [](const QDateTime& when) {
     return JetDialect::DateToStorage(when.isValid() ? when.date() : DefaultLoanDate());
   };
@@ -264,32 +277,82 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
       typed.name, date(typed.outDate), date(typed.dueDate), typed.description, typed.barCode};
   for (int i = 0; i < texts.size(); ++i) insert.BindText(i + 1, texts[i]);
   insert.BindInt64(5, typed.status);
-  insert.Run();
+  insert.Step();
+  const qint64 id = insert.Int64(0);
+  insert.Reset();
   if (typed.status == Loaned && !typed.name.isEmpty()) {
     JournalLend(title, typed.name, typed.outDate.date(), typed.dueDate.date());
   }
-  known_->titles.insert(TitleKey(title));
-  if (!code.isEmpty()) known_->barCodes.insert(code);
-  known_->added << title;
+  known_->titles.insert(TitleKey(title), id);
+  if (!code.isEmpty()) known_->barCodes.insert(code, id);
+  known_->written << title;
   return DVDOutcome::Saved;
 }
 
-DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& dvd) {
-  const std::optional<DVDRecord> before = FindDVD(title);
-  const DVDOutcome outcome = UpdateDVD(title, dvd);
-  if (outcome == DVDOutcome::Saved && before) {
-    known_->titles.remove(TitleKey(before->title));
-    known_->titles.insert(TitleKey(StoredTitle(dvd.title)));
-    known_->barCodes.remove(CodeKey(before->barCode));
-    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+std::optional<DVDRecord> ImportedDVDs::Find(const QString& title) {
+  const auto id = known_->titles.constFind(TitleKey(title));
+  if (id == known_->titles.constEnd()) return std::nullopt;
+  Statement& read = Prepared(known_->read,
+                             "Select DVDTitle, Category, Starring, Rated, Status, Name, Date, "
+                             "DueDate, Description, BarCode From Inventory Where rowid = ?1");
+  read.BindInt64(1, *id);
+  if (!read.Step()) return std::nullopt;
+  DVDRecord dvd;
+  dvd.title = read.Text(0);
+  dvd.category = read.Text(1);
+  dvd.starring = read.Text(2);
+  dvd.rated = read.Text(3);
+  dvd.status = qint32(read.Int64(4));
+  dvd.name = read.Text(5);
+  dvd.outDate = JetDialect::ParseStoredDate(read.Text(6));
+  dvd.dueDate = JetDialect::ParseStoredDate(read.Text(7));
+  dvd.description = read.Text(8);
+  dvd.barCode = read.Text(9);
+  read.Reset();
+  return dvd;
+}
+
+DVDOutcome ImportedDVDs::Update(const DVDRecord& stored, const DVDRecord& typed) {
+  DVDRecord dvd = typed;
+  dvd.title = StoredTitle(typed.title);
+  if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
+  const QString& title = stored.title;
+  const QString oldKey = TitleKey(title);
+  const QString newKey = TitleKey(dvd.title);
+  const auto found = known_->titles.constFind(oldKey);
+  if (found == known_->titles.constEnd()) return DVDOutcome::Gone;
+  const qint64 id = *found;
+  if (newKey != oldKey && known_->titles.contains(newKey)) return DVDOutcome::TitleTaken;
+  const QString code = CodeKey(dvd.barCode);
+  if (!code.isEmpty() && known_->barCodes.value(code, id) != id) return DVDOutcome::BarCodeTaken;
+  Statement& update = Prepared(known_->update,
+                               "Update Inventory Set DVDTitle = ?1, Category = ?2, Rated = ?3, "
+                               "Starring = ?4, Description = ?5, BarCode = ?6 Where rowid = ?7");
+  const QStringList texts = {dvd.title,    dvd.category,    dvd.rated,
+                             dvd.starring, dvd.description, dvd.barCode};
+  for (int i = 0; i < texts.size(); ++i) update.BindText(i + 1, texts[i]);
+  update.BindInt64(7, id);
+  update.Run();
+  known_->written << title;
+  if (dvd.title != title) {
+    JournalRename(title, dvd.title);
+    known_->written << dvd.title;
   }
-  return outcome;
+  if (newKey != oldKey) {
+    known_->titles.remove(oldKey);
+    known_->titles.insert(newKey, id);
+  }
+  if (const QString old = CodeKey(stored.barCode); old != code) {
+    if (known_->barCodes.value(old) == id) known_->barCodes.remove(old);
+    if (!code.isEmpty()) known_->barCodes.insert(code, id);
+  }
+  return DVDOutcome::Saved;
 }
 
 void ImportedDVDs::Finish() {
-  if (known_->added.isEmpty()) return;
+  if (known_->written.isEmpty()) return;
   Changes::DVDs change;
-  change.titles = known_->added;
+  change.titles = known_->written;
   change.before = known_->before;
   change.after = CurrentInventoryMark();
   Changes::Announce(change);

@@ -12,12 +12,12 @@
 #include "exchange/CalendarFeed.h"
 #include "exchange/CollectionExport.h"
 #include "exchange/CsvFormat.h"
-#include "exchange/ExchangeFile.h"
 #include "exchange/TextDecoding.h"
 #include "exchange/VCard.h"
 #include "seams/Clock.h"
 #include "seams/FileChooser.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ExportSaving.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/dialogs/ImportFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -75,23 +75,10 @@ std::optional<CsvFormat::Table> ReadTable(QWidget* window, const QString& path) 
   return std::move(read.table);
 }
 
-void NotSaved(const QString& path, const QString& what, const QString& failure) {
-  seams::ShowMessage(QStringLiteral("The %1 could not be saved as \"%2\":").arg(what, path) +
-                         kLineEnd + failure + kLineEnd + kLineEnd +
-                         QStringLiteral("Choose another folder, or make room on the disk, then "
-                                        "try again."),
-                     QStringLiteral("Not Saved"), seams::MsgIcon::Exclamation);
-}
-
 // Saves an export; the outcome in the status bar, a failure in a message box.
 void Save(const QString& path, const QByteArray& bytes, const QString& what) {
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const QString failure = ExchangeFile::Save(path, bytes);
-  QGuiApplication::restoreOverrideCursor();
-  if (failure.isEmpty()) {
+  if (ExportSaving::Save(path, bytes, what)) {
     FormHelpers::MainMessage(QStringLiteral("The %1 were saved as \"%2\".").arg(what, path));
-  } else {
-    NotSaved(path, what, failure);
   }
 }
 
@@ -107,7 +94,7 @@ bool EndsWith(const QString& path, const char* suffix) {
 
 void ImportDVDs(QWidget* window) {
   const QString path =
-      seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter);
+      seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter, {});
   if (path.isEmpty()) return;
   const std::optional<CsvFormat::Table> table = ReadTable(window, path);
   if (!table) return;
@@ -119,7 +106,7 @@ void ImportDVDs(QWidget* window) {
 void ImportBorrowers(QWidget* window) {
   const QString path = seams::CurrentFileChooser().OpenFile(
       QStringLiteral("Import Borrowers"),
-      QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"));
+      QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"), {});
   if (path.isEmpty()) return;
   ImportFrm dialog(ImportFrm::Kind::Borrowers, window);
   QFile file(path);
@@ -199,7 +186,7 @@ void ExportCalendar(QWidget*) {
                               QStringLiteral("Calendar files (*.ics)"));
   if (path.isEmpty()) return;
   if (const QString failure = CalendarFeed::Write(path); !failure.isEmpty()) {
-    NotSaved(path, QStringLiteral("due dates"), failure);
+    ExportSaving::NotSaved(path, QStringLiteral("due dates"), failure);
     return;
   }
   const seams::MsgAnswer keep = seams::ShowMessage(
