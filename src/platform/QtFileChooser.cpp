@@ -16,8 +16,10 @@ QString Documents() {
 
 }  // namespace
 
-QString QtFileChooser::OpenFile(const QString& title, const QString& filter) {
-  QFileDialog dialog(QApplication::activeWindow(), title, Documents(), filter);
+QString QtFileChooser::OpenFile(const QString& title, const QString& filter,
+                                const QString& folder) {
+  QFileDialog dialog(QApplication::activeWindow(), title,
+                     QFileInfo(folder).isDir() ? folder : Documents(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

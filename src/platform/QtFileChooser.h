@@ -5,7 +5,7 @@
 // Qt's file dialogs, over the active window.
 class QtFileChooser final : public seams::FileChooser {
  public:
-  QString OpenFile(const QString& title, const QString& filter) override;
+  QString OpenFile(const QString& title, const QString& filter, const QString& folder) override;
   QString SaveFile(const QString& title, const QString& proposedPath,
                    const QString& filter) override;
 };

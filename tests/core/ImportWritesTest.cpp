@@ -123,6 +123,23 @@ TEST_F(ImportWritesTest, AnImportIsWrittenWholeThroughTheRulesAndHeardOnce) {
   EXPECT_EQ(refused.dvds, 0);
 }
 
+// An update's rules are checked against what the collection holds when the writing starts.
+TEST_F(ImportWritesTest, AnUpdateByBarCodeRenamesAndABarCodeTakenMeanwhileIsRefused) {
+  db.AddDvd("Alien", "Horror", 0, {}, "2000-01-01", "2000-01-01", "5039036009296");
+  db.AddDvd("Kes");
+  db.AddDvd("Ran");
+  EXPECT_EQ(ImportDvds("Title,UPC\r\nAlien (1979),5-039036-009296\r\n", Duplicates::Update).updated,
+            1);
+  EXPECT_EQ(db.Column("SELECT DVDTitle || '|' || Category FROM Inventory WHERE rowid = 1"),
+            QStringList("Alien (1979)|Horror"));
+  const auto rows = DvdRows(Table("Title,UPC\r\nkes,777\r\n"));
+  const ImportPlan::Plan plan = ImportWrites::PlanDvds(db, rows, Duplicates::Update);
+  db.Column("UPDATE Inventory SET BarCode = '777' WHERE DVDTitle = 'Ran'");
+  const ImportWrites::Result clash = ImportWrites::WriteDvds(db, rows, plan);
+  EXPECT_EQ(clash.status, ImportWrites::Status::Refused);
+  EXPECT_EQ(clash.message, "Line 2: another DVD has the bar code \"777\".");
+}
+
 TEST_F(ImportWritesTest, BorrowersUpdateOnlyWhatTheFileGives) {
   db.AddCustomer("Ann O'Neil", "555-0100");
   const CsvFormat::Table table =

@@ -74,6 +74,20 @@ TEST_F(LoanJournalTest, EachLoanWriteKeepsItsRowInTheSameTransaction) {
   EXPECT_EQ(LoansOfDVD(db, "O'BRIEN'S NIGHT").front().name, "Ann");
 }
 
+// Other tools order "Émile" and "élodie" differently from the program, so the history keeps no
+// index by name or title that they would find out of order, also in a file that had them.
+TEST_F(LoanJournalTest, TheStockShellFindsAFileWithHistorySound) {
+  db.Db()->ExecuteRaw("CREATE INDEX IF NOT EXISTS LoansByName ON Loans (Name)");
+  DatabaseMaintenance::InitTablesOn(db.Db());
+  db.AddDvd("Heat");
+  db.AddDvd("Alien");
+  ASSERT_EQ(LendDVD(db, "Heat", Borrower("Émile"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
+            DVDOutcome::Saved);
+  ASSERT_EQ(LendDVD(db, "Alien", Borrower("élodie"), QDate(2026, 12, 1), QDate(2026, 12, 8)),
+            DVDOutcome::Saved);
+  EXPECT_EQ(testsupport::Sqlite3Shell(db.Path(), "PRAGMA integrity_check"), "ok");
+}
+
 TEST_F(LoanJournalTest, LateIsMeasuredByTheDayTheDVDCameBack) {
   const QDate today(2026, 12, 20);
   auto loan = [](QDate out, QDate due, QDate back) {

@@ -71,7 +71,9 @@ TEST_F(StatusReportTest, InventoryTitlesAreInTitleOrderWithAnAbsentTitleEmpty) {
   db.AddDvd("yojimbo");
   db.AddDvd("Batman", {}, 1, "Ann", "2026-11-20", "2026-11-21");
   db.Db()->Execute("INSERT INTO Inventory (DVDTitle) VALUES (NULL)");
-  EXPECT_EQ(InventoryTitles(db), QStringList({"", "Batman", "yojimbo"}));
+  db.AddDvd("Écran");  // among the e's, after the plain letter
+  db.AddDvd("eagle");
+  EXPECT_EQ(InventoryTitles(db), QStringList({"", "Batman", "eagle", "Écran", "yojimbo"}));
 }
 
 TEST_F(StatusReportTest, UsableReportFontSizesAreKeptOthersPrintAtTen) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QFile>
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -67,6 +68,34 @@ TEST(DialogsTest, KeyboardScanAddsADVDWhileAPersonsTypingGoesThrough) {
   EXPECT_EQ(
       Sqlite3Shell(sandbox.DatabaseFile(), "SELECT DVDTitle, Status, Name, BarCode FROM Inventory"),
       "Schindler's List|0||036000291452");
+}
+
+// A CSV file chosen in the desktop's file dialog, its columns taken as mapped, the dry run told to
+// update the DVD the collection has, then written; the unusable row is left out.
+TEST(DialogsTest, ImportDVDsThroughTheFileDialogAndTheDryRun) {
+  if (!e2e::HasScreenTools()) GTEST_SKIP() << "needs xvfb-run and xdotool";
+  e2e::Sandbox sandbox;
+  sandbox.RunOnce();
+  Sqlite3Shell(sandbox.DatabaseFile(),
+               "INSERT INTO Inventory (DVDTitle, Category) "
+               "VALUES ('Alien', 'Horror')");
+  QFile csv(sandbox.Path("work/films.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+  csv.write("Title,Genre\r\nalien,Sci-Fi\r\nBrazil,Comedy\r\n,Drama\r\n");
+  csv.close();
+  e2e::DriveMainWindow(sandbox, QStringLiteral(R"(
+    xdotool key alt+c sleep 0.5 key i
+    fid=$(timeout 20 xdotool search --sync --name '^Import DVDs$' | head -1)
+    xdotool windowfocus --sync "$fid" sleep 0.5 type --delay 100 "films.csv"
+    xdotool key Return
+    iid=$(timeout 20 sh -c "until xdotool search --name '^Import DVDs$' | grep -v $fid; do sleep 0.1; done" | head -1)
+    xdotool windowfocus --sync "$iid" sleep 0.5 key alt+n sleep 0.5 key alt+a sleep 0.3 key Down
+    xdotool sleep 0.5 key alt+i
+    timeout 20 sh -c "while xdotool search --name '^Import DVDs$' >/dev/null; do sleep 0.1; done"
+  )"));
+  EXPECT_EQ(Sqlite3Shell(sandbox.DatabaseFile(),
+                         "SELECT DVDTitle || '|' || Category FROM Inventory ORDER BY DVDTitle"),
+            "Alien|Sci-Fi\nBrazil|Comedy");
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// The collection menu's Back Up and Restore, driven through the real window and file dialogs.
+// The collection menu's Back Up and Restore, driven through the real window.
 // What a copy and a restore do to the files is the engine's (DatabaseBackupTest).
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 
 #include "DialogDriver.h"
@@ -16,16 +14,11 @@ namespace {
 
 class BackupCommandsTest : public ReelKeeperFrmTest {
  protected:
-  // Chooses file in the dialog that the menu item opens; returns the file the dialog offered.
+  // Answers the file question of the menu item with file; returns what the question offered.
   QString Choose(const QString& item, const QString& file) {
-    QString offered;
-    WhenOpen<QFileDialog> choosing([&](QFileDialog& dialog) {
-      offered = dialog.selectedFiles().value(0);
-      dialog.selectFile(file);
-      QMetaObject::invokeMethod(&dialog, "accept");
-    });
+    ChosenFile chosen(file);
     Find<QAction>(item)->trigger();
-    return offered;
+    return chosen.offered;
   }
   QStringList ListTitles() const {
     QStringList titles;

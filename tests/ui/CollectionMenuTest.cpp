@@ -8,22 +8,9 @@
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
 #include "exchange/CsvFormat.h"
-#include "seams/FileChooser.h"
 #include "ui/dialogs/ImportFrm.h"
 
 namespace {
-
-// Answers every file question with one path.
-class ChosenFile final : public seams::FileChooser {
- public:
-  explicit ChosenFile(QString path) : path_(std::move(path)) { seams::SetFileChooser(this); }
-  ~ChosenFile() override { seams::SetFileChooser(nullptr); }
-  QString OpenFile(const QString&, const QString&) override { return path_; }
-  QString SaveFile(const QString&, const QString&, const QString&) override { return path_; }
-
- private:
-  QString path_;
-};
 
 class CollectionMenuTest : public ReelKeeperFrmTest {
  protected:

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "TestSupport.h"
+#include "seams/FileChooser.h"
 #include "ui/common/FormHelpers.h"
 
 // Finds a dialog's control by its objectName, failing the test when there is none.
@@ -52,6 +53,25 @@ class DialogTest : public ::testing::Test {
   testsupport::TempDatabase db;
   testsupport::ScriptedMessageBox boxes;
   std::unique_ptr<Window> frm;
+};
+
+// Answers every file question with one path, and keeps the folder or file the question offered.
+class ChosenFile final : public seams::FileChooser {
+ public:
+  explicit ChosenFile(QString path) : path_(std::move(path)) { seams::SetFileChooser(this); }
+  ~ChosenFile() override { seams::SetFileChooser(nullptr); }
+  QString OpenFile(const QString&, const QString&, const QString& folder) override {
+    offered = folder;
+    return path_;
+  }
+  QString SaveFile(const QString&, const QString& proposed, const QString&) override {
+    offered = proposed;
+    return path_;
+  }
+  QString offered;
+
+ private:
+  QString path_;
 };
 
 // Acts on the modal dialog a command opens, once the dialog runs its own event loop (a window

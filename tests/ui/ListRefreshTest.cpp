@@ -93,6 +93,8 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   db.AddDvd("école", "drama");
   db.AddDvd("Heat", "Crime");
   db.AddDvd("Brazil", "Drama", 1, "Ann", "2024-04-01", "2024-04-08");
+  // Due the same day but lent that day: no due date to show, though stored alike.
+  db.AddDvd("Yojimbo", "Drama", 1, "Di", "2024-04-08", "2024-04-08");
   db.AddDvd("Up", "Crime", 1, "Bob", "2024-04-01", "2024-04-20");
   db.AddDvd("Zulu", "War", 2, {}, "2024-03-01", "2024-03-02");
   db.AddDvd("Ran", "War\nDrama");  // a cell shows and sorts it on one line
@@ -169,6 +171,8 @@ INSTANTIATE_TEST_SUITE_P(Changes, ListRefreshTest,
                                                               Sorting{1, Qt::AscendingOrder},
                                                               Sorting{1, Qt::DescendingOrder},
                                                               Sorting{2, Qt::AscendingOrder},
+                                                              Sorting{2, Qt::DescendingOrder},
+                                                              Sorting{3, Qt::AscendingOrder},
                                                               Sorting{3, Qt::DescendingOrder})));
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
+#include "exchange/CsvFormat.h"
 
 using seams::MsgIcon;
 
@@ -94,6 +96,26 @@ TEST_F(SearchFrmTest, ResultsShowTheSearchStatusCellsAndTheCountStaysUnderTheHin
   Press("SearchButton");
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(State(), "Search complete. Matches found: 0");
+}
+
+TEST_F(SearchFrmTest, ExportResultsSavesTheDVDsFoundAsTheListShowsThem) {
+  Open();
+  auto* exportResults = search->findChild<QAction*>("ExportResults");
+  ASSERT_NE(exportResults, nullptr);
+  EXPECT_FALSE(exportResults->isEnabled());  // nothing found yet
+  Fill(search, "RatedTxt", "PG");
+  Press("SearchButton");
+  Results()->SetSort(true, 0, Qt::DescendingOrder);
+  QTemporaryDir dir;
+  ChosenFile chosen(dir.filePath("found.csv"));
+  // Anywhere in the dialog, a text box too.
+  QTest::keyClick(Box("RatedTxt")->lineEdit(), Qt::Key_S, Qt::ControlModifier);
+  const CsvFormat::ReadResult saved = CsvFormat::ReadFile(dir.filePath("found.csv"));
+  QStringList titles;
+  for (const CsvFormat::Row& row : saved.table.rows) titles << row.fields.value(0);
+  EXPECT_EQ(titles, QStringList({"Stardust", "Star Wars", "Airplane!"}));
+  EXPECT_EQ(chosen.offered, "Search Results.csv");
+  EXPECT_EQ(State(), "The results were saved as \"" + dir.filePath("found.csv") + "\".");
 }
 
 TEST_F(SearchFrmTest, ClearThenSearchAsksForCriteriaAndLeavesNoResults) {

@@ -168,6 +168,11 @@ QByteArray Statement::Blob(int column) const {
   return QByteArray(bytes, sqlite3_column_bytes(statement_, column));
 }
 
+QByteArrayView Statement::Bytes(int column) const {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+  return QByteArrayView(bytes, sqlite3_column_bytes(statement_, column));
+}
+
 const sqlite3_value* Statement::Value(int column) const {
   return sqlite3_column_value(statement_, column);
 }

@@ -54,6 +54,8 @@ class Statement {
   // Empty text for Null.
   QString Text(int column) const;
   QByteArray Blob(int column) const;
+  // The column's bytes as text or blob, valid until the next step: for comparing without a copy.
+  QByteArrayView Bytes(int column) const;
   const sqlite3_value* Value(int column) const;
 
   sqlite3_stmt* Handle() const { return statement_; }

@@ -99,11 +99,11 @@ BorrowerField BorrowerFieldOf(CustomerFunctions::Field field) {
 ImportPlan::Plan PlanDvds(Collection& collection, const std::vector<MappedRow>& rows,
                           ImportPlan::Duplicates duplicates) {
   std::vector<ImportPlan::ExistingDvd> existing;
-  InventoryFunctions::ReadDVDs(collection, InventoryFunctions::DVDQuery::List(),
-                               {InventoryFunctions::DVDField::BarCode},
-                               [&existing](const InventoryFunctions::DVDRecord& dvd) {
-                                 existing.push_back({dvd.title, dvd.barCode});
-                               });
+  // In the table's own order: the list's would cost a sort for nothing.
+  InventoryFunctions::ReadAllDVDs(collection, {InventoryFunctions::DVDField::BarCode},
+                                  [&existing](qint64, const InventoryFunctions::DVDRecord& dvd) {
+                                    existing.push_back({dvd.title, dvd.barCode});
+                                  });
   return ImportPlan::PlanDvds(rows, existing, duplicates);
 }
 
@@ -128,10 +128,10 @@ Result WriteDvds(Collection& collection, const std::vector<MappedRow>& rows,
       outcome = dvds.Add(given);
       ++result.added;
     } else if (planned.action == Action::Update) {
-      const auto stored = InventoryFunctions::FindDVD(collection, planned.existing);
+      const auto stored = dvds.Find(planned.existing);
       if (!stored) return Refused(planned.line, Problem(DVDOutcome::Gone, given));
       written = Merged(*stored, given);
-      outcome = dvds.Update(planned.existing, written);
+      outcome = dvds.Update(*stored, written);
       ++result.updated;
     } else if (planned.action == Action::Skip) {
       ++result.skipped;

@@ -16,12 +16,10 @@
 namespace InventoryFunctions {
 namespace {
 
-const QString kWholeRowOfTitle =
-    QStringLiteral("Select Inventory.* From Inventory Where Inventory.DVDTitle = ");
+const QString kWholeRowOf = QStringLiteral("Select Inventory.* From Inventory Where ");
 const QString kWholeTable = QStringLiteral("Select Inventory.* From Inventory");
-const QString kLoanStateOfTitle = QStringLiteral(
-    "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where "
-    "Inventory.DVDTitle = ");
+const QString kLoanStateOf = QStringLiteral(
+    "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where ");
 
 RecordsetPtr Open(Collection& collection, const QString& sql) {
   return OpenRecords(sql, collection.Db());
@@ -165,7 +163,7 @@ void ReadAllDVDs(Collection& collection, const std::vector<DVDField>& wanted,
 }
 
 std::optional<DVDRecord> FindDVD(Collection& collection, const QString& title) {
-  RecordsetPtr records = Open(collection, kWholeRowOfTitle + SqlText(title));
+  RecordsetPtr records = Open(collection, kWholeRowOf + TitleCondition(collection, title));
   std::optional<DVDRecord> found;
   // The first matching row is current right after opening; counting the matches first would
   // read the whole table once more.
@@ -204,9 +202,7 @@ RecordsetPtr OpenByBarCode(Collection& collection, const QString& barCode) {
   const QString key = ScanForm(barCode);
   return Open(collection,
               QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where ") +
-                  (key.isEmpty() ? QStringLiteral("0")
-                                 : QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") +
-                                       SqlText(key) + QStringLiteral(" Collate NoCase")));
+                  (key.isEmpty() ? QStringLiteral("0") : BarCodeCondition(collection, key)));
 }
 
 }  // namespace
@@ -227,7 +223,7 @@ std::optional<QString> TitleOfBarCode(Collection& collection, const QString& bar
 }
 
 std::optional<LoanState> FindLoanState(Collection& collection, const QString& title) {
-  RecordsetPtr records = Open(collection, kLoanStateOfTitle + SqlText(title));
+  RecordsetPtr records = Open(collection, kLoanStateOf + TitleCondition(collection, title));
   std::optional<LoanState> state;
   if (!NoRecords(records)) {
     state =

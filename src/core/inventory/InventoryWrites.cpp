@@ -1,6 +1,6 @@
 #include "inventory/InventoryWrites.h"
 
-#include <QSet>
+#include <QHash>
 
 #include "app/ChangeNotice.h"
 #include "app/Collection.h"
@@ -8,6 +8,7 @@
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/ListOrder.h"
 #include "inventory/LoanJournal.h"
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
@@ -16,8 +17,7 @@ namespace InventoryFunctions {
 namespace {
 
 const QString kWholeTable = QStringLiteral("Select Inventory.* From Inventory");
-const QString kWholeRowOfTitle =
-    QStringLiteral("Select Inventory.* From Inventory Where Inventory.DVDTitle = ");
+const QString kWholeRowOf = QStringLiteral("Select Inventory.* From Inventory Where ");
 
 // One write: its transaction, and the change it announces once that has committed.
 class Write {
@@ -70,7 +70,8 @@ void WriteCatalogueFields(Recordset& records, const DVDRecord& dvd) {
 // Whether the title look-up (letter case ignored) finds any DVD but the one being edited, the
 // first titled `editedTitle`.
 bool TitleTakenByAnother(Collection& collection, const QString& title, const QString& editedTitle) {
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
+  RecordsetPtr records =
+      OpenRecords(kWholeRowOf + TitleCondition(collection, title), collection.Db());
   int found = 0;
   bool editedFound = false;
   for (; !records->Eof() && found < 2; records->MoveNext()) {
@@ -95,7 +96,8 @@ DVDOutcome Lend(Collection& collection, const QString& title,
   if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
   if (dueDate < outDate) return DVDOutcome::DueBeforeOut;
   Write write(collection);
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
+  RecordsetPtr records =
+      OpenRecords(kWholeRowOf + TitleCondition(collection, title), collection.Db());
   if (NoRecords(records) || MovedSince(*records, seen)) {
     const bool gone = NoRecords(records);
     CloseRecords(records);
@@ -156,7 +158,8 @@ DVDOutcome UpdateDVD(Collection& collection, const QString& title, const DVDReco
   }
   const std::optional<DVDRecord> before = FindDVD(collection, title);
   if (!before) return DVDOutcome::Gone;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
+  RecordsetPtr records =
+      OpenRecords(kWholeRowOf + TitleCondition(collection, title), collection.Db());
   records->Edit();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
@@ -172,7 +175,8 @@ DVDOutcome UpdateDVD(Collection& collection, const QString& title, const DVDReco
 
 DVDOutcome DeleteDVD(Collection& collection, const QString& title) {
   Write write(collection);
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), collection.Db());
+  RecordsetPtr records =
+      OpenRecords(kWholeRowOf + TitleCondition(collection, title), collection.Db());
   const bool found = !NoRecords(records);
   for (; !records->Eof(); records->MoveNext()) records->Delete();
   CloseRecords(records);
@@ -200,8 +204,8 @@ DVDOutcome ReturnDVD(Collection& collection, const QString& title,
   Write write(collection);
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory "
-                     "Where Inventory.DVDTitle = ") +
-          SqlText(title),
+                     "Where ") +
+          TitleCondition(collection, title),
       collection.Db());
   const bool found = !NoRecords(records);
   if (found && MovedSince(*records, seen)) {
@@ -225,14 +229,19 @@ DVDOutcome ReturnDVD(Collection& collection, const QString& title,
 }
 
 struct ImportedDVDs::Known {
-  QSet<QString> titles;    // case-folded
-  QSet<QString> barCodes;  // as scanned, case-folded
-  QStringList added;
+  // The rowid of the first DVD of each title (case-folded) and bar code (as scanned,
+  // case-folded): with no index on either, a look-up in the table would read it whole, once for
+  // every row of a file.
+  QHash<QString, qint64> titles;
+  QHash<QString, qint64> barCodes;
+  QStringList written;
   explicit Known(Collection& collection)
       : collection(collection), before(CurrentInventoryMark(collection)) {}
   Collection& collection;
   InventoryMark before;
   std::optional<Statement> insert;
+  std::optional<Statement> read;
+  std::optional<Statement> update;
 };
 
 namespace {
@@ -240,12 +249,25 @@ namespace {
 QString TitleKey(const QString& title) { return title.toCaseFolded(); }
 QString CodeKey(const QString& barCode) { return ScanForm(barCode).toCaseFolded(); }
 
+Statement& Prepared(Collection& collection, std::optional<Statement>& statement, const char* sql) {
+  if (!statement) {
+    statement = collection.Db()->Prepare(QString::fromUtf8(sql), QStringLiteral("Inventory"));
+  }
+  statement->Reset();
+  return *statement;
+}
+
 }  // namespace
 
 ImportedDVDs::ImportedDVDs(Collection& collection) : known_(std::make_unique<Known>(collection)) {
-  ReadDVDs(collection, DVDQuery::List(), {DVDField::BarCode}, [this](const DVDRecord& dvd) {
-    known_->titles.insert(TitleKey(dvd.title));
-    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+  ReadAllDVDs(collection, {DVDField::BarCode}, [this](qint64 id, const DVDRecord& dvd) {
+    if (const QString title = TitleKey(dvd.title); !known_->titles.contains(title)) {
+      known_->titles.insert(title, id);
+    }
+    if (const QString code = CodeKey(dvd.barCode);
+        !code.isEmpty() && !known_->barCodes.contains(code)) {
+      known_->barCodes.insert(code, id);
+    }
   });
 }
 
@@ -257,15 +279,10 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
   if (known_->titles.contains(TitleKey(title))) return DVDOutcome::TitleTaken;
   const QString code = CodeKey(typed.barCode);
   if (!code.isEmpty() && known_->barCodes.contains(code)) return DVDOutcome::BarCodeTaken;
-  if (!known_->insert) {
-    known_->insert = known_->collection.Db()->Prepare(
-        QStringLiteral("Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, "
-                       "Date, DueDate, Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
-                       "?8, ?9, ?10)"),
-        QStringLiteral("Inventory"));
-  }
-  Statement& insert = *known_->insert;
-  insert.Reset();
+  Statement& insert = Prepared(
+      known_->collection, known_->insert,
+      "Insert Into Inventory (DVDTitle, Category, Starring, Rated, Status, Name, Date, DueDate, "
+      "Description, BarCode) Values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) Returning rowid");
   const auto date = [](const QDateTime& when) {
     return JetDialect::DateToStorage(when.isValid() ? when.date() : DefaultLoanDate());
   };
@@ -274,33 +291,82 @@ DVDOutcome ImportedDVDs::Add(const DVDRecord& typed) {
       typed.name, date(typed.outDate), date(typed.dueDate), typed.description, typed.barCode};
   for (int i = 0; i < texts.size(); ++i) insert.BindText(i + 1, texts[i]);
   insert.BindInt64(5, typed.status);
-  insert.Run();
+  insert.Step();
+  const qint64 id = insert.Int64(0);
+  insert.Reset();
   if (typed.status == Loaned && !typed.name.isEmpty()) {
     JournalLend(known_->collection, title, typed.name, typed.outDate.date(), typed.dueDate.date());
   }
-  known_->titles.insert(TitleKey(title));
-  if (!code.isEmpty()) known_->barCodes.insert(code);
-  known_->added << title;
+  known_->titles.insert(TitleKey(title), id);
+  if (!code.isEmpty()) known_->barCodes.insert(code, id);
+  known_->written << title;
   return DVDOutcome::Saved;
 }
 
-DVDOutcome ImportedDVDs::Update(const QString& title, const DVDRecord& dvd) {
-  Collection& collection = known_->collection;
-  const std::optional<DVDRecord> before = FindDVD(collection, title);
-  const DVDOutcome outcome = UpdateDVD(collection, title, dvd);
-  if (outcome == DVDOutcome::Saved && before) {
-    known_->titles.remove(TitleKey(before->title));
-    known_->titles.insert(TitleKey(StoredTitle(dvd.title)));
-    known_->barCodes.remove(CodeKey(before->barCode));
-    if (const QString code = CodeKey(dvd.barCode); !code.isEmpty()) known_->barCodes.insert(code);
+std::optional<DVDRecord> ImportedDVDs::Find(const QString& title) {
+  const auto id = known_->titles.constFind(TitleKey(title));
+  if (id == known_->titles.constEnd()) return std::nullopt;
+  Statement& read = Prepared(known_->collection, known_->read,
+                             "Select DVDTitle, Category, Starring, Rated, Status, Name, Date, "
+                             "DueDate, Description, BarCode From Inventory Where rowid = ?1");
+  read.BindInt64(1, *id);
+  if (!read.Step()) return std::nullopt;
+  DVDRecord dvd;
+  dvd.title = read.Text(0);
+  dvd.category = read.Text(1);
+  dvd.starring = read.Text(2);
+  dvd.rated = read.Text(3);
+  dvd.status = qint32(read.Int64(4));
+  dvd.name = read.Text(5);
+  dvd.outDate = JetDialect::ParseStoredDate(read.Text(6));
+  dvd.dueDate = JetDialect::ParseStoredDate(read.Text(7));
+  dvd.description = read.Text(8);
+  dvd.barCode = read.Text(9);
+  read.Reset();
+  return dvd;
+}
+
+DVDOutcome ImportedDVDs::Update(const DVDRecord& stored, const DVDRecord& typed) {
+  DVDRecord dvd = typed;
+  dvd.title = StoredTitle(typed.title);
+  if (dvd.title.isEmpty()) return DVDOutcome::TitleMissing;
+  const QString& title = stored.title;
+  const QString oldKey = TitleKey(title);
+  const QString newKey = TitleKey(dvd.title);
+  const auto found = known_->titles.constFind(oldKey);
+  if (found == known_->titles.constEnd()) return DVDOutcome::Gone;
+  const qint64 id = *found;
+  if (newKey != oldKey && known_->titles.contains(newKey)) return DVDOutcome::TitleTaken;
+  const QString code = CodeKey(dvd.barCode);
+  if (!code.isEmpty() && known_->barCodes.value(code, id) != id) return DVDOutcome::BarCodeTaken;
+  Statement& update = Prepared(known_->collection, known_->update,
+                               "Update Inventory Set DVDTitle = ?1, Category = ?2, Rated = ?3, "
+                               "Starring = ?4, Description = ?5, BarCode = ?6 Where rowid = ?7");
+  const QStringList texts = {dvd.title,    dvd.category,    dvd.rated,
+                             dvd.starring, dvd.description, dvd.barCode};
+  for (int i = 0; i < texts.size(); ++i) update.BindText(i + 1, texts[i]);
+  update.BindInt64(7, id);
+  update.Run();
+  known_->written << title;
+  if (dvd.title != title) {
+    JournalRename(known_->collection, title, dvd.title);
+    known_->written << dvd.title;
   }
-  return outcome;
+  if (newKey != oldKey) {
+    known_->titles.remove(oldKey);
+    known_->titles.insert(newKey, id);
+  }
+  if (const QString old = CodeKey(stored.barCode); old != code) {
+    if (known_->barCodes.value(old) == id) known_->barCodes.remove(old);
+    if (!code.isEmpty()) known_->barCodes.insert(code, id);
+  }
+  return DVDOutcome::Saved;
 }
 
 void ImportedDVDs::Finish() {
-  if (known_->added.isEmpty()) return;
+  if (known_->written.isEmpty()) return;
   Changes::DVDs change;
-  change.titles = known_->added;
+  change.titles = known_->written;
   change.before = known_->before;
   change.after = CurrentInventoryMark(known_->collection);
   Changes::Announce(change);

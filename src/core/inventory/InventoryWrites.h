@@ -69,11 +69,12 @@ DVDOutcome ReturnDVD(Collection& collection, const QString& title,
                      const std::optional<LoanSeen>& seen = std::nullopt);
 
 // DVDs brought in from another catalogue (an import), inside the caller's WritesTogether: each new
-// one under AddDVD's rules, with the titles and bar codes already there read once rather than once
-// per DVD. A new DVD also takes the file's loan columns (status, borrower, and the dates that are
-// valid), and one that is out (status 1, with a borrower) opens its loan in the history, as a file
-// does at its first start with a history; the phone book is left alone. The DVDs added are
-// announced on Finish, which the caller runs before committing.
+// one under AddDVD's rules and each update under UpdateDVD's, with the titles and bar codes
+// already there read once rather than once per DVD. A new DVD also takes the file's loan columns
+// (status, borrower, and the dates that are valid), and one that is out (status 1, with a
+// borrower) opens its loan in the history, as a file does at its first start with a history; the
+// phone book is left alone. The DVDs written are announced on Finish, which the caller runs
+// before committing.
 class ImportedDVDs {
  public:
   explicit ImportedDVDs(Collection& collection);
@@ -81,8 +82,10 @@ class ImportedDVDs {
   ImportedDVDs(const ImportedDVDs&) = delete;
   ImportedDVDs& operator=(const ImportedDVDs&) = delete;
   DVDOutcome Add(const DVDRecord& dvd);
-  // UpdateDVD, keeping what is known of the titles and bar codes there.
-  DVDOutcome Update(const QString& title, const DVDRecord& dvd);
+  // The first DVD titled `title` (letter case ignored), as stored now.
+  std::optional<DVDRecord> Find(const QString& title);
+  // Writes the six catalogue fields over the DVD that Find gave as `stored`.
+  DVDOutcome Update(const DVDRecord& stored, const DVDRecord& dvd);
   void Finish();
 
  private:

@@ -2,13 +2,16 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "app/Collection.h"
 #include "app/DatabaseError.h"
 #include "data/Database.h"
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
+#include "data/Recordset.h"
 #include "data/Statement.h"
 #include "inventory/InventoryFunctions.h"
 
@@ -25,6 +28,13 @@ const QString kShownIndex = QStringLiteral(
     "CREATE INDEX IF NOT EXISTS ListOrderShown ON ListOrder (Status DESC, DueDate, TitleKey)");
 const QString kTitleIndex =
     QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
+// Only DVDs with a bar code are indexed: many collections have none.
+const QString kBarCodeIndex = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS ListOrderBarCode ON ListOrder (BarCodeKey) "
+    "WHERE BarCodeKey IS NOT NULL");
+// A bar code as a scan gives it, in the form the title key takes; none for a code without a
+// letter or digit, which no scan finds.
+const QString kBarCodeKey = QStringLiteral("NoCaseKey(NullIf(AsciiAlnum(Inventory.BarCode), ''))");
 
 // The columns a sort by header click is read from: a key of the cell's text in the list's sort
 // order, kept for the text columns the stock list shows (any other column's texts are read and
@@ -45,6 +55,7 @@ QString SortIndex(const SortColumn& column) {
 }
 
 void CreateSortIndexes(Database& db) {
+  db.ExecuteRaw(kBarCodeIndex, kSource);
   for (const SortColumn& column : kSortColumns) {
     db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2)")
                       .arg(SortIndex(column), QLatin1String(column.key)),
@@ -56,14 +67,14 @@ void CreateSortIndexes(Database& db) {
 QString PlaceColumns() {
   QString columns = QStringLiteral("DVD, Status, DueDate, TitleKey");
   for (const SortColumn& column : kSortColumns) columns += u", "_qs + QLatin1String(column.key);
-  return columns;
+  return columns + QStringLiteral(", BarCodeKey");
 }
 QString PlaceValues() {
   QString values = QStringLiteral(
       "Inventory.rowid, Inventory.Status, Inventory.DueDate, NoCaseKey(Inventory.DVDTitle)");
   for (const SortColumn& column : kSortColumns)
     values += QStringLiteral(", ListSortKey(Inventory.%1)").arg(QLatin1String(column.source));
-  return values;
+  return values + u", "_qs + kBarCodeKey;
 }
 
 const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
@@ -173,9 +184,20 @@ void CreateListOrderTable(const DatabaseHandle& db) {
   for (const SortColumn& column : kSortColumns)
     keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListOrder (DVD INTEGER PRIMARY KEY, "
-                                "Status INTEGER, DueDate DATE, TitleKey BLOB%1)")
+                                "Status INTEGER, DueDate DATE, TitleKey BLOB%1, BarCodeKey BLOB)")
                      .arg(keys),
                  kSource);
+  // A table kept before the bar codes were gains their keys alone, which costs a fraction of
+  // working out the sort keys again.
+  if (!HasColumn(*db, QStringLiteral("BarCodeKey"))) {
+    Transaction transaction(db);
+    db->ExecuteRaw(QStringLiteral("ALTER TABLE ListOrder ADD COLUMN BarCodeKey BLOB"), kSource);
+    db->ExecuteRaw(QStringLiteral("UPDATE ListOrder SET BarCodeKey = (SELECT %1 FROM Inventory "
+                                  "WHERE Inventory.rowid = ListOrder.DVD)")
+                       .arg(kBarCodeKey),
+                   kSource);
+    transaction.Commit();
+  }
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
                  kSource);
   db->ExecuteRaw(kShownIndex, kSource);
@@ -209,6 +231,7 @@ void RebuildListOrder(const DatabaseHandle& db) {
   // Indexes made after the rows are sorted once instead of growing row by row.
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderBarCode"), kSource);
   for (const SortColumn& column : kSortColumns)
     db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + SortIndex(column), kSource);
   db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
@@ -302,15 +325,113 @@ bool ReadSortedIds(Collection& collection, DVDField field,
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
-  QByteArray last;
+  std::string last;
   bool first = true;
   while (sorted.Step()) {
-    QByteArray key = sorted.Blob(1);
-    each(sorted.Int64(0), !first && key == last);
-    last = std::move(key);
+    const QByteArrayView key = sorted.Bytes(1);
+    const std::string_view text(key.data(), size_t(key.size()));
+    each(sorted.Int64(0), !first && text == last);
+    last.assign(text);
     first = false;
   }
   return true;
+}
+
+bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs) {
+  runs.clear();
+  const DatabaseHandle& db = collection.Db();
+  if (!MakeCurrent(db)) return false;
+  // The list's own index gives the groups in the list's order without a sort.
+  Statement groups = db->PrepareRaw(
+      QStringLiteral("SELECT min(DVD), count(*) FROM ListOrder GROUP BY Status, DueDate "
+                     "ORDER BY Status DESC, DueDate"),
+      kSource);
+  while (groups.Step()) runs.push_back({groups.Int64(0), int(groups.Int64(1))});
+  return true;
+}
+
+std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
+                                              std::optional<qint32> status) {
+  const DatabaseHandle& db = collection.Db();
+  if (!MakeCurrent(db)) return std::nullopt;
+  // The order from the title index, the titles from one pass over Inventory in its own order:
+  // sorting a large collection's titles, or fetching them one by one in title order, costs
+  // several times more.
+  const std::vector<qint64> ordered =
+      Ids(db->PrepareRaw(QStringLiteral("SELECT DVD FROM ListOrder ORDER BY TitleKey"), kSource));
+  std::unordered_map<qint64, size_t> placeOf;
+  std::vector<int> placeById;
+  const qint64 maxId = ordered.empty() ? 0 : *std::max_element(ordered.begin(), ordered.end());
+  const bool dense = maxId <= qint64(ordered.size()) * 4 + 4096;
+  if (dense) placeById.assign(size_t(std::max<qint64>(maxId, 0)) + 1, -1);
+  for (size_t p = 0; p < ordered.size(); ++p) {
+    if (dense && ordered[p] >= 0) placeById[size_t(ordered[p])] = int(p);
+    if (!dense) placeOf.emplace(ordered[p], p);
+  }
+  std::vector<std::optional<QString>> titles(ordered.size());
+  // The status compared in SQL, as the report's own statement compares it.
+  Statement all = db->Prepare(
+      status ? QStringLiteral("Select Inventory.rowid, Inventory.DVDTitle From Inventory Where "
+                              "Inventory.Status = ") +
+                   QString::number(*status)
+             : QStringLiteral("Select Inventory.rowid, Inventory.DVDTitle From Inventory"),
+      kSource);
+  while (all.Step()) {
+    const qint64 id = all.Int64(0);
+    qint64 place = -1;
+    if (dense) {
+      place = id >= 0 && id <= maxId ? placeById[size_t(id)] : -1;
+    } else if (const auto found = placeOf.find(id); found != placeOf.end()) {
+      place = qint64(found->second);
+    }
+    if (place < 0) return std::nullopt;  // written since the index was read
+    titles[size_t(place)] = all.Text(1);
+  }
+  QStringList inOrder;
+  for (std::optional<QString>& title : titles) {
+    if (title) inOrder << std::move(*title);
+  }
+  return inOrder;
+}
+
+std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> status) {
+  const DatabaseHandle& db = collection.Db();
+  if (!MakeCurrent(db)) return std::nullopt;
+  if (!status)
+    return int(db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource));
+  Statement count =
+      db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1"), kSource);
+  count.Bind(1, *status);
+  return int(count.Number());
+}
+
+QString TitleCondition(Collection& collection, const QString& title) {
+  // Equal keys are equal titles: the same rows as the comparison, in rowid order too, as SQLite
+  // walks a rowid In list in order.
+  if (MakeCurrent(collection.Db())) {
+    return QStringLiteral(
+               "Inventory.rowid In (Select DVD From ListOrder Where TitleKey = "
+               "NoCaseKey(%1))")
+        .arg(SqlText(title));
+  }
+  return QStringLiteral("Inventory.DVDTitle = ") + SqlText(title);
+}
+
+QString BarCodeCondition(Collection& collection, const QString& scanned) {
+  if (MakeCurrent(collection.Db())) {
+    return QStringLiteral(
+               "Inventory.rowid In (Select DVD From ListOrder Where BarCodeKey = "
+               "NoCaseKey(%1))")
+        .arg(SqlText(scanned));
+  }
+  return QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") + SqlText(scanned) +
+         QStringLiteral(" Collate NoCase");
+}
+
+std::optional<QString> OfStatusClause(Collection& collection, qint32 status) {
+  if (!MakeCurrent(collection.Db())) return std::nullopt;
+  return QStringLiteral("Inventory.rowid In (Select DVD From ListOrder Where Status = %1)")
+      .arg(status);
 }
 
 }  // namespace InventoryFunctions

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -45,5 +46,31 @@ std::optional<int> CountDueBefore(Collection& collection, qint32 status, const Q
 // having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
 bool ReadSortedIds(Collection& collection, DVDField field,
                    const std::function<void(qint64 id, bool sameText)>& each);
+
+// The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
+// with one DVD of it and its length: the status cells of a run are all alike, and so are its due
+// date cells unless the run is lent. False as ReadSortedIds.
+// The titles of the DVDs of a status (of every DVD without one) in the engine's title order, as
+// "Order By Inventory.DVDTitle" gives them; nothing when the index cannot be brought up to date.
+std::optional<QStringList> TitlesInTitleOrder(Collection& collection, std::optional<qint32> status);
+
+// The number of DVDs of a status (of every DVD without one), counted on the index; nothing when
+// it cannot be brought up to date.
+std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> status);
+// A clause that keeps the DVDs of a status, for narrowing a statement on Inventory to them
+// through the index; nothing when it cannot be brought up to date.
+std::optional<QString> OfStatusClause(Collection& collection, qint32 status);
+// A condition on Inventory that keeps the DVDs titled `title` (letter case ignored, accents
+// kept), asked of the index when it can be brought up to date, compared row by row otherwise.
+QString TitleCondition(Collection& collection, const QString& title);
+// The same for the DVDs whose bar code, as a scan gives it, is `scanned` (letter case ignored;
+// never empty).
+QString BarCodeCondition(Collection& collection, const QString& scanned);
+
+struct LoanRun {
+  qint64 dvd = 0;
+  int count = 0;
+};
+bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs);
 
 }  // namespace InventoryFunctions

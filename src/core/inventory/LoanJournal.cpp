@@ -84,10 +84,11 @@ void InitLoanJournal(const DatabaseHandle& db) {
   const bool existed = DatabaseFunctions::FindTableDef(db, kTable).has_value();
   const DatabaseFunctions::TableDef table = DatabaseFunctions::EnsureTable(db, kTable, Columns());
   const QString name = QuotedName(table.storedName);
-  db->ExecuteRaw(
-      QStringLiteral("CREATE INDEX IF NOT EXISTS LoansByTitle ON %1 (DVDTitle)").arg(name), kTable);
-  db->ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS LoansByName ON %1 (Name)").arg(name),
-                 kTable);
+  // Titles and names compare as the program's own letter-case rule has it, which other tools'
+  // NOCASE does not share: an index on them would look out of order (damaged) to those tools and
+  // could be made so by their writes. Earlier files had two; a scan of the history is cheap.
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS LoansByTitle"), kTable);
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS LoansByName"), kTable);
   if (!existed) {
     // The DVDs out when the history begins: their loans are the first rows.
     db->Execute(QStringLiteral("Insert Into Loans (DVDTitle, Name, OutDate, FirstDueDate, DueDate) "

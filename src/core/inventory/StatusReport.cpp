@@ -36,8 +36,11 @@ int Count(Collection& collection, const QString& sql) {
   return count;
 }
 
-QString LentClause(const QDate& today, const char* comparison) {
-  return QStringLiteral("Inventory.Status = ") + SqlText(qint32(Loaned)) + QStringLiteral(" And ") +
+QString LentClause(Collection& collection, const QDate& today, const char* comparison) {
+  // The few lent DVDs found through the list's index, not by reading every DVD.
+  const std::optional<QString> lent = OfStatusClause(collection, Loaned);
+  return (lent ? *lent + QStringLiteral(" And ") : QString()) +
+         QStringLiteral("Inventory.Status = ") + SqlText(qint32(Loaned)) + QStringLiteral(" And ") +
          SqlText(today) + QString::fromLatin1(comparison) + QStringLiteral(" Inventory.DueDate");
 }
 
@@ -89,33 +92,39 @@ void AddList(Collection& collection, QStringList& lines, const DVDQuery& query,
 QStringList StatusReportLines(Collection& collection, const QDate& today) {
   QStringList lines = {QStringLiteral("******* DVD Report *******"), QString(),
                        QStringLiteral("*** Totals ***"), QString()};
-  const int total = Count(collection, QStringLiteral("Select Inventory.* From Inventory"));
+  // The counts from the list's index where it is current: each statement below reads the table.
+  auto count = [&collection](std::optional<qint32> status, const QString& sql) {
+    const std::optional<int> counted = CountOfStatus(collection, status);
+    return counted ? *counted : Count(collection, sql);
+  };
+  const int total = count(std::nullopt, QStringLiteral("Select Inventory.* From Inventory"));
   if (total == 0) {
     lines << QStringLiteral("Total DVDs: 0.");
     return lines;
   }
   lines << QStringLiteral("Total DVDs: ") + QString::number(total);
   lines << QStringLiteral("- Total ") + StatusText(Loaned) + QStringLiteral(": ") +
-               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(Loaned))));
-  lines << QStringLiteral("- Total Overdue: ") +
-               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(Loaned)) +
-                                                     QStringLiteral(" And ") + SqlText(today) +
-                                                     QStringLiteral(" > Inventory.DueDate")));
+               QString::number(count(Loaned, kTitlesOfStatus + SqlText(qint32(Loaned))));
+  lines << QStringLiteral("- Total Overdue: ") + QString::number(OverdueCount(collection, today));
   lines << QStringLiteral("- Total ") + StatusText(InStock) + QStringLiteral(": ") +
-               QString::number(Count(collection, kTitlesOfStatus + SqlText(qint32(InStock))));
+               QString::number(count(InStock, kTitlesOfStatus + SqlText(qint32(InStock))));
   lines << QString() << QStringLiteral("*** Break Down ***") << QString();
 
   Borrowers borrowers(collection);
   ShortDateTexts dates;
   lines << QStringLiteral("-- DVDs Overdue --");
-  AddList(collection, lines, DVDQuery::Where(LentClause(today, " >")),
+  AddList(collection, lines, DVDQuery::Where(LentClause(collection, today, " >")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, true, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(Loaned) + QStringLiteral("--");
-  AddList(collection, lines, DVDQuery::Where(LentClause(today, " <=")),
+  AddList(collection, lines, DVDQuery::Where(LentClause(collection, today, " <=")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, false, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
   // Only the titles: most of a large collection is in stock, and reading each row's dates would
   // cost more than the whole list.
+  if (std::optional<QStringList> titles = TitlesInTitleOrder(collection, qint32(InStock))) {
+    lines << (titles->isEmpty() ? QStringList{QStringLiteral("None.")} : *titles);
+    return lines;
+  }
   RecordsetPtr inStock = OpenRecords(
       DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
       collection.Db());
@@ -138,6 +147,8 @@ int OverdueCount(Collection& collection, const QDate& today) {
 }
 
 QStringList InventoryTitles(Collection& collection) {
+  if (std::optional<QStringList> ordered = TitlesInTitleOrder(collection, std::nullopt))
+    return *ordered;
   QStringList titles;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle From Inventory Order By Inventory.DVDTitle"),

@@ -5,7 +5,7 @@ namespace {
 
 class NoChooser final : public FileChooser {
  public:
-  QString OpenFile(const QString&, const QString&) override { return {}; }
+  QString OpenFile(const QString&, const QString&, const QString&) override { return {}; }
   QString SaveFile(const QString&, const QString&, const QString&) override { return {}; }
 };
 

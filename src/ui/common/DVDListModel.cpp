@@ -120,8 +120,12 @@ void DVDListModel::SetStatusCellStyle(StatusCellStyle style) {
 }
 
 void DVDListModel::LoadFromQuery(const DVDQuery& query) {
+  // Taken before the rows are read: any write after it shows in the mark.
+  const InventoryMark mark =
+      query.IsWholeList() ? CurrentInventoryMark(collection_) : InventoryMark();
   std::vector<qint64> ids = query.Ids(collection_);
   beginResetModel();
+  loadMark_ = mark;
   ids_ = std::move(ids);
   wholeList_ = query.IsWholeList();
   order_.resize(ids_.size());
@@ -201,8 +205,113 @@ int DVDListModel::FindTitle(const QString& title) const {
   return -1;
 }
 
+namespace {
+
+// The rank of each text in the list's collation order; texts the collator finds equal (differing
+// only in letter case) share a rank.
+std::vector<int> RankTexts(const std::vector<QString>& texts) {
+  // Dictionary order without regard to letter case, accents next to their base letters, the same
+  // whatever the process locale.
+  QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  collator.setNumericMode(false);
+  collator.setIgnorePunctuation(false);
+  std::vector<QCollatorSortKey> keys;
+  keys.reserve(texts.size());
+  for (const QString& text : texts) keys.push_back(collator.sortKey(text));
+  std::vector<int> byKey(texts.size());
+  std::iota(byKey.begin(), byKey.end(), 0);
+  std::sort(byKey.begin(), byKey.end(),
+            [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+  std::vector<int> rankOfText(texts.size());
+  int rank = 0;
+  for (size_t i = 0; i < byKey.size(); ++i) {
+    if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0) ++rank;
+    rankOfText[size_t(byKey[i])] = rank;
+  }
+  return rankOfText;
+}
+
+}  // namespace
+
+std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
+  // The runs are read from the file's order: they fit the rows only while the rows are that
+  // order as it still stands.
+  if (!(CurrentInventoryMark(collection_) == loadMark_)) return {};
+  std::vector<LoanRun> runs;
+  if (!ReadLoanRuns(collection_, runs)) return {};
+  size_t total = 0;
+  for (const LoanRun& run : runs) total += size_t(run.count);
+  if (total != ids_.size()) return {};
+
+  const QDate today = seams::Today();
+  ShortDateTexts dates;
+  QHash<QString, int> distinct;
+  std::vector<QString> texts;
+  auto textIndex = [&](const QString& text) {
+    auto it = distinct.constFind(text);
+    if (it == distinct.constEnd()) {
+      it = distinct.insert(text, int(texts.size()));
+      texts.push_back(text);
+    }
+    return *it;
+  };
+  // Each run's cells from one DVD of it, read with the same rules as a shown row.
+  std::unordered_map<qint64, size_t> runOf;
+  std::vector<qint64> samples;
+  for (size_t r = 0; r < runs.size(); ++r) {
+    runOf.emplace(runs[r].dvd, r);
+    samples.push_back(runs[r].dvd);
+  }
+  std::vector<int> runText(runs.size(), -1);
+  std::vector<bool> runLent(runs.size(), false);
+  ReadDVDsById(collection_, samples, {field}, [&](qint64 id, const DVDRecord& dvd) {
+    const auto at = runOf.find(id);
+    if (at == runOf.end()) return;
+    const DVDRowState state = RowState(dvd, today);
+    runText[at->second] = textIndex(ListCellText(dvd, field, state, statusStyle_, dates));
+    runLent[at->second] = state.lent;
+  });
+  if (std::find(runText.begin(), runText.end(), -1) != runText.end()) return {};
+
+  std::vector<int> textOf(ids_.size(), -1);
+  size_t first = 0;
+  for (size_t r = 0; r < runs.size(); ++r) {
+    const size_t end = first + size_t(runs[r].count);
+    if (field == DVDField::DueDate && runLent[r]) {
+      // A lent DVD's own loan date decides whether its due date shows.
+      const std::vector<qint64> run(ids_.begin() + qsizetype(first), ids_.begin() + qsizetype(end));
+      std::unordered_map<qint64, size_t> position;
+      for (size_t p = first; p < end; ++p) position.emplace(ids_[p], p);
+      ReadDVDsById(collection_, run, {field}, [&](qint64 id, const DVDRecord& dvd) {
+        const auto at = position.find(id);
+        if (at == position.end()) return;
+        textOf[at->second] =
+            textIndex(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
+      });
+    } else {
+      std::fill(textOf.begin() + qsizetype(first), textOf.begin() + qsizetype(end), runText[r]);
+    }
+    first = end;
+  }
+  if (std::find(textOf.begin(), textOf.end(), -1) != textOf.end()) return {};
+  const std::vector<int> rankOfText = RankTexts(texts);
+  std::vector<int> ranks(ids_.size());
+  for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
+  return ranks;
+}
+
 std::vector<int> DVDListModel::KeptRanks(int column) const {
   if (!wholeList_) return {};
+  const DVDField field = ShownFields()[size_t(column)];
+  if (field == DVDField::Status || field == DVDField::DueDate) {
+    try {
+      return LoanRanks(field);
+    } catch (const DatabaseError& error) {
+      ErrorFunctions::LogError(error.Description());
+      return {};
+    }
+  }
   // Only the groups of equal texts are taken from the file: the sort keeps each group in the
   // load order, as it does for texts read.
   const Positions positions(ids_);
@@ -211,7 +320,7 @@ std::vector<int> DVDListModel::KeptRanks(int column) const {
   int rank = -1;
   bool read = false;
   try {
-    read = ReadSortedIds(collection_, ShownFields()[size_t(column)], [&](qint64 id, bool sameText) {
+    read = ReadSortedIds(collection_, field, [&](qint64 id, bool sameText) {
       if (!sameText) ++rank;
       const int position = positions.Of(id);
       if (position < 0 || ranks[size_t(position)] >= 0) return;
@@ -257,26 +366,7 @@ std::vector<int> DVDListModel::Ranks(int column) const {
     if (text < 0) text = none;
   }
 
-  // Dictionary order without regard to letter case, accents next to their base letters, the same
-  // whatever the process locale.
-  QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(false);
-  collator.setIgnorePunctuation(false);
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(texts.size());
-  for (const QString& text : texts) keys.push_back(collator.sortKey(text));
-  std::vector<int> byKey(texts.size());
-  std::iota(byKey.begin(), byKey.end(), 0);
-  std::sort(byKey.begin(), byKey.end(),
-            [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-  // Texts the collator finds equal (differing only in letter case) share a rank.
-  std::vector<int> rankOfText(texts.size());
-  int rank = 0;
-  for (size_t i = 0; i < byKey.size(); ++i) {
-    if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0) ++rank;
-    rankOfText[size_t(byKey[i])] = rank;
-  }
+  const std::vector<int> rankOfText = RankTexts(texts);
   std::vector<int> ranks(ids_.size());
   for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
   return ranks;

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ChangeNotice.h"
 #include "inventory/DVDRecord.h"
 
 class Collection;
@@ -99,11 +100,15 @@ class DVDListModel : public QAbstractTableModel {
   // The same from the list's kept sort keys, when the rows are the whole list in its own order
   // and the column has them; empty otherwise.
   std::vector<int> KeptRanks(int column) const;
+  // The same for the status or due date column, from the runs of equal loan values in the list's
+  // own order; empty when the file has changed since the rows were read.
+  std::vector<int> LoanRanks(InventoryFunctions::DVDField field) const;
 
   std::vector<DVDListColumn> columns_;
-  std::vector<qint64> ids_;  // the DVDs' rowids in load order
-  std::vector<int> order_;   // shown row -> loaded row
-  bool wholeList_ = false;   // ids_ are every DVD in the list's own order
+  std::vector<qint64> ids_;      // the DVDs' rowids in load order
+  std::vector<int> order_;       // shown row -> loaded row
+  bool wholeList_ = false;       // ids_ are every DVD in the list's own order
+  Changes::TableMark loadMark_;  // where table Inventory stood when they were read
   // Blocks of shown rows read lately, the most recent first.
   mutable std::list<std::pair<int, Block>> blocks_;
   mutable std::unordered_map<int, std::list<std::pair<int, Block>>::iterator> blockOf_;

@@ -1,19 +1,18 @@
 #include "ui/main/BackupCommands.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <cerrno>
 
+#include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/DatabaseError.h"
 #include "app/ErrorFunctions.h"
 #include "inventory/DVDRecord.h"
 #include "seams/Clock.h"
+#include "seams/FileChooser.h"
 #include "seams/MessageBox.h"
 #include "ui/common/FormHelpers.h"
 #include "upkeep/CollectionBackups.h"
@@ -39,28 +38,6 @@ struct Busy {
   ~Busy() { QApplication::restoreOverrideCursor(); }
 };
 
-QString DocumentsFolder() {
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QFileInfo(documents).isDir() ? documents : QDir::homePath();
-}
-
-// The file the user picks in the desktop's file dialog; empty when the dialog was cancelled.
-QString ChooseFile(QWidget* window, QFileDialog::AcceptMode mode, const QString& caption,
-                   const QString& start) {
-  QFileDialog dialog(window, caption, start, kFilter);
-  dialog.setObjectName(mode == QFileDialog::AcceptSave ? QStringLiteral("BackUpDialog")
-                                                       : QStringLiteral("RestoreDialog"));
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                     : QFileDialog::ExistingFile);
-  if (mode == QFileDialog::AcceptSave) {
-    dialog.setDefaultSuffix(QStringLiteral("mdb"));
-    dialog.selectFile(QFileInfo(start).fileName());
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
-}
-
 // What the user can do about a copy that could not be written.
 QString Remedy(const DatabaseError& error) {
   const int number = error.From() == DatabaseError::Origin::System ? error.Number() : 0;
@@ -85,12 +62,11 @@ QString MadeText(const QDateTime& made) {
 
 }  // namespace
 
-void BackUp(Collection& collection, QWidget* window) {
+void BackUp(Collection& collection, QWidget*) {
   const QString name =
       QStringLiteral("ReelKeeper-%1.mdb").arg(seams::Today().toString(Qt::ISODate));
   const QString target =
-      ChooseFile(window, QFileDialog::AcceptSave, QStringLiteral("Back Up Collection"),
-                 QDir(DocumentsFolder()).filePath(name));
+      seams::CurrentFileChooser().SaveFile(QStringLiteral("Back Up Collection"), name, kFilter);
   if (target.isEmpty()) return;
   try {
     Busy busy(QStringLiteral("Backing up the collection..."));
@@ -110,11 +86,10 @@ void BackUp(Collection& collection, QWidget* window) {
   FormHelpers::MainMessage(QStringLiteral("Backup Complete: %1").arg(target));
 }
 
-void Restore(Collection& collection, QWidget* window) {
+void Restore(Collection& collection, QWidget*) {
   const QString folder = CollectionBackups::BackupFolder(collection);
   const QString backup =
-      ChooseFile(window, QFileDialog::AcceptOpen, QStringLiteral("Restore Collection"),
-                 QFileInfo(folder).isDir() ? folder : DocumentsFolder());
+      seams::CurrentFileChooser().OpenFile(QStringLiteral("Restore Collection"), kFilter, folder);
   if (backup.isEmpty()) return;
   CollectionBackups::Contents contents;
   {

@@ -9,15 +9,16 @@
 #include <QPageSize>
 #include <QWidget>
 
+#include "app/Collection.h"
 #include "exchange/CalendarFeed.h"
 #include "exchange/CollectionExport.h"
 #include "exchange/CsvFormat.h"
-#include "exchange/ExchangeFile.h"
 #include "exchange/TextDecoding.h"
 #include "exchange/VCard.h"
 #include "seams/Clock.h"
 #include "seams/FileChooser.h"
 #include "seams/MessageBox.h"
+#include "ui/common/ExportSaving.h"
 #include "ui/common/FormHelpers.h"
 #include "ui/dialogs/ImportFrm.h"
 #include "ui/main/ReelKeeperFrm.h"
@@ -76,23 +77,10 @@ std::optional<CsvFormat::Table> ReadTable(QWidget* window, const QString& path) 
   return std::move(read.table);
 }
 
-void NotSaved(const QString& path, const QString& what, const QString& failure) {
-  seams::ShowMessage(QStringLiteral("The %1 could not be saved as \"%2\":").arg(what, path) +
-                         kLineEnd + failure + kLineEnd + kLineEnd +
-                         QStringLiteral("Choose another folder, or make room on the disk, then "
-                                        "try again."),
-                     QStringLiteral("Not Saved"), seams::MsgIcon::Exclamation);
-}
-
 // Saves an export; the outcome in the status bar, a failure in a message box.
 void Save(const QString& path, const QByteArray& bytes, const QString& what) {
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const QString failure = ExchangeFile::Save(path, bytes);
-  QGuiApplication::restoreOverrideCursor();
-  if (failure.isEmpty()) {
+  if (ExportSaving::Save(path, bytes, what)) {
     FormHelpers::MainMessage(QStringLiteral("The %1 were saved as \"%2\".").arg(what, path));
-  } else {
-    NotSaved(path, what, failure);
   }
 }
 
@@ -108,7 +96,7 @@ bool EndsWith(const QString& path, const char* suffix) {
 
 void ImportDVDs(Collection& collection, QWidget* window) {
   const QString path =
-      seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter);
+      seams::CurrentFileChooser().OpenFile(QStringLiteral("Import DVDs"), kCsvFilter, {});
   if (path.isEmpty()) return;
   const std::optional<CsvFormat::Table> table = ReadTable(window, path);
   if (!table) return;
@@ -120,7 +108,7 @@ void ImportDVDs(Collection& collection, QWidget* window) {
 void ImportBorrowers(Collection& collection, QWidget* window) {
   const QString path = seams::CurrentFileChooser().OpenFile(
       QStringLiteral("Import Borrowers"),
-      QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"));
+      QStringLiteral("Address books and tables (*.vcf *.vcard *.csv *.txt);;All files (*)"), {});
   if (path.isEmpty()) return;
   ImportFrm dialog(collection, ImportFrm::Kind::Borrowers, window);
   QFile file(path);
@@ -200,7 +188,7 @@ void ExportCalendar(Collection& collection, QWidget*) {
                               QStringLiteral("Calendar files (*.ics)"));
   if (path.isEmpty()) return;
   if (const QString failure = CalendarFeed::Write(collection, path); !failure.isEmpty()) {
-    NotSaved(path, QStringLiteral("due dates"), failure);
+    ExportSaving::NotSaved(path, QStringLiteral("due dates"), failure);
     return;
   }
   const seams::MsgAnswer keep = seams::ShowMessage(

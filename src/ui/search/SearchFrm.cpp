@@ -137,6 +137,7 @@ SearchFrm::SearchFrm(Collection& collection, QWidget* parent)
   // The list takes Enter for itself (the main window edits with it); here it searches, as Enter
   // does everywhere else in the dialog.
   connect(results_, &DVDListView::EnterPressed, this, &SearchFrm::Search);
+  AddExportAction();
 
   messBar_ = new QStatusBar(this);
   messBar_->setObjectName(QStringLiteral("MessBar"));

@@ -12,6 +12,7 @@ class Collection;
 
 class DialogChrome;
 class DVDListView;
+class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -55,6 +56,8 @@ class SearchFrm final : public QDialog {
   void GoToDVD();
   // Empties the five criteria; results, matching and conjunction stay.
   void Clear();
+  // Saves the results, in the list's order, as a CSV file the user picks.
+  void ExportResults();
 
   // Shows a text (a hover hint) in the status bar.
   Q_INVOKABLE void Message(const QString& text);
@@ -77,6 +80,8 @@ class SearchFrm final : public QDialog {
   void LoadChoices(QComboBox* box, InventoryFunctions::DVDField field);
   // The search's own line in the status bar, which hover hints never overwrite.
   void ShowState(const QString& text);
+  // "Export Results...": the results list's context menu (Menu key, Shift+F10) and a shortcut.
+  void AddExportAction();
   // Runs the work; a failure of the database engine is reported and the dialog stays usable.
   bool Reported(const QString& message, const std::function<void()>& work);
 
@@ -95,6 +100,7 @@ class SearchFrm final : public QDialog {
   QStatusBar* messBar_ = nullptr;
   QLabel* state_ = nullptr;
   QTimer* tagTimer_ = nullptr;
+  QAction* exportResults_ = nullptr;
   bool loaded_ = false;
   bool unloaded_ = false;
 };
