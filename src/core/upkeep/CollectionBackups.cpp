@@ -26,14 +26,29 @@ QDate DayOf(const QString& copy) {
 }
 
 // An automatic copy of a file that is not the open collection, read without changing it.
-QString CopyOfFile(const QString& file, int keep, const QString& collection) {
+QString CopyOfFile(const QString& file, int keep, const QString& collection,
+                   const Progress& progress = {}) {
   DatabaseHandle db = Database::OpenReadOnly(file);
   struct Close {
     DatabaseHandle& db;
     ~Close() { db->CloseUntouched(); }
   } close{db};
-  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection);
+  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection, progress);
 }
+
+// Work past the point where stopping would leave less than before goes on whatever the answer.
+Progress Unstoppable(const Progress& progress) {
+  if (!progress) return {};
+  return [progress](qint64 done, qint64 total) {
+    progress(done, total);
+    return true;
+  };
+}
+
+// A restore's bar: the check and the copy of the backup, then the copy of the collection as it
+// was to the Backups folder (opening the restored file again takes little).
+constexpr qint64 kWhole = 1000;
+constexpr qint64 kSwap = 800;
 
 }  // namespace
 
@@ -61,8 +76,8 @@ QString BackupFolder() { return DatabaseBackup::BackupFolder(CollectionPath()); 
 
 QString KeptAsidePath() { return CollectionPath() + QStringLiteral(".before-restore"); }
 
-void BackUpTo(const QString& target) {
-  DatabaseBackup::BackUp(DatabaseFunctions::GetDatabase(), target);
+void BackUpTo(const QString& target, const Progress& progress) {
+  DatabaseBackup::BackUp(DatabaseFunctions::GetDatabase(), target, progress);
 }
 
 QString BackUpAutomatically(const DatabaseHandle& given, const QString& path) {
@@ -80,16 +95,20 @@ QString BackUpAtExit() {
   return BackUpAutomatically();
 }
 
-Contents Inspect(const QString& backup) { return DatabaseBackup::Inspect(backup); }
+Contents Inspect(const QString& backup, const Progress& progress) {
+  return DatabaseBackup::Inspect(backup, progress);
+}
 
-std::optional<DatabaseError> Restore(const QString& backup) {
+bool Stopped(const DatabaseError& error) { return DatabaseBackup::IsStopped(error); }
+
+std::optional<DatabaseError> Restore(const QString& backup, const Progress& progress) {
   const QString path = CollectionPath();
   // No connection of ours may go on reading the file that is set aside.
   DatabaseMaintenance::StopBeforeReplacing();
   DatabaseFunctions::CloseDatabase();
   std::optional<DatabaseError> failure;
   try {
-    DatabaseBackup::Restore(backup, path);
+    DatabaseBackup::Restore(backup, path, DatabaseBackup::Stretch(progress, 0, kSwap, kWhole));
   } catch (const DatabaseError& error) {
     failure = error;
   }
@@ -98,10 +117,13 @@ std::optional<DatabaseError> Restore(const QString& backup) {
     // A second restore would replace the ".before-restore" file; the Backups folder keeps the
     // collection as it was before each. Made from the file set aside, so that a backup that is
     // refused pushes no older copy out.
-    ErrorFunctions::CarryOn(QStringLiteral("The collection as it was before the restore could not "
-                                           "be copied to the Backups folder."),
-                            ErrorFunctions::Report::LogOnly,
-                            [&] { CopyOfFile(KeptAsidePath(), KeptCount(), path); });
+    ErrorFunctions::CarryOn(
+        QStringLiteral("The collection as it was before the restore could not "
+                       "be copied to the Backups folder."),
+        ErrorFunctions::Report::LogOnly, [&] {
+          CopyOfFile(KeptAsidePath(), KeptCount(), path,
+                     DatabaseBackup::Stretch(Unstoppable(progress), kSwap, kWhole - kSwap, kWhole));
+        });
   }
   return failure;
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "app/BackupContents.h"
@@ -18,6 +19,10 @@ namespace CollectionBackups {
 constexpr int kDefaultKept = 7;
 constexpr int kMostKept = 99;
 int KeptCount();
+
+// Told now and then how far a long copy or check has come (done out of total); false asks it to
+// stop.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
 void SetKeptCount(int count);
 
 // The open collection's file, and the folder of its automatic copies beside it.
@@ -25,8 +30,9 @@ QString CollectionPath();
 QString BackupFolder();
 
 // Writes a consistent copy of the open collection to target while the program goes on; the
-// target is never a partial copy. Throws DatabaseError.
-void BackUpTo(const QString& target);
+// target is never a partial copy; stopped through progress, it leaves target as it was. Throws
+// DatabaseError.
+void BackUpTo(const QString& target, const Progress& progress = {});
 
 // An automatic copy of the collection (the open one, or the file at path when none is open, such
 // as a damaged file found at start) in the Backups folder, keeping the newest KeptCount() copies.
@@ -37,7 +43,7 @@ QString BackUpAutomatically(const DatabaseHandle& db = {}, const QString& path =
 QString BackUpAtExit();
 
 using Contents = BackupContents;
-Contents Inspect(const QString& backup);
+Contents Inspect(const QString& backup, const Progress& progress = {});
 
 // Where the collection as it was is kept by a restore.
 QString KeptAsidePath();
@@ -47,6 +53,10 @@ QString KeptAsidePath();
 // and every view is told to read everything again. A backup that is not usable is refused and
 // nothing changes. Returns the failure when nothing was restored (the collection is then as it
 // was, and open again); throws DatabaseError only when the collection cannot be opened again.
-std::optional<DatabaseError> Restore(const QString& backup);
+// Progress may stop the restore until the backup is copied (the failure then is Stopped); what
+// follows runs to its end.
+std::optional<DatabaseError> Restore(const QString& backup, const Progress& progress = {});
+// The failure of work that progress stopped.
+bool Stopped(const DatabaseError& error);
 
 }  // namespace CollectionBackups
