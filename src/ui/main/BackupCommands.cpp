@@ -141,8 +141,10 @@ void Restore(QWidget* window) {
   const QString question =
       QStringLiteral("Restore the backup '%1'?").arg(backup) + kCrLf + kCrLf +
       QStringLiteral("Made: %1").arg(MadeText(contents.made)) + kCrLf +
-      QStringLiteral("DVDs: %1 (on loan: %2)").arg(contents.dvds).arg(contents.loansOut) + kCrLf +
-      QStringLiteral("Borrowers: %1").arg(contents.borrowers) + kCrLf + kCrLf +
+      QStringLiteral("DVDs: %1 (on loan: %2)")
+          .arg(QLocale().toString(contents.dvds), QLocale().toString(contents.loansOut)) +
+      kCrLf + QStringLiteral("Borrowers: %1").arg(QLocale().toString(contents.borrowers)) + kCrLf +
+      kCrLf +
       QStringLiteral("It takes the place of your collection, which is kept as '%1'.")
           .arg(CollectionBackups::KeptAsidePath());
   if (seams::ShowMessage(question, QStringLiteral("Restore?"), seams::MsgIcon::Question,
