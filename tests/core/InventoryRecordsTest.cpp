@@ -65,6 +65,19 @@ TEST_F(InventoryRecordsTest, ListOrderKeptWithoutSortKeysIsMadeAnewAndSortsLikeT
   EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));  // equal keys by rowid
 }
 
+TEST_F(InventoryRecordsTest, BarCodeKeysAddedToAnOlderListOrderFollowOtherProgramsWrites) {
+  db.AddDvd("Heat", {}, 0, {}, "2000-01-01", "2000-01-01", "12-3");
+  EXPECT_TRUE(IsDVD("123"));  // its keys kept
+  testsupport::Sqlite3Shell(db.Path(),
+                            "DROP INDEX ListOrderBarCode; ALTER TABLE ListOrder DROP BarCodeKey;");
+  CreateListOrderTable(db.Db());
+  EXPECT_EQ(TitleOfBarCode("123"), "Heat");
+  testsupport::Sqlite3Shell(db.Path(), "UPDATE Inventory SET DVDTitle = 'Alien', BarCode = 'x9'");
+  EXPECT_FALSE(IsDVD("123"));
+  EXPECT_EQ(TitleOfBarCode("X9"), "Alien");
+  EXPECT_FALSE(FindDVD("Heat"));
+}
+
 TEST_F(InventoryRecordsTest, ListColumnsFollowShowInListInTheTablesOrder) {
   auto captions = [] {
     QStringList texts;

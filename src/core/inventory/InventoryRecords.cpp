@@ -15,12 +15,10 @@
 namespace InventoryFunctions {
 namespace {
 
-const QString kWholeRowOfTitle =
-    QStringLiteral("Select Inventory.* From Inventory Where Inventory.DVDTitle = ");
+const QString kWholeRowOf = QStringLiteral("Select Inventory.* From Inventory Where ");
 const QString kWholeTable = QStringLiteral("Select Inventory.* From Inventory");
-const QString kLoanStateOfTitle = QStringLiteral(
-    "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where "
-    "Inventory.DVDTitle = ");
+const QString kLoanStateOf = QStringLiteral(
+    "Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory Where ");
 
 RecordsetPtr Open(const QString& sql) { return OpenRecords(sql, InventoryDatabase()); }
 
@@ -159,7 +157,7 @@ void ReadAllDVDs(const std::vector<DVDField>& wanted,
 }
 
 std::optional<DVDRecord> FindDVD(const QString& title) {
-  RecordsetPtr records = Open(kWholeRowOfTitle + SqlText(title));
+  RecordsetPtr records = Open(kWholeRowOf + TitleCondition(title));
   std::optional<DVDRecord> found;
   // The first matching row is current right after opening; counting the matches first would
   // read the whole table once more.
@@ -197,9 +195,7 @@ namespace {
 RecordsetPtr OpenByBarCode(const QString& barCode) {
   const QString key = ScanForm(barCode);
   return Open(QStringLiteral("Select Inventory.DVDTitle, Inventory.BarCode From Inventory Where ") +
-              (key.isEmpty() ? QStringLiteral("0")
-                             : QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") + SqlText(key) +
-                                   QStringLiteral(" Collate NoCase")));
+              (key.isEmpty() ? QStringLiteral("0") : BarCodeCondition(key)));
 }
 
 }  // namespace
@@ -220,7 +216,7 @@ std::optional<QString> TitleOfBarCode(const QString& barCode) {
 }
 
 std::optional<LoanState> FindLoanState(const QString& title) {
-  RecordsetPtr records = Open(kLoanStateOfTitle + SqlText(title));
+  RecordsetPtr records = Open(kLoanStateOf + TitleCondition(title));
   std::optional<LoanState> state;
   if (!NoRecords(records)) {
     state =

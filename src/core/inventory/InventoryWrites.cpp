@@ -7,6 +7,7 @@
 #include "data/Recordset.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
+#include "inventory/ListOrder.h"
 #include "inventory/LoanJournal.h"
 #include "phonebook/CustomerRecords.h"
 #include "seams/Clock.h"
@@ -15,8 +16,7 @@ namespace InventoryFunctions {
 namespace {
 
 const QString kWholeTable = QStringLiteral("Select Inventory.* From Inventory");
-const QString kWholeRowOfTitle =
-    QStringLiteral("Select Inventory.* From Inventory Where Inventory.DVDTitle = ");
+const QString kWholeRowOf = QStringLiteral("Select Inventory.* From Inventory Where ");
 
 // One write: its transaction, and the change it announces once that has committed.
 class Write {
@@ -65,7 +65,7 @@ void WriteCatalogueFields(Recordset& records, const DVDRecord& dvd) {
 // Whether the title look-up (letter case ignored) finds any DVD but the one being edited, the
 // first titled `editedTitle`.
 bool TitleTakenByAnother(const QString& title, const QString& editedTitle) {
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  RecordsetPtr records = OpenRecords(kWholeRowOf + TitleCondition(title), InventoryDatabase());
   int found = 0;
   bool editedFound = false;
   for (; !records->Eof() && found < 2; records->MoveNext()) {
@@ -90,7 +90,7 @@ DVDOutcome Lend(const QString& title, const CustomerFunctions::Customer& borrowe
   if (borrower.name.isEmpty()) return DVDOutcome::NameMissing;
   if (dueDate < outDate) return DVDOutcome::DueBeforeOut;
   Write write;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  RecordsetPtr records = OpenRecords(kWholeRowOf + TitleCondition(title), InventoryDatabase());
   if (NoRecords(records) || MovedSince(*records, seen)) {
     const bool gone = NoRecords(records);
     CloseRecords(records);
@@ -150,7 +150,7 @@ DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
   }
   const std::optional<DVDRecord> before = FindDVD(title);
   if (!before) return DVDOutcome::Gone;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  RecordsetPtr records = OpenRecords(kWholeRowOf + TitleCondition(title), InventoryDatabase());
   records->Edit();
   WriteCatalogueFields(*records, dvd);
   CloseRecords(records);
@@ -166,7 +166,7 @@ DVDOutcome UpdateDVD(const QString& title, const DVDRecord& typed) {
 
 DVDOutcome DeleteDVD(const QString& title) {
   Write write;
-  RecordsetPtr records = OpenRecords(kWholeRowOfTitle + SqlText(title), InventoryDatabase());
+  RecordsetPtr records = OpenRecords(kWholeRowOf + TitleCondition(title), InventoryDatabase());
   const bool found = !NoRecords(records);
   for (; !records->Eof(); records->MoveNext()) records->Delete();
   CloseRecords(records);
@@ -193,8 +193,8 @@ DVDOutcome ReturnDVD(const QString& title, const std::optional<LoanSeen>& seen) 
   Write write;
   RecordsetPtr records = OpenRecords(
       QStringLiteral("Select Inventory.DVDTitle, Inventory.Status, Inventory.Name From Inventory "
-                     "Where Inventory.DVDTitle = ") +
-          SqlText(title),
+                     "Where ") +
+          TitleCondition(title),
       InventoryDatabase());
   const bool found = !NoRecords(records);
   if (found && MovedSince(*records, seen)) {

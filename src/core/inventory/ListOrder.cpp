@@ -10,6 +10,7 @@
 #include "data/Database.h"
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
+#include "data/Recordset.h"
 #include "data/Statement.h"
 #include "inventory/InventoryFunctions.h"
 
@@ -26,6 +27,13 @@ const QString kShownIndex = QStringLiteral(
     "CREATE INDEX IF NOT EXISTS ListOrderShown ON ListOrder (Status DESC, DueDate, TitleKey)");
 const QString kTitleIndex =
     QStringLiteral("CREATE INDEX IF NOT EXISTS ListOrderTitle ON ListOrder (TitleKey)");
+// Only DVDs with a bar code are indexed: many collections have none.
+const QString kBarCodeIndex = QStringLiteral(
+    "CREATE INDEX IF NOT EXISTS ListOrderBarCode ON ListOrder (BarCodeKey) "
+    "WHERE BarCodeKey IS NOT NULL");
+// A bar code as a scan gives it, in the form the title key takes; none for a code without a
+// letter or digit, which no scan finds.
+const QString kBarCodeKey = QStringLiteral("NoCaseKey(NullIf(AsciiAlnum(Inventory.BarCode), ''))");
 
 // The columns a sort by header click is read from: a key of the cell's text in the list's sort
 // order, kept for the text columns the stock list shows (any other column's texts are read and
@@ -46,6 +54,7 @@ QString SortIndex(const SortColumn& column) {
 }
 
 void CreateSortIndexes(Database& db) {
+  db.ExecuteRaw(kBarCodeIndex, kSource);
   for (const SortColumn& column : kSortColumns) {
     db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2)")
                       .arg(SortIndex(column), QLatin1String(column.key)),
@@ -57,14 +66,14 @@ void CreateSortIndexes(Database& db) {
 QString PlaceColumns() {
   QString columns = QStringLiteral("DVD, Status, DueDate, TitleKey");
   for (const SortColumn& column : kSortColumns) columns += u", "_qs + QLatin1String(column.key);
-  return columns;
+  return columns + QStringLiteral(", BarCodeKey");
 }
 QString PlaceValues() {
   QString values = QStringLiteral(
       "Inventory.rowid, Inventory.Status, Inventory.DueDate, NoCaseKey(Inventory.DVDTitle)");
   for (const SortColumn& column : kSortColumns)
     values += QStringLiteral(", ListSortKey(Inventory.%1)").arg(QLatin1String(column.source));
-  return values;
+  return values + u", "_qs + kBarCodeKey;
 }
 
 const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
@@ -174,9 +183,20 @@ void CreateListOrderTable(const DatabaseHandle& db) {
   for (const SortColumn& column : kSortColumns)
     keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListOrder (DVD INTEGER PRIMARY KEY, "
-                                "Status INTEGER, DueDate DATE, TitleKey BLOB%1)")
+                                "Status INTEGER, DueDate DATE, TitleKey BLOB%1, BarCodeKey BLOB)")
                      .arg(keys),
                  kSource);
+  // A table kept before the bar codes were gains their keys alone, which costs a fraction of
+  // working out the sort keys again.
+  if (!HasColumn(*db, QStringLiteral("BarCodeKey"))) {
+    Transaction transaction(db);
+    db->ExecuteRaw(QStringLiteral("ALTER TABLE ListOrder ADD COLUMN BarCodeKey BLOB"), kSource);
+    db->ExecuteRaw(QStringLiteral("UPDATE ListOrder SET BarCodeKey = (SELECT %1 FROM Inventory "
+                                  "WHERE Inventory.rowid = ListOrder.DVD)")
+                       .arg(kBarCodeKey),
+                   kSource);
+    transaction.Commit();
+  }
   db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
                  kSource);
   db->ExecuteRaw(kShownIndex, kSource);
@@ -210,6 +230,7 @@ void RebuildListOrder(const DatabaseHandle& db) {
   // Indexes made after the rows are sorted once instead of growing row by row.
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
+  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderBarCode"), kSource);
   for (const SortColumn& column : kSortColumns)
     db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + SortIndex(column), kSource);
   db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
@@ -379,6 +400,29 @@ std::optional<int> CountOfStatus(std::optional<qint32> status) {
       db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1"), kSource);
   count.Bind(1, *status);
   return int(count.Number());
+}
+
+QString TitleCondition(const QString& title) {
+  // Equal keys are equal titles: the same rows as the comparison, in rowid order too, as SQLite
+  // walks a rowid In list in order.
+  if (MakeCurrent(InventoryDatabase())) {
+    return QStringLiteral(
+               "Inventory.rowid In (Select DVD From ListOrder Where TitleKey = "
+               "NoCaseKey(%1))")
+        .arg(SqlText(title));
+  }
+  return QStringLiteral("Inventory.DVDTitle = ") + SqlText(title);
+}
+
+QString BarCodeCondition(const QString& scanned) {
+  if (MakeCurrent(InventoryDatabase())) {
+    return QStringLiteral(
+               "Inventory.rowid In (Select DVD From ListOrder Where BarCodeKey = "
+               "NoCaseKey(%1))")
+        .arg(SqlText(scanned));
+  }
+  return QStringLiteral("AsciiAlnum(Inventory.BarCode) = ") + SqlText(scanned) +
+         QStringLiteral(" Collate NoCase");
 }
 
 std::optional<QString> OfStatusClause(qint32 status) {

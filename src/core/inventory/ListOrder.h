@@ -57,6 +57,12 @@ std::optional<int> CountOfStatus(std::optional<qint32> status);
 // A clause that keeps the DVDs of a status, for narrowing a statement on Inventory to them
 // through the index; nothing when it cannot be brought up to date.
 std::optional<QString> OfStatusClause(qint32 status);
+// A condition on Inventory that keeps the DVDs titled `title` (letter case ignored, accents
+// kept), asked of the index when it can be brought up to date, compared row by row otherwise.
+QString TitleCondition(const QString& title);
+// The same for the DVDs whose bar code, as a scan gives it, is `scanned` (letter case ignored;
+// never empty).
+QString BarCodeCondition(const QString& scanned);
 
 struct LoanRun {
   qint64 dvd = 0;
