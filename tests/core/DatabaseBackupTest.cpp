@@ -127,6 +127,35 @@ TEST_F(BackupTest, FilesThatAreNotUsableBackupsAreRefusedAndChangeNothing) {
   EXPECT_EQ(QDir(db_.Folder()).entryList({"*.partial", "*-journal"}, QDir::Files), QStringList());
 }
 
+// Cancel during the check interrupts the engine's statement and reads as stopped, not as
+// damage; Cancel at the copy's last slice, the latest it is heard, still changes nothing.
+TEST_F(BackupTest, StoppedCheckOrRestoreChangesNothing) {
+  db_.Db()->ExecuteRaw(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO "
+      "Inventory (DVDTitle, Description) SELECT 'Title ' || i, printf('%.600c', 'x') FROM n");
+  const QString backup = BackUpThenChange();
+  int reports = 0;
+  auto stopAt = [&reports](int last) {
+    reports = 0;
+    return [&reports, last](qint64, qint64) { return ++reports < last; };
+  };
+  const DatabaseBackup::BackupInfo info = DatabaseBackup::Inspect(backup, stopAt(2));
+  EXPECT_TRUE(info.cancelled && !info.usable && info.problem.isEmpty());
+
+  DatabaseBackup::Restore(backup, InFolder("Scratch.mdb"), stopAt(1000000));
+  const int all = reports;
+  const QByteArray collection = Checksum(db_.Path());
+  try {
+    DatabaseBackup::Restore(backup, db_.Path(), stopAt(all));
+    ADD_FAILURE() << "not stopped";
+  } catch (const DatabaseError& error) {
+    EXPECT_TRUE(DatabaseBackup::IsStopped(error));
+  }
+  EXPECT_EQ(reports, all);
+  EXPECT_EQ(Checksum(db_.Path()), collection);
+  EXPECT_EQ(QDir(db_.Folder()).entryList({"*.partial", "*.before-restore"}), QStringList());
+}
+
 class RestoreKilledTest : public BackupTest, public ::testing::WithParamInterface<RestoreStep> {};
 
 // Killed at any moment, a restore leaves the old collection or the restored one, whole.

@@ -1,6 +1,7 @@
 // The collection menu's Back Up and Restore, driven through the real window.
 // What a copy and a restore do to the files is the engine's (DatabaseBackupTest).
 #include <QFileInfo>
+#include <QPushButton>
 
 #include "DialogDriver.h"
 #include "ReelKeeperFrmFixture.h"
@@ -77,6 +78,31 @@ TEST_F(BackupCommandsTest, AFileNotOfTheProgramIsRefusedUntouched) {
   EXPECT_EQ(testsupport::Checksum(other), foreign);
   EXPECT_FALSE(QFileInfo::exists(db.Path() + ".before-restore"));
   EXPECT_EQ(ListTitles(), QStringList{"Heat"});
+}
+
+// Cancel pressed as soon as the check's bar is made, before it is shown: the user is asked
+// nothing and nothing changes.
+TEST_F(BackupCommandsTest, CancelDuringTheCheckChangesNothing) {
+  db.AddDvd("Heat");
+  Load();
+  const QString copy = db.Folder() + "/Copy.mdb";
+  Choose("BackUp", copy);
+  struct PressCancel final : QObject {
+    bool eventFilter(QObject* bar, QEvent* event) override {
+      if (event->type() == QEvent::WindowTitleChange && bar->objectName() == "BackupProgress") {
+        bar->findChild<QPushButton*>()->click();
+      }
+      return false;
+    }
+  } press;
+  qApp->installEventFilter(&press);
+  const QByteArray collection = testsupport::Checksum(db.Path());
+  Choose("Restore", copy);
+  qApp->removeEventFilter(&press);
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_EQ(StatusBarText(), "Cancelled: nothing was restored.");
+  EXPECT_EQ(testsupport::Checksum(db.Path()), collection);
+  EXPECT_FALSE(QFileInfo::exists(db.Path() + ".before-restore"));
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 // show it need not see the engine that reads it.
 struct BackupContents {
   bool usable = false;
-  QString problem;  // when not usable: why, naming the file
+  bool cancelled = false;  // the user stopped the check: nothing is known
+  QString problem;         // when not usable: why, naming the file
   qint64 dvds = 0;
   qint64 borrowers = 0;
   qint64 loansOut = 0;

@@ -27,14 +27,29 @@ QDate DayOf(const QString& copy) {
 }
 
 // An automatic copy of a file that is not the open collection, read without changing it.
-QString CopyOfFile(const QString& file, int keep, const QString& collection) {
+QString CopyOfFile(const QString& file, int keep, const QString& collection,
+                   const Progress& progress = {}) {
   DatabaseHandle db = Database::OpenReadOnly(file);
   struct Close {
     DatabaseHandle& db;
     ~Close() { db->CloseUntouched(); }
   } close{db};
-  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection);
+  return DatabaseBackup::BackUpAutomatically(db, keep, Now(), collection, progress);
 }
+
+// Work past the point where stopping would leave less than before goes on whatever the answer.
+Progress Unstoppable(const Progress& progress) {
+  if (!progress) return {};
+  return [progress](qint64 done, qint64 total) {
+    progress(done, total);
+    return true;
+  };
+}
+
+// A restore's bar: the check and the copy of the backup, then the copy of the collection as it
+// was to the Backups folder (opening the restored file again takes little).
+constexpr qint64 kWhole = 1000;
+constexpr qint64 kSwap = 800;
 
 }  // namespace
 
@@ -63,8 +78,8 @@ QString KeptAsidePath(Collection& collection) {
   return CollectionPath(collection) + QStringLiteral(".before-restore");
 }
 
-void BackUpTo(Collection& collection, const QString& target) {
-  DatabaseBackup::BackUp(collection.Db(), target);
+void BackUpTo(Collection& collection, const QString& target, const Progress& progress) {
+  DatabaseBackup::BackUp(collection.Db(), target, progress);
 }
 
 QString BackUpAutomatically(Collection& collection) {
@@ -83,16 +98,21 @@ QString BackUpAtExit(Collection& collection) {
   return BackUpAutomatically(collection);
 }
 
-Contents Inspect(const QString& backup) { return DatabaseBackup::Inspect(backup); }
+Contents Inspect(const QString& backup, const Progress& progress) {
+  return DatabaseBackup::Inspect(backup, progress);
+}
 
-std::optional<DatabaseError> Restore(Collection& collection, const QString& backup) {
+bool Stopped(const DatabaseError& error) { return DatabaseBackup::IsStopped(error); }
+
+std::optional<DatabaseError> Restore(Collection& collection, const QString& backup,
+                                     const Progress& progress) {
   const QString path = CollectionPath(collection);
   // No connection of ours may go on reading the file that is set aside.
   DatabaseMaintenance::StopBeforeReplacing();
   DatabaseMaintenance::Close(collection);
   std::optional<DatabaseError> failure;
   try {
-    DatabaseBackup::Restore(backup, path);
+    DatabaseBackup::Restore(backup, path, DatabaseBackup::Stretch(progress, 0, kSwap, kWhole));
   } catch (const DatabaseError& error) {
     failure = error;
   }
@@ -101,11 +121,13 @@ std::optional<DatabaseError> Restore(Collection& collection, const QString& back
     // A second restore would replace the ".before-restore" file; the Backups folder keeps the
     // collection as it was before each. Made from the file set aside, so that a backup that is
     // refused pushes no older copy out.
-    ErrorFunctions::CarryOn(QStringLiteral("The collection as it was before the restore could not "
-                                           "be copied to the Backups folder."),
-                            ErrorFunctions::Report::LogOnly, [&] {
-                              CopyOfFile(KeptAsidePath(collection), KeptCount(collection), path);
-                            });
+    ErrorFunctions::CarryOn(
+        QStringLiteral("The collection as it was before the restore could not "
+                       "be copied to the Backups folder."),
+        ErrorFunctions::Report::LogOnly, [&] {
+          CopyOfFile(KeptAsidePath(collection), KeptCount(collection), path,
+                     DatabaseBackup::Stretch(Unstoppable(progress), kSwap, kWhole - kSwap, kWhole));
+        });
   }
   return failure;
 }

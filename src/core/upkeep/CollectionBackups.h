@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "app/BackupContents.h"
@@ -20,6 +21,10 @@ namespace CollectionBackups {
 constexpr int kDefaultKept = 7;
 constexpr int kMostKept = 99;
 int KeptCount(Collection& collection);
+
+// Told now and then how far a long copy or check has come (done out of total); false asks it to
+// stop.
+using Progress = std::function<bool(qint64 done, qint64 total)>;
 void SetKeptCount(Collection& collection, int count);
 
 // The open collection's file, and the folder of its automatic copies beside it.
@@ -27,8 +32,9 @@ QString CollectionPath(Collection& collection);
 QString BackupFolder(Collection& collection);
 
 // Writes a consistent copy of the open collection to target while the program goes on; the
-// target is never a partial copy. Throws DatabaseError.
-void BackUpTo(Collection& collection, const QString& target);
+// target is never a partial copy; stopped through progress, it leaves target as it was. Throws
+// DatabaseError.
+void BackUpTo(Collection& collection, const QString& target, const Progress& progress = {});
 
 // An automatic copy of the collection (its open database, or its file when none is open, such as
 // a damaged file found at start) in the Backups folder, keeping the newest KeptCount() copies.
@@ -39,7 +45,7 @@ QString BackUpAutomatically(Collection& collection);
 QString BackUpAtExit(Collection& collection);
 
 using Contents = BackupContents;
-Contents Inspect(const QString& backup);
+Contents Inspect(const QString& backup, const Progress& progress = {});
 
 // Where the collection as it was is kept by a restore.
 QString KeptAsidePath(Collection& collection);
@@ -48,7 +54,11 @@ QString KeptAsidePath(Collection& collection);
 // the Backups folder as well), replaced and opened again in the same collection, and every view is
 // told to read everything again. A backup that is not usable is refused and nothing changes.
 // Returns the failure when nothing was restored (the collection is then as it was, and open again);
-// throws DatabaseError only when the collection cannot be opened again.
-std::optional<DatabaseError> Restore(Collection& collection, const QString& backup);
+// throws DatabaseError only when the collection cannot be opened again. Progress may stop the
+// restore until the backup is copied (the failure then is Stopped); what follows runs to its end.
+std::optional<DatabaseError> Restore(Collection& collection, const QString& backup,
+                                     const Progress& progress = {});
+// The failure of work that progress stopped.
+bool Stopped(const DatabaseError& error);
 
 }  // namespace CollectionBackups

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -211,14 +212,13 @@ void ImportFrm::Replan() {
                               : ImportWrites::PlanBorrowers(collection_, rows_, duplicates);
   QGuiApplication::restoreOverrideCursor();
   const int there = plan_.updates + plan_.skips;
+  const QLocale locale;
   summaryLbl_->setText(
       QStringLiteral("%1 new %2; %3 already in the collection (%4); %5 %6 that cannot be used.")
-          .arg(plan_.adds)
-          .arg(Noun(plan_.adds))
-          .arg(there)
-          .arg(plan_.updates > 0 ? QStringLiteral("to be updated") : QStringLiteral("skipped"))
-          .arg(plan_.unusable)
-          .arg(plan_.unusable == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
+          .arg(locale.toString(plan_.adds), Noun(plan_.adds), locale.toString(there),
+               plan_.updates > 0 ? QStringLiteral("to be updated") : QStringLiteral("skipped"),
+               locale.toString(plan_.unusable),
+               plan_.unusable == 1 ? QStringLiteral("row") : QStringLiteral("rows")));
   summaryLbl_->setAccessibleName(summaryLbl_->text());
   QStringList reasons;
   for (const ImportPlan::PlannedRow& row : plan_.rows) {
@@ -270,9 +270,9 @@ void ImportFrm::Import() {
       break;
   }
   Imported = true;
+  const QLocale locale;
   FormHelpers::MainMessage(QStringLiteral("Imported: %1 new, %2 updated, %3 skipped.")
-                               .arg(result.added)
-                               .arg(result.updated)
-                               .arg(result.skipped));
+                               .arg(locale.toString(result.added), locale.toString(result.updated),
+                                    locale.toString(result.skipped)));
   accept();
 }
