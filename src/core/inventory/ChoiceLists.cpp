@@ -10,6 +10,7 @@
 #include "data/DatabaseFunctions.h"
 #include "data/JetDialect.h"
 #include "data/Statement.h"
+#include "inventory/DerivedRows.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 
@@ -68,52 +69,19 @@ QString KeyValues() {
   return values;
 }
 
-const QStringList kTriggers = {QStringLiteral("ChoiceStaleOnInsert"),
-                               QStringLiteral("ChoiceStaleOnUpdate"),
-                               QStringLiteral("ChoiceStaleOnDelete")};
-
-bool InSchema(Database& db, const QString& type, const QString& name) {
-  Statement found = db.PrepareRaw(
-      QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "
-                     "COLLATE BINARY"),
-      kSource);
-  found.BindText(1, type);
-  found.BindText(2, name);
-  return found.Number() > 0;
+const DerivedRows::Kind& Keys() {
+  static const DerivedRows::Kind kind{QStringLiteral("ChoiceKeys"),
+                                      QStringLiteral("ChoiceStale"),
+                                      KeyColumns(),
+                                      KeyValues(),
+                                      kSource,
+                                      &RebuildChoiceKeys};
+  return kind;
 }
 
-// Brings the keys up to date with the rows written since the last read. False when they cannot
-// be (a file that may not be written): the caller then groups Inventory itself.
-bool MakeCurrent(const DatabaseHandle& db) {
-  if (db->QueryNumber(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ChoiceStale)"), kSource) == 0)
-    return true;
-  if (db->IsReadOnly()) return false;
-  try {
-    // Many rows written at once (another program's import): all keys are worked out anew, which
-    // costs less than finding each row.
-    const qint64 stale =
-        db->QueryNumber(QStringLiteral("SELECT count(*) FROM ChoiceStale"), kSource);
-    if (stale > 10000 &&
-        stale > db->QueryNumber(QStringLiteral("SELECT count(*) FROM ChoiceKeys"), kSource) / 8) {
-      RebuildChoiceKeys(db);
-      return true;
-    }
-    Transaction transaction(db);
-    db->ExecuteRaw(
-        QStringLiteral("DELETE FROM ChoiceKeys WHERE DVD IN (SELECT DVD FROM ChoiceStale)"),
-        kSource);
-    db->ExecuteRaw(QStringLiteral("INSERT INTO ChoiceKeys (%1) SELECT %2 FROM Inventory "
-                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ChoiceStale)")
-                       .arg(KeyColumns(), KeyValues()),
-                   kSource);
-    db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceStale"), kSource);
-    transaction.Commit();
-    return true;
-  } catch (const DatabaseError&) {
-    // Busy or read-only for now: the lists are still read right, only more slowly.
-    return false;
-  }
-}
+// The keys brought up to date with the rows written since the last read; false when the caller
+// must group Inventory itself.
+bool MakeCurrent(const DatabaseHandle& db) { return DerivedRows::CatchUp(db, Keys()); }
 
 QByteArray KeyOf(const QString& text) {
   const QByteArray utf8 = text.toUtf8();
@@ -160,38 +128,17 @@ std::vector<Choice> GroupedValues(Collection& collection, DVDField field) {
 }  // namespace
 
 void CreateChoiceKeysTable(const DatabaseHandle& db) {
-  bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ChoiceKeys"));
-  for (const QString& trigger : kTriggers)
-    complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
+  bool complete = DerivedRows::KeptBefore(*db, Keys());
   QString keys;
   for (const KeyColumn& column : kColumns)
     keys += u", "_qs + QLatin1String(column.key) + u" BLOB"_qs;
   db->ExecuteRaw(
       QStringLiteral("CREATE TABLE IF NOT EXISTS ChoiceKeys (DVD INTEGER PRIMARY KEY%1)").arg(keys),
       kSource);
-  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ChoiceStale (DVD INTEGER PRIMARY KEY)"),
-                 kSource);
+  DerivedRows::KeepNotes(*db, Keys());
   CreateIndexes(*db);
-  // Plain SQL, so that other programs writing the file keep the notes too.
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnInsert AFTER INSERT ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
-                                "(new.rowid); END"),
-                 kSource);
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnUpdate AFTER UPDATE ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
-                                "(old.rowid); INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
-                                "(new.rowid); END"),
-                 kSource);
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ChoiceStaleOnDelete AFTER DELETE ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ChoiceStale (DVD) VALUES "
-                                "(old.rowid); END"),
-                 kSource);
   // A salvaged file keeps the triggers but not the keys.
-  complete =
-      complete && db->QueryNumber(QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM Inventory) OR "
-                                                 "EXISTS (SELECT 1 FROM ChoiceKeys) OR "
-                                                 "EXISTS (SELECT 1 FROM ChoiceStale)"),
-                                  kSource) != 0;
+  complete = complete && DerivedRows::HoldsRows(*db, Keys());
   if (!complete) RebuildChoiceKeys(db);
 }
 

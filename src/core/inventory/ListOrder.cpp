@@ -13,6 +13,7 @@
 #include "data/JetDialect.h"
 #include "data/Recordset.h"
 #include "data/Statement.h"
+#include "inventory/DerivedRows.h"
 #include "inventory/InventoryFunctions.h"
 
 namespace InventoryFunctions {
@@ -77,20 +78,6 @@ QString PlaceValues() {
   return values + u", "_qs + kBarCodeKey;
 }
 
-const QStringList kTriggers = {QStringLiteral("ListStaleOnInsert"),
-                               QStringLiteral("ListStaleOnUpdate"),
-                               QStringLiteral("ListStaleOnDelete")};
-
-bool InSchema(Database& db, const QString& type, const QString& name) {
-  Statement found = db.PrepareRaw(
-      QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "
-                     "COLLATE BINARY"),
-      kSource);
-  found.BindText(1, type);
-  found.BindText(2, name);
-  return found.Number() > 0;
-}
-
 bool HasColumn(Database& db, const QString& column) {
   Statement found = db.PrepareRaw(
       QStringLiteral("SELECT count(*) FROM pragma_table_info('ListOrder') WHERE name = ?1"),
@@ -99,36 +86,19 @@ bool HasColumn(Database& db, const QString& column) {
   return found.Number() > 0;
 }
 
-// Brings the kept places up to date with the rows written since the last read. False when they
-// cannot be (a file that may not be written): the caller then reads Inventory itself.
-bool MakeCurrent(const DatabaseHandle& db) {
-  if (db->QueryNumber(QStringLiteral("SELECT EXISTS (SELECT 1 FROM ListStale)"), kSource) == 0)
-    return true;
-  if (db->IsReadOnly()) return false;
-  try {
-    // Many rows written at once (another program's import): all places are worked out anew,
-    // which costs less than finding each one.
-    const qint64 stale = db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListStale"), kSource);
-    if (stale > 10000 &&
-        stale > db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource) / 8) {
-      RebuildListOrder(db);
-      return true;
-    }
-    Transaction transaction(db);
-    db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder WHERE DVD IN (SELECT DVD FROM ListStale)"),
-                   kSource);
-    db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (%1) SELECT %2 FROM Inventory "
-                                  "WHERE Inventory.rowid IN (SELECT DVD FROM ListStale)")
-                       .arg(PlaceColumns(), PlaceValues()),
-                   kSource);
-    db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
-    transaction.Commit();
-    return true;
-  } catch (const DatabaseError&) {
-    // Busy or read-only for now: the list is still read right, only more slowly.
-    return false;
-  }
+const DerivedRows::Kind& Places() {
+  static const DerivedRows::Kind kind{QStringLiteral("ListOrder"),
+                                      QStringLiteral("ListStale"),
+                                      PlaceColumns(),
+                                      PlaceValues(),
+                                      kSource,
+                                      &RebuildListOrder};
+  return kind;
 }
+
+// The kept places brought up to date with the rows written since the last read; false when the
+// caller must read Inventory itself.
+bool MakeCurrent(const DatabaseHandle& db) { return DerivedRows::CatchUp(db, Places()); }
 
 std::vector<qint64> Ids(Statement statement) {
   std::vector<qint64> ids;
@@ -169,11 +139,9 @@ bool SameFoldedStart(const QByteArray& key, const QByteArray& prefix) {
 }  // namespace
 
 void CreateListOrderTable(const DatabaseHandle& db) {
-  bool complete = InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder"));
-  for (const QString& trigger : kTriggers)
-    complete = complete && InSchema(*db, QStringLiteral("trigger"), trigger);
+  bool complete = DerivedRows::KeptBefore(*db, Places());
   // A table kept before the sort keys were is made anew.
-  if (InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder")) &&
+  if (DerivedRows::InSchema(*db, QStringLiteral("table"), QStringLiteral("ListOrder")) &&
       !HasColumn(*db, QLatin1String(kSortColumns[0].key))) {
     db->ExecuteRaw(QStringLiteral("DROP TABLE ListOrder"), kSource);
     complete = false;
@@ -198,31 +166,12 @@ void CreateListOrderTable(const DatabaseHandle& db) {
                    kSource);
     transaction.Commit();
   }
-  db->ExecuteRaw(QStringLiteral("CREATE TABLE IF NOT EXISTS ListStale (DVD INTEGER PRIMARY KEY)"),
-                 kSource);
+  DerivedRows::KeepNotes(*db, Places());
   db->ExecuteRaw(kShownIndex, kSource);
   db->ExecuteRaw(kTitleIndex, kSource);
   CreateSortIndexes(*db);
-  // Plain SQL, so that other programs writing the file keep the notes too.
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnInsert AFTER INSERT ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
-                                "(new.rowid); END"),
-                 kSource);
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnUpdate AFTER UPDATE ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
-                                "(old.rowid); INSERT OR IGNORE INTO ListStale (DVD) VALUES "
-                                "(new.rowid); END"),
-                 kSource);
-  db->ExecuteRaw(QStringLiteral("CREATE TRIGGER IF NOT EXISTS ListStaleOnDelete AFTER DELETE ON "
-                                "Inventory BEGIN INSERT OR IGNORE INTO ListStale (DVD) VALUES "
-                                "(old.rowid); END"),
-                 kSource);
   // A salvaged file keeps the triggers but not the places.
-  complete =
-      complete && db->QueryNumber(QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM Inventory) OR "
-                                                 "EXISTS (SELECT 1 FROM ListOrder) OR "
-                                                 "EXISTS (SELECT 1 FROM ListStale)"),
-                                  kSource) != 0;
+  complete = complete && DerivedRows::HoldsRows(*db, Places());
   if (!complete) RebuildListOrder(db);
 }
 
