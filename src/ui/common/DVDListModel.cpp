@@ -207,6 +207,25 @@ int DVDListModel::FindTitle(const QString& title) const {
 
 namespace {
 
+// The cells' texts, each kept once and numbered in the order first seen, so that a million cells
+// cost one collation key per distinct text.
+class DistinctTexts {
+ public:
+  int IndexOf(const QString& text) {
+    auto it = index_.constFind(text);
+    if (it == index_.constEnd()) {
+      it = index_.insert(text, int(texts_.size()));
+      texts_.push_back(text);
+    }
+    return *it;
+  }
+  const std::vector<QString>& All() const { return texts_; }
+
+ private:
+  QHash<QString, int> index_;
+  std::vector<QString> texts_;
+};
+
 // The rank of each text in the list's collation order; texts the collator finds equal (differing
 // only in letter case) share a rank.
 std::vector<int> RankTexts(const std::vector<QString>& texts) {
@@ -246,16 +265,7 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
 
   const QDate today = seams::Today();
   ShortDateTexts dates;
-  QHash<QString, int> distinct;
-  std::vector<QString> texts;
-  auto textIndex = [&](const QString& text) {
-    auto it = distinct.constFind(text);
-    if (it == distinct.constEnd()) {
-      it = distinct.insert(text, int(texts.size()));
-      texts.push_back(text);
-    }
-    return *it;
-  };
+  DistinctTexts texts;
   // Each run's cells from one DVD of it, read with the same rules as a shown row.
   std::unordered_map<qint64, size_t> runOf;
   std::vector<qint64> samples;
@@ -269,7 +279,7 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
     const auto at = runOf.find(id);
     if (at == runOf.end()) return;
     const DVDRowState state = RowState(dvd, today);
-    runText[at->second] = textIndex(ListCellText(dvd, field, state, statusStyle_, dates));
+    runText[at->second] = texts.IndexOf(ListCellText(dvd, field, state, statusStyle_, dates));
     runLent[at->second] = state.lent;
   });
   if (std::find(runText.begin(), runText.end(), -1) != runText.end()) return {};
@@ -287,7 +297,7 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
         const auto at = position.find(id);
         if (at == position.end()) return;
         textOf[at->second] =
-            textIndex(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
+            texts.IndexOf(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
       });
     } else {
       std::fill(textOf.begin() + qsizetype(first), textOf.begin() + qsizetype(end), runText[r]);
@@ -295,7 +305,7 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
     first = end;
   }
   if (std::find(textOf.begin(), textOf.end(), -1) != textOf.end()) return {};
-  const std::vector<int> rankOfText = RankTexts(texts);
+  const std::vector<int> rankOfText = RankTexts(texts.All());
   std::vector<int> ranks(ids_.size());
   for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
   return ranks;
@@ -344,29 +354,20 @@ std::vector<int> DVDListModel::Ranks(int column) const {
   const DVDField field = ShownFields()[size_t(column)];
   const QDate today = seams::Today();
   ShortDateTexts dates;
-  QHash<QString, int> distinct;
-  std::vector<QString> texts;
+  DistinctTexts texts;
   std::vector<int> textOf(ids_.size(), -1);
-  auto textIndex = [&](const QString& text) {
-    auto it = distinct.constFind(text);
-    if (it == distinct.constEnd()) {
-      it = distinct.insert(text, int(texts.size()));
-      texts.push_back(text);
-    }
-    return *it;
-  };
   ReadAllDVDs(collection_, {field}, [&](qint64 id, const DVDRecord& dvd) {
     const int position = positions.Of(id);
     if (position < 0) return;
     textOf[size_t(position)] =
-        textIndex(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
+        texts.IndexOf(ListCellText(dvd, field, RowState(dvd, today), statusStyle_, dates));
   });
-  const int none = textIndex(QString());  // a DVD gone since the list was read
+  const int none = texts.IndexOf(QString());  // a DVD gone since the list was read
   for (int& text : textOf) {
     if (text < 0) text = none;
   }
 
-  const std::vector<int> rankOfText = RankTexts(texts);
+  const std::vector<int> rankOfText = RankTexts(texts.All());
   std::vector<int> ranks(ids_.size());
   for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
   return ranks;
