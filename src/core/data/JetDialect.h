@@ -17,7 +17,7 @@ namespace JetDialect {
 // which dates are stored. Throws DatabaseError for a date literal that is not a valid date.
 QString TranslateSql(const QString& sql);
 
-// Installs the program's Like, AsciiAlnum (a bar code as scanned) and the Unicode-aware,
+// Installs the program's Like, LikeFold, AsciiAlnum (a bar code as scanned) and the Unicode-aware,
 // case-insensitive NOCASE collation on a connection. Every connection the program opens must have
 // them.
 void RegisterFunctions(sqlite3* db);
