@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
@@ -27,6 +26,7 @@
 #include "settings/SettingsManager.h"
 #include "ui/main/ReelKeeperFrm.h"
 #include "ui/report/DVDReportFrm.h"
+#include "ui/report/ReportView.h"
 
 namespace {
 
@@ -63,9 +63,8 @@ void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
     // is already up, empty, while the collection is read).
     std::function<void()> whenFilled = [&] {
       auto* report = qobject_cast<DVDReportFrm*>(QApplication::activeModalWidget());
-      auto* text =
-          report ? report->findChild<QPlainTextEdit*>(QStringLiteral("ReportTxt")) : nullptr;
-      if (!text || text->document()->isEmpty()) {
+      auto* text = report ? report->findChild<ReportView*>(QStringLiteral("ReportTxt")) : nullptr;
+      if (!text || text->Lines().size() < 2) {
         QTimer::singleShot(0, whenFilled);
         return;
       }
@@ -73,7 +72,7 @@ void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
       const double ms = double(timer.nsecsElapsed()) / 1e6;
       clicked += ms;
       state.SetIterationTime(ms / 1e3);
-      lines = text->blockCount();
+      lines = text->Lines().size();
       report->close();
     };
     QTimer::singleShot(0, whenFilled);

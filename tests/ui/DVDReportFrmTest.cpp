@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,6 +18,7 @@
 #include "ReelKeeperFrmFixture.h"
 #include "seams/Printer.h"
 #include "settings/SettingsManager.h"
+#include "ui/report/ReportView.h"
 
 using seams::MsgAnswer;
 
@@ -360,9 +360,9 @@ TEST_F(DVDReportFrmTest, ANoteTypedIntoTheReportIsPrintedAndTheWidestLineShows) 
   window.AddLine(QString(50, u'W'));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  auto* text = Part<ReportView>("ReportTxt");
   EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
-  text->moveCursor(QTextCursor::End);
+  QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
   QTest::keyClicks(text, "Ask Ann");
   Press("PrintButton");
   ASSERT_EQ(printer.jobs.size(), 1);
@@ -376,7 +376,7 @@ TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
   const QRect moved(window.geometry().topLeft() + QPoint(40, 30), QSize(520, 360));
   window.setGeometry(moved);
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.geometry() == moved; }));
-  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  auto* text = Part<ReportView>("ReportTxt");
   EXPECT_EQ(text->geometry(), QRect(0, 0, 520, 360 - Part("CloseButton")->height()));
   EXPECT_EQ(Part("CloseButton")->geometry().bottomRight(), QPoint(519, 359));
   // Escape closes it from wherever the focus is.
@@ -407,7 +407,7 @@ TEST_F(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) 
     QString shownText;
     WhenOpen<DVDReportFrm> reading([&](DVDReportFrm& shown) {
       EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
-      shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+      shownText = shown.findChild<ReportView*>("ReportTxt")->Text();
       shown.close();
     });
     EXPECT_EQ(frm->CheckOverdues(), yes);
