@@ -3,6 +3,8 @@
 // with pdftotext.
 #include "ui/report/DVDReportFrm.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
@@ -367,6 +369,49 @@ TEST_F(DVDReportFrmTest, ANoteTypedIntoTheReportIsPrintedAndTheWidestLineShows) 
   Press("PrintButton");
   ASSERT_EQ(printer.jobs.size(), 1);
   EXPECT_EQ(PageTexts(printer.jobs[0]), QStringList{"Hello " + QString(50, u'W') + " Ask Ann"});
+}
+
+// The text box is a plain text box over its lines: the caret crosses line ends, Shift selects,
+// copies with line feeds, typing, Enter and Backspace edit, the page keys turn pages, and a screen
+// reader reads the text, its lines and the caret by offset.
+TEST(ReportViewTest, KeysMoveSelectEditAndAScreenReaderReadsTheText) {
+  using Place = ReportView::Place;
+  ReportView view;
+  view.resize(300, 200);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SetLines({"ab", "cd", ""});
+  for (int i = 0; i < 3; ++i) QTest::keyClick(&view, Qt::Key_Right);
+  EXPECT_EQ(view.Caret(), (Place{1, 0}));
+  QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "cd\n");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  QTest::keyClicks(&view, "x");
+  QTest::keyClick(&view, Qt::Key_Return);
+  QTest::keyClicks(&view, "y");
+  EXPECT_EQ(view.Lines(), QStringList({"ab", "x", "y"}));
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(view.Text(), "ab\nx");
+
+  QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&view)->textInterface();
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->text(0, read->characterCount()), "ab\nx");
+  EXPECT_EQ(read->cursorPosition(), 4);
+  int start = 0;
+  int end = 0;
+  EXPECT_EQ(read->textAtOffset(1, QAccessible::LineBoundary, &start, &end), "ab");
+  EXPECT_EQ(read->textAfterOffset(1, QAccessible::LineBoundary, &start, &end), "x");
+  EXPECT_EQ(std::make_pair(start, end), std::make_pair(3, 4));
+
+  view.SetLines(QStringList(1000, QStringLiteral("line")));
+  QTest::keyClick(&view, Qt::Key_PageDown);
+  EXPECT_GT(view.Caret().line, 5);
+  EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->pageStep());
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(view.Caret(), (Place{999, 4}));
+  EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
 }
 
 TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
