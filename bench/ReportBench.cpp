@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
@@ -120,6 +121,39 @@ void BM_PrintInventory(benchmark::State& state) {
   seams::SetPrinter(nullptr);
 }
 BENCHMARK(BM_PrintInventory)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Print Inventory with the whole collection, from the click to the progress window on screen
+// (then cancelled): how long the window sits still before it shows that it is working.
+void BM_PrintInventoryClickToProgress(benchmark::State& state) {
+  CountingPrinter printer;
+  seams::SetPrinter(&printer);
+  DVDReportFrm report(bench::Opened());
+  report.show();
+  double shownAfter = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    std::function<void()> whenShown = [&] {
+      auto* progress = report.findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+      if (!progress || !progress->isVisible()) {
+        QTimer::singleShot(1, whenShown);
+        return;
+      }
+      const double ms = double(timer.nsecsElapsed()) / 1e6;
+      shownAfter += ms;
+      state.SetIterationTime(ms / 1e3);
+      progress->cancel();
+    };
+    QTimer::singleShot(0, whenShown);
+    timer.start();
+    report.PrintInventory();
+  }
+  state.counters["shown_after_ms"] = shownAfter / double(state.iterations());
+  seams::SetPrinter(nullptr);
+}
+BENCHMARK(BM_PrintInventoryClickToProgress)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The check a start runs before the window is shown.
 void BM_CheckOverdues(benchmark::State& state) {

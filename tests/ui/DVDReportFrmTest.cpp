@@ -20,6 +20,7 @@
 #include "ReelKeeperFrmFixture.h"
 #include "seams/Printer.h"
 #include "settings/SettingsManager.h"
+#include "ui/report/ReportPages.h"
 #include "ui/report/ReportView.h"
 
 using seams::MsgAnswer;

@@ -206,18 +206,16 @@ void DVDReportFrm::PrintReport() {
   // What the window shows, with any note the user added to it.
   ShowText();
   const QString shown = reportTxt_->Lines().join(kLineEnd);
-  Print(QStringLiteral("DVD Status Report"), QStringLiteral("report"),
-        ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize(collection_)));
+  ReportPrinting::Print(
+      this, QStringLiteral("DVD Status Report"), QStringLiteral("report"),
+      ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize(collection_)));
 }
 
 void DVDReportFrm::PrintInventory() {
-  const QStringList titles = InventoryFunctions::InventoryTitles(collection_);
-  if (titles.isEmpty()) return;
-  Print(QStringLiteral("DVD Inventory Report"), QStringLiteral("inventory list"),
-        ReportPages::InventoryLines(titles));
-}
-
-void DVDReportFrm::Print(const QString& document, const QString& what,
-                         const std::vector<ReportPages::Line>& lines) {
-  ReportPrinting::Print(this, document, what, lines);
+  if (!InventoryFunctions::HasDVDs(collection_)) return;
+  // A million titles take seconds to read: the progress window is up first.
+  ReportPrinting::Print(
+      this, QStringLiteral("DVD Inventory Report"), QStringLiteral("inventory list"), [this] {
+        return ReportPages::InventoryLines(InventoryFunctions::InventoryTitles(collection_));
+      });
 }

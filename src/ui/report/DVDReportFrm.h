@@ -3,9 +3,6 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
-#include <vector>
-
-#include "ui/report/ReportPages.h"
 
 class Collection;
 
@@ -58,10 +55,6 @@ class DVDReportFrm final : public QDialog {
   void ShowText();
   // Widens the window to the widest line of the text, as far as the screen allows.
   void FitToText();
-  // Prints the lines as `document` ("DVD Status Report", "DVD Inventory Report"), which the user
-  // knows as `what` ("report", "inventory list").
-  void Print(const QString& document, const QString& what,
-             const std::vector<ReportPages::Line>& lines);
 
   ReportView* reportTxt_ = nullptr;
   QPushButton* closeButton_ = nullptr;
