@@ -381,6 +381,8 @@ TEST(ReportViewTest, KeysMoveSelectEditAndAScreenReaderReadsTheText) {
   view.resize(300, 200);
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SetLines({"a\r\nb\rc\nd"});
+  EXPECT_EQ(view.Lines(), QStringList({"a", "b", "c", "d"}));
   view.SetLines({"ab", "cd", ""});
   for (int i = 0; i < 3; ++i) QTest::keyClick(&view, Qt::Key_Right);
   EXPECT_EQ(view.Caret(), (Place{1, 0}));

@@ -47,6 +47,23 @@ ReportView::ReportView(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void ReportView::SetLines(QStringList lines) {
   if (lines.isEmpty()) lines << QString();
+  // A break inside a line (a title written by another program) starts a new line, CR LF counting
+  // as one break.
+  auto broken = [](const QString& line) {
+    return std::any_of(line.begin(), line.end(), [](QChar c) { return c == u'\n' || c == u'\r'; });
+  };
+  if (std::any_of(lines.cbegin(), lines.cend(), broken)) {
+    QStringList split;
+    for (QString& line : lines) {
+      if (!broken(line)) {
+        split << std::move(line);
+        continue;
+      }
+      line.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+      split << line.split(u'\n');
+    }
+    lines = std::move(split);
+  }
   lines_ = std::move(lines);
   starts_.clear();
   caret_ = anchor_ = {};
