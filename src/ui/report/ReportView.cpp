@@ -290,7 +290,7 @@ void ReportView::Remove(Place from, Place to) {
   if (to < from) std::swap(from, to);
   if (from == to) return;
   const qint64 at = Offset(from);
-  const qint64 removed = Offset(to) - at;
+  const QString removed = QAccessible::isActive() ? TextBetween(from, to) : QString();
   if (from.line == to.line) {
     lines_[from.line].remove(from.column, to.column - from.column);
   } else {
@@ -300,7 +300,7 @@ void ReportView::Remove(Place from, Place to) {
   caret_ = anchor_ = from;
   Edited(from.line, from.line);
   if (QAccessible::isActive()) {
-    QAccessibleTextRemoveEvent gone(this, int(at), QString(int(removed), u' '));
+    QAccessibleTextRemoveEvent gone(this, int(at), removed);
     QAccessible::updateAccessibility(&gone);
     Announce();
   }
