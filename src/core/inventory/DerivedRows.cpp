@@ -25,16 +25,25 @@ constexpr qint64 kIndexWeight = 2;
 
 class Steps {
  public:
-  Steps(qint64 dvds, size_t indexes) : total_(dvds * 2 + qint64(indexes) * dvds / kIndexWeight) {
-    if (shownIn) shownIn->Begin(dvds);
+  Steps(const DatabaseHandle& db, const QString& source, size_t indexes) {
+    // Told first from the highest rowid, which costs nothing, so that a bar can show before the
+    // rows are counted (a pass over the whole table).
+    if (shownIn) {
+      shownIn->Begin(
+          db->QueryNumber(QStringLiteral("SELECT coalesce(max(rowid), 0) FROM Inventory"), source));
+    }
+    dvds_ = db->QueryNumber(QStringLiteral("SELECT count(*) FROM Inventory"), source);
+    total_ = dvds_ * 2 + qint64(indexes) * dvds_ / kIndexWeight;
   }
+  qint64 Dvds() const { return dvds_; }
   void Advance(qint64 units) {
     done_ += units;
     if (shownIn && !shownIn->Advance(std::min(done_, total_), total_)) throw Stopped{};
   }
 
  private:
-  qint64 total_;
+  qint64 dvds_ = 0;
+  qint64 total_ = 0;
   qint64 done_ = 0;
 };
 
@@ -131,9 +140,8 @@ void MakeReady(const DatabaseHandle& db, const Kind& kind, bool kept) {
 
 void Rebuild(const DatabaseHandle& db, const Kind& kind, const std::vector<Index>& indexes) {
   Transaction transaction(db);
-  const qint64 dvds =
-      db->QueryNumber(QStringLiteral("SELECT count(*) FROM Inventory"), kind.source);
-  Steps steps(dvds, indexes.size());
+  Steps steps(db, kind.source, indexes.size());
+  const qint64 dvds = steps.Dvds();
   for (const Index& index : indexes)
     db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + index.name, kind.source);
   db->ExecuteRaw(u"DELETE FROM "_qs + kind.table, kind.source);

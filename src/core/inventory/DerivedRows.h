@@ -27,7 +27,7 @@ struct Kind {
 class RebuildProgress {
  public:
   virtual ~RebuildProgress() = default;
-  // A rebuild over `dvds` DVDs starts.
+  // A rebuild over about `dvds` DVDs starts.
   virtual void Begin(qint64 dvds) = 0;
   // `done` of `total` is worked out. False stops the rebuild: it throws Stopped, and its
   // transaction leaves the file as it was.
