@@ -1,19 +1,15 @@
 #include "upkeep/DatabaseMaintenance.h"
 
-#include <utility>
-
 #include "app/ChangeNotice.h"
 #include "app/Collection.h"
 #include "app/Constants.h"
 #include "app/ErrorFunctions.h"
 #include "data/DatabaseFunctions.h"
 #include "inventory/ChoiceLists.h"
-#include "inventory/DerivedRows.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/ListOrder.h"
 #include "phonebook/CustomerFunctions.h"
 #include "seams/MessageBox.h"
-#include "seams/ProgressSink.h"
 #include "settings/SettingsManager.h"
 #include "upkeep/CollectionBackups.h"
 
@@ -47,31 +43,6 @@ bool BackedUpOrAgreed(Collection& collection, CleanUpResult& result) {
                seams::MsgAnswer::No) == seams::MsgAnswer::Yes;
   }
 }
-
-// The rebuilds after a clean-up, told in the clean-up's own progress texts. They cannot be
-// stopped: the cleaned file's kept rows may name DVDs that are gone.
-class RebuildTexts final : public DerivedRows::RebuildProgress {
- public:
-  explicit RebuildTexts(seams::ProgressSink* sink) : sink_(sink) {
-    DerivedRows::ShowRebuildsIn(sink ? this : nullptr);
-  }
-  ~RebuildTexts() override { DerivedRows::ShowRebuildsIn(nullptr); }
-  RebuildTexts(const RebuildTexts&) = delete;
-  RebuildTexts& operator=(const RebuildTexts&) = delete;
-  void Begin(qint64) override { shown_ = -1; }
-  bool Advance(qint64 done, qint64 total) override {
-    const int percent = total > 0 ? int(done * 100 / total) : 0;
-    if (percent != std::exchange(shown_, percent)) {
-      sink_->Progress(
-          QStringLiteral("Preparing the collection for fast sorting... %1%").arg(percent));
-    }
-    return true;
-  }
-
- private:
-  seams::ProgressSink* sink_;
-  int shown_ = -1;
-};
 
 }  // namespace
 
@@ -121,7 +92,6 @@ CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progr
   } catch (const DatabaseError& error) {
     result.failure = error;
   }
-  RebuildTexts texts(progress);
   Open(collection, result.path);
   // A salvaged file may keep places of rows that are gone; they are worked out afresh before
   // anyone reads the list again.
