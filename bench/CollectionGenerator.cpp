@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/DatabaseFunctions.h"
+#include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/InventoryRecords.h"
 #include "inventory/ListOrder.h"
@@ -226,8 +227,10 @@ void GenerateCollection(const QString& path, const CollectionSize& size, QDate t
     addPast.Run();
   }
 
-  // The list's index as the program keeps it once it has read the collection.
+  // The list's index and the choice lists' keys as the program keeps them once it has read the
+  // collection (the triggers noted every row written above).
   InventoryFunctions::RebuildListOrder(db);
+  ChoiceLists::RebuildChoiceKeys(db);
   transaction.Commit();
   db->Execute(QStringLiteral("PRAGMA synchronous=FULL"));
   db->Close();

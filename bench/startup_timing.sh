@@ -8,13 +8,18 @@
 # high-water mark once it has gone quiet after the window showed (what it reads ahead included).
 # The floor is an empty collection's start plus the stock sqlite3 shell reading every Inventory
 # row of the same file. RK_A11Y=1 runs every start with the accessibility bridge on, under a
-# private AT-SPI bus.
+# private AT-SPI bus. RK_OLDER=1 times instead the first start of an older file (the program's
+# derived tables dropped with the stock shell, as a file from before them, or one another program
+# changed, has none): each of three starts gets a fresh copy, and the table gives when the
+# preparing bar showed, when the window showed, and the peak memory.
 set -euo pipefail
 build="${1:-build}"
 shift || true
 sizes=("$@")
 ((${#sizes[@]})) || sizes=(1000 10000 100000 1000000)
 runs=5
+older="${RK_OLDER:-0}"
+((older)) && runs=3
 bin="$build/bin"
 for f in reelkeeper libreelkeeper_scanner.so rk_generate; do
   [ -e "$bin/$f" ] || { echo "missing $bin/$f (build first)" >&2; exit 2; }
@@ -30,7 +35,7 @@ now_ms() { date +%s%3N; }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
-# One start: prints "wall_ms peak_kB".
+# One start: prints "wall_ms peak_kB bar_ms" (bar_ms: when the preparing bar showed, or -).
 one_start() {
   local err="$work/err" start end pid
   : >"$err"
@@ -58,18 +63,32 @@ one_start() {
   local peak
   peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
   kill -KILL "$pid"; wait "$pid" 2>/dev/null || true
-  echo "$((end - start)) $peak"
+  local bar
+  bar=$(sed -n 's/.*preparing bar shown after \([0-9]*\) ms.*/\1/p' "$err")
+  echo "$((end - start)) $peak ${bar:--}"
 }
 
 # Median start and peak memory over the runs for the file now in the program folder.
 measure() {
-  one_start >/dev/null  # warms the page cache, as any start after the first finds it
-  local walls=() peaks=() w p
+  # Warms the page cache, as any start after the first finds it; an older file's copy does that.
+  ((older)) || one_start >/dev/null
+  local walls=() peaks=() bars=() w p b
   for _ in $(seq "$runs"); do
-    read -r w p < <(one_start)
-    walls+=("$w"); peaks+=("$p")
+    ((older)) && cp "$work/older.mdb" "$work/prog/ReelKeeper.mdb"
+    read -r w p b < <(one_start)
+    walls+=("$w"); peaks+=("$p"); bars+=("$b")
   done
-  echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${peaks[@]}" | median)"
+  echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${peaks[@]}" | median)" \
+    "$(printf '%s\n' "${bars[@]}" | median)"
+}
+
+# The file in the program folder as a program from before the derived tables left it.
+make_older() {
+  sqlite3 "$work/prog/ReelKeeper.mdb" "$(for t in ListStale ChoiceStale; do
+      for e in Insert Update Delete; do echo "DROP TRIGGER IF EXISTS ${t}On$e;"; done
+    done) DROP TABLE IF EXISTS ListOrder; DROP TABLE IF EXISTS ListStale;
+    DROP TABLE IF EXISTS ChoiceKeys; DROP TABLE IF EXISTS ChoiceStale; VACUUM;"
+  mv "$work/prog/ReelKeeper.mdb" "$work/older.mdb"
 }
 
 shell_read() {
@@ -82,7 +101,27 @@ shell_read() {
   printf '%s\n' "${times[@]}" | median
 }
 
+main_older() {
+  echo "| DVDs | preparing bar shown | start to shown window | peak memory |"
+  echo "|---|---|---|---|"
+  for dvds in "${sizes[@]}"; do
+    rm -f "$work/prog/ReelKeeper.mdb"
+    made="RK_COLLECTION_$dvds"
+    if [ -n "${!made:-}" ]; then
+      cp "${!made}" "$work/prog/ReelKeeper.mdb"
+    else
+      "$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$dvds" >/dev/null
+    fi
+    make_older
+    read -r ms kb bar < <(measure)
+    awk -v d="$dvds" -v ms="$ms" -v kb="$kb" -v bar="$bar" \
+      'BEGIN { printf "| %\047d | %s | %.2f s | %d MB |\n", d,
+               bar == "-" ? "none" : sprintf("%.2f s", bar / 1000), ms / 1000, kb / 1024 }'
+  done
+}
+
 main() {
+  ((older)) && { main_older; return; }
   rm -f "$work/prog/ReelKeeper.mdb"  # the first start makes an empty file
   read -r empty_ms empty_kb < <(measure)
   echo "| DVDs | start to shown window | peak memory | floor: empty start + shell reading every row | start / floor |"
@@ -105,8 +144,8 @@ main() {
 
 if [ "${RK_A11Y:-0}" = 1 ]; then
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-  export -f main measure one_start shell_read median cpu_ticks now_ms
-  export work bin runs
+  export -f main main_older make_older measure one_start shell_read median cpu_ticks now_ms
+  export work bin runs older
   sizes_text="${sizes[*]}"
   # A private session bus with the accessibility bus launcher, as a desktop with a screen reader
   # has.

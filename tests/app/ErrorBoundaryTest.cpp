@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QProgressDialog>
 
 #include "ProgramFixture.h"
 
@@ -132,6 +133,24 @@ TEST_F(ProgramTest, FileHeldAtStartEndsTheStartOnNoAndIsLeftAsItWas) {
   EXPECT_EQ(asked.title, "ReelKeeper");
   EXPECT_EQ(testsupport::Checksum(Path()), before);
   EXPECT_EQ(Files(), QStringList{"ReelKeeper.mdb"});
+}
+
+// An older file's first start shows the preparing bar at once for a large collection (here told
+// by its highest rowid); Cancel ends the start with status 1 and leaves the file as it was.
+TEST_F(ProgramTest, CancelWhilePreparingAnOlderFileEndsTheStartAndLeavesItAsItWas) {
+  MakeCollection(2);
+  testsupport::Sqlite3Shell(Path(),
+                            "INSERT INTO Inventory (rowid, DVDTitle) VALUES (50000, 'Last');"
+                            "DROP TABLE ListOrder;");
+  const QByteArray before = testsupport::Checksum(Path());
+  QTimer cancel;  // runs while the bar lets events through
+  QObject::connect(&cancel, &QTimer::timeout, [] {
+    if (auto* bar = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()))
+      if (bar->objectName() == "PreparingProgress") bar->cancel();
+  });
+  cancel.start(0);
+  EXPECT_EQ(RunWhileShown([] {}), 1);
+  EXPECT_EQ(testsupport::Checksum(Path()), before);
 }
 
 }  // namespace

@@ -45,12 +45,14 @@ QString IndexOf(const KeyColumn& column) {
   return QStringLiteral("ChoiceKeysBy%1").arg(QLatin1String(column.source));
 }
 
-void CreateIndexes(Database& db) {
+std::vector<DerivedRows::Index> Indexes() {
+  std::vector<DerivedRows::Index> indexes;
   for (const KeyColumn& column : kColumns) {
-    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ChoiceKeys (%2)")
-                      .arg(IndexOf(column), QLatin1String(column.key)),
-                  kSource);
+    indexes.push_back({IndexOf(column), QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON "
+                                                       "ChoiceKeys (%2)")
+                                            .arg(IndexOf(column), QLatin1String(column.key))});
   }
+  return indexes;
 }
 
 // The columns and values of one ChoiceKeys row worked out from Inventory. An empty text, never
@@ -136,25 +138,12 @@ void CreateChoiceKeysTable(const DatabaseHandle& db) {
       QStringLiteral("CREATE TABLE IF NOT EXISTS ChoiceKeys (DVD INTEGER PRIMARY KEY%1)").arg(keys),
       kSource);
   DerivedRows::KeepNotes(*db, Keys());
-  CreateIndexes(*db);
+  for (const DerivedRows::Index& index : Indexes()) db->ExecuteRaw(index.create, kSource);
   // A salvaged file keeps the triggers but not the keys.
-  complete = complete && DerivedRows::HoldsRows(*db, Keys());
-  if (!complete) RebuildChoiceKeys(db);
+  DerivedRows::MakeReady(db, Keys(), complete && DerivedRows::HoldsRows(*db, Keys()));
 }
 
-void RebuildChoiceKeys(const DatabaseHandle& db) {
-  Transaction transaction(db);
-  // Indexes made after the rows are sorted once instead of growing row by row.
-  for (const KeyColumn& column : kColumns)
-    db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + IndexOf(column), kSource);
-  db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceKeys"), kSource);
-  db->ExecuteRaw(QStringLiteral("DELETE FROM ChoiceStale"), kSource);
-  db->ExecuteRaw(QStringLiteral("INSERT INTO ChoiceKeys (%1) SELECT %2 FROM Inventory")
-                     .arg(KeyColumns(), KeyValues()),
-                 kSource);
-  CreateIndexes(*db);
-  transaction.Commit();
-}
+void RebuildChoiceKeys(const DatabaseHandle& db) { DerivedRows::Rebuild(db, Keys(), Indexes()); }
 
 std::vector<Choice> ValuesAfter(Collection& collection, DVDField field, const QByteArray& after,
                                 int count) {

@@ -55,13 +55,17 @@ QString SortIndex(const SortColumn& column) {
   return QStringLiteral("ListOrderBy%1").arg(QLatin1String(column.key));
 }
 
-void CreateSortIndexes(Database& db) {
-  db.ExecuteRaw(kBarCodeIndex, kSource);
+// Every index of the table, the list's order first.
+std::vector<DerivedRows::Index> Indexes() {
+  std::vector<DerivedRows::Index> indexes = {{QStringLiteral("ListOrderShown"), kShownIndex},
+                                             {QStringLiteral("ListOrderTitle"), kTitleIndex},
+                                             {QStringLiteral("ListOrderBarCode"), kBarCodeIndex}};
   for (const SortColumn& column : kSortColumns) {
-    db.ExecuteRaw(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON ListOrder (%2)")
-                      .arg(SortIndex(column), QLatin1String(column.key)),
-                  kSource);
+    indexes.push_back({SortIndex(column), QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON "
+                                                         "ListOrder (%2)")
+                                              .arg(SortIndex(column), QLatin1String(column.key))});
   }
+  return indexes;
 }
 
 // The columns and values of one ListOrder row worked out from Inventory.
@@ -167,32 +171,12 @@ void CreateListOrderTable(const DatabaseHandle& db) {
     transaction.Commit();
   }
   DerivedRows::KeepNotes(*db, Places());
-  db->ExecuteRaw(kShownIndex, kSource);
-  db->ExecuteRaw(kTitleIndex, kSource);
-  CreateSortIndexes(*db);
+  for (const DerivedRows::Index& index : Indexes()) db->ExecuteRaw(index.create, kSource);
   // A salvaged file keeps the triggers but not the places.
-  complete = complete && DerivedRows::HoldsRows(*db, Places());
-  if (!complete) RebuildListOrder(db);
+  DerivedRows::MakeReady(db, Places(), complete && DerivedRows::HoldsRows(*db, Places()));
 }
 
-void RebuildListOrder(const DatabaseHandle& db) {
-  Transaction transaction(db);
-  // Indexes made after the rows are sorted once instead of growing row by row.
-  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
-  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderTitle"), kSource);
-  db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderBarCode"), kSource);
-  for (const SortColumn& column : kSortColumns)
-    db->ExecuteRaw(u"DROP INDEX IF EXISTS "_qs + SortIndex(column), kSource);
-  db->ExecuteRaw(QStringLiteral("DELETE FROM ListOrder"), kSource);
-  db->ExecuteRaw(QStringLiteral("DELETE FROM ListStale"), kSource);
-  db->ExecuteRaw(QStringLiteral("INSERT INTO ListOrder (%1) SELECT %2 FROM Inventory")
-                     .arg(PlaceColumns(), PlaceValues()),
-                 kSource);
-  db->ExecuteRaw(kShownIndex, kSource);
-  db->ExecuteRaw(kTitleIndex, kSource);
-  CreateSortIndexes(*db);
-  transaction.Commit();
-}
+void RebuildListOrder(const DatabaseHandle& db) { DerivedRows::Rebuild(db, Places(), Indexes()); }
 
 std::vector<qint64> ListOrderIds(Collection& collection) {
   const DatabaseHandle& db = collection.Db();

@@ -75,11 +75,10 @@ QStringList Trigrams(const QString& pattern) {
 }  // namespace
 
 void CreateTitleIndex(const DatabaseHandle& db) {
-  bool complete = DerivedRows::KeptBefore(*db, Titles()) && MadeAsHere(*db);
+  const bool kept = DerivedRows::KeptBefore(*db, Titles()) && MadeAsHere(*db);
   DerivedRows::KeepNotes(*db, Titles());
   // A salvaged file keeps the triggers but not the index's rows.
-  complete = complete && DerivedRows::HoldsRows(*db, Titles());
-  if (!complete) RebuildTitleIndex(db);
+  DerivedRows::MakeReady(db, Titles(), kept && DerivedRows::HoldsRows(*db, Titles()));
 }
 
 void RebuildTitleIndex(const DatabaseHandle& db) {
@@ -87,10 +86,7 @@ void RebuildTitleIndex(const DatabaseHandle& db) {
   // Made anew rather than emptied: deleting from a full-text index reads every row it holds.
   db->ExecuteRaw(QStringLiteral("DROP TABLE IF EXISTS TitleTrigrams"), kSource);
   db->ExecuteRaw(kCreate, kSource);
-  db->ExecuteRaw(QStringLiteral("DELETE FROM TitleStale"), kSource);
-  db->ExecuteRaw(QStringLiteral("INSERT INTO TitleTrigrams (%1) SELECT %2 FROM Inventory")
-                     .arg(Titles().columns, Titles().values),
-                 kSource);
+  DerivedRows::Rebuild(db, Titles(), {});
   transaction.Commit();
 }
 
