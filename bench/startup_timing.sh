@@ -84,10 +84,11 @@ measure() {
 
 # The file in the program folder as a program from before the derived tables left it.
 make_older() {
-  sqlite3 "$work/prog/ReelKeeper.mdb" "$(for t in ListStale ChoiceStale; do
+  sqlite3 "$work/prog/ReelKeeper.mdb" "$(for t in ListStale ChoiceStale TitleStale; do
       for e in Insert Update Delete; do echo "DROP TRIGGER IF EXISTS ${t}On$e;"; done
     done) DROP TABLE IF EXISTS ListOrder; DROP TABLE IF EXISTS ListStale;
-    DROP TABLE IF EXISTS ChoiceKeys; DROP TABLE IF EXISTS ChoiceStale; VACUUM;"
+    DROP TABLE IF EXISTS ChoiceKeys; DROP TABLE IF EXISTS ChoiceStale;
+    DROP TABLE IF EXISTS TitleTrigrams; DROP TABLE IF EXISTS TitleStale; VACUUM;"
   mv "$work/prog/ReelKeeper.mdb" "$work/older.mdb"
 }
 
