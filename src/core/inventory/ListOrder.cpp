@@ -2,9 +2,12 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/Collection.h"
 #include "app/DatabaseError.h"
@@ -96,14 +99,53 @@ const DerivedRows::Kind& Places() {
   return kind;
 }
 
-// The kept places brought up to date with the rows written since the last read; false when the
-// caller must read Inventory itself.
-bool MakeCurrent(const DatabaseHandle& db) { return DerivedRows::CatchUp(db, Places()); }
-
 std::vector<qint64> Ids(Statement statement) {
   std::vector<qint64> ids;
   while (statement.Step()) ids.push_back(statement.Int64(0));
   return ids;
+}
+
+// Every rebuild, on any connection: the DVDs it placed again are not told one by one.
+std::atomic<quint64> rebuilds{0};
+
+// Which DVDs a connection placed again at each catch-up, so that a list held in memory can put
+// those few back instead of reading every place. Told only while the notes were few; a rebuild, a
+// new connection or a long log leaves everything before it untold.
+struct PlaceLog {
+  static constexpr size_t kMostNoted = 64;
+  static constexpr size_t kMostKept = 4096;
+  std::weak_ptr<Database> connection;
+  quint64 rebuildsSeen = 0;
+  qint64 point = 0;
+  qint64 toldFrom = 0;
+  std::vector<std::pair<qint64, qint64>> placed;  // (point, DVD)
+
+  void ForgetBefore(const DatabaseHandle& db) {
+    connection = db;
+    rebuildsSeen = rebuilds;
+    toldFrom = ++point;
+    placed.clear();
+  }
+};
+
+// The kept places brought up to date with the rows written since the last read; false when the
+// caller must read Inventory itself.
+bool MakeCurrent(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
+  PlaceLog& log = collection.Kept<PlaceLog>();
+  if (log.connection.lock() != db || log.rebuildsSeen != rebuilds) log.ForgetBefore(db);
+  const std::vector<qint64> noted = Ids(db->PrepareRaw(
+      QStringLiteral("SELECT DVD FROM ListStale LIMIT %1").arg(PlaceLog::kMostNoted + 1), kSource));
+  if (noted.empty()) return true;
+  if (!DerivedRows::CatchUp(db, Places())) return false;
+  if (noted.size() > PlaceLog::kMostNoted || log.rebuildsSeen != rebuilds ||
+      log.placed.size() + noted.size() > PlaceLog::kMostKept) {
+    log.ForgetBefore(db);
+    return true;
+  }
+  ++log.point;
+  for (const qint64 dvd : noted) log.placed.emplace_back(log.point, dvd);
+  return true;
 }
 
 // The byte length of one unit of a key (see JetDialect::NoCaseKey).
@@ -176,6 +218,7 @@ void CreateListOrderTable(const DatabaseHandle& db) {
 }
 
 void RebuildListOrder(const DatabaseHandle& db) {
+  ++rebuilds;
   Transaction transaction(db);
   // Indexes made after the rows are sorted once instead of growing row by row.
   db->ExecuteRaw(QStringLiteral("DROP INDEX IF EXISTS ListOrderShown"), kSource);
@@ -194,9 +237,11 @@ void RebuildListOrder(const DatabaseHandle& db) {
   transaction.Commit();
 }
 
-std::vector<qint64> ListOrderIds(Collection& collection) {
+std::vector<qint64> ListOrderIds(Collection& collection, std::optional<qint64>* readAt) {
   const DatabaseHandle& db = collection.Db();
-  if (MakeCurrent(db)) {
+  if (readAt) readAt->reset();
+  if (MakeCurrent(collection)) {
+    if (readAt) *readAt = collection.Kept<PlaceLog>().point;
     return Ids(db->PrepareRaw(
         QStringLiteral("SELECT DVD FROM ListOrder ORDER BY Status DESC, DueDate, TitleKey"),
         kSource));
@@ -210,7 +255,7 @@ std::vector<qint64> ListOrderIds(Collection& collection) {
 std::vector<qint64> IdsOfTitle(Collection& collection, const QString& title) {
   const DatabaseHandle& db = collection.Db();
   Statement statement =
-      MakeCurrent(db)
+      MakeCurrent(collection)
           ? db->PrepareRaw(
                 QStringLiteral("SELECT DVD FROM ListOrder WHERE TitleKey = NoCaseKey(?1)"), kSource)
           : db->PrepareRaw(QStringLiteral("SELECT rowid FROM Inventory WHERE DVDTitle = ?1"),
@@ -224,7 +269,7 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
   const QByteArray text = prefix.toUtf8();
   const QByteArray wanted = JetDialect::NoCaseKey(text.constData(), int(text.size()));
   const qsizetype letters = wanted.indexOf('\0');
-  if (!MakeCurrent(db)) {
+  if (!MakeCurrent(collection)) {
     // Without the index: every title's key, compared the same way.
     Statement all =
         db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
@@ -255,7 +300,7 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
 
 std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   // The columns keep Inventory's kinds, so the comparison is the one of Inventory's own query.
   Statement count = db->PrepareRaw(
       QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1 AND DueDate < ?2"), kSource);
@@ -270,7 +315,7 @@ bool ReadSortedIds(Collection& collection, DVDField field,
                                    [&](const SortColumn& c) { return c.field == field; });
   if (column == std::end(kSortColumns)) return false;
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return false;
+  if (!MakeCurrent(collection)) return false;
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
@@ -286,10 +331,129 @@ bool ReadSortedIds(Collection& collection, DVDField field,
   return true;
 }
 
+std::optional<std::vector<qint64>> PlacedSince(Collection& collection, qint64& readAt,
+                                               size_t most) {
+  if (!MakeCurrent(collection)) return std::nullopt;
+  const PlaceLog& log = collection.Kept<PlaceLog>();
+  if (readAt < log.toldFrom) return std::nullopt;
+  std::vector<qint64> placed;
+  for (const auto& [point, dvd] : log.placed) {
+    if (point > readAt) placed.push_back(dvd);
+  }
+  std::sort(placed.begin(), placed.end());
+  placed.erase(std::unique(placed.begin(), placed.end()), placed.end());
+  if (placed.size() > most) return std::nullopt;
+  readAt = log.point;
+  return placed;
+}
+
+namespace {
+
+// Whether ListOrder row a comes before row b in the list's order. Written out because two rows are
+// compared, not sorted: NULL comes first as ORDER BY puts it (last for the descending status), and
+// equal places fall back on the rowid, as the index gives them.
+const char* const kListBefore =
+    "CASE WHEN a.Status IS NOT b.Status THEN coalesce(b.Status IS NULL OR a.Status > b.Status, 0) "
+    "WHEN a.DueDate IS NOT b.DueDate THEN coalesce(a.DueDate IS NULL OR a.DueDate < b.DueDate, 0) "
+    "WHEN a.TitleKey IS NOT b.TitleKey "
+    "THEN coalesce(a.TitleKey IS NULL OR a.TitleKey < b.TitleKey, 0) "
+    "ELSE a.DVD < b.DVD END";
+
+}  // namespace
+
+struct PlaceOrder::Statements {
+  Statement placed;
+  Statement before;
+  Statement sameKey;
+};
+
+PlaceOrder::PlaceOrder(Collection& collection, std::optional<DVDField> field, bool descending)
+    : statements_(std::make_unique<Statements>()) {
+  const DatabaseHandle& db = collection.Db();
+  const QString pair =
+      QStringLiteral(" FROM ListOrder a, ListOrder b WHERE a.DVD = ?1 AND b.DVD = ?2");
+  statements_->placed =
+      db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE DVD = ?1"), kSource);
+  QString before = QLatin1String(kListBefore);
+  if (field) {
+    const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
+                                     [&](const SortColumn& c) { return c.field == *field; });
+    if (column == std::end(kSortColumns)) throw std::invalid_argument("no kept keys");
+    // An empty key and none sort as one, as the sort read from the index takes them.
+    const QString a = QStringLiteral("coalesce(a.%1, x'')").arg(QLatin1String(column->key));
+    const QString b = QStringLiteral("coalesce(b.%1, x'')").arg(QLatin1String(column->key));
+    before = QStringLiteral("CASE WHEN %1 = %2 THEN %3 ELSE %1 %4 %2 END")
+                 .arg(a, b, before, descending ? u">"_qs : u"<"_qs);
+    statements_->sameKey = db->PrepareRaw(u"SELECT "_qs + a + u" = "_qs + b + pair, kSource);
+  }
+  statements_->before = db->PrepareRaw(u"SELECT "_qs + before + pair, kSource);
+}
+
+PlaceOrder::~PlaceOrder() = default;
+
+namespace {
+
+bool Ask(Statement& statement, qint64 a, qint64 b) {
+  statement.Reset();
+  statement.BindInt64(1, a);
+  statement.BindInt64(2, b);
+  const bool yes = statement.Step() && statement.Int64(0) != 0;
+  statement.Reset();
+  return yes;
+}
+
+}  // namespace
+
+bool PlaceOrder::Placed(qint64 dvd) {
+  Statement& placed = statements_->placed;
+  placed.Reset();
+  placed.BindInt64(1, dvd);
+  const bool yes = placed.Number() > 0;
+  placed.Reset();
+  return yes;
+}
+
+bool PlaceOrder::Before(qint64 a, qint64 b) { return Ask(statements_->before, a, b); }
+
+bool PlaceOrder::SameKey(qint64 a, qint64 b) {
+  return statements_->sameKey.IsPrepared() && Ask(statements_->sameKey, a, b);
+}
+
+void PlaceOrder::PutBack(std::vector<qint64>& held, std::vector<qint64>* groups,
+                         const std::vector<qint64>& written) {
+  const std::unordered_set<qint64> out(written.begin(), written.end());
+  size_t kept = 0;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (out.count(held[i])) continue;
+    held[kept] = held[i];
+    if (groups) (*groups)[kept] = (*groups)[i];
+    ++kept;
+  }
+  held.resize(kept);
+  if (groups) groups->resize(kept);
+  qint64 fresh = -1;
+  for (const qint64 dvd : written) {
+    if (!Placed(dvd)) continue;  // deleted
+    const auto at = std::partition_point(held.begin(), held.end(),
+                                         [&](qint64 shown) { return Before(shown, dvd); });
+    const size_t place = size_t(at - held.begin());
+    held.insert(at, dvd);
+    if (!groups) continue;
+    // Equal keys share their group with the neighbour they joined; a key of its own starts one.
+    qint64 group = fresh--;
+    if (place > 0 && SameKey(held[place - 1], dvd)) {
+      group = (*groups)[place - 1];
+    } else if (place + 1 < held.size() && SameKey(held[place + 1], dvd)) {
+      group = (*groups)[place];
+    }
+    groups->insert(groups->begin() + qsizetype(place), group);
+  }
+}
+
 bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs) {
   runs.clear();
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return false;
+  if (!MakeCurrent(collection)) return false;
   // The list's own index gives the groups in the list's order without a sort.
   Statement groups = db->PrepareRaw(
       QStringLiteral("SELECT min(DVD), count(*) FROM ListOrder GROUP BY Status, DueDate "
@@ -302,7 +466,7 @@ bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs) {
 std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
                                               std::optional<qint32> status) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   // The order from the title index, the titles from one pass over Inventory in its own order:
   // sorting a large collection's titles, or fetching them one by one in title order, costs
   // several times more.
@@ -345,7 +509,7 @@ std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
 
 std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> status) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   if (!status)
     return int(db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource));
   Statement count =
@@ -357,7 +521,7 @@ std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> s
 QString TitleCondition(Collection& collection, const QString& title) {
   // Equal keys are equal titles: the same rows as the comparison, in rowid order too, as SQLite
   // walks a rowid In list in order.
-  if (MakeCurrent(collection.Db())) {
+  if (MakeCurrent(collection)) {
     return QStringLiteral(
                "Inventory.rowid In (Select DVD From ListOrder Where TitleKey = "
                "NoCaseKey(%1))")
@@ -367,7 +531,7 @@ QString TitleCondition(Collection& collection, const QString& title) {
 }
 
 QString BarCodeCondition(Collection& collection, const QString& scanned) {
-  if (MakeCurrent(collection.Db())) {
+  if (MakeCurrent(collection)) {
     return QStringLiteral(
                "Inventory.rowid In (Select DVD From ListOrder Where BarCodeKey = "
                "NoCaseKey(%1))")
@@ -378,7 +542,7 @@ QString BarCodeCondition(Collection& collection, const QString& scanned) {
 }
 
 std::optional<QString> OfStatusClause(Collection& collection, qint32 status) {
-  if (!MakeCurrent(collection.Db())) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   return QStringLiteral("Inventory.rowid In (Select DVD From ListOrder Where Status = %1)")
       .arg(status);
 }

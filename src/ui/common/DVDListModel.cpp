@@ -32,6 +32,8 @@ namespace {
 // hold a few screens of rows whatever the collection's size.
 constexpr int kBlockRows = 128;
 constexpr size_t kKeptBlocks = 32;
+// Rows written since the last read that are placed one by one; beyond that the list is read whole.
+constexpr size_t kMostPlaced = 32;
 
 // Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
 class Positions {
@@ -88,6 +90,7 @@ void DVDListModel::SetColumns(std::vector<DVDListColumn> columns) {
   columns_ = std::move(columns);
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
 }
 
@@ -97,8 +100,10 @@ void DVDListModel::Clear() {
   beginResetModel();
   ids_.clear();
   order_.clear();
+  readAt_.reset();
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
 }
 
@@ -123,16 +128,88 @@ void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   // Taken before the rows are read: any write after it shows in the mark.
   const InventoryMark mark =
       query.IsWholeList() ? CurrentInventoryMark(collection_) : InventoryMark();
-  std::vector<qint64> ids = query.Ids(collection_);
+  std::optional<qint64> readAt;
+  std::vector<qint64> ids =
+      query.IsWholeList() ? ListOrderIds(collection_, &readAt) : query.Ids(collection_);
   beginResetModel();
   loadMark_ = mark;
+  readAt_ = readAt;
   ids_ = std::move(ids);
   wholeList_ = query.IsWholeList();
   order_.resize(ids_.size());
   std::iota(order_.begin(), order_.end(), 0);
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
+}
+
+bool DVDListModel::Refresh(const DVDQuery& query, std::optional<DVDListSort> sort) {
+  if (PlaceWritten(query, sort)) return true;
+  LoadFromQuery(query);
+  if (sort) SortBy(sort->column, sort->order);
+  return false;
+}
+
+bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDListSort>& sort) {
+  if (!query.IsWholeList() || !wholeList_ || !readAt_ || sort != sortedBy_) return false;
+  if (sort && (!sortRanks_ || sortRanks_->column != sort->column || !sortRanks_->fromKeys))
+    return false;
+  const bool descending = sort && sort->order == Qt::DescendingOrder;
+  try {
+    qint64 readAt = *readAt_;
+    const std::optional<std::vector<qint64>> written =
+        PlacedSince(collection_, readAt, kMostPlaced);
+    // Taken after the catch-up: another connection's commit may have placed rows untold.
+    const InventoryMark mark = CurrentInventoryMark(collection_);
+    if (!written || mark.connection != loadMark_.connection ||
+        mark.dataVersion != loadMark_.dataVersion)
+      return false;
+    std::vector<qint64> ids = ids_;
+    PlaceOrder(collection_, std::nullopt, false).PutBack(ids, nullptr, *written);
+    std::vector<int> order(ids.size());
+    std::optional<SortRanks> ranks;
+    if (sort) {
+      // The shown order with its runs of equal keys, the written rows placed again in it.
+      std::vector<qint64> shown;
+      std::vector<qint64> runs;
+      shown.reserve(order_.size() + written->size());
+      runs.reserve(order_.size() + written->size());
+      for (const int loaded : order_) {
+        shown.push_back(ids_[size_t(loaded)]);
+        runs.push_back(sortRanks_->ranks[size_t(loaded)]);
+      }
+      PlaceOrder(collection_, ShownFields()[size_t(sort->column)], descending)
+          .PutBack(shown, &runs, *written);
+      if (shown.size() != ids.size()) return false;
+      const Positions positions(ids);
+      ranks = SortRanks{sort->column, std::vector<int>(ids.size()), true};
+      int runCount = 0;
+      for (size_t i = 0; i < runs.size(); ++i) runCount += i == 0 || runs[i] != runs[i - 1];
+      int run = -1;
+      for (size_t i = 0; i < shown.size(); ++i) {
+        if (i == 0 || runs[i] != runs[i - 1]) ++run;
+        const int loaded = positions.Of(shown[i]);
+        if (loaded < 0) return false;
+        order[i] = loaded;
+        ranks->ranks[size_t(loaded)] = descending ? runCount - 1 - run : run;
+      }
+    } else {
+      std::iota(order.begin(), order.end(), 0);
+    }
+    beginResetModel();
+    loadMark_ = mark;
+    readAt_ = readAt;
+    ids_ = std::move(ids);
+    order_ = std::move(order);
+    sortRanks_ = std::move(ranks);
+    Forget();
+    endResetModel();
+    return true;
+  } catch (const DatabaseError& error) {
+    ErrorFunctions::LogError(error.Description());
+    return false;
+  }
 }
 
 const DVDListModel::Row& DVDListModel::RowAt(int row) const {
@@ -198,9 +275,16 @@ int DVDListModel::FindTitle(const QString& title) const {
   if (ids_.empty()) return -1;
   const std::vector<qint64> found = IdsOfTitle(collection_, title);
   if (found.empty()) return -1;
+  // The loaded rows of those DVDs, then the first shown row of one: two passes in memory order
+  // instead of a look-up per row.
   const std::unordered_set<qint64> wanted(found.begin(), found.end());
+  std::unordered_set<int> loaded;
+  for (size_t p = 0; p < ids_.size(); ++p) {
+    if (wanted.count(ids_[p])) loaded.insert(int(p));
+  }
+  if (loaded.empty()) return -1;
   for (int row = 0; row < rowCount(); ++row) {
-    if (wanted.count(ids_[size_t(order_[size_t(row)])])) return row;
+    if (loaded.count(order_[size_t(row)])) return row;
   }
   return -1;
 }
@@ -311,12 +395,12 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
   return ranks;
 }
 
-std::vector<int> DVDListModel::KeptRanks(int column) const {
+DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
   if (!wholeList_) return {};
   const DVDField field = ShownFields()[size_t(column)];
   if (field == DVDField::Status || field == DVDField::DueDate) {
     try {
-      return LoanRanks(field);
+      return {column, LoanRanks(field), false};
     } catch (const DatabaseError& error) {
       ErrorFunctions::LogError(error.Description());
       return {};
@@ -342,11 +426,11 @@ std::vector<int> DVDListModel::KeptRanks(int column) const {
   }
   // A DVD written since the rows were read: the texts are read instead.
   if (!read || placed != ids_.size()) return {};
-  return ranks;
+  return {column, std::move(ranks), true};
 }
 
-std::vector<int> DVDListModel::Ranks(int column) const {
-  if (std::vector<int> kept = KeptRanks(column); !kept.empty()) return kept;
+DVDListModel::SortRanks DVDListModel::Ranks(int column) const {
+  if (SortRanks kept = KeptRanks(column); !kept.ranks.empty()) return kept;
   const Positions positions(ids_);
 
   // Each distinct text gets its collation key once; the rows are then sorted on the rank of
@@ -370,13 +454,13 @@ std::vector<int> DVDListModel::Ranks(int column) const {
   const std::vector<int> rankOfText = RankTexts(texts.All());
   std::vector<int> ranks(ids_.size());
   for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
-  return ranks;
+  return {column, std::move(ranks), false};
 }
 
 void DVDListModel::SortBy(int column, Qt::SortOrder order) {
   if (column < 0 || column >= int(columns_.size())) return;
-  if (!sortRanks_ || sortRanks_->first != column) sortRanks_.emplace(column, Ranks(column));
-  const std::vector<int>& ranks = sortRanks_->second;
+  if (!sortRanks_ || sortRanks_->column != column) sortRanks_ = Ranks(column);
+  const std::vector<int>& ranks = sortRanks_->ranks;
 
   // A counting sort on the ranks: ties keep the load order, so the result does not depend on
   // earlier sorts.
@@ -405,6 +489,7 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
     after.append(this->index(shownAt[size_t(loaded)], index.column()));
   }
   order_ = std::move(sorted);
+  sortedBy_ = DVDListSort{column, order};
   Forget();
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
