@@ -309,26 +309,27 @@ std::optional<int> CountDueBefore(Collection& collection, qint32 status, const Q
   return int(count.Number());
 }
 
-bool ReadSortedIds(Collection& collection, DVDField field,
-                   const std::function<void(qint64 id, bool sameText)>& each) {
+std::optional<SortedIds> ReadSortedIds(Collection& collection, DVDField field, size_t expected) {
   const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
                                    [&](const SortColumn& c) { return c.field == field; });
-  if (column == std::end(kSortColumns)) return false;
+  if (column == std::end(kSortColumns)) return std::nullopt;
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(collection)) return false;
+  if (!MakeCurrent(collection)) return std::nullopt;
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
+  SortedIds read;
+  read.ids.reserve(expected);
+  read.sameText.reserve(expected);
   std::string last;
-  bool first = true;
   while (sorted.Step()) {
     const QByteArrayView key = sorted.Bytes(1);
     const std::string_view text(key.data(), size_t(key.size()));
-    each(sorted.Int64(0), !first && text == last);
+    read.sameText.push_back(!read.ids.empty() && text == last);
+    read.ids.push_back(sorted.Int64(0));
     last.assign(text);
-    first = false;
   }
-  return true;
+  return read;
 }
 
 std::optional<std::vector<qint64>> PlacedSince(Collection& collection, qint64& readAt,

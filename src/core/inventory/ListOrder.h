@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -77,10 +76,14 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
 std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day);
 
 // Every DVD in the list's sort order of a column's texts, ascending, `sameText` telling whether a
-// DVD's text sorts equal to the one before (equal texts come in no particular order). False,
-// having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
-bool ReadSortedIds(Collection& collection, DVDField field,
-                   const std::function<void(qint64 id, bool sameText)>& each);
+// DVD's text sorts equal to the one before (equal texts come in no particular order). Nothing when
+// no key of the field is kept or the keys cannot be brought up to date. `expected`: about how many
+// DVDs there are.
+struct SortedIds {
+  std::vector<qint64> ids;
+  std::vector<bool> sameText;
+};
+std::optional<SortedIds> ReadSortedIds(Collection& collection, DVDField field, size_t expected = 0);
 
 // The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
 // with one DVD of it and its length: the status cells of a run are all alike, and so are its due

@@ -50,6 +50,9 @@ class Positions {
       for (size_t p = 0; p < ids.size(); ++p) sparse_.emplace(ids[p], int(p));
     }
   }
+  void Prefetch(qint64 id) const {
+    if (dense_ && id >= 0 && id <= maxId_) __builtin_prefetch(&byId_[size_t(id)]);
+  }
   int Of(qint64 id) const {
     if (dense_) return id >= 0 && id <= maxId_ ? byId_[size_t(id)] : -1;
     const auto found = sparse_.find(id);
@@ -408,24 +411,33 @@ DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
   }
   // Only the groups of equal texts are taken from the file: the sort keeps each group in the
   // load order, as it does for texts read.
-  const Positions positions(ids_);
-  std::vector<int> ranks(ids_.size(), -1);
-  size_t placed = 0;
-  int rank = -1;
-  bool read = false;
+  std::optional<SortedIds> sorted;
   try {
-    read = ReadSortedIds(collection_, field, [&](qint64 id, bool sameText) {
-      if (!sameText) ++rank;
-      const int position = positions.Of(id);
-      if (position < 0 || ranks[size_t(position)] >= 0) return;
-      ranks[size_t(position)] = std::max(rank, 0);
-      ++placed;
-    });
+    sorted = ReadSortedIds(collection_, field, ids_.size());
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(error.Description());
   }
   // A DVD written since the rows were read: the texts are read instead.
-  if (!read || placed != ids_.size()) return {};
+  if (!sorted || sorted->ids.size() != ids_.size()) return {};
+  // The rows come in key order, scattered over the load order: each look-up is asked of memory
+  // some rows ahead of its use, so that the waits overlap instead of adding up.
+  constexpr size_t kAhead = 16;
+  const Positions positions(ids_);
+  const std::vector<qint64>& ids = sorted->ids;
+  std::vector<int> at(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (i + kAhead < ids.size()) positions.Prefetch(ids[i + kAhead]);
+    at[i] = positions.Of(ids[i]);
+    if (at[i] < 0) return {};
+  }
+  std::vector<int> ranks(ids_.size(), -1);
+  int rank = -1;
+  for (size_t i = 0; i < at.size(); ++i) {
+    if (i + kAhead < at.size()) __builtin_prefetch(&ranks[size_t(at[i + kAhead])], 1);
+    if (!sorted->sameText[i]) ++rank;
+    if (ranks[size_t(at[i])] >= 0) return {};
+    ranks[size_t(at[i])] = std::max(rank, 0);
+  }
   return {column, std::move(ranks), true};
 }
 
