@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "app/Collection.h"
 #include "app/DatabaseError.h"
@@ -422,10 +421,16 @@ bool PlaceOrder::SameKey(qint64 a, qint64 b) {
 
 void PlaceOrder::PutBack(std::vector<qint64>& held, std::vector<qint64>* groups,
                          const std::vector<qint64>& written) {
-  const std::unordered_set<qint64> out(written.begin(), written.end());
+  // Few are written: a range check settles nearly every held DVD without a look-up.
+  std::vector<qint64> out = written;
+  std::sort(out.begin(), out.end());
+  const qint64 lowest = out.empty() ? 0 : out.front();
+  const qint64 highest = out.empty() ? -1 : out.back();
   size_t kept = 0;
   for (size_t i = 0; i < held.size(); ++i) {
-    if (out.count(held[i])) continue;
+    if (held[i] >= lowest && held[i] <= highest &&
+        std::binary_search(out.begin(), out.end(), held[i]))
+      continue;
     held[kept] = held[i];
     if (groups) (*groups)[kept] = (*groups)[i];
     ++kept;

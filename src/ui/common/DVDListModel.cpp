@@ -155,9 +155,11 @@ bool DVDListModel::Refresh(const DVDQuery& query, std::optional<DVDListSort> sor
 }
 
 bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDListSort>& sort) {
-  if (!query.IsWholeList() || !wholeList_ || !readAt_ || sort != sortedBy_) return false;
-  if (sort && (!sortRanks_ || sortRanks_->column != sort->column || !sortRanks_->fromKeys))
-    return false;
+  if (!query.IsWholeList() || !wholeList_ || !readAt_) return false;
+  // A sort by kept keys that the rows hold is kept by placing the rows in it too; any other is
+  // made again from the load order (the status and due date cells are not kept as keys).
+  const bool keyed = sort && sort == sortedBy_ && sortRanks_ &&
+                     sortRanks_->column == sort->column && sortRanks_->fromKeys;
   const bool descending = sort && sort->order == Qt::DescendingOrder;
   try {
     qint64 readAt = *readAt_;
@@ -172,7 +174,7 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
     PlaceOrder(collection_, std::nullopt, false).PutBack(ids, nullptr, *written);
     std::vector<int> order(ids.size());
     std::optional<SortRanks> ranks;
-    if (sort) {
+    if (keyed) {
       // The shown order with its runs of equal keys, the written rows placed again in it.
       std::vector<qint64> shown;
       std::vector<qint64> runs;
@@ -206,8 +208,10 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
     ids_ = std::move(ids);
     order_ = std::move(order);
     sortRanks_ = std::move(ranks);
+    sortedBy_ = keyed ? sort : std::nullopt;
     Forget();
     endResetModel();
+    if (sort && !keyed) SortBy(sort->column, sort->order);
     return true;
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(error.Description());

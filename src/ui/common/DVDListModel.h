@@ -63,9 +63,10 @@ class DVDListModel : public QAbstractTableModel {
   // Reloads the rows of a query (the list's own or a search's), in the query's order, as one
   // model reset. Throws DatabaseError; the old rows stay on failure.
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
-  // The same followed by a sort (none: the query's order). When the rows are the whole list,
-  // already sorted so, and since they were read the file was written only through this
-  // collection's connection and in a few rows, only those rows are placed again; true then.
+  // The same followed by a sort (none: the query's order). When the rows are the whole list and
+  // since they were read the file was written only through this collection's connection and in a
+  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too, any
+  // other sort is made again); true then.
   bool Refresh(const InventoryFunctions::DVDQuery& query, std::optional<DVDListSort> sort);
 
   QString TitleAt(int row) const;
