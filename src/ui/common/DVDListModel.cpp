@@ -13,6 +13,7 @@
 #include "inventory/InventoryRecords.h"
 #include "inventory/ListOrder.h"
 #include "seams/Clock.h"
+#include "ui/common/LoadPositions.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
 // dropping them when nothing else in the program refers to the resource.
@@ -34,37 +35,6 @@ constexpr int kBlockRows = 128;
 constexpr size_t kKeptBlocks = 32;
 // Rows written since the last read that are placed one by one; beyond that the list is read whole.
 constexpr size_t kMostPlaced = 32;
-
-// Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
-class Positions {
- public:
-  explicit Positions(const std::vector<qint64>& ids) {
-    maxId_ = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
-    dense_ = maxId_ <= qint64(ids.size()) * 4 + 4096;
-    if (dense_) {
-      byId_.assign(size_t(std::max<qint64>(maxId_, 0)) + 1, -1);
-      for (size_t p = 0; p < ids.size(); ++p) {
-        if (ids[p] >= 0) byId_[size_t(ids[p])] = int(p);
-      }
-    } else {
-      for (size_t p = 0; p < ids.size(); ++p) sparse_.emplace(ids[p], int(p));
-    }
-  }
-  void Prefetch(qint64 id) const {
-    if (dense_ && id >= 0 && id <= maxId_) __builtin_prefetch(&byId_[size_t(id)]);
-  }
-  int Of(qint64 id) const {
-    if (dense_) return id >= 0 && id <= maxId_ ? byId_[size_t(id)] : -1;
-    const auto found = sparse_.find(id);
-    return found == sparse_.end() ? -1 : found->second;
-  }
-
- private:
-  qint64 maxId_ = 0;
-  bool dense_ = true;
-  std::vector<int> byId_;
-  std::unordered_map<qint64, int> sparse_;
-};
 
 }  // namespace
 
@@ -187,7 +157,7 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
       PlaceOrder(collection_, ShownFields()[size_t(sort->column)], descending)
           .PutBack(shown, &runs, *written);
       if (shown.size() != ids.size()) return false;
-      const Positions positions(ids);
+      const LoadPositions positions(ids);
       ranks = SortRanks{sort->column, std::vector<int>(ids.size()), true};
       int runCount = 0;
       for (size_t i = 0; i < runs.size(); ++i) runCount += i == 0 || runs[i] != runs[i - 1];
@@ -282,16 +252,24 @@ int DVDListModel::FindTitle(const QString& title) const {
   if (ids_.empty()) return -1;
   const std::vector<qint64> found = IdsOfTitle(collection_, title);
   if (found.empty()) return -1;
-  // The loaded rows of those DVDs, then the first shown row of one: two passes in memory order
-  // instead of a look-up per row.
-  const std::unordered_set<qint64> wanted(found.begin(), found.end());
-  std::unordered_set<int> loaded;
+  // The loaded rows of those few DVDs, then the first shown row of one: two passes in memory
+  // order, a range check settling nearly every row without a look-up.
+  auto among = [](const auto& few) {
+    return [few, low = few.front(), high = few.back()](auto value) {
+      return value >= low && value <= high && std::binary_search(few.begin(), few.end(), value);
+    };
+  };
+  std::vector<qint64> wanted = found;
+  std::sort(wanted.begin(), wanted.end());
+  const auto isWanted = among(wanted);
+  std::vector<int> loaded;
   for (size_t p = 0; p < ids_.size(); ++p) {
-    if (wanted.count(ids_[p])) loaded.insert(int(p));
+    if (isWanted(ids_[p])) loaded.push_back(int(p));
   }
   if (loaded.empty()) return -1;
+  const auto isLoaded = among(loaded);
   for (int row = 0; row < rowCount(); ++row) {
-    if (loaded.count(order_[size_t(row)])) return row;
+    if (isLoaded(order_[size_t(row)])) return row;
   }
   return -1;
 }
@@ -426,7 +404,7 @@ DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
   // The rows come in key order, scattered over the load order: each look-up is asked of memory
   // some rows ahead of its use, so that the waits overlap instead of adding up.
   constexpr size_t kAhead = 16;
-  const Positions positions(ids_);
+  const LoadPositions positions(ids_);
   const std::vector<qint64>& ids = sorted->ids;
   std::vector<int> at(ids.size());
   for (size_t i = 0; i < ids.size(); ++i) {
@@ -447,7 +425,7 @@ DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
 
 DVDListModel::SortRanks DVDListModel::Ranks(int column) const {
   if (SortRanks kept = KeptRanks(column); !kept.ranks.empty()) return kept;
-  const Positions positions(ids_);
+  const LoadPositions positions(ids_);
 
   // Each distinct text gets its collation key once; the rows are then sorted on the rank of
   // their text, which is cheap to compare.
