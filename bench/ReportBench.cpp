@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
@@ -27,6 +27,7 @@
 #include "settings/SettingsManager.h"
 #include "ui/main/ReelKeeperFrm.h"
 #include "ui/report/DVDReportFrm.h"
+#include "ui/report/ReportView.h"
 
 namespace {
 
@@ -63,9 +64,8 @@ void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
     // is already up, empty, while the collection is read).
     std::function<void()> whenFilled = [&] {
       auto* report = qobject_cast<DVDReportFrm*>(QApplication::activeModalWidget());
-      auto* text =
-          report ? report->findChild<QPlainTextEdit*>(QStringLiteral("ReportTxt")) : nullptr;
-      if (!text || text->document()->isEmpty()) {
+      auto* text = report ? report->findChild<ReportView*>(QStringLiteral("ReportTxt")) : nullptr;
+      if (!text || text->Lines().size() < 2) {
         QTimer::singleShot(0, whenFilled);
         return;
       }
@@ -73,7 +73,7 @@ void BM_StatusReportClickToFilledWindow(benchmark::State& state) {
       const double ms = double(timer.nsecsElapsed()) / 1e6;
       clicked += ms;
       state.SetIterationTime(ms / 1e3);
-      lines = text->blockCount();
+      lines = text->Lines().size();
       report->close();
     };
     QTimer::singleShot(0, whenFilled);
@@ -121,6 +121,39 @@ void BM_PrintInventory(benchmark::State& state) {
   seams::SetPrinter(nullptr);
 }
 BENCHMARK(BM_PrintInventory)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Print Inventory with the whole collection, from the click to the progress window on screen
+// (then cancelled): how long the window sits still before it shows that it is working.
+void BM_PrintInventoryClickToProgress(benchmark::State& state) {
+  CountingPrinter printer;
+  seams::SetPrinter(&printer);
+  DVDReportFrm report(bench::Opened());
+  report.show();
+  double shownAfter = 0;
+  for (auto _ : state) {
+    QElapsedTimer timer;
+    std::function<void()> whenShown = [&] {
+      auto* progress = report.findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+      if (!progress || !progress->isVisible()) {
+        QTimer::singleShot(1, whenShown);
+        return;
+      }
+      const double ms = double(timer.nsecsElapsed()) / 1e6;
+      shownAfter += ms;
+      state.SetIterationTime(ms / 1e3);
+      progress->cancel();
+    };
+    QTimer::singleShot(0, whenShown);
+    timer.start();
+    report.PrintInventory();
+  }
+  state.counters["shown_after_ms"] = shownAfter / double(state.iterations());
+  seams::SetPrinter(nullptr);
+}
+BENCHMARK(BM_PrintInventoryClickToProgress)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The check a start runs before the window is shown.
 void BM_CheckOverdues(benchmark::State& state) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "inventory/TitleIndex.h"
+#include "upkeep/DatabaseMaintenance.h"
 
 using namespace InventoryFunctions;
 
@@ -70,3 +72,76 @@ TEST(SearchQueryTest, FindsTheseTitlesInTitleOrder) {
 }
 
 }  // namespace
+
+// The title index only narrows: whatever the letters, wildcards and writers, the search finds the
+// DVDs the scan of every title finds, in the same order.
+TEST(SearchQueryTest, TitleIndexFindsWhatTheScanFinds) {
+  testsupport::TempDatabase db;
+  const char* const titles[] = {"Lisbon Story",
+                                "LISBON STORY",
+                                "lisbon story",
+                                "Lisbon",
+                                "Café Lisboa",
+                                "CAFÉ",
+                                "Cafe",
+                                "Οδυσσευς",
+                                "ΣΟΦΙΑ",
+                                "STRAẞE",
+                                "Straße",
+                                "𐐀𐐁𐐂",
+                                "ᎠᎡᎢ",
+                                "The \"Best\" O'Neil",
+                                "M*A*S*H",
+                                "Se7en",
+                                "Blade Runner [Final Cut]",
+                                "İstanbul"};
+  for (const char* title : titles) db.AddDvd(QString::fromUtf8(title), "Comedy");
+  db.AddDvd("Zed", "Drama");
+  // Each with whether a run of three plain characters lets the index narrow.
+  const std::pair<const char*, bool> patterns[] = {
+      {"lisbon", true},    {"LISBON sto", true},   {"café", true},      {"afe", true},
+      {"σευς", true},      {"σοφ", true},          {"straße", true},    {"𐐨𐐩𐐪", true},
+      {"ꭰꭱꭲ", true}, {"\"best\" o'n", true}, {"m[*]a[*]s", true}, {"lis*bon", true},
+      {"l?sbon", true},    {"[Ll]isbon", true},    {"[Final", true},    {"istanbul", true},
+      {"cde", true},       {"se#en", false},       {"li", false},       {"*", false},
+      {"zzz", true}};
+  auto ids = [&](const SearchCriteria& criteria) {
+    QStringList found;
+    for (const qint64 id : SearchQuery(criteria)->Ids(db)) found << QString::number(id);
+    return found;
+  };
+  auto scanned = [&](const SearchCriteria& criteria) {
+    return db.Column("Select Inventory.rowid From Inventory Where " + SearchClause(criteria) +
+                     " Order By Inventory.DVDTitle");
+  };
+  const std::pair<const char*, std::function<void()>> writes[] = {
+      {"as added", [] {}},
+      {"another program's writes",
+       [&] {
+         testsupport::Sqlite3Shell(
+             db.Path(),
+             "UPDATE Inventory SET DVDTitle = 'Lost in Lisbon' WHERE DVDTitle = 'Cafe';"
+             "UPDATE Inventory SET DVDTitle = 'Porto' WHERE DVDTitle = 'lisbon story';"
+             "INSERT INTO Inventory (DVDTitle) VALUES ('lisbon'), (CAST(X'4142004344454647' AS "
+             "TEXT));"
+             "DELETE FROM Inventory WHERE DVDTitle = 'Lisbon';");
+       }},
+      {"an older file's first start", [&] {
+         testsupport::Sqlite3Shell(db.Path(), "DROP TABLE TitleTrigrams");
+         DatabaseMaintenance::Open(db, db.Path());
+       }}};
+  for (const auto& [what, write] : writes) {
+    SCOPED_TRACE(what);
+    write();
+    for (const auto& [pattern, narrows] : patterns) {
+      const QString title = QString::fromUtf8(pattern);
+      EXPECT_EQ(TitleIndex::Narrowing(db, u'*' + title + u'*').has_value(), narrows) << pattern;
+      for (const SearchCriteria& criteria :
+           {SearchCriteria{.title = title}, SearchCriteria{.title = title, .category = "drama"},
+            SearchCriteria{.title = title, .category = "drama", .matchAll = false}}) {
+        EXPECT_EQ(ids(criteria), scanned(criteria)) << qPrintable(SearchClause(criteria));
+      }
+    }
+  }
+  EXPECT_EQ(ids({.title = "cde"}).size(), 1);  // the title with a zero character
+}

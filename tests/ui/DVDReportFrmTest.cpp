@@ -3,10 +3,11 @@
 // with pdftotext.
 #include "ui/report/DVDReportFrm.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,6 +20,8 @@
 #include "ReelKeeperFrmFixture.h"
 #include "seams/Printer.h"
 #include "settings/SettingsManager.h"
+#include "ui/report/ReportPages.h"
+#include "ui/report/ReportView.h"
 
 using seams::MsgAnswer;
 
@@ -360,13 +363,58 @@ TEST_F(DVDReportFrmTest, ANoteTypedIntoTheReportIsPrintedAndTheWidestLineShows) 
   window.AddLine(QString(50, u'W'));
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  auto* text = Part<ReportView>("ReportTxt");
   EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
-  text->moveCursor(QTextCursor::End);
+  QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
   QTest::keyClicks(text, "Ask Ann");
   Press("PrintButton");
   ASSERT_EQ(printer.jobs.size(), 1);
   EXPECT_EQ(PageTexts(printer.jobs[0]), QStringList{"Hello " + QString(50, u'W') + " Ask Ann"});
+}
+
+// The text box is a plain text box over its lines: the caret crosses line ends, Shift selects,
+// copies with line feeds, typing, Enter and Backspace edit, the page keys turn pages, and a screen
+// reader reads the text, its lines and the caret by offset.
+TEST(ReportViewTest, KeysMoveSelectEditAndAScreenReaderReadsTheText) {
+  using Place = ReportView::Place;
+  ReportView view;
+  view.resize(300, 200);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  view.SetLines({"a\r\nb\rc\nd"});
+  EXPECT_EQ(view.Lines(), QStringList({"a", "b", "c", "d"}));
+  view.SetLines({"ab", "cd", ""});
+  for (int i = 0; i < 3; ++i) QTest::keyClick(&view, Qt::Key_Right);
+  EXPECT_EQ(view.Caret(), (Place{1, 0}));
+  QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "cd\n");
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  QTest::keyClicks(&view, "x");
+  QTest::keyClick(&view, Qt::Key_Return);
+  QTest::keyClicks(&view, "y");
+  EXPECT_EQ(view.Lines(), QStringList({"ab", "x", "y"}));
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  QTest::keyClick(&view, Qt::Key_Backspace);
+  EXPECT_EQ(view.Text(), "ab\nx");
+
+  QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&view)->textInterface();
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->text(0, read->characterCount()), "ab\nx");
+  EXPECT_EQ(read->cursorPosition(), 4);
+  int start = 0;
+  int end = 0;
+  EXPECT_EQ(read->textAtOffset(1, QAccessible::LineBoundary, &start, &end), "ab");
+  EXPECT_EQ(read->textAfterOffset(1, QAccessible::LineBoundary, &start, &end), "x");
+  EXPECT_EQ(std::make_pair(start, end), std::make_pair(3, 4));
+
+  view.SetLines(QStringList(1000, QStringLiteral("line")));
+  QTest::keyClick(&view, Qt::Key_PageDown);
+  EXPECT_GT(view.Caret().line, 5);
+  EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->pageStep());
+  QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(view.Caret(), (Place{999, 4}));
+  EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
 }
 
 TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
@@ -376,7 +424,7 @@ TEST_F(DVDReportFrmTest, TextAndButtonsFillTheWindowAndItsPlacementIsKept) {
   const QRect moved(window.geometry().topLeft() + QPoint(40, 30), QSize(520, 360));
   window.setGeometry(moved);
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.geometry() == moved; }));
-  auto* text = Part<QPlainTextEdit>("ReportTxt");
+  auto* text = Part<ReportView>("ReportTxt");
   EXPECT_EQ(text->geometry(), QRect(0, 0, 520, 360 - Part("CloseButton")->height()));
   EXPECT_EQ(Part("CloseButton")->geometry().bottomRight(), QPoint(519, 359));
   // Escape closes it from wherever the focus is.
@@ -407,7 +455,7 @@ TEST_F(CheckOverduesTest, AsksOnlyWhenSomethingIsOverdueAndShowsTheReportOnYes) 
     QString shownText;
     WhenOpen<DVDReportFrm> reading([&](DVDReportFrm& shown) {
       EXPECT_EQ(shown.windowTitle(), "DVD Status Report");
-      shownText = shown.findChild<QPlainTextEdit*>("ReportTxt")->toPlainText();
+      shownText = shown.findChild<ReportView*>("ReportTxt")->Text();
       shown.close();
     });
     EXPECT_EQ(frm->CheckOverdues(), yes);

@@ -16,7 +16,7 @@ enum class Purpose {
 };
 
 // One entry of a file's schema that has SQL of its own (a table, view, index or trigger; not
-// SQLite's own), as it was made.
+// SQLite's own, nor the tables a virtual table keeps its rows in), as it was made.
 struct SchemaEntry {
   QString type;
   QString name;

@@ -169,11 +169,7 @@ void LikeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
   sqlite3_result_int(context, pattern->MatchesUtf8(value, sqlite3_value_bytes(argv[1])) ? 1 : 0);
 }
 
-void AppendKeyUnit(QByteArray& key, char32_t c) {
-  // One more than the code point, written the way UTF-8 writes code points: byte order is then
-  // code point order, and no unit has a zero byte, which is left to end the first part of a key.
-  // A unit of the second part is written one higher again, leaving the one byte free.
-  const char32_t v = c + 1;
+void AppendUtf8(QByteArray& key, char32_t v) {
   if (v < 0x80) {
     key += char(v);
   } else if (v < 0x800) {
@@ -191,6 +187,13 @@ void AppendKeyUnit(QByteArray& key, char32_t c) {
   }
 }
 
+void AppendKeyUnit(QByteArray& key, char32_t c) {
+  // One more than the code point, written the way UTF-8 writes code points: byte order is then
+  // code point order, and no unit has a zero byte, which is left to end the first part of a key.
+  // A unit of the second part is written one higher again, leaving the one byte free.
+  AppendUtf8(key, c + 1);
+}
+
 void NoCaseKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
     sqlite3_result_null(context);
@@ -199,6 +202,16 @@ void NoCaseKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   const QByteArray key = NoCaseKey(text, sqlite3_value_bytes(argv[0]));
   sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+void LikeFoldFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+    sqlite3_result_null(context);
+    return;
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  const QByteArray folded = LikeFolded(text, sqlite3_value_bytes(argv[0]));
+  sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
 // The ASCII letters and digits of a text (a bar code as a scanner gives it); Null stays Null.
@@ -284,6 +297,8 @@ void RegisterFunctions(sqlite3* db) {
   sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, NoCaseCollation, nullptr);
   sqlite3_create_function_v2(db, "NoCaseKey", 1, flags, nullptr, NoCaseKeyFunction, nullptr,
                              nullptr, nullptr);
+  sqlite3_create_function_v2(db, "LikeFold", 1, flags, nullptr, LikeFoldFunction, nullptr, nullptr,
+                             nullptr);
 }
 
 LikePattern::LikePattern(const char* utf8, int length, char32_t escape) : escape_(escape) {
@@ -392,6 +407,22 @@ bool LikePattern::MatchFolded(const std::u32string& text) const {
   return p == m;
 }
 
+std::vector<std::u32string> LikePattern::LiteralRuns() const {
+  std::vector<std::u32string> runs(1);
+  for (const Token& token : tokens_) {
+    // [x] stands for x alone, as a user writes a wildcard character to be taken literally.
+    const bool single = token.kind == Token::Set && !token.negate && token.ranges.size() == 1 &&
+                        token.ranges[0].first == token.ranges[0].second;
+    if (token.kind == Token::Char || single) {
+      runs.back().push_back(single ? token.ranges[0].first : token.ch);
+    } else if (!runs.back().empty()) {
+      runs.emplace_back();
+    }
+  }
+  if (runs.back().empty()) runs.pop_back();
+  return runs;
+}
+
 bool LikePattern::MatchesUtf8(const char* utf8, int length) const {
   thread_local std::u32string folded;
   FoldUtf8(utf8 ? utf8 : "", utf8 ? length : 0, folded);
@@ -457,6 +488,18 @@ QByteArray NoCaseKey(const char* utf8, int length) {
   }
   key.truncate(kept);
   return key;
+}
+
+QByteArray LikeFolded(const char* utf8, int length) {
+  QByteArray folded;
+  folded.reserve(length);
+  auto p = reinterpret_cast<const unsigned char*>(utf8);
+  const auto end = p + length;
+  while (p < end) {
+    const char32_t c = *p < 0x80 ? Fold(*p++) : Fold(DecodeUtf8(p, end));
+    AppendUtf8(folded, c == 0 ? 0xFFFD : c);
+  }
+  return folded;
 }
 
 QString DateToStorage(const QDate& date) { return date.toString(u"yyyy-MM-dd"); }

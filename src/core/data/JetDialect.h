@@ -17,7 +17,7 @@ namespace JetDialect {
 // which dates are stored. Throws DatabaseError for a date literal that is not a valid date.
 QString TranslateSql(const QString& sql);
 
-// Installs the program's Like, AsciiAlnum (a bar code as scanned) and the Unicode-aware,
+// Installs the program's Like, LikeFold, AsciiAlnum (a bar code as scanned) and the Unicode-aware,
 // case-insensitive NOCASE collation on a connection. Every connection the program opens must have
 // them.
 void RegisterFunctions(sqlite3* db);
@@ -30,6 +30,9 @@ class LikePattern {
 
   bool MatchesUtf8(const char* utf8, int length) const;
   char32_t Escape() const { return escape_; }
+  // The runs of characters that a matching text holds one after the other, folded, in pattern
+  // order: each is part of the text's LikeFolded form.
+  std::vector<std::u32string> LiteralRuns() const;
 
  private:
   struct Token {
@@ -52,6 +55,10 @@ int CompareNoCase(const char* a, int lengthA, const char* b, int lengthB);
 // the program's own can order and find texts as the engine's comparison does. Registered on every
 // connection as the SQL function NoCaseKey(text).
 QByteArray NoCaseKey(const char* utf8, int length);
+
+// A text as the Like compares it, each character folded, as UTF-8; a zero character becomes
+// U+FFFD, since SQLite's tokenizers stop at a zero. Registered as the SQL function LikeFold(text).
+QByteArray LikeFolded(const char* utf8, int length);
 
 // Storage form of dates: "YYYY-MM-DD", with " HH:MM:SS" only when there is a time of day.
 QString DateToStorage(const QDate& date);

@@ -77,8 +77,8 @@ bool CatchUp(const DatabaseHandle& db, const Kind& kind) {
       return true;
     }
     Transaction transaction(db);
-    db->ExecuteRaw(QStringLiteral("DELETE FROM %1 WHERE DVD IN (SELECT DVD FROM %2)")
-                       .arg(kind.table, kind.notes),
+    db->ExecuteRaw(QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT DVD FROM %3)")
+                       .arg(kind.table, kind.key, kind.notes),
                    kind.source);
     db->ExecuteRaw(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM Inventory "
                                   "WHERE Inventory.rowid IN (SELECT DVD FROM %4)")

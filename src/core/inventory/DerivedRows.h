@@ -7,9 +7,10 @@
 class Database;
 
 // A table of the program's own that holds, per DVD, values worked out from Inventory (the list's
-// order, the choice lists' keys). Plain-SQL triggers on Inventory note every written row in a
-// notes table, whatever program writes the file; the owner catches up on the noted rows before
-// it reads, and works every row out again when the notes are many or the rows were lost.
+// order, the choice lists' keys, the title index). Plain-SQL triggers on Inventory note every
+// written row in a notes table, whatever program writes the file; the owner catches up on the noted
+// rows before it reads, and works every row out again when the notes are many or the rows were
+// lost.
 namespace DerivedRows {
 
 struct Kind {
@@ -19,6 +20,7 @@ struct Kind {
   QString values;   // the same, worked out from an Inventory row
   QString source;   // who is asking, for error reports
   void (*rebuild)(const DatabaseHandle& db);
+  QString key = QStringLiteral("DVD");  // the derived table's column that holds the DVD's rowid
 };
 
 bool InSchema(Database& db, const QString& type, const QString& name);

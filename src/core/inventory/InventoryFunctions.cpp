@@ -4,6 +4,7 @@
 #include "inventory/ChoiceLists.h"
 #include "inventory/ListOrder.h"
 #include "inventory/LoanJournal.h"
+#include "inventory/TitleIndex.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -54,6 +55,7 @@ void CreateInventoryTable(const DatabaseHandle& db) {
   }
   CreateListOrderTable(db);
   ChoiceLists::CreateChoiceKeysTable(db);
+  TitleIndex::CreateTitleIndex(db);
 }
 
 QString StatusText(qint32 status) {

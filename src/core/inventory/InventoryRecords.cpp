@@ -12,6 +12,7 @@
 #include "data/Statement.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/ListOrder.h"
+#include "inventory/TitleIndex.h"
 
 namespace InventoryFunctions {
 namespace {
@@ -52,9 +53,14 @@ DVDQuery DVDQuery::Where(const QString& clause) {
 std::vector<qint64> DVDQuery::Ids(Collection& collection) const {
   // The whole list comes in its order from the list's own index.
   if (clause_.isEmpty()) return ListOrderIds(collection);
+  QString clause = clause_;
+  // Rows come in rowid order either way, so the sort meets the same rows in the same order.
+  if (const std::optional<QString> narrowing =
+          titlePattern_.isEmpty() ? std::nullopt : TitleIndex::Narrowing(collection, titlePattern_))
+    clause = *narrowing + QStringLiteral(" And (") + clause + u')';
   Statement statement =
       collection.Db()->Prepare(QStringLiteral("Select Inventory.rowid From Inventory Where ") +
-                                   clause_ + QStringLiteral(" Order By Inventory.DVDTitle"),
+                                   clause + QStringLiteral(" Order By Inventory.DVDTitle"),
                                QStringLiteral("Inventory"));
   std::vector<qint64> ids;
   while (statement.Step()) ids.push_back(statement.Int64(0));

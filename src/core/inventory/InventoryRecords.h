@@ -45,6 +45,9 @@ class DVDQuery {
   DVDQuery(QString sql, QString clause) : sql_(std::move(sql)), clause_(std::move(clause)) {}
   QString sql_;
   QString clause_;  // empty for the whole list
+  // A Like pattern that every DVD of the clause has for its title: the title index may narrow
+  // the rows the clause is tried on (TitleIndex).
+  QString titlePattern_;
 };
 
 // One column of a DVD list: key is the program's name of the Inventory column, caption its

@@ -31,7 +31,14 @@ QString SearchClause(const SearchCriteria& criteria) {
 std::optional<DVDQuery> SearchQuery(const SearchCriteria& criteria) {
   const QString clause = SearchClause(criteria);
   if (clause.isEmpty()) return std::nullopt;
-  return DVDQuery::Where(clause);
+  DVDQuery query = DVDQuery::Where(clause);
+  // Only a title part that every found DVD must hold can narrow: with Or, a DVD may be found by
+  // another criterion alone.
+  const bool titleAlone = criteria.category.isEmpty() && criteria.rated.isEmpty() &&
+                          criteria.starring.isEmpty() && criteria.description.isEmpty();
+  if (!criteria.exactMatch && !criteria.title.isEmpty() && (criteria.matchAll || titleAlone))
+    query.titlePattern_ = u'*' + criteria.title + u'*';
+  return query;
 }
 
 }  // namespace InventoryFunctions

@@ -146,6 +146,14 @@ int OverdueCount(Collection& collection, const QDate& today) {
                    QStringLiteral(" > Inventory.DueDate And Status = ") + SqlText(qint32(Loaned)));
 }
 
+bool HasDVDs(Collection& collection) {
+  RecordsetPtr records = OpenRecords(
+      QStringLiteral("Select Inventory.DVDTitle From Inventory Limit 1"), collection.Db());
+  const bool any = !NoRecords(records);
+  CloseRecords(records);
+  return any;
+}
+
 QStringList InventoryTitles(Collection& collection) {
   if (std::optional<QStringList> ordered = TitlesInTitleOrder(collection, std::nullopt))
     return *ordered;

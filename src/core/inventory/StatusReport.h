@@ -18,6 +18,9 @@ QStringList StatusReportLines(Collection& collection, const QDate& today);
 // How many lent DVDs were due before today.
 int OverdueCount(Collection& collection, const QDate& today);
 
+// True when the collection holds at least one DVD.
+bool HasDVDs(Collection& collection);
+
 // Every DVD's title in title order (an absent title as empty text): the inventory list.
 QStringList InventoryTitles(Collection& collection);
 

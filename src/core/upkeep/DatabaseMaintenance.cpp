@@ -8,6 +8,7 @@
 #include "inventory/ChoiceLists.h"
 #include "inventory/InventoryFunctions.h"
 #include "inventory/ListOrder.h"
+#include "inventory/TitleIndex.h"
 #include "phonebook/CustomerFunctions.h"
 #include "seams/MessageBox.h"
 #include "settings/SettingsManager.h"
@@ -98,6 +99,7 @@ CleanUpResult CleanUpDatabase(Collection& collection, seams::ProgressSink* progr
   if (result.failure == std::nullopt) {
     InventoryFunctions::RebuildListOrder(collection.Db());
     ChoiceLists::RebuildChoiceKeys(collection.Db());
+    TitleIndex::RebuildTitleIndex(collection.Db());
   }
   Changes::AnnounceEverything();
   return result;

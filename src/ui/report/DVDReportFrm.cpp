@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -21,6 +19,7 @@
 #include "ui/common/Twips.h"
 #include "ui/common/WindowLayout.h"
 #include "ui/report/ReportPrinting.h"
+#include "ui/report/ReportView.h"
 
 namespace {
 
@@ -42,12 +41,10 @@ DVDReportFrm::DVDReportFrm(Collection& collection, QWidget* parent)
                  Qt::WindowCloseButtonHint);
   setSizeGripEnabled(false);
 
-  reportTxt_ = new QPlainTextEdit(this);
+  // A note may be added before printing; it is printed, never stored.
+  reportTxt_ = new ReportView(this);
   reportTxt_->setObjectName(QStringLiteral("ReportTxt"));
   reportTxt_->setAccessibleName(QStringLiteral("Report"));
-  // A note may be added before printing; it is printed, never stored.
-  reportTxt_->setReadOnly(false);
-  reportTxt_->setLineWrapMode(QPlainTextEdit::NoWrap);
   reportTxt_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   reportTxt_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
@@ -111,14 +108,14 @@ void DVDReportFrm::LoadForm() {
 }
 
 void DVDReportFrm::AddLine(const QString& line) {
-  text_ += line;
-  text_ += kLineEnd;
+  lines_.back() = line;
+  lines_.emplace_back();
   textShown_ = false;
 }
 
 void DVDReportFrm::Clear() {
-  text_.clear();
-  reportTxt_->clear();
+  lines_ = QStringList{QString()};
+  reportTxt_->SetLines(lines_);
   textShown_ = true;
 }
 
@@ -130,29 +127,15 @@ void DVDReportFrm::ShowModal() {
 void DVDReportFrm::ShowText() {
   if (textShown_) return;
   textShown_ = true;
-  QString shown = text_;
-  // The text box would take CR and LF for two line ends each.
-  shown.replace(kLineEnd, QStringLiteral("\n"));
-  reportTxt_->setPlainText(shown);
-  if (fitToText_) FitToText(shown);
+  reportTxt_->SetLines(lines_);
+  if (fitToText_) FitToText();
 }
 
-void DVDReportFrm::FitToText(const QString& shown) {
+void DVDReportFrm::FitToText() {
   const QFontMetrics metrics(reportTxt_->font());
-  // Longest lines first: a line of n characters is no wider than n of the font's widest, so once
-  // that bound falls to the widest line found the rest need no measuring (a report of a large
-  // collection has a million lines).
-  QList<QStringView> lines = QStringView(shown).split(u'\n');
-  std::sort(lines.begin(), lines.end(),
-            [](QStringView a, QStringView b) { return a.size() > b.size(); });
-  const int widestLetter = std::max(1, metrics.maxWidth());
-  int widest = 0;
-  for (const QStringView line : lines) {
-    if (line.size() * widestLetter <= widest) break;
-    widest = std::max(widest, metrics.horizontalAdvance(line.toString()));
-  }
-  const int frame = 2 * (reportTxt_->frameWidth() + int(reportTxt_->document()->documentMargin()));
-  const int wanted = widest + frame + reportTxt_->verticalScrollBar()->sizeHint().width() +
+  const int frame = 2 * (reportTxt_->frameWidth() + ReportView::kMargin);
+  const int wanted = reportTxt_->WidestLine() + frame +
+                     reportTxt_->verticalScrollBar()->sizeHint().width() +
                      metrics.averageCharWidth();
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   if (wanted <= width() || !screen) return;
@@ -222,20 +205,17 @@ void DVDReportFrm::done(int result) {
 void DVDReportFrm::PrintReport() {
   // What the window shows, with any note the user added to it.
   ShowText();
-  QString shown = reportTxt_->toPlainText();
-  shown.replace(u'\n', kLineEnd);
-  Print(QStringLiteral("DVD Status Report"), QStringLiteral("report"),
-        ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize(collection_)));
+  const QString shown = reportTxt_->Lines().join(kLineEnd);
+  ReportPrinting::Print(
+      this, QStringLiteral("DVD Status Report"), QStringLiteral("report"),
+      ReportPages::ReportLines(shown, InventoryFunctions::ReportPointSize(collection_)));
 }
 
 void DVDReportFrm::PrintInventory() {
-  const QStringList titles = InventoryFunctions::InventoryTitles(collection_);
-  if (titles.isEmpty()) return;
-  Print(QStringLiteral("DVD Inventory Report"), QStringLiteral("inventory list"),
-        ReportPages::InventoryLines(titles));
-}
-
-void DVDReportFrm::Print(const QString& document, const QString& what,
-                         const std::vector<ReportPages::Line>& lines) {
-  ReportPrinting::Print(this, document, what, lines);
+  if (!InventoryFunctions::HasDVDs(collection_)) return;
+  // A million titles take seconds to read: the progress window is up first.
+  ReportPrinting::Print(
+      this, QStringLiteral("DVD Inventory Report"), QStringLiteral("inventory list"), [this] {
+        return ReportPages::InventoryLines(InventoryFunctions::InventoryTitles(collection_));
+      });
 }

@@ -2,14 +2,12 @@
 
 #include <QDialog>
 #include <QString>
-#include <vector>
-
-#include "ui/report/ReportPages.h"
+#include <QStringList>
 
 class Collection;
 
-class QPlainTextEdit;
 class QPushButton;
+class ReportView;
 class QTimer;
 
 // The "DVD Status Report" window: the report the main window composes, in a scrollable text
@@ -29,8 +27,6 @@ class DVDReportFrm final : public QDialog {
   void Clear();
   // Shows the window modally; returns when it has been closed.
   void ShowModal();
-  // The report: its lines, each followed by CR LF.
-  const QString& ReportText() const { return text_; }
 
   void ResizeMe();
   void LoadWindow();
@@ -55,21 +51,18 @@ class DVDReportFrm final : public QDialog {
 
  private:
   Collection& collection_;
-  // The text box gets the lines in one go: a large collection's report has 100,000 of them.
+  // The text box gets the lines in one go: a large collection's report has a million of them.
   void ShowText();
   // Widens the window to the widest line of the text, as far as the screen allows.
-  void FitToText(const QString& shown);
-  // Prints the lines as `document` ("DVD Status Report", "DVD Inventory Report"), which the user
-  // knows as `what` ("report", "inventory list").
-  void Print(const QString& document, const QString& what,
-             const std::vector<ReportPages::Line>& lines);
+  void FitToText();
 
-  QPlainTextEdit* reportTxt_ = nullptr;
+  ReportView* reportTxt_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QPushButton* printButton_ = nullptr;
   QPushButton* printInventoryButton_ = nullptr;
   QTimer* tagTimer_ = nullptr;
-  QString text_;
+  // The text after the last line end is a line too: the lines added, then an empty one.
+  QStringList lines_{QString()};
   bool textShown_ = true;
   bool fitToText_ = false;
   QString lastHint_;

@@ -1,5 +1,6 @@
 #include "ui/report/ReportPrinting.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -55,32 +56,43 @@ QString SendToPrinter(const QString& printer, const QByteArray& pdf, const QStri
   return seams::CurrentPrinter().PrintPdf(printer, file.fileName(), document, paper);
 }
 
-}  // namespace
-
-bool Print(QWidget* owner, const QString& document, const QString& what,
-           const std::vector<ReportPages::Line>& lines, Target target) {
-  if (!ReportPages::HasInk(lines)) return false;
-  const QString printer =
-      target == Target::Printer ? seams::CurrentPrinter().DefaultPrinter() : QString();
+// Where the pages go: the default printer, or the PDF file the user names, empty when the user
+// chose neither. Asked before anything is made.
+struct Destination {
+  QString printer;
   QString pdfFile;
-  if (target == Target::Printer && printer.isEmpty()) {
+  bool chosen = false;
+};
+
+Destination Choose(const QString& document, const QString& what, Target target) {
+  Destination to;
+  to.printer = target == Target::Printer ? seams::CurrentPrinter().DefaultPrinter() : QString();
+  if (target == Target::Printer && to.printer.isEmpty()) {
     const seams::MsgAnswer answer = seams::ShowMessage(
         QStringLiteral("No printer is installed, or none is set as the default printer.") +
             kLineEnd + kLineEnd +
             QStringLiteral("Would you like to save the %1 as a PDF file instead?").arg(what),
         QStringLiteral("No Printer"), seams::MsgIcon::Exclamation, seams::MsgButtons::YesNo,
         seams::MsgAnswer::Yes);
-    if (answer != seams::MsgAnswer::Yes) return false;
+    if (answer != seams::MsgAnswer::Yes) return to;
   }
-  if (printer.isEmpty()) {
+  if (to.printer.isEmpty()) {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     // Without a documents folder the chooser would start in whatever folder the program runs in.
     if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
-    pdfFile = seams::CurrentPrinter().ChoosePdfFile(
+    to.pdfFile = seams::CurrentPrinter().ChoosePdfFile(
         QDir(documents).filePath(document + QStringLiteral(".pdf")));
-    if (pdfFile.isEmpty()) return false;
+    if (to.pdfFile.isEmpty()) return to;
   }
+  to.chosen = true;
+  return to;
+}
 
+bool PrintTo(QWidget* owner, const QString& document, const QString& what, const Destination& to,
+             const std::vector<ReportPages::Line>* known,
+             const std::function<std::vector<ReportPages::Line>()>& read) {
+  const QString& printer = to.printer;
+  const QString& pdfFile = to.pdfFile;
   const QPageLayout layout = PageLayoutFor(printer);
   // A long list takes seconds to make into pages: the window keeps being drawn, the work shows
   // how far it is, and Cancel stops it with nothing printed or saved.
@@ -92,8 +104,19 @@ bool Print(QWidget* owner, const QString& document, const QString& what,
   progress.setAccessibleName(QStringLiteral("Printing"));
   progress.setWindowTitle(owner->windowTitle());
   progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(400);
   progress.setAutoReset(false);
+  std::vector<ReportPages::Line> gathered;
+  if (!known) {
+    // On screen before the lines are gathered, which is the slow part of a long list.
+    progress.setValue(0);
+    progress.show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    gathered = read();
+    if (!progress.wasCanceled() && !ReportPages::HasInk(gathered)) return false;
+  } else {
+    progress.setMinimumDuration(400);
+  }
+  const std::vector<ReportPages::Line>& lines = known ? *known : gathered;
   const QByteArray pdf =
       ReportPages::RenderPdf(lines, layout, document, [&progress](qint64 done, qint64 total) {
         progress.setValue(total > 0 ? int(std::min<qint64>(done * 1000 / total, 999)) : 0);
@@ -132,6 +155,21 @@ bool Print(QWidget* owner, const QString& document, const QString& what,
                 QStringLiteral("Check the printer, then print again.");
   seams::ShowMessage(text, QStringLiteral("Not Printed"), seams::MsgIcon::Exclamation);
   return false;
+}
+
+}  // namespace
+
+bool Print(QWidget* owner, const QString& document, const QString& what,
+           const std::vector<ReportPages::Line>& lines, Target target) {
+  if (!ReportPages::HasInk(lines)) return false;
+  const Destination to = Choose(document, what, target);
+  return to.chosen && PrintTo(owner, document, what, to, &lines, {});
+}
+
+bool Print(QWidget* owner, const QString& document, const QString& what,
+           const std::function<std::vector<ReportPages::Line>()>& read, Target target) {
+  const Destination to = Choose(document, what, target);
+  return to.chosen && PrintTo(owner, document, what, to, nullptr, read);
 }
 
 }  // namespace ReportPrinting

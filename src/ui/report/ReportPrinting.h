@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "ui/report/ReportPages.h"
@@ -21,5 +22,12 @@ enum class Target {
 // changes nothing, so printing can be tried again. True when the pages were printed or saved.
 bool Print(QWidget* owner, const QString& document, const QString& what,
            const std::vector<ReportPages::Line>& lines, Target target = Target::Printer);
+
+// The same with lines that take a while to gather (the inventory list of a large collection):
+// `read` runs once the progress window is on screen, so the user sees at once that printing has
+// begun. Lines with nothing to print close the window and print nothing, silently.
+bool Print(QWidget* owner, const QString& document, const QString& what,
+           const std::function<std::vector<ReportPages::Line>()>& read,
+           Target target = Target::Printer);
 
 }  // namespace ReportPrinting
