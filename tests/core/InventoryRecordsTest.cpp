@@ -58,11 +58,10 @@ TEST_F(InventoryRecordsTest, ListOrderKeptWithoutSortKeysIsMadeAnewAndSortsLikeT
                             "DROP TABLE ListOrder; CREATE TABLE ListOrder (DVD INTEGER PRIMARY "
                             "KEY, Status INTEGER, DueDate DATE, TitleKey BLOB);");
   CreateListOrderTable(db.Db());
-  QStringList sorted;
-  EXPECT_TRUE(ReadSortedIds(db, DVDField::Category, [&](qint64 id, bool sameText) {
-    sorted << QString::number(id) + (sameText ? "=" : "");
-  }));
-  EXPECT_EQ(sorted, QStringList({"2", "1", "3="}));  // equal keys by rowid
+  const std::optional<SortedIds> sorted = ReadSortedIds(db, DVDField::Category);
+  ASSERT_TRUE(sorted);
+  EXPECT_EQ(sorted->ids, std::vector<qint64>({2, 1, 3}));  // equal keys by rowid
+  EXPECT_EQ(sorted->sameText, std::vector<bool>({false, false, true}));
 }
 
 TEST_F(InventoryRecordsTest, BarCodeKeysAddedToAnOlderListOrderFollowOtherProgramsWrites) {

@@ -22,6 +22,7 @@ struct Change {
   const char* name;
   std::function<void(testsupport::TempDatabase&)> write;
   QStringList titles;  // the titles it changed
+  bool own = true;     // written through the list's own connection
 };
 void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 
@@ -57,7 +58,7 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
 
   // Every row read with the list's own query, cells made by the row rules, then a stable sort
   // of the column's texts.
-  QStringList FullRead() {
+  QStringList FullRead(std::optional<Qt::SortOrder> order = std::nullopt) {
     std::vector<DVDField> fields;
     for (size_t c = 0; c < kColumns.size(); ++c)
       fields.push_back(c == 0 ? DVDField::Title : FieldOfColumn(kColumns[c].key));
@@ -76,7 +77,7 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
       const int column = Sort().column;
       std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
         const int c = collator.compare(a.first[column], b.first[column]);
-        return Sort().order == Qt::AscendingOrder ? c < 0 : c > 0;
+        return order.value_or(Sort().order) == Qt::AscendingOrder ? c < 0 : c > 0;
       });
     }
     QStringList shown;
@@ -105,17 +106,21 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   }
   DVDListModel model(db);
   model.SetColumns(kColumns);
-  auto fill = [&] {
-    model.LoadFromQuery(DVDQuery::List());
-    if (Sort().column >= 0) model.SortBy(Sort().column, Sort().order);
-  };
-  fill();
+  const std::optional<DVDListSort> sort =
+      Sort().column >= 0 ? std::optional(DVDListSort{Sort().column, Sort().order}) : std::nullopt;
+  EXPECT_FALSE(model.Refresh(DVDQuery::List(), sort));
   ASSERT_EQ(Shown(model), FullRead());
 
+  // The program's own writes place only the written rows again; another program's are read whole.
   const Change& change = std::get<0>(GetParam());
   change.write(db);
-  fill();
+  EXPECT_EQ(model.Refresh(DVDQuery::List(), sort), change.own);
   EXPECT_EQ(Shown(model), FullRead());
+  // The runs of equal texts held for reversing came through it too.
+  const Qt::SortOrder reversed =
+      Sort().order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+  if (sort) model.SortBy(Sort().column, reversed);
+  EXPECT_EQ(Shown(model), FullRead(reversed));
   for (const QString& title : change.titles) {
     const int row = model.FindTitle(title);
     EXPECT_EQ(row < 0 ? QString() : model.TitleAt(row).toLower(),
@@ -161,7 +166,8 @@ const Change kChanges[] = {
                                  "DVDTitle = 'Zulu'; INSERT INTO Inventory (DVDTitle, Category) "
                                  "VALUES ('Ábc', 'x');");
      },
-     {"Zulu", "Ábc"}}};
+     {"Zulu", "Ábc"},
+     false}};
 
 INSTANTIATE_TEST_SUITE_P(Changes, ListRefreshTest,
                          ::testing::Combine(::testing::ValuesIn(kChanges),

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -100,14 +102,53 @@ const DerivedRows::Kind& Places() {
   return kind;
 }
 
-// The kept places brought up to date with the rows written since the last read; false when the
-// caller must read Inventory itself.
-bool MakeCurrent(const DatabaseHandle& db) { return DerivedRows::CatchUp(db, Places()); }
-
 std::vector<qint64> Ids(Statement statement) {
   std::vector<qint64> ids;
   while (statement.Step()) ids.push_back(statement.Int64(0));
   return ids;
+}
+
+// Every rebuild, on any connection: the DVDs it placed again are not told one by one.
+std::atomic<quint64> rebuilds{0};
+
+// Which DVDs a connection placed again at each catch-up, so that a list held in memory can put
+// those few back instead of reading every place. Told only while the notes were few; a rebuild, a
+// new connection or a long log leaves everything before it untold.
+struct PlaceLog {
+  static constexpr size_t kMostNoted = 64;
+  static constexpr size_t kMostKept = 4096;
+  std::weak_ptr<Database> connection;
+  quint64 rebuildsSeen = 0;
+  qint64 point = 0;
+  qint64 toldFrom = 0;
+  std::vector<std::pair<qint64, qint64>> placed;  // (point, DVD)
+
+  void ForgetBefore(const DatabaseHandle& db) {
+    connection = db;
+    rebuildsSeen = rebuilds;
+    toldFrom = ++point;
+    placed.clear();
+  }
+};
+
+// The kept places brought up to date with the rows written since the last read; false when the
+// caller must read Inventory itself.
+bool MakeCurrent(Collection& collection) {
+  const DatabaseHandle& db = collection.Db();
+  PlaceLog& log = collection.Kept<PlaceLog>();
+  if (log.connection.lock() != db || log.rebuildsSeen != rebuilds) log.ForgetBefore(db);
+  const std::vector<qint64> noted = Ids(db->PrepareRaw(
+      QStringLiteral("SELECT DVD FROM ListStale LIMIT %1").arg(PlaceLog::kMostNoted + 1), kSource));
+  if (noted.empty()) return true;
+  if (!DerivedRows::CatchUp(db, Places())) return false;
+  if (noted.size() > PlaceLog::kMostNoted || log.rebuildsSeen != rebuilds ||
+      log.placed.size() + noted.size() > PlaceLog::kMostKept) {
+    log.ForgetBefore(db);
+    return true;
+  }
+  ++log.point;
+  for (const qint64 dvd : noted) log.placed.emplace_back(log.point, dvd);
+  return true;
 }
 
 // The byte length of one unit of a key (see JetDialect::NoCaseKey).
@@ -176,11 +217,16 @@ void CreateListOrderTable(const DatabaseHandle& db) {
   DerivedRows::MakeReady(db, Places(), complete && DerivedRows::HoldsRows(*db, Places()));
 }
 
-void RebuildListOrder(const DatabaseHandle& db) { DerivedRows::Rebuild(db, Places(), Indexes()); }
+void RebuildListOrder(const DatabaseHandle& db) {
+  ++rebuilds;
+  DerivedRows::Rebuild(db, Places(), Indexes());
+}
 
-std::vector<qint64> ListOrderIds(Collection& collection) {
+std::vector<qint64> ListOrderIds(Collection& collection, std::optional<qint64>* readAt) {
   const DatabaseHandle& db = collection.Db();
-  if (MakeCurrent(db)) {
+  if (readAt) readAt->reset();
+  if (MakeCurrent(collection)) {
+    if (readAt) *readAt = collection.Kept<PlaceLog>().point;
     return Ids(db->PrepareRaw(
         QStringLiteral("SELECT DVD FROM ListOrder ORDER BY Status DESC, DueDate, TitleKey"),
         kSource));
@@ -194,7 +240,7 @@ std::vector<qint64> ListOrderIds(Collection& collection) {
 std::vector<qint64> IdsOfTitle(Collection& collection, const QString& title) {
   const DatabaseHandle& db = collection.Db();
   Statement statement =
-      MakeCurrent(db)
+      MakeCurrent(collection)
           ? db->PrepareRaw(
                 QStringLiteral("SELECT DVD FROM ListOrder WHERE TitleKey = NoCaseKey(?1)"), kSource)
           : db->PrepareRaw(QStringLiteral("SELECT rowid FROM Inventory WHERE DVDTitle = ?1"),
@@ -208,7 +254,7 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
   const QByteArray text = prefix.toUtf8();
   const QByteArray wanted = JetDialect::NoCaseKey(text.constData(), int(text.size()));
   const qsizetype letters = wanted.indexOf('\0');
-  if (!MakeCurrent(db)) {
+  if (!MakeCurrent(collection)) {
     // Without the index: every title's key, compared the same way.
     Statement all =
         db->PrepareRaw(QStringLiteral("SELECT rowid, DVDTitle FROM Inventory"), kSource);
@@ -239,7 +285,7 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
 
 std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   // The columns keep Inventory's kinds, so the comparison is the one of Inventory's own query.
   Statement count = db->PrepareRaw(
       QStringLiteral("SELECT count(*) FROM ListOrder WHERE Status = ?1 AND DueDate < ?2"), kSource);
@@ -248,32 +294,158 @@ std::optional<int> CountDueBefore(Collection& collection, qint32 status, const Q
   return int(count.Number());
 }
 
-bool ReadSortedIds(Collection& collection, DVDField field,
-                   const std::function<void(qint64 id, bool sameText)>& each) {
+std::optional<SortedIds> ReadSortedIds(Collection& collection, DVDField field, size_t expected) {
   const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
                                    [&](const SortColumn& c) { return c.field == field; });
-  if (column == std::end(kSortColumns)) return false;
+  if (column == std::end(kSortColumns)) return std::nullopt;
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return false;
+  if (!MakeCurrent(collection)) return std::nullopt;
   Statement sorted = db->PrepareRaw(
       QStringLiteral("SELECT DVD, %1 FROM ListOrder ORDER BY %1").arg(QLatin1String(column->key)),
       kSource);
+  SortedIds read;
+  read.ids.reserve(expected);
+  read.sameText.reserve(expected);
   std::string last;
-  bool first = true;
   while (sorted.Step()) {
     const QByteArrayView key = sorted.Bytes(1);
     const std::string_view text(key.data(), size_t(key.size()));
-    each(sorted.Int64(0), !first && text == last);
+    read.sameText.push_back(!read.ids.empty() && text == last);
+    read.ids.push_back(sorted.Int64(0));
     last.assign(text);
-    first = false;
   }
-  return true;
+  return read;
+}
+
+std::optional<std::vector<qint64>> PlacedSince(Collection& collection, qint64& readAt,
+                                               size_t most) {
+  if (!MakeCurrent(collection)) return std::nullopt;
+  const PlaceLog& log = collection.Kept<PlaceLog>();
+  if (readAt < log.toldFrom) return std::nullopt;
+  std::vector<qint64> placed;
+  for (const auto& [point, dvd] : log.placed) {
+    if (point > readAt) placed.push_back(dvd);
+  }
+  std::sort(placed.begin(), placed.end());
+  placed.erase(std::unique(placed.begin(), placed.end()), placed.end());
+  if (placed.size() > most) return std::nullopt;
+  readAt = log.point;
+  return placed;
+}
+
+namespace {
+
+// Whether ListOrder row a comes before row b in the list's order. Written out because two rows are
+// compared, not sorted: NULL comes first as ORDER BY puts it (last for the descending status), and
+// equal places fall back on the rowid, as the index gives them.
+const char* const kListBefore =
+    "CASE WHEN a.Status IS NOT b.Status THEN coalesce(b.Status IS NULL OR a.Status > b.Status, 0) "
+    "WHEN a.DueDate IS NOT b.DueDate THEN coalesce(a.DueDate IS NULL OR a.DueDate < b.DueDate, 0) "
+    "WHEN a.TitleKey IS NOT b.TitleKey "
+    "THEN coalesce(a.TitleKey IS NULL OR a.TitleKey < b.TitleKey, 0) "
+    "ELSE a.DVD < b.DVD END";
+
+}  // namespace
+
+struct PlaceOrder::Statements {
+  Statement placed;
+  Statement before;
+  Statement sameKey;
+};
+
+PlaceOrder::PlaceOrder(Collection& collection, std::optional<DVDField> field, bool descending)
+    : statements_(std::make_unique<Statements>()) {
+  const DatabaseHandle& db = collection.Db();
+  const QString pair =
+      QStringLiteral(" FROM ListOrder a, ListOrder b WHERE a.DVD = ?1 AND b.DVD = ?2");
+  statements_->placed =
+      db->PrepareRaw(QStringLiteral("SELECT count(*) FROM ListOrder WHERE DVD = ?1"), kSource);
+  QString before = QLatin1String(kListBefore);
+  if (field) {
+    const auto column = std::find_if(std::begin(kSortColumns), std::end(kSortColumns),
+                                     [&](const SortColumn& c) { return c.field == *field; });
+    if (column == std::end(kSortColumns)) throw std::invalid_argument("no kept keys");
+    // An empty key and none sort as one, as the sort read from the index takes them.
+    const QString a = QStringLiteral("coalesce(a.%1, x'')").arg(QLatin1String(column->key));
+    const QString b = QStringLiteral("coalesce(b.%1, x'')").arg(QLatin1String(column->key));
+    before = QStringLiteral("CASE WHEN %1 = %2 THEN %3 ELSE %1 %4 %2 END")
+                 .arg(a, b, before, descending ? u">"_qs : u"<"_qs);
+    statements_->sameKey = db->PrepareRaw(u"SELECT "_qs + a + u" = "_qs + b + pair, kSource);
+  }
+  statements_->before = db->PrepareRaw(u"SELECT "_qs + before + pair, kSource);
+}
+
+PlaceOrder::~PlaceOrder() = default;
+
+namespace {
+
+bool Ask(Statement& statement, qint64 a, qint64 b) {
+  statement.Reset();
+  statement.BindInt64(1, a);
+  statement.BindInt64(2, b);
+  const bool yes = statement.Step() && statement.Int64(0) != 0;
+  statement.Reset();
+  return yes;
+}
+
+}  // namespace
+
+bool PlaceOrder::Placed(qint64 dvd) {
+  Statement& placed = statements_->placed;
+  placed.Reset();
+  placed.BindInt64(1, dvd);
+  const bool yes = placed.Number() > 0;
+  placed.Reset();
+  return yes;
+}
+
+bool PlaceOrder::Before(qint64 a, qint64 b) { return Ask(statements_->before, a, b); }
+
+bool PlaceOrder::SameKey(qint64 a, qint64 b) {
+  return statements_->sameKey.IsPrepared() && Ask(statements_->sameKey, a, b);
+}
+
+void PlaceOrder::PutBack(std::vector<qint64>& held, std::vector<qint64>* groups,
+                         const std::vector<qint64>& written) {
+  // Few are written: a range check settles nearly every held DVD without a look-up.
+  std::vector<qint64> out = written;
+  std::sort(out.begin(), out.end());
+  const qint64 lowest = out.empty() ? 0 : out.front();
+  const qint64 highest = out.empty() ? -1 : out.back();
+  size_t kept = 0;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (held[i] >= lowest && held[i] <= highest &&
+        std::binary_search(out.begin(), out.end(), held[i]))
+      continue;
+    held[kept] = held[i];
+    if (groups) (*groups)[kept] = (*groups)[i];
+    ++kept;
+  }
+  held.resize(kept);
+  if (groups) groups->resize(kept);
+  qint64 fresh = -1;
+  for (const qint64 dvd : written) {
+    if (!Placed(dvd)) continue;  // deleted
+    const auto at = std::partition_point(held.begin(), held.end(),
+                                         [&](qint64 shown) { return Before(shown, dvd); });
+    const size_t place = size_t(at - held.begin());
+    held.insert(at, dvd);
+    if (!groups) continue;
+    // Equal keys share their group with the neighbour they joined; a key of its own starts one.
+    qint64 group = fresh--;
+    if (place > 0 && SameKey(held[place - 1], dvd)) {
+      group = (*groups)[place - 1];
+    } else if (place + 1 < held.size() && SameKey(held[place + 1], dvd)) {
+      group = (*groups)[place];
+    }
+    groups->insert(groups->begin() + qsizetype(place), group);
+  }
 }
 
 bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs) {
   runs.clear();
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return false;
+  if (!MakeCurrent(collection)) return false;
   // The list's own index gives the groups in the list's order without a sort.
   Statement groups = db->PrepareRaw(
       QStringLiteral("SELECT min(DVD), count(*) FROM ListOrder GROUP BY Status, DueDate "
@@ -286,7 +458,7 @@ bool ReadLoanRuns(Collection& collection, std::vector<LoanRun>& runs) {
 std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
                                               std::optional<qint32> status) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   // The order from the title index, the titles from one pass over Inventory in its own order:
   // sorting a large collection's titles, or fetching them one by one in title order, costs
   // several times more.
@@ -329,7 +501,7 @@ std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
 
 std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> status) {
   const DatabaseHandle& db = collection.Db();
-  if (!MakeCurrent(db)) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   if (!status)
     return int(db->QueryNumber(QStringLiteral("SELECT count(*) FROM ListOrder"), kSource));
   Statement count =
@@ -341,7 +513,7 @@ std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> s
 QString TitleCondition(Collection& collection, const QString& title) {
   // Equal keys are equal titles: the same rows as the comparison, in rowid order too, as SQLite
   // walks a rowid In list in order.
-  if (MakeCurrent(collection.Db())) {
+  if (MakeCurrent(collection)) {
     return QStringLiteral(
                "Inventory.rowid In (Select DVD From ListOrder Where TitleKey = "
                "NoCaseKey(%1))")
@@ -351,7 +523,7 @@ QString TitleCondition(Collection& collection, const QString& title) {
 }
 
 QString BarCodeCondition(Collection& collection, const QString& scanned) {
-  if (MakeCurrent(collection.Db())) {
+  if (MakeCurrent(collection)) {
     return QStringLiteral(
                "Inventory.rowid In (Select DVD From ListOrder Where BarCodeKey = "
                "NoCaseKey(%1))")
@@ -362,7 +534,7 @@ QString BarCodeCondition(Collection& collection, const QString& scanned) {
 }
 
 std::optional<QString> OfStatusClause(Collection& collection, qint32 status) {
-  if (!MakeCurrent(collection.Db())) return std::nullopt;
+  if (!MakeCurrent(collection)) return std::nullopt;
   return QStringLiteral("Inventory.rowid In (Select DVD From ListOrder Where Status = %1)")
       .arg(status);
 }

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -30,7 +30,41 @@ void CreateListOrderTable(const DatabaseHandle& db);
 void RebuildListOrder(const DatabaseHandle& db);
 
 // The rowids of every DVD in the list's order: lent DVDs first, then by due date, then by title.
-std::vector<qint64> ListOrderIds(Collection& collection);
+// `readAt` is given the point at which the places were read, for PlacedSince; nothing when they
+// could not be brought up to date and the order was read from Inventory.
+std::vector<qint64> ListOrderIds(Collection& collection, std::optional<qint64>* readAt = nullptr);
+// The DVDs placed again since `readAt` (written, added or deleted by anyone), the places brought
+// up to date first, and `readAt` moved on; nothing when that is not known on this connection (the
+// places were rebuilt or many were written at once) or more than `most` were.
+std::optional<std::vector<qint64>> PlacedSince(Collection& collection, qint64& readAt, size_t most);
+
+// Puts a few written DVDs back into an order held in memory by comparing kept places, so that a
+// list need not read every place again. Throws DatabaseError.
+class PlaceOrder {
+ public:
+  // The list's order; with a field that has kept keys, that column's order (descending when
+  // asked), the list's order among equal keys, as the list's own sort has it.
+  PlaceOrder(Collection& collection, std::optional<DVDField> field, bool descending);
+  ~PlaceOrder();
+  PlaceOrder(const PlaceOrder&) = delete;
+  PlaceOrder& operator=(const PlaceOrder&) = delete;
+
+  // Whether the DVD has a place (it was not deleted).
+  bool Placed(qint64 dvd);
+  bool Before(qint64 a, qint64 b);
+  // Whether the field's keys of the two are equal (never without a field).
+  bool SameKey(qint64 a, qint64 b);
+  // Takes `written` out of `held`, which is in this order, and puts back those still there where
+  // they now belong. `groups`, when given, numbers the runs of equal keys alongside `held`: a
+  // DVD put back joins its neighbour's run when their keys are equal, or gets a negative number
+  // of its own.
+  void PutBack(std::vector<qint64>& held, std::vector<qint64>* groups,
+               const std::vector<qint64>& written);
+
+ private:
+  struct Statements;
+  std::unique_ptr<Statements> statements_;
+};
 // The rowids of the DVDs titled `title`, letter case ignored, accents kept.
 std::vector<qint64> IdsOfTitle(Collection& collection, const QString& title);
 // The rowids of the DVDs whose title starts with `prefix`, letter case ignored, accents kept (the
@@ -42,10 +76,14 @@ std::vector<qint64> IdsOfTitlesStartingWith(Collection& collection, const QStrin
 std::optional<int> CountDueBefore(Collection& collection, qint32 status, const QDate& day);
 
 // Every DVD in the list's sort order of a column's texts, ascending, `sameText` telling whether a
-// DVD's text sorts equal to the one before (equal texts come in no particular order). False,
-// having read nothing, when no key of the field is kept or the keys cannot be brought up to date.
-bool ReadSortedIds(Collection& collection, DVDField field,
-                   const std::function<void(qint64 id, bool sameText)>& each);
+// DVD's text sorts equal to the one before (equal texts come in no particular order). Nothing when
+// no key of the field is kept or the keys cannot be brought up to date. `expected`: about how many
+// DVDs there are.
+struct SortedIds {
+  std::vector<qint64> ids;
+  std::vector<bool> sameText;
+};
+std::optional<SortedIds> ReadSortedIds(Collection& collection, DVDField field, size_t expected = 0);
 
 // The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
 // with one DVD of it and its length: the status cells of a run are all alike, and so are its due

@@ -13,6 +13,7 @@
 #include "inventory/InventoryRecords.h"
 #include "inventory/ListOrder.h"
 #include "seams/Clock.h"
+#include "ui/common/LoadPositions.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
 // dropping them when nothing else in the program refers to the resource.
@@ -32,34 +33,8 @@ namespace {
 // hold a few screens of rows whatever the collection's size.
 constexpr int kBlockRows = 128;
 constexpr size_t kKeptBlocks = 32;
-
-// Where each DVD stands in the load order, by its rowid; rowids are mostly dense.
-class Positions {
- public:
-  explicit Positions(const std::vector<qint64>& ids) {
-    maxId_ = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
-    dense_ = maxId_ <= qint64(ids.size()) * 4 + 4096;
-    if (dense_) {
-      byId_.assign(size_t(std::max<qint64>(maxId_, 0)) + 1, -1);
-      for (size_t p = 0; p < ids.size(); ++p) {
-        if (ids[p] >= 0) byId_[size_t(ids[p])] = int(p);
-      }
-    } else {
-      for (size_t p = 0; p < ids.size(); ++p) sparse_.emplace(ids[p], int(p));
-    }
-  }
-  int Of(qint64 id) const {
-    if (dense_) return id >= 0 && id <= maxId_ ? byId_[size_t(id)] : -1;
-    const auto found = sparse_.find(id);
-    return found == sparse_.end() ? -1 : found->second;
-  }
-
- private:
-  qint64 maxId_ = 0;
-  bool dense_ = true;
-  std::vector<int> byId_;
-  std::unordered_map<qint64, int> sparse_;
-};
+// Rows written since the last read that are placed one by one; beyond that the list is read whole.
+constexpr size_t kMostPlaced = 32;
 
 }  // namespace
 
@@ -88,6 +63,7 @@ void DVDListModel::SetColumns(std::vector<DVDListColumn> columns) {
   columns_ = std::move(columns);
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
 }
 
@@ -97,8 +73,10 @@ void DVDListModel::Clear() {
   beginResetModel();
   ids_.clear();
   order_.clear();
+  readAt_.reset();
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
 }
 
@@ -123,16 +101,92 @@ void DVDListModel::LoadFromQuery(const DVDQuery& query) {
   // Taken before the rows are read: any write after it shows in the mark.
   const InventoryMark mark =
       query.IsWholeList() ? CurrentInventoryMark(collection_) : InventoryMark();
-  std::vector<qint64> ids = query.Ids(collection_);
+  std::optional<qint64> readAt;
+  std::vector<qint64> ids =
+      query.IsWholeList() ? ListOrderIds(collection_, &readAt) : query.Ids(collection_);
   beginResetModel();
   loadMark_ = mark;
+  readAt_ = readAt;
   ids_ = std::move(ids);
   wholeList_ = query.IsWholeList();
   order_.resize(ids_.size());
   std::iota(order_.begin(), order_.end(), 0);
   Forget();
   sortRanks_.reset();
+  sortedBy_.reset();
   endResetModel();
+}
+
+bool DVDListModel::Refresh(const DVDQuery& query, std::optional<DVDListSort> sort) {
+  if (PlaceWritten(query, sort)) return true;
+  LoadFromQuery(query);
+  if (sort) SortBy(sort->column, sort->order);
+  return false;
+}
+
+bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDListSort>& sort) {
+  if (!query.IsWholeList() || !wholeList_ || !readAt_) return false;
+  // A sort by kept keys that the rows hold is kept by placing the rows in it too; any other is
+  // made again from the load order (the status and due date cells are not kept as keys).
+  const bool keyed = sort && sort == sortedBy_ && sortRanks_ &&
+                     sortRanks_->column == sort->column && sortRanks_->fromKeys;
+  const bool descending = sort && sort->order == Qt::DescendingOrder;
+  try {
+    qint64 readAt = *readAt_;
+    const std::optional<std::vector<qint64>> written =
+        PlacedSince(collection_, readAt, kMostPlaced);
+    // Taken after the catch-up: another connection's commit may have placed rows untold.
+    const InventoryMark mark = CurrentInventoryMark(collection_);
+    if (!written || mark.connection != loadMark_.connection ||
+        mark.dataVersion != loadMark_.dataVersion)
+      return false;
+    std::vector<qint64> ids = ids_;
+    PlaceOrder(collection_, std::nullopt, false).PutBack(ids, nullptr, *written);
+    std::vector<int> order(ids.size());
+    std::optional<SortRanks> ranks;
+    if (keyed) {
+      // The shown order with its runs of equal keys, the written rows placed again in it.
+      std::vector<qint64> shown;
+      std::vector<qint64> runs;
+      shown.reserve(order_.size() + written->size());
+      runs.reserve(order_.size() + written->size());
+      for (const int loaded : order_) {
+        shown.push_back(ids_[size_t(loaded)]);
+        runs.push_back(sortRanks_->ranks[size_t(loaded)]);
+      }
+      PlaceOrder(collection_, ShownFields()[size_t(sort->column)], descending)
+          .PutBack(shown, &runs, *written);
+      if (shown.size() != ids.size()) return false;
+      const LoadPositions positions(ids);
+      ranks = SortRanks{sort->column, std::vector<int>(ids.size()), true};
+      int runCount = 0;
+      for (size_t i = 0; i < runs.size(); ++i) runCount += i == 0 || runs[i] != runs[i - 1];
+      int run = -1;
+      for (size_t i = 0; i < shown.size(); ++i) {
+        if (i == 0 || runs[i] != runs[i - 1]) ++run;
+        const int loaded = positions.Of(shown[i]);
+        if (loaded < 0) return false;
+        order[i] = loaded;
+        ranks->ranks[size_t(loaded)] = descending ? runCount - 1 - run : run;
+      }
+    } else {
+      std::iota(order.begin(), order.end(), 0);
+    }
+    beginResetModel();
+    loadMark_ = mark;
+    readAt_ = readAt;
+    ids_ = std::move(ids);
+    order_ = std::move(order);
+    sortRanks_ = std::move(ranks);
+    sortedBy_ = keyed ? sort : std::nullopt;
+    Forget();
+    endResetModel();
+    if (sort && !keyed) SortBy(sort->column, sort->order);
+    return true;
+  } catch (const DatabaseError& error) {
+    ErrorFunctions::LogError(error.Description());
+    return false;
+  }
 }
 
 const DVDListModel::Row& DVDListModel::RowAt(int row) const {
@@ -198,9 +252,24 @@ int DVDListModel::FindTitle(const QString& title) const {
   if (ids_.empty()) return -1;
   const std::vector<qint64> found = IdsOfTitle(collection_, title);
   if (found.empty()) return -1;
-  const std::unordered_set<qint64> wanted(found.begin(), found.end());
+  // The loaded rows of those few DVDs, then the first shown row of one: two passes in memory
+  // order, a range check settling nearly every row without a look-up.
+  auto among = [](const auto& few) {
+    return [few, low = few.front(), high = few.back()](auto value) {
+      return value >= low && value <= high && std::binary_search(few.begin(), few.end(), value);
+    };
+  };
+  std::vector<qint64> wanted = found;
+  std::sort(wanted.begin(), wanted.end());
+  const auto isWanted = among(wanted);
+  std::vector<int> loaded;
+  for (size_t p = 0; p < ids_.size(); ++p) {
+    if (isWanted(ids_[p])) loaded.push_back(int(p));
+  }
+  if (loaded.empty()) return -1;
+  const auto isLoaded = among(loaded);
   for (int row = 0; row < rowCount(); ++row) {
-    if (wanted.count(ids_[size_t(order_[size_t(row)])])) return row;
+    if (isLoaded(order_[size_t(row)])) return row;
   }
   return -1;
 }
@@ -311,12 +380,12 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
   return ranks;
 }
 
-std::vector<int> DVDListModel::KeptRanks(int column) const {
+DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
   if (!wholeList_) return {};
   const DVDField field = ShownFields()[size_t(column)];
   if (field == DVDField::Status || field == DVDField::DueDate) {
     try {
-      return LoanRanks(field);
+      return {column, LoanRanks(field), false};
     } catch (const DatabaseError& error) {
       ErrorFunctions::LogError(error.Description());
       return {};
@@ -324,30 +393,39 @@ std::vector<int> DVDListModel::KeptRanks(int column) const {
   }
   // Only the groups of equal texts are taken from the file: the sort keeps each group in the
   // load order, as it does for texts read.
-  const Positions positions(ids_);
-  std::vector<int> ranks(ids_.size(), -1);
-  size_t placed = 0;
-  int rank = -1;
-  bool read = false;
+  std::optional<SortedIds> sorted;
   try {
-    read = ReadSortedIds(collection_, field, [&](qint64 id, bool sameText) {
-      if (!sameText) ++rank;
-      const int position = positions.Of(id);
-      if (position < 0 || ranks[size_t(position)] >= 0) return;
-      ranks[size_t(position)] = std::max(rank, 0);
-      ++placed;
-    });
+    sorted = ReadSortedIds(collection_, field, ids_.size());
   } catch (const DatabaseError& error) {
     ErrorFunctions::LogError(error.Description());
   }
   // A DVD written since the rows were read: the texts are read instead.
-  if (!read || placed != ids_.size()) return {};
-  return ranks;
+  if (!sorted || sorted->ids.size() != ids_.size()) return {};
+  // The rows come in key order, scattered over the load order: each look-up is asked of memory
+  // some rows ahead of its use, so that the waits overlap instead of adding up.
+  constexpr size_t kAhead = 16;
+  const LoadPositions positions(ids_);
+  const std::vector<qint64>& ids = sorted->ids;
+  std::vector<int> at(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    if (i + kAhead < ids.size()) positions.Prefetch(ids[i + kAhead]);
+    at[i] = positions.Of(ids[i]);
+    if (at[i] < 0) return {};
+  }
+  std::vector<int> ranks(ids_.size(), -1);
+  int rank = -1;
+  for (size_t i = 0; i < at.size(); ++i) {
+    if (i + kAhead < at.size()) __builtin_prefetch(&ranks[size_t(at[i + kAhead])], 1);
+    if (!sorted->sameText[i]) ++rank;
+    if (ranks[size_t(at[i])] >= 0) return {};
+    ranks[size_t(at[i])] = std::max(rank, 0);
+  }
+  return {column, std::move(ranks), true};
 }
 
-std::vector<int> DVDListModel::Ranks(int column) const {
-  if (std::vector<int> kept = KeptRanks(column); !kept.empty()) return kept;
-  const Positions positions(ids_);
+DVDListModel::SortRanks DVDListModel::Ranks(int column) const {
+  if (SortRanks kept = KeptRanks(column); !kept.ranks.empty()) return kept;
+  const LoadPositions positions(ids_);
 
   // Each distinct text gets its collation key once; the rows are then sorted on the rank of
   // their text, which is cheap to compare.
@@ -370,13 +448,13 @@ std::vector<int> DVDListModel::Ranks(int column) const {
   const std::vector<int> rankOfText = RankTexts(texts.All());
   std::vector<int> ranks(ids_.size());
   for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
-  return ranks;
+  return {column, std::move(ranks), false};
 }
 
 void DVDListModel::SortBy(int column, Qt::SortOrder order) {
   if (column < 0 || column >= int(columns_.size())) return;
-  if (!sortRanks_ || sortRanks_->first != column) sortRanks_.emplace(column, Ranks(column));
-  const std::vector<int>& ranks = sortRanks_->second;
+  if (!sortRanks_ || sortRanks_->column != column) sortRanks_ = Ranks(column);
+  const std::vector<int>& ranks = sortRanks_->ranks;
 
   // A counting sort on the ranks: ties keep the load order, so the result does not depend on
   // earlier sorts.
@@ -405,6 +483,7 @@ void DVDListModel::SortBy(int column, Qt::SortOrder order) {
     after.append(this->index(shownAt[size_t(loaded)], index.column()));
   }
   order_ = std::move(sorted);
+  sortedBy_ = DVDListSort{column, order};
   Forget();
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -27,6 +27,13 @@ struct DVDListColumn {
   QString caption;
 };
 
+// A sort of a DVD list by the texts of one column.
+struct DVDListSort {
+  int column = 0;
+  Qt::SortOrder order = Qt::AscendingOrder;
+  bool operator==(const DVDListSort&) const = default;
+};
+
 // The rows of a DVD list. It keeps only which DVD stands in which row; a row's cells are read when
 // the view asks for them, a block of rows at a time, so that a collection of any size shows at
 // once and costs little memory. A sort of the whole list by a column whose keys the file keeps
@@ -56,6 +63,11 @@ class DVDListModel : public QAbstractTableModel {
   // Reloads the rows of a query (the list's own or a search's), in the query's order, as one
   // model reset. Throws DatabaseError; the old rows stay on failure.
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
+  // The same followed by a sort (none: the query's order). When the rows are the whole list and
+  // since they were read the file was written only through this collection's connection and in a
+  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too, any
+  // other sort is made again); true then.
+  bool Refresh(const InventoryFunctions::DVDQuery& query, std::optional<DVDListSort> sort);
 
   QString TitleAt(int row) const;
   // The rowids of the DVDs in the order the rows are shown, for reading them whole (an export).
@@ -90,30 +102,43 @@ class DVDListModel : public QAbstractTableModel {
     bool overdue = false;
   };
   using Block = std::vector<Row>;
+  // Per loaded row, the rank of its text in a column; fromKeys when taken from the column's kept
+  // keys.
+  struct SortRanks {
+    int column = 0;
+    std::vector<int> ranks;
+    bool fromKeys = false;
+  };
 
   const Row& RowAt(int row) const;
   void Forget();
   // The field each column shows, in column order (the title for column 0).
   std::vector<InventoryFunctions::DVDField> ShownFields() const;
   // Per loaded row, the rank of its text in the given column in collation order.
-  std::vector<int> Ranks(int column) const;
+  SortRanks Ranks(int column) const;
   // The same from the list's kept sort keys, when the rows are the whole list in its own order
   // and the column has them; empty otherwise.
-  std::vector<int> KeptRanks(int column) const;
+  SortRanks KeptRanks(int column) const;
   // The same for the status or due date column, from the runs of equal loan values in the list's
   // own order; empty when the file has changed since the rows were read.
   std::vector<int> LoanRanks(InventoryFunctions::DVDField field) const;
+  // Refresh's step that places only the written rows; false, having changed nothing, when it
+  // cannot.
+  bool PlaceWritten(const InventoryFunctions::DVDQuery& query,
+                    const std::optional<DVDListSort>& sort);
 
   std::vector<DVDListColumn> columns_;
-  std::vector<qint64> ids_;      // the DVDs' rowids in load order
-  std::vector<int> order_;       // shown row -> loaded row
-  bool wholeList_ = false;       // ids_ are every DVD in the list's own order
-  Changes::TableMark loadMark_;  // where table Inventory stood when they were read
+  std::vector<qint64> ids_;       // the DVDs' rowids in load order
+  std::vector<int> order_;        // shown row -> loaded row
+  bool wholeList_ = false;        // ids_ are every DVD in the list's own order
+  Changes::TableMark loadMark_;   // where table Inventory stood when they were read
+  std::optional<qint64> readAt_;  // the point the list's places were read at (see PlacedSince)
   // Blocks of shown rows read lately, the most recent first.
   mutable std::list<std::pair<int, Block>> blocks_;
   mutable std::unordered_map<int, std::list<std::pair<int, Block>>::iterator> blockOf_;
   // The ranks of the column sorted last, kept until the rows change.
-  std::optional<std::pair<int, std::vector<int>>> sortRanks_;
+  std::optional<SortRanks> sortRanks_;
+  std::optional<DVDListSort> sortedBy_;  // what order_ holds beyond the load order
   InventoryFunctions::StatusCellStyle statusStyle_ = InventoryFunctions::StatusCellStyle::MainList;
   QIcon icons_[3];
   QFont bold_;

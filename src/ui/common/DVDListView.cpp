@@ -110,8 +110,7 @@ void DVDListView::LoadListColumns() {
 
 void DVDListView::Reload(const InventoryFunctions::DVDQuery& query) {
   const Quiet quiet(quiet_);
-  model_->LoadFromQuery(query);
-  if (sorted_) model_->SortBy(sortKey_, sortOrder_);
+  model_->Refresh(query, sorted_ ? std::optional(DVDListSort{sortKey_, sortOrder_}) : std::nullopt);
 }
 
 QString DVDListView::SelectedTitle() const {
