@@ -48,9 +48,8 @@ QString IndexOf(const KeyColumn& column) {
 std::vector<DerivedRows::Index> Indexes() {
   std::vector<DerivedRows::Index> indexes;
   for (const KeyColumn& column : kColumns) {
-    indexes.push_back({IndexOf(column), QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON "
-                                                       "ChoiceKeys (%2)")
-                                            .arg(IndexOf(column), QLatin1String(column.key))});
+    indexes.push_back(DerivedRows::IndexOn(QStringLiteral("ChoiceKeys"), IndexOf(column),
+                                           QLatin1String(column.key)));
   }
   return indexes;
 }

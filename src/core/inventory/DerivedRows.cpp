@@ -53,6 +53,11 @@ class Steps {
 
 void ShowRebuildsIn(RebuildProgress* progress) { shownIn = progress; }
 
+Index IndexOn(const QString& table, const QString& name, const QString& column) {
+  return {name,
+          QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(name, table, column)};
+}
+
 bool InSchema(Database& db, const QString& type, const QString& name) {
   Statement found = db.PrepareRaw(
       QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = ?1 AND name = ?2 "

@@ -46,6 +46,8 @@ struct Index {
   QString name;
   QString create;
 };
+// A plain index `name` of `table` on `column`.
+Index IndexOn(const QString& table, const QString& name, const QString& column);
 
 bool InSchema(Database& db, const QString& type, const QString& name);
 // Whether the file kept the derived table and all three triggers; ask before making them.

@@ -63,9 +63,8 @@ std::vector<DerivedRows::Index> Indexes() {
                                              {QStringLiteral("ListOrderTitle"), kTitleIndex},
                                              {QStringLiteral("ListOrderBarCode"), kBarCodeIndex}};
   for (const SortColumn& column : kSortColumns) {
-    indexes.push_back({SortIndex(column), QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON "
-                                                         "ListOrder (%2)")
-                                              .arg(SortIndex(column), QLatin1String(column.key))});
+    indexes.push_back(DerivedRows::IndexOn(QStringLiteral("ListOrder"), SortIndex(column),
+                                           QLatin1String(column.key)));
   }
   return indexes;
 }
