@@ -67,6 +67,15 @@ TEST_F(StatusReportTest, TotalsAndBreakDownListsFollowTheBorrowersAndSortByTitle
   EXPECT_EQ(OverdueCount(db, kToday), 2);
 }
 
+TEST_F(StatusReportTest, AListWithoutADVDReadsNone) {
+  Lend("Heat", "Ann", "2026-12-05");
+  EXPECT_EQ(StatusReportLines(db, kToday),
+            kHead + QStringList({"Total DVDs: 1", "- Total Loaned: 1", "- Total Overdue: 0",
+                                 "- Total In Stock: 0", "", "*** Break Down ***", "",
+                                 "-- DVDs Overdue --", "None.", "", "-- DVDs Loaned--",
+                                 "Heat, Loaned To: Ann", "", "-- DVDs In Stock--", "None."}));
+}
+
 TEST_F(StatusReportTest, InventoryTitlesAreInTitleOrderWithAnAbsentTitleEmpty) {
   db.AddDvd("yojimbo");
   db.AddDvd("Batman", {}, 1, "Ann", "2026-11-20", "2026-11-21");

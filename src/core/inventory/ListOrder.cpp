@@ -472,7 +472,10 @@ std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
     if (dense && ordered[p] >= 0) placeById[size_t(ordered[p])] = int(p);
     if (!dense) placeOf.emplace(ordered[p], p);
   }
-  std::vector<std::optional<QString>> titles(ordered.size());
+  // Each title goes straight to its place; the places of other statuses are dropped after.
+  QStringList titles(qsizetype(ordered.size()));
+  QString* const placed = titles.data();
+  std::vector<char> present(ordered.size(), 0);
   // The status compared in SQL, as the report's own statement compares it.
   Statement all = db->Prepare(
       status ? QStringLiteral("Select Inventory.rowid, Inventory.DVDTitle From Inventory Where "
@@ -489,13 +492,17 @@ std::optional<QStringList> TitlesInTitleOrder(Collection& collection,
       place = qint64(found->second);
     }
     if (place < 0) return std::nullopt;  // written since the index was read
-    titles[size_t(place)] = all.Text(1);
+    placed[place] = all.Text(1);
+    present[size_t(place)] = 1;
   }
-  QStringList inOrder;
-  for (std::optional<QString>& title : titles) {
-    if (title) inOrder << std::move(*title);
+  qsizetype kept = 0;
+  for (size_t p = 0; p < present.size(); ++p) {
+    if (!present[p]) continue;
+    if (kept != qsizetype(p)) placed[kept].swap(placed[p]);
+    ++kept;
   }
-  return inOrder;
+  titles.resize(kept);
+  return titles;
 }
 
 std::optional<int> CountOfStatus(Collection& collection, std::optional<qint32> status) {

@@ -106,8 +106,24 @@ QStringList StatusReportLines(Collection& collection, const QDate& today) {
   lines << QStringLiteral("- Total ") + StatusText(Loaned) + QStringLiteral(": ") +
                QString::number(count(Loaned, kTitlesOfStatus + SqlText(qint32(Loaned))));
   lines << QStringLiteral("- Total Overdue: ") + QString::number(OverdueCount(collection, today));
+  // The DVDs in stock, read whole for their list, counted from it: counting them apart would cost
+  // nearly as much. Only the titles: most of a large collection is in stock, and reading each
+  // row's dates would cost more than the whole list.
+  QStringList inStock;
+  if (std::optional<QStringList> titles = TitlesInTitleOrder(collection, qint32(InStock))) {
+    inStock = std::move(*titles);
+  } else {
+    RecordsetPtr records = OpenRecords(
+        DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
+        collection.Db());
+    if (!NoRecords(records)) {
+      const int title = records->FieldIndex(QStringLiteral("DVDTitle"));
+      for (; !records->Eof(); records->MoveNext()) inStock << records->Text(title);
+    }
+    CloseRecords(records);
+  }
   lines << QStringLiteral("- Total ") + StatusText(InStock) + QStringLiteral(": ") +
-               QString::number(count(InStock, kTitlesOfStatus + SqlText(qint32(InStock))));
+               QString::number(inStock.size());
   lines << QString() << QStringLiteral("*** Break Down ***") << QString();
 
   Borrowers borrowers(collection);
@@ -119,22 +135,11 @@ QStringList StatusReportLines(Collection& collection, const QDate& today) {
   AddList(collection, lines, DVDQuery::Where(LentClause(collection, today, " <=")),
           [&](const DVDRecord& dvd) { return LoanLine(dvd, false, today, borrowers, dates); });
   lines << QString() << QStringLiteral("-- DVDs ") + StatusText(InStock) + QStringLiteral("--");
-  // Only the titles: most of a large collection is in stock, and reading each row's dates would
-  // cost more than the whole list.
-  if (std::optional<QStringList> titles = TitlesInTitleOrder(collection, qint32(InStock))) {
-    lines << (titles->isEmpty() ? QStringList{QStringLiteral("None.")} : *titles);
-    return lines;
-  }
-  RecordsetPtr inStock = OpenRecords(
-      DVDQuery::Where(QStringLiteral("Inventory.Status = ") + SqlText(qint32(InStock))).Sql(),
-      collection.Db());
-  if (NoRecords(inStock)) {
+  if (inStock.isEmpty()) {
     lines << QStringLiteral("None.");
   } else {
-    const int title = inStock->FieldIndex(QStringLiteral("DVDTitle"));
-    for (; !inStock->Eof(); inStock->MoveNext()) lines << inStock->Text(title);
+    lines.append(std::move(inStock));
   }
-  CloseRecords(inStock);
   return lines;
 }
 
