@@ -153,7 +153,7 @@ const Change kChanges[] = {
      [](auto& db) { LendDVD(db, "École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
      {"École"}},
     {"LendDueLast",
-     [](auto& db) { LendDVD(db, "Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
+     [](auto& db) { LendDVD(db, "Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 25)); },
      {"Heat"}},
     {"Return", [](auto& db) { ReturnDVD(db, "Brazil"); }, {"Brazil"}},
     {"Delete", [](auto& db) { DeleteDVD(db, "Up"); }, {"Up"}},
