@@ -1,8 +1,5 @@
 #include "ui/common/DVDListModel.h"
 
-#include <QCollator>
-#include <QHash>
-#include <QLocale>
 #include <algorithm>
 #include <numeric>
 #include <unordered_set>
@@ -14,6 +11,7 @@
 #include "inventory/ListOrder.h"
 #include "seams/Clock.h"
 #include "ui/common/LoadPositions.h"
+#include "ui/common/TextRanks.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
 // dropping them when nothing else in the program refers to the resource.
@@ -35,60 +33,6 @@ constexpr int kBlockRows = 128;
 constexpr size_t kKeptBlocks = 32;
 // Rows written since the last read that are placed one by one; beyond that the list is read whole.
 constexpr size_t kMostPlaced = 32;
-
-// The cells' texts, each kept once and numbered in the order first seen, so that a million cells
-// cost one collation key per distinct text.
-class DistinctTexts {
- public:
-  int IndexOf(const QString& text) {
-    auto it = index_.constFind(text);
-    if (it == index_.constEnd()) {
-      it = index_.insert(text, int(texts_.size()));
-      texts_.push_back(text);
-    }
-    return *it;
-  }
-  const std::vector<QString>& All() const { return texts_; }
-
- private:
-  QHash<QString, int> index_;
-  std::vector<QString> texts_;
-};
-
-// Dictionary order without regard to letter case, accents next to their base letters, the same
-// whatever the process locale.
-QCollator ListCollator() {
-  QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(false);
-  collator.setIgnorePunctuation(false);
-  return collator;
-}
-
-// The rank of each text in the list's collation order; texts the collator finds equal (differing
-// only in letter case) share a rank. `byRank`, when given, gets one text of each rank.
-std::vector<int> RankTexts(const std::vector<QString>& texts,
-                           std::vector<QString>* byRank = nullptr) {
-  const QCollator collator = ListCollator();
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(texts.size());
-  for (const QString& text : texts) keys.push_back(collator.sortKey(text));
-  std::vector<int> byKey(texts.size());
-  std::iota(byKey.begin(), byKey.end(), 0);
-  std::sort(byKey.begin(), byKey.end(),
-            [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-  std::vector<int> rankOfText(texts.size());
-  int rank = 0;
-  for (size_t i = 0; i < byKey.size(); ++i) {
-    if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0) ++rank;
-    rankOfText[size_t(byKey[i])] = rank;
-  }
-  if (byRank) {
-    byRank->assign(texts.empty() ? 0 : size_t(rank) + 1, QString());
-    for (size_t t = 0; t < texts.size(); ++t) (*byRank)[size_t(rankOfText[t])] = texts[t];
-  }
-  return rankOfText;
-}
 
 }  // namespace
 
@@ -258,36 +202,23 @@ std::optional<DVDListModel::SortRanks> DVDListModel::RankedAgain(
   std::vector<qint64> few = written;
   std::sort(few.begin(), few.end());
   auto isWritten = [&few](qint64 id) {
-    return id >= few.front() && id <= few.back() && std::binary_search(few.begin(), few.end(), id);
+    return !few.empty() && id >= few.front() && id <= few.back() &&
+           std::binary_search(few.begin(), few.end(), id);
   };
-  if (few.empty()) return std::nullopt;
   std::unordered_map<qint64, QString> textOf;
   ShortDateTexts dates;
-  ReadDVDsById(collection_, few, {field}, [&](qint64 id, const DVDRecord& dvd) {
-    textOf[id] = ListCellText(dvd, field, RowState(dvd, held.today), held.style, dates);
-  });
+  if (!few.empty())
+    ReadDVDsById(collection_, few, {field}, [&](qint64 id, const DVDRecord& dvd) {
+      textOf[id] = ListCellText(dvd, field, RowState(dvd, held.today), held.style, dates);
+    });
 
-  // The written rows' texts not held yet join the held ones in collation order; the held ranks
-  // move up past them.
-  const QCollator collator = ListCollator();
-  auto less = [&collator](const QString& a, const QString& b) {
-    return collator.compare(a, b) < 0;
-  };
+  // The written rows' texts not held yet join the held ones; the held ranks move up past them.
   std::vector<QString> texts = held.texts;
-  std::vector<bool> added(texts.size(), false);
-  for (const auto& [id, text] : textOf) {
-    const auto at = std::lower_bound(texts.begin(), texts.end(), text, less);
-    if (at != texts.end() && collator.compare(*at, text) == 0) continue;
-    added.insert(added.begin() + (at - texts.begin()), true);
-    texts.insert(at, text);
-  }
-  std::vector<int> heldRank;  // held rank -> new rank
-  for (size_t r = 0; r < texts.size(); ++r) {
-    if (!added[r]) heldRank.push_back(int(r));
-  }
+  std::vector<QString> more;
+  for (const auto& [id, text] : textOf) more.push_back(text);
+  const std::vector<int> heldRank = JoinRanks(texts, more);
   std::unordered_map<qint64, int> writtenRank;
-  for (const auto& [id, text] : textOf)
-    writtenRank[id] = int(std::lower_bound(texts.begin(), texts.end(), text, less) - texts.begin());
+  for (const auto& [id, text] : textOf) writtenRank[id] = RankOf(texts, text);
 
   // The rows not written keep their order among themselves when the written ones are placed.
   SortRanks ranks{held.column, std::vector<int>(ids.size()), false, {}, held.today, held.style};
