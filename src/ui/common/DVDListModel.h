@@ -66,8 +66,8 @@ class DVDListModel : public QAbstractTableModel {
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
   // The same followed by a sort (none: the query's order). When the rows are the whole list and
   // since they were read the file was written only through this collection's connection and in a
-  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too, any
-  // other sort is made again); true then.
+  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too; any
+  // other sort is made again, from the ranks held for its column when it has them); true then.
   bool Refresh(const InventoryFunctions::DVDQuery& query, std::optional<DVDListSort> sort);
 
   QString TitleAt(int row) const;
