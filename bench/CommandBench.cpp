@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   // The same with the list sorted by title, as a restored layout often has it.
   list->SetSort(true, 0, Qt::AscendingOrder);
   for (int run = 0; run < runs; ++run) runCommands(sorted);
-  // By status: those cells are not kept as keys, so the list is read whole after each command.
+  // By status: those cells are not kept as keys; the ranks held are carried over instead.
   const auto& columns = list->Model()->Columns();
   const auto status = std::find_if(columns.begin(), columns.end(),
                                    [](const DVDListColumn& c) { return c.key == "Status"; });

@@ -58,14 +58,14 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
 
   // Every row read with the list's own query, cells made by the row rules, then a stable sort
   // of the column's texts.
-  QStringList FullRead(std::optional<Qt::SortOrder> order = std::nullopt) {
+  QStringList FullRead(std::optional<Qt::SortOrder> order = std::nullopt, QDate today = kToday) {
     std::vector<DVDField> fields;
     for (size_t c = 0; c < kColumns.size(); ++c)
       fields.push_back(c == 0 ? DVDField::Title : FieldOfColumn(kColumns[c].key));
     std::vector<std::pair<QStringList, QString>> rows;
     ShortDateTexts dates;
     ReadDVDs(db, DVDQuery::List(), fields, [&](const DVDRecord& dvd) {
-      const DVDRowState state = RowState(dvd, kToday);
+      const DVDRowState state = RowState(dvd, today);
       QStringList cells;
       for (const DVDField field : fields)
         cells << ListCellText(dvd, field, state, StatusCellStyle::MainList, dates);
@@ -88,6 +88,13 @@ class ListRefreshTest : public ::testing::TestWithParam<std::tuple<Change, Sorti
   testsupport::TempDatabase db;
   testsupport::FixedClock clock{kToday};
 };
+
+DVDRecord Catalogue(const char* title, const char* category) {
+  DVDRecord dvd;
+  dvd.title = QString::fromUtf8(title);
+  dvd.category = QString::fromUtf8(category);
+  return dvd;
+}
 
 TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
   db.AddDvd("Alien", "Horror");
@@ -126,13 +133,12 @@ TEST_P(ListRefreshTest, ShowsWhatAFullReadShows) {
     EXPECT_EQ(row < 0 ? QString() : model.TitleAt(row).toLower(),
               FindDVD(db, title) ? title.toLower() : QString());
   }
-}
-
-DVDRecord Catalogue(const char* title, const char* category) {
-  DVDRecord dvd;
-  dvd.title = QString::fromUtf8(title);
-  dvd.category = QString::fromUtf8(category);
-  return dvd;
+  // Days later, DVDs due meanwhile are overdue: the cells read before no longer hold.
+  const testsupport::FixedClock later(kToday.addDays(2));
+  AddDVD(db, Catalogue("Zorro", "War"));
+  model.Refresh(DVDQuery::List(),
+                sort ? std::optional(DVDListSort{Sort().column, reversed}) : sort);
+  EXPECT_EQ(Shown(model), FullRead(reversed, later.Today()));
 }
 
 CustomerFunctions::Customer Borrower(const char* name) {
@@ -153,7 +159,7 @@ const Change kChanges[] = {
      [](auto& db) { LendDVD(db, "École", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 9)); },
      {"École"}},
     {"LendDueLast",
-     [](auto& db) { LendDVD(db, "Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 20)); },
+     [](auto& db) { LendDVD(db, "Heat", Borrower("Cy"), QDate(2024, 4, 1), QDate(2024, 4, 25)); },
      {"Heat"}},
     {"Return", [](auto& db) { ReturnDVD(db, "Brazil"); }, {"Brazil"}},
     {"Delete", [](auto& db) { DeleteDVD(db, "Up"); }, {"Up"}},

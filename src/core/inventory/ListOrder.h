@@ -85,9 +85,6 @@ struct SortedIds {
 };
 std::optional<SortedIds> ReadSortedIds(Collection& collection, DVDField field, size_t expected = 0);
 
-// The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
-// with one DVD of it and its length: the status cells of a run are all alike, and so are its due
-// date cells unless the run is lent. False as ReadSortedIds.
 // The titles of the DVDs of a status (of every DVD without one) in the engine's title order, as
 // "Order By Inventory.DVDTitle" gives them; nothing when the index cannot be brought up to date.
 std::optional<QStringList> TitlesInTitleOrder(Collection& collection, std::optional<qint32> status);
@@ -105,6 +102,9 @@ QString TitleCondition(Collection& collection, const QString& title);
 // never empty).
 QString BarCodeCondition(Collection& collection, const QString& scanned);
 
+// The list's own order (ListOrderIds) as runs of DVDs of equal stored status and due date, each
+// with one DVD of it and its length: the status cells of a run are all alike, and so are its due
+// date cells unless the run is lent. False as ReadSortedIds.
 struct LoanRun {
   qint64 dvd = 0;
   int count = 0;

@@ -1,8 +1,5 @@
 #include "ui/common/DVDListModel.h"
 
-#include <QCollator>
-#include <QHash>
-#include <QLocale>
 #include <algorithm>
 #include <numeric>
 #include <unordered_set>
@@ -14,6 +11,7 @@
 #include "inventory/ListOrder.h"
 #include "seams/Clock.h"
 #include "ui/common/LoadPositions.h"
+#include "ui/common/TextRanks.h"
 
 // The icons are compiled into a static library; registering them here keeps the linker from
 // dropping them when nothing else in the program refers to the resource.
@@ -131,6 +129,13 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
   const bool keyed = sort && sort == sortedBy_ && sortRanks_ &&
                      sortRanks_->column == sort->column && sortRanks_->fromKeys;
   const bool descending = sort && sort->order == Qt::DescendingOrder;
+  // Ranks made from the cells' texts (the status or due date) are carried over with the written
+  // rows ranked among them, so that the sort is made again without reading every cell; only
+  // while the texts read still stand.
+  const bool reranked = sort && !keyed && sortRanks_ && sortRanks_->column == sort->column &&
+                        !sortRanks_->fromKeys && !sortRanks_->texts.empty() &&
+                        sortRanks_->ranks.size() == ids_.size() &&
+                        sortRanks_->style == statusStyle_ && sortRanks_->today == seams::Today();
   try {
     qint64 readAt = *readAt_;
     const std::optional<std::vector<qint64>> written =
@@ -158,7 +163,7 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
           .PutBack(shown, &runs, *written);
       if (shown.size() != ids.size()) return false;
       const LoadPositions positions(ids);
-      ranks = SortRanks{sort->column, std::vector<int>(ids.size()), true};
+      ranks = SortRanks{sort->column, std::vector<int>(ids.size()), true, {}, {}, {}};
       int runCount = 0;
       for (size_t i = 0; i < runs.size(); ++i) runCount += i == 0 || runs[i] != runs[i - 1];
       int run = -1;
@@ -171,6 +176,7 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
       }
     } else {
       std::iota(order.begin(), order.end(), 0);
+      if (reranked) ranks = RankedAgain(ids, *written);
     }
     beginResetModel();
     loadMark_ = mark;
@@ -187,6 +193,49 @@ bool DVDListModel::PlaceWritten(const DVDQuery& query, const std::optional<DVDLi
     ErrorFunctions::LogError(error.Description());
     return false;
   }
+}
+
+std::optional<DVDListModel::SortRanks> DVDListModel::RankedAgain(
+    const std::vector<qint64>& ids, const std::vector<qint64>& written) const {
+  const SortRanks& held = *sortRanks_;
+  const DVDField field = ShownFields()[size_t(held.column)];
+  std::vector<qint64> few = written;
+  std::sort(few.begin(), few.end());
+  auto isWritten = [&few](qint64 id) {
+    return !few.empty() && id >= few.front() && id <= few.back() &&
+           std::binary_search(few.begin(), few.end(), id);
+  };
+  std::unordered_map<qint64, QString> textOf;
+  ShortDateTexts dates;
+  if (!few.empty())
+    ReadDVDsById(collection_, few, {field}, [&](qint64 id, const DVDRecord& dvd) {
+      textOf[id] = ListCellText(dvd, field, RowState(dvd, held.today), held.style, dates);
+    });
+
+  // The written rows' texts not held yet join the held ones; the held ranks move up past them.
+  std::vector<QString> texts = held.texts;
+  std::vector<QString> more;
+  for (const auto& [id, text] : textOf) more.push_back(text);
+  const std::vector<int> heldRank = JoinRanks(texts, more);
+  std::unordered_map<qint64, int> writtenRank;
+  for (const auto& [id, text] : textOf) writtenRank[id] = RankOf(texts, text);
+
+  // The rows not written keep their order among themselves when the written ones are placed.
+  SortRanks ranks{held.column, std::vector<int>(ids.size()), false, {}, held.today, held.style};
+  size_t from = 0;
+  for (size_t p = 0; p < ids.size(); ++p) {
+    if (isWritten(ids[p])) {
+      const auto found = writtenRank.find(ids[p]);
+      if (found == writtenRank.end()) return std::nullopt;
+      ranks.ranks[p] = found->second;
+      continue;
+    }
+    while (from < ids_.size() && isWritten(ids_[from])) ++from;
+    if (from == ids_.size() || ids_[from] != ids[p]) return std::nullopt;
+    ranks.ranks[p] = heldRank[size_t(held.ranks[from++])];
+  }
+  ranks.texts = std::move(texts);
+  return ranks;
 }
 
 const DVDListModel::Row& DVDListModel::RowAt(int row) const {
@@ -274,55 +323,8 @@ int DVDListModel::FindTitle(const QString& title) const {
   return -1;
 }
 
-namespace {
-
-// The cells' texts, each kept once and numbered in the order first seen, so that a million cells
-// cost one collation key per distinct text.
-class DistinctTexts {
- public:
-  int IndexOf(const QString& text) {
-    auto it = index_.constFind(text);
-    if (it == index_.constEnd()) {
-      it = index_.insert(text, int(texts_.size()));
-      texts_.push_back(text);
-    }
-    return *it;
-  }
-  const std::vector<QString>& All() const { return texts_; }
-
- private:
-  QHash<QString, int> index_;
-  std::vector<QString> texts_;
-};
-
-// The rank of each text in the list's collation order; texts the collator finds equal (differing
-// only in letter case) share a rank.
-std::vector<int> RankTexts(const std::vector<QString>& texts) {
-  // Dictionary order without regard to letter case, accents next to their base letters, the same
-  // whatever the process locale.
-  QCollator collator{QLocale(QLocale::English, QLocale::UnitedStates)};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(false);
-  collator.setIgnorePunctuation(false);
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(texts.size());
-  for (const QString& text : texts) keys.push_back(collator.sortKey(text));
-  std::vector<int> byKey(texts.size());
-  std::iota(byKey.begin(), byKey.end(), 0);
-  std::sort(byKey.begin(), byKey.end(),
-            [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-  std::vector<int> rankOfText(texts.size());
-  int rank = 0;
-  for (size_t i = 0; i < byKey.size(); ++i) {
-    if (i > 0 && keys[size_t(byKey[i - 1])].compare(keys[size_t(byKey[i])]) != 0) ++rank;
-    rankOfText[size_t(byKey[i])] = rank;
-  }
-  return rankOfText;
-}
-
-}  // namespace
-
-std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
+DVDListModel::SortRanks DVDListModel::LoanRanks(int column) const {
+  const DVDField field = ShownFields()[size_t(column)];
   // The runs are read from the file's order: they fit the rows only while the rows are that
   // order as it still stands.
   if (!(CurrentInventoryMark(collection_) == loadMark_)) return {};
@@ -374,9 +376,9 @@ std::vector<int> DVDListModel::LoanRanks(DVDField field) const {
     first = end;
   }
   if (std::find(textOf.begin(), textOf.end(), -1) != textOf.end()) return {};
-  const std::vector<int> rankOfText = RankTexts(texts.All());
-  std::vector<int> ranks(ids_.size());
-  for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
+  SortRanks ranks{column, std::vector<int>(ids_.size()), false, {}, today, statusStyle_};
+  const std::vector<int> rankOfText = RankTexts(texts.All(), &ranks.texts);
+  for (size_t p = 0; p < ids_.size(); ++p) ranks.ranks[p] = rankOfText[size_t(textOf[p])];
   return ranks;
 }
 
@@ -385,7 +387,7 @@ DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
   const DVDField field = ShownFields()[size_t(column)];
   if (field == DVDField::Status || field == DVDField::DueDate) {
     try {
-      return {column, LoanRanks(field), false};
+      return LoanRanks(column);
     } catch (const DatabaseError& error) {
       ErrorFunctions::LogError(error.Description());
       return {};
@@ -420,7 +422,7 @@ DVDListModel::SortRanks DVDListModel::KeptRanks(int column) const {
     if (ranks[size_t(at[i])] >= 0) return {};
     ranks[size_t(at[i])] = std::max(rank, 0);
   }
-  return {column, std::move(ranks), true};
+  return {column, std::move(ranks), true, {}, {}, {}};
 }
 
 DVDListModel::SortRanks DVDListModel::Ranks(int column) const {
@@ -445,10 +447,10 @@ DVDListModel::SortRanks DVDListModel::Ranks(int column) const {
     if (text < 0) text = none;
   }
 
-  const std::vector<int> rankOfText = RankTexts(texts.All());
-  std::vector<int> ranks(ids_.size());
-  for (size_t p = 0; p < ids_.size(); ++p) ranks[p] = rankOfText[size_t(textOf[p])];
-  return {column, std::move(ranks), false};
+  SortRanks ranks{column, std::vector<int>(ids_.size()), false, {}, today, statusStyle_};
+  const std::vector<int> rankOfText = RankTexts(texts.All(), &ranks.texts);
+  for (size_t p = 0; p < ids_.size(); ++p) ranks.ranks[p] = rankOfText[size_t(textOf[p])];
+  return ranks;
 }
 
 void DVDListModel::SortBy(int column, Qt::SortOrder order) {

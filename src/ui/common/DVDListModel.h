@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDate>
 #include <QFont>
 #include <QIcon>
 #include <QString>
@@ -65,8 +66,8 @@ class DVDListModel : public QAbstractTableModel {
   void LoadFromQuery(const InventoryFunctions::DVDQuery& query);
   // The same followed by a sort (none: the query's order). When the rows are the whole list and
   // since they were read the file was written only through this collection's connection and in a
-  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too, any
-  // other sort is made again); true then.
+  // few rows, only those rows are placed again (in a sort by kept keys the rows hold too; any
+  // other sort is made again, from the ranks held for its column when it has them); true then.
   bool Refresh(const InventoryFunctions::DVDQuery& query, std::optional<DVDListSort> sort);
 
   QString TitleAt(int row) const;
@@ -103,11 +104,15 @@ class DVDListModel : public QAbstractTableModel {
   };
   using Block = std::vector<Row>;
   // Per loaded row, the rank of its text in a column; fromKeys when taken from the column's kept
-  // keys.
+  // keys. When ranked from the cells' texts, one text per rank and what those texts depended on,
+  // so that a few written rows can be ranked among them without reading every cell again.
   struct SortRanks {
     int column = 0;
     std::vector<int> ranks;
     bool fromKeys = false;
+    std::vector<QString> texts;
+    QDate today;
+    InventoryFunctions::StatusCellStyle style = InventoryFunctions::StatusCellStyle::MainList;
   };
 
   const Row& RowAt(int row) const;
@@ -120,8 +125,12 @@ class DVDListModel : public QAbstractTableModel {
   // and the column has them; empty otherwise.
   SortRanks KeptRanks(int column) const;
   // The same for the status or due date column, from the runs of equal loan values in the list's
-  // own order; empty when the file has changed since the rows were read.
-  std::vector<int> LoanRanks(InventoryFunctions::DVDField field) const;
+  // own order; no ranks when the file has changed since the rows were read.
+  SortRanks LoanRanks(int column) const;
+  // The held ranks carried over to `ids`, the load order with the `written` rows placed again,
+  // those rows' cells read again; nothing when they do not fit.
+  std::optional<SortRanks> RankedAgain(const std::vector<qint64>& ids,
+                                       const std::vector<qint64>& written) const;
   // Refresh's step that places only the written rows; false, having changed nothing, when it
   // cannot.
   bool PlaceWritten(const InventoryFunctions::DVDQuery& query,
