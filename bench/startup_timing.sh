@@ -102,17 +102,22 @@ shell_read() {
   printf '%s\n' "${times[@]}" | median
 }
 
+# A collection of $1 DVDs in the program folder: the one given for that size, or a generated one.
+place_collection() {
+  rm -f "$work/prog/ReelKeeper.mdb"
+  local made="RK_COLLECTION_$1"
+  if [ -n "${!made:-}" ]; then
+    cp "${!made}" "$work/prog/ReelKeeper.mdb"
+  else
+    "$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$1" >/dev/null
+  fi
+}
+
 main_older() {
   echo "| DVDs | preparing bar shown | start to shown window | peak memory |"
   echo "|---|---|---|---|"
   for dvds in "${sizes[@]}"; do
-    rm -f "$work/prog/ReelKeeper.mdb"
-    made="RK_COLLECTION_$dvds"
-    if [ -n "${!made:-}" ]; then
-      cp "${!made}" "$work/prog/ReelKeeper.mdb"
-    else
-      "$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$dvds" >/dev/null
-    fi
+    place_collection "$dvds"
     make_older
     read -r ms kb bar < <(measure)
     awk -v d="$dvds" -v ms="$ms" -v kb="$kb" -v bar="$bar" \
@@ -128,13 +133,7 @@ main() {
   echo "| DVDs | start to shown window | peak memory | floor: empty start + shell reading every row | start / floor |"
   echo "|---|---|---|---|---|"
   for dvds in "${sizes[@]}"; do
-    rm -f "$work/prog/ReelKeeper.mdb"
-    made="RK_COLLECTION_$dvds"
-    if [ -n "${!made:-}" ]; then
-      cp "${!made}" "$work/prog/ReelKeeper.mdb"  # one generated earlier for this size
-    else
-      "$bin/rk_generate" "$work/prog/ReelKeeper.mdb" "$dvds" >/dev/null
-    fi
+    place_collection "$dvds"
     read -r ms kb < <(measure)
     shell=$(shell_read "$work/prog/ReelKeeper.mdb")
     awk -v d="$dvds" -v ms="$ms" -v kb="$kb" -v e="$empty_ms" -v s="$shell" -v ekb="$empty_kb" \
@@ -145,7 +144,7 @@ main() {
 
 if [ "${RK_A11Y:-0}" = 1 ]; then
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-  export -f main main_older make_older measure one_start shell_read median cpu_ticks now_ms
+  export -f main main_older make_older place_collection measure one_start shell_read median cpu_ticks now_ms
   export work bin runs older
   sizes_text="${sizes[*]}"
   # A private session bus with the accessibility bus launcher, as a desktop with a screen reader
